@@ -1,0 +1,23 @@
+// HTTP requests to the game's web service.
+#pragma once
+#include <string>
+#include <vector>
+
+struct CurlRequest {
+    std::string url;            // as the caller built it, before sealing
+    int kind = 0;
+    void* handle = nullptr;     // the transfer
+    std::string* reply = nullptr;
+    std::string status;
+    int result = 0;
+    bool done = false;
+};
+
+extern std::vector<CurlRequest> requests;
+extern int offlineMode;         // 99 while playing offline, 0 online
+
+void curlQueue(std::string url, std::string* reply, int requestKind, long timeoutSeconds);
+int curlPerform(std::string url, std::string* reply, long timeoutSeconds);
+void curlprocess();
+void handleReply(CurlRequest& request);
+void logout();

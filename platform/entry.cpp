@@ -1,0 +1,6 @@
+#include "engine/main.h"
+
+int main(int argc, char** argv)
+{
+    return gameMain(argc, argv);
+}
