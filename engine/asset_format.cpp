@@ -1,0 +1,1 @@
+#include "engine/asset_format.h"

@@ -1,0 +1,4 @@
+#include "engine/sound.h"
+
+// Placeholder until the sound engine is written.
+void UpdateSound() {}

@@ -1,0 +1,4 @@
+// Sound over OpenAL.
+#pragma once
+
+void UpdateSound();

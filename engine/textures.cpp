@@ -1,0 +1,4 @@
+#include "engine/textures.h"
+
+// Placeholder until texture streaming is written.
+void updateStreamingTextures(float) {}

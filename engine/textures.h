@@ -1,0 +1,4 @@
+// Textures and texture streaming.
+#pragma once
+
+void updateStreamingTextures(float dtMs);

@@ -1,0 +1,5 @@
+// The game-state machine.
+#pragma once
+
+extern int gameState;
+void Update(float dtMs);

@@ -1,0 +1,24 @@
+// The settings file that stands in for the registry key "Software\Quorvane\Tessarine":
+// $XDG_CONFIG_HOME (default ~/.config)/Quorvane/Tessarine/settings, text values by name.
+// Writes go to memory and reach the disk atomically (temporary file, fsync, rename; mode 0600)
+// when the key is closed.
+#pragma once
+#include <map>
+#include <string>
+
+struct SettingsKey {
+    bool open = false;
+    bool dirty = false;
+    std::map<std::string, std::string> values;
+};
+
+// Opens the key; with create, a missing file gives an empty key. A missing file without create,
+// or an unreadable one, returns false (a damaged file is read as far as it is sound).
+bool settingsOpen(SettingsKey& key, bool create);
+// The stored text of one value, or false when the value does not exist.
+bool settingsRead(const SettingsKey& key, const std::string& name, std::string& value);
+void settingsWrite(SettingsKey& key, const std::string& name, const std::string& value);
+// Writes the file when anything changed; returns false when the write failed (the old file stays).
+bool settingsClose(SettingsKey& key);
+// The settings file's full path.
+std::string settingsPath();
