@@ -2,6 +2,8 @@
 
 std::vector<CurlRequest> requests;
 int offlineMode = 0;
+std::string username;
+std::string playerPassword;
 
 // Placeholders until the request machinery is written: nothing is sent, every
 // blocking request fails as a transport failure would.

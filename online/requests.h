@@ -15,6 +15,8 @@ struct CurlRequest {
 
 extern std::vector<CurlRequest> requests;
 extern int offlineMode;         // 99 while playing offline, 0 online
+extern std::string username;     // the profile's user name (kept in the settings)
+extern std::string playerPassword; // the plain password, opened from the stored one
 
 void curlQueue(std::string url, std::string* reply, int requestKind, long timeoutSeconds);
 int curlPerform(std::string url, std::string* reply, long timeoutSeconds);

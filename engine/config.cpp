@@ -1,0 +1,231 @@
+#include "engine/config.h"
+
+#include "engine/memtrack.h"
+#include "online/crypto.h"
+#include "online/requests.h"
+#include "platform/settings_store.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+int AAlevel = 16;
+int vSync = 1;
+int visualQuality = 3;
+int motionBlur = 1;
+int mouseFlip = 0;
+int fullscreen = 1;
+int buffer = 0;
+float musicVol = 10.0f;
+float soundVol = 10.0f;
+int tuteControl = 0, tutePup = 0, tuteCombo = 0, tuteComboNow = 0, tuteColor = 0, tuteCrit = 0,
+    tuteRush = 0, tuteSurvival = 0, tuteMeditation = 0;
+int colorblind = 0;
+std::string password;
+
+int anisotropicFiltering = 1;
+int displayModeIndex = -1;
+
+std::vector<Vector2> displayModes;
+
+namespace {
+
+// Longest text taken from one stored value: numbers need a few digits, the sealed
+// password a few hundred characters.
+constexpr std::size_t maxNumberText = 31;
+constexpr std::size_t maxStringText = 8192;
+
+// Reads a value into a terminated buffer of at most maxLength characters.
+// Returns false (and leaves text alone) when the value is missing.
+bool readText(const SettingsKey& key, const char* name, std::size_t maxLength, std::string& text)
+{
+    std::string stored;
+    if (!settingsRead(key, name, stored))
+        return false;
+    std::size_t length = stored.size() < maxLength ? stored.size() : maxLength;
+    char* data = TS_ALLOC(char, length + 1);
+    std::memcpy(data, stored.data(), length);
+    data[length] = '\0';
+    text = data;   // stops at an embedded NUL, as the stored text would for a C reader
+    TS_FREE(data);
+    return true;
+}
+
+// atoi's reading (blanks, an optional sign, leading digits, 0 when there are none),
+// but saturating instead of overflowing.
+int parseWhole(const std::string& text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+        i++;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; i++) {
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            value = static_cast<long long>(INT_MAX) + 1;
+    }
+    if (negative)
+        value = -value;
+    if (value > INT_MAX)
+        value = INT_MAX;
+    return static_cast<int>(value);
+}
+
+void readWhole(const SettingsKey& key, const char* name, int& setting)
+{
+    std::string text;
+    if (readText(key, name, maxNumberText, text))
+        setting = parseWhole(text);
+}
+
+void readVolume(const SettingsKey& key, const char* name, float& setting)
+{
+    std::string text;
+    if (!readText(key, name, maxNumberText, text))
+        return;
+    int value = parseWhole(text);
+    if (value < 0)
+        value = 0;
+    if (value > 10)
+        value = 10;
+    setting = static_cast<float>(value);
+}
+
+bool sensibleScreenSide(int side)
+{
+    return side > 0 && side <= maxScreenSide;
+}
+
+std::string wholeText(int value)
+{
+    return std::to_string(value);
+}
+
+// Six significant digits, general notation: 1024 as "1024", 10.0 as "10", 7.5 as "7.5".
+std::string floatText(float value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
+    return text;
+}
+
+} // namespace
+
+int findDisplayMode(int width, int height)
+{
+    for (std::size_t i = 0; i < displayModes.size(); i++)
+        if (displayModes[i].x == static_cast<float>(width) && displayModes[i].y == static_cast<float>(height))
+            return static_cast<int>(i);
+    return -1;
+}
+
+void applyVisualQuality()
+{
+    switch (visualQuality) {
+    case 1: anisotropicFiltering = 0; AAlevel = 0; motionBlur = 0; break;
+    case 2: anisotropicFiltering = 0; AAlevel = 4; motionBlur = 0; break;
+    case 3: anisotropicFiltering = 1; AAlevel = 8; motionBlur = 0; break;
+    case 4: anisotropicFiltering = 1; AAlevel = 16; break;
+    default: break;
+    }
+}
+
+void loadConfig()
+{
+    SettingsKey key;
+    if (settingsOpen(key, false)) {
+        // The size is taken only as a pair of sensible values, so a damaged file cannot
+        // leave a zero width for the layout to divide by.
+        int width = -1, height = -1;
+        readWhole(key, "ScreenWidth", width);
+        readWhole(key, "ScreenHeight", height);
+        if (sensibleScreenSide(width) && sensibleScreenSide(height)) {
+            screenWidth = width;
+            screenHeight = height;
+        }
+        readWhole(key, "VSync", vSync);
+        readWhole(key, "VisualQuality", visualQuality);
+        readWhole(key, "MotionBlur", motionBlur);
+        readWhole(key, "TuteControl", tuteControl);
+        readWhole(key, "TutePup", tutePup);
+        readWhole(key, "TuteCombo", tuteCombo);
+        readWhole(key, "TuteComboNow", tuteComboNow);
+        readWhole(key, "TuteColor", tuteColor);
+        readWhole(key, "TuteCrit", tuteCrit);
+        readWhole(key, "TuteRush", tuteRush);
+        readWhole(key, "TuteSurvival", tuteSurvival);
+        readWhole(key, "TuteMeditation", tuteMeditation);
+        readWhole(key, "Colorblind", colorblind);
+        readWhole(key, "MouseFlip", mouseFlip);
+        readWhole(key, "Fullscreen", fullscreen);
+        readWhole(key, "Buffer", buffer);
+        readVolume(key, "MusicVol", musicVol);
+        readVolume(key, "SoundVol", soundVol);
+        readText(key, "Username", maxStringText, username);
+        readText(key, "Password", maxStringText, password);
+
+        if (!password.empty())
+            playerPassword = rsaUnseal(base64Decode(password), servicePublicKeyPem, 1);
+        else
+            playerPassword.clear();
+        settingsClose(key);
+    }
+
+    // Neither the file nor the desktop gave a usable size.
+    if (!sensibleScreenSide(screenWidth) || !sensibleScreenSide(screenHeight)) {
+        screenWidth = defaultScreenWidth;
+        screenHeight = defaultScreenHeight;
+    }
+
+    // A one-character name ("0") is the mark of no profile.
+    if (username.size() == 1) {
+        username.clear();
+        playerPassword.clear();
+    }
+
+    applyVisualQuality();
+    displayModeIndex = findDisplayMode(screenWidth, screenHeight);
+    buffer = 0;
+}
+
+void saveConfig()
+{
+    SettingsKey key;
+    if (!settingsOpen(key, true))
+        return;
+
+    // A size that is not among the display modes is kept as it is.
+    float width = static_cast<float>(screenWidth);
+    float height = static_cast<float>(screenHeight);
+    if (displayModeIndex >= 0 && static_cast<std::size_t>(displayModeIndex) < displayModes.size()) {
+        width = displayModes[displayModeIndex].x;
+        height = displayModes[displayModeIndex].y;
+    }
+    settingsWrite(key, "ScreenWidth", floatText(width));
+    settingsWrite(key, "ScreenHeight", floatText(height));
+    settingsWrite(key, "AAlevel", wholeText(AAlevel));
+    settingsWrite(key, "VSync", wholeText(vSync));
+    settingsWrite(key, "VisualQuality", wholeText(visualQuality));
+    settingsWrite(key, "MotionBlur", wholeText(motionBlur));
+    settingsWrite(key, "MouseFlip", wholeText(mouseFlip));
+    settingsWrite(key, "Fullscreen", wholeText(fullscreen));
+    settingsWrite(key, "Buffer", wholeText(buffer));
+    settingsWrite(key, "MusicVol", floatText(musicVol));
+    settingsWrite(key, "SoundVol", floatText(soundVol));
+    settingsWrite(key, "TuteControl", wholeText(tuteControl));
+    settingsWrite(key, "TuteCombo", wholeText(tuteCombo));
+    settingsWrite(key, "TuteComboNow", wholeText(tuteComboNow));
+    settingsWrite(key, "TuteColor", wholeText(tuteColor));
+    settingsWrite(key, "TuteCrit", wholeText(tuteCrit));
+    settingsWrite(key, "TutePup", wholeText(tutePup));
+    settingsWrite(key, "TuteRush", wholeText(tuteRush));
+    settingsWrite(key, "TuteSurvival", wholeText(tuteSurvival));
+    settingsWrite(key, "TuteMeditation", wholeText(tuteMeditation));
+    settingsWrite(key, "Colorblind", wholeText(colorblind));
+    settingsWrite(key, "Username", username.empty() ? "0" : username);
+    settingsWrite(key, "Password", password.empty() ? "0" : password);
+    settingsClose(key);
+}
