@@ -1,0 +1,27 @@
+// Keyboard and mouse handlers called by the window procedure, and the input globals they write.
+#pragma once
+#include "engine/vecmath.h"
+#include <string>
+
+extern int mouseX, mouseY;            // pointer in client coordinates, origin top left
+extern bool leftButtonDown;
+extern bool rotateDragActive;
+extern float mouseHoldTime;           // ms the button has been held
+extern int leftHoldTime;              // ms, second hold timer of the left button
+extern int rotateDragTime;            // ms, age of the current rotate drag
+extern const int quickClickLimit;     // 200 ms
+extern const int rotateDragLimit;     // 100 ms
+extern Vector2 dragStart;
+extern Vector2 lastMousePos;          // kept with the camera's mouse look (engine/camera.cpp)
+extern float actionCount;
+extern int viewRotateCount;
+extern bool consoleVisible;
+extern std::string consoleInput;
+
+// key: a virtual-key code (0..255; 'A'..'Z', '0'..'9', 8 Backspace, 13 Return, 27 Escape, 0xC0 backquote).
+void handleKeyDown(int key);
+void handleMouseMove(int x, int y);
+void handleLeftButtonDown();
+void handleLeftButtonUp();
+void handleRightButtonDown();
+void handleRightButtonUp();

@@ -1,0 +1,196 @@
+#include "platform/settings_store.h"
+#include "platform/system.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// The file is text: a header line, then one "name=value" line per value. Bytes that would break
+// the line structure (control bytes, "\", "=") are written as "\xHH".
+static const char* const settingsHeader = "# Tessarine settings 1";
+// Anything larger is not a file this game wrote.
+static const size_t settingsMaxFileBytes = 1 << 20;
+static const size_t settingsMaxTextBytes = 4096;
+
+static std::string settingsFolder()
+{
+    return platformXdgFolder("XDG_CONFIG_HOME", ".config") + "/Quorvane/Tessarine";
+}
+
+std::string settingsPath()
+{
+    return settingsFolder() + "/settings";
+}
+
+static std::string escapeText(const std::string& text)
+{
+    std::string out;
+    for (unsigned char c : text) {
+        if (c < 0x20 || c == 0x7f || c == '\\' || c == '=') {
+            char buf[5];
+            snprintf(buf, sizeof buf, "\\x%02X", c);
+            out += buf;
+        } else {
+            out += char(c);
+        }
+    }
+    return out;
+}
+
+static int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+static bool unescapeText(const std::string& text, std::string& out)
+{
+    out.clear();
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if ((unsigned char)c < 0x20 || c == 0x7f || c == '=')
+            return false;
+        if (c != '\\') {
+            out += c;
+            continue;
+        }
+        if (i + 3 >= text.size() || text[i + 1] != 'x')
+            return false;
+        int hi = hexDigit(text[i + 2]), lo = hexDigit(text[i + 3]);
+        if (hi < 0 || lo < 0)
+            return false;
+        out += char(hi * 16 + lo);
+        i += 3;
+    }
+    return out.size() <= settingsMaxTextBytes;
+}
+
+bool settingsOpen(SettingsKey& key, bool create)
+{
+    key.values.clear();
+    key.dirty = false;
+    key.open = false;
+
+    std::ifstream in(settingsPath(), std::ios::binary);
+    if (!in) {
+        key.open = create;
+        return create;
+    }
+    std::string content;
+    char buffer[4096];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        content.append(buffer, size_t(in.gcount()));
+        if (content.size() > settingsMaxFileBytes)
+            break;
+    }
+    bool readable = !in.bad() && content.size() <= settingsMaxFileBytes &&
+                    content.compare(0, strlen(settingsHeader), settingsHeader) == 0 &&
+                    content.find('\0') == std::string::npos;
+    if (!readable) {
+        // Not ours or damaged beyond use: the caller keeps its defaults; a save replaces the file.
+        key.open = create;
+        return create;
+    }
+
+    std::istringstream lines(content);
+    std::string line;
+    std::getline(lines, line);
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        size_t eq = line.find('=');
+        if (line.empty() || line[0] == '#' || eq == std::string::npos || eq == 0)
+            continue;
+        std::string name, value;
+        if (!unescapeText(line.substr(0, eq), name) || !unescapeText(line.substr(eq + 1), value))
+            continue;
+        key.values[name] = value;
+    }
+    key.open = true;
+    return true;
+}
+
+bool settingsRead(const SettingsKey& key, const std::string& name, std::string& value)
+{
+    auto it = key.values.find(name);
+    if (!key.open || it == key.values.end())
+        return false;
+    value = it->second;
+    return true;
+}
+
+void settingsWrite(SettingsKey& key, const std::string& name, const std::string& value)
+{
+    auto it = key.values.find(name);
+    if (it == key.values.end() || it->second != value) {
+        key.values[name] = value;
+        key.dirty = true;
+    }
+}
+
+static bool writeAll(int fd, const std::string& text)
+{
+    size_t done = 0;
+    while (done < text.size()) {
+        ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += size_t(n);
+    }
+    return true;
+}
+
+// Writes the whole file beside the old one, flushes it to the disk, then renames it over the old
+// one, so a crash at any moment leaves either the old file or the new one, never a part.
+static bool writeSettingsFile(const SettingsKey& key)
+{
+    std::string folder = settingsFolder();
+    if (!platformCreateFolders(folder))
+        return false;
+
+    std::string text = std::string(settingsHeader) + "\n";
+    for (const auto& value : key.values)
+        text += escapeText(value.first) + "=" + escapeText(value.second) + "\n";
+
+    std::string path = settingsPath();
+    std::string temp = path + ".tmp" + std::to_string(getpid());
+    int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    bool ok = fchmod(fd, 0600) == 0 && writeAll(fd, text) && fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    if (!ok || rename(temp.c_str(), path.c_str()) != 0) {
+        unlink(temp.c_str());
+        return false;
+    }
+    // The rename itself reaches the disk with the folder.
+    int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        fsync(dirFd);
+        close(dirFd);
+    }
+    return true;
+}
+
+bool settingsClose(SettingsKey& key)
+{
+    bool ok = true;
+    if (key.open && key.dirty)
+        ok = writeSettingsFile(key);
+    key.open = false;
+    key.dirty = false;
+    return ok;
+}

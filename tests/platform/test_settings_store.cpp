@@ -1,0 +1,174 @@
+#include "platform/settings_store.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Points XDG_CONFIG_HOME at a fresh temporary folder for one test.
+class SettingsStoreTest : public ::testing::Test {
+protected:
+    std::string folder;
+    std::string oldValue;
+    bool hadOld = false;
+
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/ts_settings_XXXXXX";
+        folder = mkdtemp(pattern);
+        if (const char* old = getenv("XDG_CONFIG_HOME")) {
+            hadOld = true;
+            oldValue = old;
+        }
+        setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+    }
+    void TearDown() override
+    {
+        if (hadOld)
+            setenv("XDG_CONFIG_HOME", oldValue.c_str(), 1);
+        else
+            unsetenv("XDG_CONFIG_HOME");
+        std::string cmd = "rm -rf '" + folder + "'";
+        (void)system(cmd.c_str());
+    }
+    void writeRaw(const std::string& text)
+    {
+        std::string dir = folder + "/Quorvane";
+        mkdir(dir.c_str(), 0700);
+        dir += "/Tessarine";
+        mkdir(dir.c_str(), 0700);
+        std::ofstream(settingsPath(), std::ios::binary) << text;
+    }
+    std::string readRaw()
+    {
+        std::ifstream in(settingsPath(), std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+};
+
+TEST_F(SettingsStoreTest, PathFollowsXdgConfigHome)
+{
+    EXPECT_EQ(settingsPath(), folder + "/Quorvane/Tessarine/settings");
+    setenv("XDG_CONFIG_HOME", "relative/path", 1);
+    // A relative value is not a valid XDG folder: the home fallback is used instead.
+    EXPECT_EQ(settingsPath().find("relative"), std::string::npos);
+}
+
+TEST_F(SettingsStoreTest, RoundTripKeepsEveryByteAndMode0600)
+{
+    SettingsKey key;
+    EXPECT_FALSE(settingsOpen(key, false));   // nothing stored yet
+    ASSERT_TRUE(settingsOpen(key, true));
+    settingsWrite(key, "ScreenWidth", "1024");
+    settingsWrite(key, "Username", "a=b\\c\nd\te\r");
+    settingsWrite(key, "Empty", "");
+    settingsWrite(key, "Unicode", "K\xC3\xA4se");
+    ASSERT_TRUE(settingsClose(key));
+
+    struct stat st;
+    ASSERT_EQ(stat(settingsPath().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    SettingsKey again;
+    ASSERT_TRUE(settingsOpen(again, false));
+    std::string value;
+    ASSERT_TRUE(settingsRead(again, "ScreenWidth", value));
+    EXPECT_EQ(value, "1024");
+    ASSERT_TRUE(settingsRead(again, "Username", value));
+    EXPECT_EQ(value, "a=b\\c\nd\te\r");
+    ASSERT_TRUE(settingsRead(again, "Empty", value));
+    EXPECT_EQ(value, "");
+    ASSERT_TRUE(settingsRead(again, "Unicode", value));
+    EXPECT_EQ(value, "K\xC3\xA4se");
+    EXPECT_FALSE(settingsRead(again, "Missing", value));
+    settingsClose(again);
+
+    // No temporary file is left beside the settings.
+    DIR* dir = opendir((folder + "/Quorvane/Tessarine").c_str());
+    ASSERT_NE(dir, nullptr);
+    int entries = 0;
+    while (dirent* e = readdir(dir))
+        if (e->d_name[0] != '.')
+            ++entries;
+    closedir(dir);
+    EXPECT_EQ(entries, 1);
+}
+
+TEST_F(SettingsStoreTest, DamagedFilesGiveDefaultsAndAreReplacedWhole)
+{
+    SettingsKey key;
+    std::string value;
+
+    // Binary garbage without our header: nothing is read.
+    writeRaw(std::string("\x7f" "ELF\0\0garbage=1\n", 17));
+    EXPECT_FALSE(settingsOpen(key, false));
+    EXPECT_FALSE(settingsRead(key, "garbage", value));
+
+    // Sound lines survive, broken ones are dropped.
+    writeRaw("# Tessarine settings 1\nScreenWidth=800\nno equals sign\n=nameless\nBad=\\q1\nCut=\\x4\nHeight=600");
+    ASSERT_TRUE(settingsOpen(key, false));
+    EXPECT_TRUE(settingsRead(key, "ScreenWidth", value));
+    EXPECT_EQ(value, "800");
+    EXPECT_TRUE(settingsRead(key, "Height", value));
+    EXPECT_EQ(value, "600");
+    EXPECT_FALSE(settingsRead(key, "Bad", value));
+    EXPECT_FALSE(settingsRead(key, "Cut", value));
+    EXPECT_EQ(key.values.size(), 2u);
+    settingsClose(key);
+
+    // A value far too long for any setting is not taken.
+    writeRaw("# Tessarine settings 1\nLong=" + std::string(100000, '7') + "\n");
+    ASSERT_TRUE(settingsOpen(key, false));
+    EXPECT_FALSE(settingsRead(key, "Long", value));
+    settingsClose(key);
+
+    // Saving over a damaged file writes a complete new one.
+    writeRaw("garbage");
+    ASSERT_TRUE(settingsOpen(key, true));
+    settingsWrite(key, "Volume", "7.5");
+    ASSERT_TRUE(settingsClose(key));
+    EXPECT_EQ(readRaw(), "# Tessarine settings 1\nVolume=7.5\n");
+}
+
+TEST_F(SettingsStoreTest, FailedWriteKeepsTheOldFile)
+{
+    SettingsKey key;
+    ASSERT_TRUE(settingsOpen(key, true));
+    settingsWrite(key, "A", "1");
+    ASSERT_TRUE(settingsClose(key));
+    std::string before = readRaw();
+
+    // A folder where the temporary file would go makes the write fail, even for root.
+    std::string blocker = settingsPath() + ".tmp" + std::to_string(getpid());
+    ASSERT_EQ(mkdir(blocker.c_str(), 0700), 0);
+    ASSERT_TRUE(settingsOpen(key, true));
+    settingsWrite(key, "A", "2");
+    EXPECT_FALSE(settingsClose(key));
+    rmdir(blocker.c_str());
+    EXPECT_EQ(readRaw(), before);
+}
+
+TEST_F(SettingsStoreTest, UnchangedValuesDoNotRewrite)
+{
+    SettingsKey key;
+    ASSERT_TRUE(settingsOpen(key, true));
+    settingsWrite(key, "A", "1");
+    ASSERT_TRUE(settingsClose(key));
+    ASSERT_TRUE(settingsOpen(key, true));
+    settingsWrite(key, "A", "1");
+    EXPECT_FALSE(key.dirty);
+    settingsWrite(key, "A", "2");
+    EXPECT_TRUE(key.dirty);
+}
+
+} // namespace
