@@ -1,0 +1,40 @@
+// Polyparticles: bursts of additive camera-facing sprites, one per face of a mesh, each flying
+// out along its face's direction with a streak behind it.
+#pragma once
+#include "engine/meshes.h"
+#include "engine/vecmath.h"
+
+#include <string>
+#include <vector>
+
+struct Polyparticle {
+    Vector3 position;          // relative to the system's origin
+    Vector3 previousPosition;  // before the last update; (0, 0, 0) until then
+    Vector3 velocity;
+};
+
+struct PolyparticleSystem {
+    Vector3 origin;
+    std::vector<Polyparticle> particles;
+    Vector3 acceleration;
+    unsigned char active = 0;
+    float age = 0;             // ms since the start
+    std::string texture;       // atlas chunk of the sprites
+};
+
+extern PolyparticleSystem cubePolyparticles, geospherePolyparticles;
+extern PolyparticleSystem particleSystems[100];
+extern const float particleLifetime;   // ms
+extern float particleDeg;              // spacing of the streak sprites in world units
+extern int particleSpritesDrawn;       // this frame
+extern int peakParticleSprites;
+
+// Appends one particle per face of every mesh of source to out (draws from the random source).
+void loadPolyparticleMesh(MeshSet source, PolyparticleSystem* out);
+// Starts an effect in out as a copy of the prototype's particles.
+void loadPolyparticle(Vector3 origin, PolyparticleSystem* prototype, std::string texture, PolyparticleSystem* out);
+void renderPolyparticleSprite(PolyparticleSystem* system);
+
+// Where the system's sprites go (heads, then each streak), in drawing order; step is the streak
+// spacing. A step of 0 or less draws no streaks.
+void polyparticleSpritePoints(const PolyparticleSystem& system, float step, std::vector<Vector3>* out);
