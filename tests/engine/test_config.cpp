@@ -1,0 +1,288 @@
+#include "engine/config.h"
+#include "online/requests.h"
+#include "platform/settings_store.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Each test gets its own settings folder and the built-in values.
+struct ConfigTest : ::testing::Test {
+    char folder[64] = "/tmp/ts_config_XXXXXX";
+    void SetUp() override
+    {
+        ASSERT_NE(mkdtemp(folder), nullptr);
+        setenv("XDG_CONFIG_HOME", folder, 1);
+        screenWidth = 1920;   // the desktop size start-up puts in first
+        screenHeight = 1080;
+        AAlevel = 16;
+        vSync = 1;
+        visualQuality = 3;
+        motionBlur = 1;
+        mouseFlip = 0;
+        fullscreen = 1;
+        buffer = 0;
+        musicVol = soundVol = 10.0f;
+        tuteControl = tutePup = tuteCombo = tuteComboNow = tuteColor = tuteCrit = tuteRush = tuteSurvival =
+            tuteMeditation = 0;
+        colorblind = 0;
+        username.clear();
+        password.clear();
+        playerPassword.clear();
+        anisotropicFiltering = 1;
+        displayModeIndex = -1;
+        displayModes = {Vector2(800, 600), Vector2(1024, 768), Vector2(1920, 1080)};
+    }
+    void TearDown() override
+    {
+        displayModes.clear();
+        std::string command = std::string("rm -rf ") + folder;
+        ASSERT_EQ(std::system(command.c_str()), 0);
+    }
+
+    // Writes a settings file as the store lays it out.
+    void writeStored(const std::map<std::string, std::string>& values)
+    {
+        std::string path = settingsPath();
+        std::string dir = path.substr(0, path.rfind('/'));
+        ASSERT_EQ(std::system(("mkdir -p " + dir).c_str()), 0);
+        std::ofstream out(path, std::ios::binary);
+        out << "# Tessarine settings 1\n";
+        for (const auto& [name, value] : values)
+            out << name << "=" << value << "\n";
+    }
+
+    std::map<std::string, std::string> readStored()
+    {
+        SettingsKey key;
+        EXPECT_TRUE(settingsOpen(key, false));
+        std::map<std::string, std::string> values = key.values;
+        settingsClose(key);
+        return values;
+    }
+};
+
+} // namespace
+
+TEST_F(ConfigTest, FirstRunKeepsBuiltInsAndTheSaveCreatesEveryValue)
+{
+    buffer = 5;
+    loadConfig();
+    EXPECT_EQ(screenWidth, 1920);
+    EXPECT_EQ(screenHeight, 1080);
+    EXPECT_EQ(displayModeIndex, 2);
+    EXPECT_EQ(buffer, 0);
+    EXPECT_EQ(AAlevel, 8);          // preset 3
+    EXPECT_EQ(motionBlur, 0);
+    EXPECT_EQ(anisotropicFiltering, 1);
+
+    saveConfig();
+    std::map<std::string, std::string> stored = readStored();
+    EXPECT_EQ(stored.size(), 23u);
+    EXPECT_EQ(stored["ScreenWidth"], "1920");
+    EXPECT_EQ(stored["ScreenHeight"], "1080");
+    EXPECT_EQ(stored["AAlevel"], "8");
+    EXPECT_EQ(stored["MusicVol"], "10");
+    EXPECT_EQ(stored["Username"], "0");
+    EXPECT_EQ(stored["Password"], "0");
+    EXPECT_EQ(stored["TuteMeditation"], "0");
+
+    struct stat info;
+    ASSERT_EQ(stat(settingsPath().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+TEST_F(ConfigTest, SavedValuesLoadBack)
+{
+    screenWidth = 800;
+    screenHeight = 600;
+    displayModeIndex = 0;
+    vSync = 0;
+    visualQuality = 4;
+    motionBlur = 1;
+    mouseFlip = 2;
+    fullscreen = 0;
+    musicVol = 3.0f;
+    soundVol = 0.0f;
+    tutePup = 1;
+    tuteMeditation = 1;
+    colorblind = 1;
+    username = "quill";
+    saveConfig();
+
+    screenWidth = 1920;
+    screenHeight = 1080;
+    vSync = 1;
+    visualQuality = 3;
+    motionBlur = 0;
+    mouseFlip = 0;
+    fullscreen = 1;
+    musicVol = soundVol = 10.0f;
+    tutePup = tuteMeditation = colorblind = 0;
+    username.clear();
+    loadConfig();
+
+    EXPECT_EQ(screenWidth, 800);
+    EXPECT_EQ(screenHeight, 600);
+    EXPECT_EQ(displayModeIndex, 0);
+    EXPECT_EQ(vSync, 0);
+    EXPECT_EQ(visualQuality, 4);
+    EXPECT_EQ(motionBlur, 1);       // preset 4 keeps the loaded value
+    EXPECT_EQ(AAlevel, 16);
+    EXPECT_EQ(mouseFlip, 2);
+    EXPECT_EQ(fullscreen, 0);
+    EXPECT_EQ(musicVol, 3.0f);
+    EXPECT_EQ(soundVol, 0.0f);
+    EXPECT_EQ(tutePup, 1);
+    EXPECT_EQ(tuteMeditation, 1);
+    EXPECT_EQ(tuteControl, 0);
+    EXPECT_EQ(colorblind, 1);
+    EXPECT_EQ(username, "quill");
+}
+
+TEST_F(ConfigTest, VisualQualityPresets)
+{
+    const struct { int quality, aniso, aa, blur; } presets[] = {
+        {1, 0, 0, 0}, {2, 0, 4, 0}, {3, 1, 8, 0}, {4, 1, 16, 1}, {5, 7, 7, 1},
+    };
+    for (const auto& p : presets) {
+        writeStored({{"VisualQuality", std::to_string(p.quality)}, {"MotionBlur", "1"}});
+        anisotropicFiltering = 7;
+        AAlevel = 7;
+        loadConfig();
+        EXPECT_EQ(anisotropicFiltering, p.aniso) << p.quality;
+        EXPECT_EQ(AAlevel, p.aa) << p.quality;
+        EXPECT_EQ(motionBlur, p.blur) << p.quality;
+    }
+}
+
+TEST_F(ConfigTest, NumbersReadAsWholeNumbers)
+{
+    writeStored({{"MusicVol", "7.5"}, {"SoundVol", "  4xyz"}, {"VSync", "-0"}, {"MouseFlip", "+2"},
+                 {"Colorblind", "nope"}, {"Fullscreen", "99999999999999999999"}});
+    loadConfig();
+    EXPECT_EQ(musicVol, 7.0f);
+    EXPECT_EQ(soundVol, 4.0f);
+    EXPECT_EQ(vSync, 0);
+    EXPECT_EQ(mouseFlip, 2);
+    EXPECT_EQ(colorblind, 0);
+    EXPECT_EQ(fullscreen, 2147483647);   // saturates instead of overflowing
+
+    writeStored({{"MusicVol", "250"}, {"SoundVol", "-3"}});
+    loadConfig();
+    EXPECT_EQ(musicVol, 10.0f);
+    EXPECT_EQ(soundVol, 0.0f);
+}
+
+TEST_F(ConfigTest, DamagedScreenSizesFallBack)
+{
+    // Each pair leaves the size start-up put in.
+    const std::pair<const char*, const char*> damaged[] = {
+        {"0", "0"}, {"1024", "0"}, {"0", "768"}, {"-800", "600"}, {"abc", ""},
+        {"99999999", "600"}, {"800", "99999999999999999999999"},
+    };
+    for (const auto& [w, h] : damaged) {
+        writeStored({{"ScreenWidth", w}, {"ScreenHeight", h}});
+        screenWidth = 1920;
+        screenHeight = 1080;
+        loadConfig();
+        EXPECT_EQ(screenWidth, 1920) << w << "x" << h;
+        EXPECT_EQ(screenHeight, 1080) << w << "x" << h;
+    }
+
+    // With no usable desktop size either, the built-in size.
+    writeStored({{"ScreenWidth", "0"}, {"ScreenHeight", "0"}});
+    screenWidth = 0;
+    screenHeight = 0;
+    loadConfig();
+    EXPECT_EQ(screenWidth, defaultScreenWidth);
+    EXPECT_EQ(screenHeight, defaultScreenHeight);
+
+    // A width that is only digits far past any buffer is read bounded.
+    writeStored({{"ScreenWidth", std::string(3000, '9')}, {"ScreenHeight", "600"}});
+    screenWidth = 1920;
+    loadConfig();
+    EXPECT_EQ(screenWidth, 1920);
+
+    // A stored fraction loses its fractional part.
+    writeStored({{"ScreenWidth", "1024.9"}, {"ScreenHeight", "768"}});
+    loadConfig();
+    EXPECT_EQ(screenWidth, 1024);
+    EXPECT_EQ(displayModeIndex, 1);
+}
+
+TEST_F(ConfigTest, DamagedFilesKeepTheSettings)
+{
+    std::string path = settingsPath();
+    writeStored({});
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out << "garbage\0\x01\x02 not a settings file";
+    }
+    vSync = 0;
+    loadConfig();
+    EXPECT_EQ(vSync, 0);
+    EXPECT_EQ(screenWidth, 1920);
+
+    // A file cut short keeps what it holds; the missing values keep their built-ins.
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out << "# Tessarine settings 1\nVSync=1\nMouseFlip=2\nFullscr";
+    }
+    vSync = 0;
+    fullscreen = 1;
+    loadConfig();
+    EXPECT_EQ(vSync, 1);
+    EXPECT_EQ(mouseFlip, 2);
+    EXPECT_EQ(fullscreen, 1);
+
+    // The next save replaces the damaged file with a whole one.
+    saveConfig();
+    EXPECT_EQ(readStored().size(), 23u);
+}
+
+TEST_F(ConfigTest, ResolutionOutsideTheModeListIsSavedAsItIs)
+{
+    writeStored({{"ScreenWidth", "1234"}, {"ScreenHeight", "567"}});
+    loadConfig();
+    EXPECT_EQ(screenWidth, 1234);
+    EXPECT_EQ(displayModeIndex, -1);
+    saveConfig();
+    std::map<std::string, std::string> stored = readStored();
+    EXPECT_EQ(stored["ScreenWidth"], "1234");
+    EXPECT_EQ(stored["ScreenHeight"], "567");
+
+    // An index past the list (the list changed) is not followed either.
+    displayModeIndex = 17;
+    saveConfig();
+    EXPECT_EQ(readStored()["ScreenWidth"], "1234");
+
+    // A valid index wins over the current size: the Options page picks a mode for the next start.
+    displayModeIndex = 0;
+    saveConfig();
+    EXPECT_EQ(readStored()["ScreenWidth"], "800");
+    EXPECT_EQ(readStored()["ScreenHeight"], "600");
+}
+
+TEST_F(ConfigTest, OneCharacterUserNameMeansNoProfile)
+{
+    writeStored({{"Username", "0"}, {"Password", "0"}});
+    username = "someone";
+    playerPassword = "secret";
+    loadConfig();
+    EXPECT_EQ(username, "");
+    EXPECT_EQ(playerPassword, "");
+
+    writeStored({{"Username", "quill"}, {"Password", ""}});
+    playerPassword = "stale";
+    loadConfig();
+    EXPECT_EQ(username, "quill");
+    EXPECT_EQ(playerPassword, "");   // an empty stored password gives none
+}

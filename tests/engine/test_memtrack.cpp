@@ -1,0 +1,96 @@
+#include "engine/memtrack.h"
+#include "engine/util.h"
+
+#include <gtest/gtest.h>
+
+#include <cinttypes>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+std::string readFile(const char* path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+} // namespace
+
+TEST(MemTrack, RecordsLiveBlocksAndForgetsFreedOnes)
+{
+    std::size_t before = allocations.size();
+    int* numbers = TS_ALLOC(int, 100);
+    char* text = TS_ALLOC(char, 10);
+    ASSERT_EQ(allocations.size(), before + 2);
+    const AllocationRecord& first = allocations[before];
+    EXPECT_EQ(first.address, numbers);
+    EXPECT_EQ(first.size, 400u);
+    EXPECT_NE(first.file.find("test_memtrack.cpp"), std::string::npos);
+    EXPECT_GT(first.line, 0);
+    numbers[99] = 7;   // the whole block is usable (ASan checks)
+
+    TS_FREE(numbers);
+    ASSERT_EQ(allocations.size(), before + 1);
+    EXPECT_EQ(allocations[before].address, text);
+
+    // Untracked and null addresses change nothing.
+    int local = 0;
+    untrackAllocation(&local);
+    TS_FREE(static_cast<char*>(nullptr));
+    EXPECT_EQ(allocations.size(), before + 1);
+    TS_FREE(text);
+    EXPECT_EQ(allocations.size(), before);
+
+    // A zero-sized request is still a real, distinct block.
+    char* a = TS_ALLOC(char, 0);
+    char* b = TS_ALLOC(char, 0);
+    EXPECT_NE(a, b);
+    TS_FREE(a);
+    TS_FREE(b);
+    EXPECT_EQ(allocations.size(), before);
+
+    // Long file names are cut to 255 characters.
+    std::string longName(400, 'x');
+    void* block = trackedAlloc(8, longName.c_str(), 3);
+    EXPECT_EQ(allocations.back().file.size(), 255u);
+    trackedFree(block);
+}
+
+TEST(MemTrack, ReportListsWholeAddressesAndTheTotal)
+{
+    char folder[] = "/tmp/ts_mem_XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_EQ(chdir(folder), 0);
+
+    void* big = trackedAlloc(1234567, "engine\\engine_sound.cpp", 42);
+    void* small = trackedAlloc(10, "/src/engine/atlas.cpp", 7);
+    unsigned long long total = 0;
+    for (const AllocationRecord& record : allocations)
+        total += record.size;
+    writeMemoryReport();
+    std::string report = readFile("mem.txt");
+    trackedFree(big);
+    trackedFree(small);
+
+    char expected[256];
+    std::snprintf(expected, sizeof expected, "%-20s:\t\tLINE %d,\t\tADDRESS %" PRIdPTR "\t%s unfreed\n",
+                  "engine_sound.cpp", 42, reinterpret_cast<std::intptr_t>(big), "1,234,567");
+    EXPECT_NE(report.find(expected), std::string::npos) << report;
+    std::snprintf(expected, sizeof expected, "%-20s:\t\tLINE %d,\t\tADDRESS %" PRIdPTR "\t%s unfreed\n",
+                  "atlas.cpp", 7, reinterpret_cast<std::intptr_t>(small), "10");
+    EXPECT_NE(report.find(expected), std::string::npos) << report;
+    EXPECT_NE(report.find(std::string(59, '-') + "\n"), std::string::npos);
+    EXPECT_NE(report.find("Total Unfreed: " + groupDigits(std::to_string(total)) + " bytes\n"), std::string::npos)
+        << report;
+
+    ASSERT_EQ(chdir(cwd), 0);
+    ASSERT_EQ(std::system((std::string("rm -rf ") + folder).c_str()), 0);
+}
