@@ -1,6 +1,7 @@
 #include "engine/console.h"
 
 #include "engine/config.h"
+#include "engine/fonts.h"
 #include "engine/polyparticles.h"
 #include "engine/profiler.h"
 #include "engine/textures.h"
@@ -8,9 +9,6 @@
 #include "engine/vecmath.h"
 
 #include <cstdio>
-
-// Rebuilds the three game fonts (engine/fonts.cpp).
-void reloadFonts();
 
 std::vector<std::string> consoleLines;
 std::vector<ConsoleCommand> consoleCommands;
