@@ -1,0 +1,88 @@
+// Times the asset pack's index read and lookups, and the loaders' reopen-seek-read pattern for
+// every asset that is not a texture, against one plain sequential gzread of the whole pack.
+//   bench_asset_pack_bench [path of assets.ass]   (default: run/data/assets.ass)
+#include "engine/asset_pack.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double millisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// Best of a few runs: the figure least disturbed by the rest of the machine.
+template <typename Work>
+double bestOf(int runs, Work work) {
+    double best = 1e30;
+    for (int i = 0; i < runs; ++i) {
+        auto start = Clock::now();
+        work();
+        best = std::min(best, millisecondsSince(start));
+    }
+    return best;
+}
+
+bool isTexture(const std::string& name) { return name.compare(0, 9, "textures\\") == 0; }
+
+} // namespace
+
+int main(int argc, char** argv) {
+    assetPackPath = argc > 1 ? argv[1] : "run/data/assets.ass";
+    const int runs = 5;
+
+    size_t sequentialBytes = 0;
+    double sequential = bestOf(runs, [&] {
+        gzFile file = gzopen(assetPackPath.c_str(), "rb");
+        if (!file) return;
+        std::vector<unsigned char> buffer(1 << 20);
+        sequentialBytes = 0;
+        int got;
+        while ((got = gzread(file, buffer.data(), static_cast<unsigned>(buffer.size()))) > 0)
+            sequentialBytes += static_cast<size_t>(got);
+        gzclose(file);
+    });
+    if (sequentialBytes == 0) {
+        std::fprintf(stderr, "cannot read %s\n", assetPackPath.c_str());
+        return 1;
+    }
+
+    size_t lookups = 0;
+    double indexAndLookups = bestOf(runs, [&] {
+        readAssetIndex();
+        lookups = 0;
+        std::vector<AssetIndexEntry> entries = assetIndex;
+        for (const AssetIndexEntry& e : entries) {
+            if (getAssetOffset(e.name) >= 0 && getAssetSize(e.name) >= 0) ++lookups;
+        }
+    });
+
+    size_t loaded = 0, loadedBytes = 0;
+    double loaders = bestOf(runs, [&] {
+        loaded = loadedBytes = 0;
+        std::vector<unsigned char> bytes;
+        for (const AssetIndexEntry& e : assetIndex) {
+            if (isTexture(e.name)) continue;
+            if (readAssetBytes(e.name, bytes)) {
+                ++loaded;
+                loadedBytes += bytes.size();
+            }
+        }
+    });
+    closeAssetPack();
+
+    std::printf("pack: %s, %zu entries, %zu bytes uncompressed (best of %d runs)\n", assetPackPath.c_str(),
+                assetIndex.size(), sequentialBytes, runs);
+    std::printf("sequential gzread of the whole pack:          %9.2f ms (reference)\n", sequential);
+    std::printf("index read + %4zu name lookups:                %9.2f ms  ratio %.3f\n", lookups, indexAndLookups,
+                indexAndLookups / sequential);
+    std::printf("%3zu non-texture loads (reopen, gzseek, gzread): %9.2f ms  ratio %.3f  (%zu bytes)\n", loaded,
+                loaders, loaders / sequential, loadedBytes);
+    return 0;
+}
