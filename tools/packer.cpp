@@ -98,13 +98,19 @@ int main(int argc, char** argv) {
     auto start = std::chrono::steady_clock::now();
     std::vector<PackAsset> assets;
     std::string error;
-    // Order: what loaders reopen the pack for comes first (a gzseek decompresses everything
-    // before its target), then the textures in streaming order, then their small copies.
-    if (!addFonts(assets, error) || !generateLevels(source, assets, error)) {
+    // Order: what loaders read by reopening the pack comes first, since a reopened stream's gzseek
+    // decompresses everything before its target. Levels lead (tiny, and reloaded at every level
+    // start in play), then the meshes, the fonts and the sounds; then the textures in streaming
+    // order and their small copies, which the streamer reads moving forward in one open stream.
+    if (!generateLevels(source, assets, error)) {
         std::fprintf(stderr, "ts_packer: %s\n", error.c_str());
         return 1;
     }
     generateMeshes(assets);
+    if (!addFonts(assets, error)) {
+        std::fprintf(stderr, "ts_packer: %s\n", error.c_str());
+        return 1;
+    }
     auto stepStart = std::chrono::steady_clock::now();
     generateSounds(assets);
     std::printf("ts_packer: sounds in %.1f s\n", secondsSince(stepStart));

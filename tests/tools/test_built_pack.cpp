@@ -76,14 +76,17 @@ size_t positionOf(const std::map<std::string, size_t>& at, const std::string& na
 
 } // namespace
 
-TEST(BuiltPack, HoldsFontsLevelsAndMeshesFirst) {
+TEST(BuiltPack, HoldsLevelsMeshesAndFontsFirst) {
     std::vector<AssetIndexEntry> entries = readBuiltIndex();
     ASSERT_FALSE(entries.empty()) << "the build did not write run/data/assets.ass";
     auto at = positions(entries);
-    std::vector<std::string> early = {"fonts\\prototype.ttf", "fonts\\arialbd.ttf"};
+    // Reopening loaders decompress everything before their asset: the small, often reloaded ones lead.
+    std::vector<std::string> early;
     for (int n = 1; n <= 10; ++n) early.push_back("levels\\" + std::to_string(n) + ".blvl");
     early.push_back("meshes\\cube.mbm");
     early.push_back("meshes\\geosphere.mbm");
+    early.push_back("fonts\\prototype.ttf");
+    early.push_back("fonts\\arialbd.ttf");
     for (size_t i = 0; i < early.size(); ++i) EXPECT_EQ(positionOf(at, early[i]), i) << early[i];
     for (const AssetIndexEntry& e : entries) EXPECT_GT(e.size, 0) << e.name;
     // Back to back in index order: a loader's gzseek never passes bytes of a later asset.
