@@ -1,5 +1,204 @@
 #include "engine/startup.h"
 
-// Placeholders until start-up is written.
-bool initialize() { return true; }
-void deinitialize() {}
+#include "engine/asset_pack.h"
+#include "engine/atlas.h"
+#include "engine/color.h"
+#include "engine/config.h"
+#include "engine/console.h"
+#include "engine/draw2d.h"
+#include "engine/fonts.h"
+#include "engine/meshes.h"
+#include "engine/picking.h"
+#include "engine/random.h"
+#include "engine/sound.h"
+#include "engine/textures.h"
+#include "engine/window.h"
+#include "game/levels.h"
+#include "online/requests.h"
+#include "platform/system.h"
+#include "platform/video.h"
+
+#include <AL/alut.h>
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <GL/glu.h>
+#include <curl/curl.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+std::string osName;
+std::string cpuName;
+std::string ramText;
+std::string glVersion, videoCard, glVendor;
+int startupPhase = 0;
+bool motionBlurReserved = false;
+
+namespace {
+bool curlStarted = false;
+bool soundExitRegistered = false;
+
+std::string glText(GLenum name)
+{
+    const GLubyte* text = glGetString(name);
+    return text ? reinterpret_cast<const char*>(text) : "";
+}
+
+// Errors left by earlier calls would read as the atlas allocation running out of memory.
+void drainGlErrors()
+{
+    for (int i = 0; i < 64 && glGetError() != GL_NO_ERROR; i++) {
+    }
+}
+
+// Reserves the screen-sized chunk the motion-blur pass copies the frame into. A screen larger
+// than an atlas page can never get one: then no page is made for it and motion blur stays off.
+void reserveMotionBlur()
+{
+    const float w = static_cast<float>(screenWidth);
+    const float h = static_cast<float>(screenHeight);
+    drainGlErrors();
+    Vector2 position;
+    const int page = placeInAtlas(w, h, "motionblur", position);
+    if (page < 0) {
+        motionBlurReserved = false;
+        logMessage("screen larger than an atlas page: no motion blur");
+        // Page 0 still has to exist: the fonts are built on it.
+        if (atlasPages.empty())
+            createAtlasPage();
+        return;
+    }
+    TextureRecord record;
+    record.name = "motionblur";
+    record.width = w;
+    record.height = h;
+    record.atlasX = position.x;
+    record.atlasY = position.y;
+    record.atlasPage = page;
+    // A second window pass reserves it again: keep one record, so its index stays put.
+    const int existing = findTextureIndex("motionblur");
+    if (existing >= 0)
+        textures[static_cast<std::size_t>(existing)] = record;
+    else
+        textures.push_back(record);
+    motionBlurReserved = true;
+}
+} // namespace
+
+std::string describeOs(const std::string& name, const std::string& version)
+{
+    if (name.empty())
+        return version;
+    if (version.empty())
+        return name;
+    return name + " " + version;
+}
+
+std::string megabytesText(unsigned long long bytes)
+{
+    return std::to_string(bytes / 1024 / 1024);
+}
+
+bool initialize()
+{
+    if (FILE* f = std::fopen("console.log", "w"))
+        std::fclose(f);
+    logMessage("Initializing");
+
+    osName = describeOs(platformOsName(), platformOsVersion());
+    logMessage("OS: " + osName);
+    platformShowCursor(false);   // the game draws its own
+    cpuName = platformCpuName();
+    logMessage("CPU: " + cpuName);
+    ramText = megabytesText(platformTotalMemoryBytes());
+    logMessage("RAM: " + ramText);
+
+    glVersion = glText(GL_VERSION);
+    videoCard = glText(GL_RENDERER);
+    glVendor = glText(GL_VENDOR);
+    logMessage("OpenGL: " + glVersion);
+    logMessage("Video Card: " + videoCard);
+    logMessage("Manufacturer: " + glVendor);
+
+    GLfloat anisotropy = 0;
+    glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &anisotropy);
+    maxAnisotropy = anisotropy;
+    anisotropySupported = glText(GL_EXTENSIONS).find("GL_EXT_texture_filter_anisotropic") != std::string::npos;
+
+    glViewport(0, 0, screenWidth, screenHeight);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, screenHeight > 0 ? static_cast<double>(screenWidth) / screenHeight : 1.0, 32.0, 2000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    enableCapability(GL_DEPTH_TEST);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    enableCapability(GL_BLEND);
+    enableCapability(GL_MULTISAMPLE_ARB);
+
+    if (curl_global_init(CURL_GLOBAL_ALL) == CURLE_OK) {
+        curlStarted = true;
+        curlMultiHandle = curl_multi_init();
+    }
+
+    seedRandom(platformTickCount());
+    atlasHueColor.setHSL(113, 100, 100);
+    buildConsoleCommands();
+
+    glLoadIdentity();
+    gluLookAt(0, -20 * blockSize, 0, 0, 0, 0, 0, 0, 1);
+    ExtractFrustum();
+
+    readAssetIndex();
+    reserveMotionBlur();
+
+    alutInit(nullptr, nullptr);
+    alGetError();
+    setupListener();
+    if (!soundExitRegistered) {
+        std::atexit(shutdownSound);
+        soundExitRegistered = true;
+    }
+
+    saveConfig();
+    startupPhase = 2;
+    if (vSync == 0 && swapControlSupported)
+        setSwapInterval(0);
+    loadLevel(true);
+
+    enableCapability(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    logMessage("Finished initializing");
+    return true;
+}
+
+void deinitialize()
+{
+    if (curlMultiHandle) {
+        curl_multi_cleanup(curlMultiHandle);
+        curlMultiHandle = nullptr;
+    }
+    if (curlStarted) {
+        curl_global_cleanup();
+        curlStarted = false;
+    }
+    closeAssetPack();
+    // A quit during the intro reaches here before the fonts or meshes were ever loaded.
+    cleanFonts();
+    releaseMeshSet(&cubeMesh);
+    releaseMeshSet(&geosphereMesh);
+    releaseMeshSet(&particleMesh);
+    deleteAtlasPages();
+
+    // The next window pass starts with a fresh context: forget what the old one had set. The
+    // loaded textures pointed into the deleted pages, so they stream in again when asked for.
+    textures.clear();
+    lastTextureName.clear();
+    lastTextureIndex = -1;
+    enabledCapabilities.clear();
+    resetMeshSetCache();
+    boundAtlasPage = -1;
+    activeChunk = -1;
+    motionBlurReserved = false;
+}

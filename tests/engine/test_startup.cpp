@@ -1,0 +1,267 @@
+// Start-up and shut-down against the real pack in a real window (Xvfb + Mesa), with the cube
+// mesh and a particle burst drawn and read back.
+#include "engine/asset_pack.h"
+#include "engine/atlas.h"
+#include "engine/camera.h"
+#include "engine/config.h"
+#include "engine/console.h"
+#include "engine/draw2d.h"
+#include "engine/fonts.h"
+#include "engine/memtrack.h"
+#include "engine/meshes.h"
+#include "engine/picking.h"
+#include "engine/polyparticles.h"
+#include "engine/startup.h"
+#include "engine/textures.h"
+#include "engine/window.h"
+#include "game/mass.h"
+#include "online/requests.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const char* const packPath = TS_BINARY_DIR "/run/data/assets.ass";
+
+std::vector<std::string> readLines(const char* path)
+{
+    std::vector<std::string> lines;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+int findLine(const std::vector<std::string>& lines, const std::string& prefix, int from = 0)
+{
+    for (int i = from; i < static_cast<int>(lines.size()); i++)
+        if (lines[static_cast<std::size_t>(i)].compare(0, prefix.size(), prefix) == 0)
+            return i;
+    return -1;
+}
+
+class StartupTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        char pattern[] = "/tmp/ts-startup-XXXXXX";
+        if (const char* dir = mkdtemp(pattern)) {
+            workDir = dir;
+            setenv("XDG_CONFIG_HOME", dir, 1);
+            setenv("XDG_DATA_HOME", dir, 1);
+        }
+    }
+
+    void SetUp() override
+    {
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "no display";
+        std::FILE* pack = std::fopen(packPath, "rb");
+        if (!pack)
+            GTEST_SKIP() << "no asset pack at " << packPath;
+        std::fclose(pack);
+        ASSERT_EQ(chdir(workDir.c_str()), 0);
+        assetPackPath = packPath;
+        screenWidth = 640;
+        screenHeight = 480;
+        fullscreen = 0;
+        window = GameWindow();
+        window.keys = keys;
+        window.application = &application;
+        window.title = "Tessarine";
+        window.width = screenWidth;
+        window.height = screenHeight;
+        window.bitsPerPixel = 32;
+        application.className = "TS";
+        ASSERT_TRUE(registerWindowClass(&application));
+        ASSERT_TRUE(createWindow(&window));
+        opened = true;
+    }
+
+    void TearDown() override
+    {
+        if (opened)
+            destroyWindow(&window);
+        opened = false;
+    }
+
+    // Sum of the colour channels of the frame's pixels, read back from the back buffer.
+    long frameBrightness(int x, int y, int w, int h)
+    {
+        std::vector<unsigned char> pixels(static_cast<std::size_t>(w * h * 4));
+        glReadBuffer(GL_BACK);
+        glReadPixels(x, y, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        long sum = 0;
+        for (std::size_t i = 0; i < pixels.size(); i += 4)
+            sum += pixels[i] + pixels[i + 1] + pixels[i + 2];
+        return sum;
+    }
+
+    static std::string workDir;
+    ApplicationInfo application;
+    GameWindow window;
+    std::uint32_t keys[256] = {};
+    bool opened = false;
+};
+std::string StartupTest::workDir;
+
+TEST_F(StartupTest, StartUpWritesTheReportInOrderAndShutDownReleasesEverything)
+{
+    EXPECT_TRUE(initialize());
+    EXPECT_EQ(startupPhase, 2);
+
+    const std::vector<std::string> log = readLines("console.log");
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log[0], "Initializing");
+    int at = 0;
+    for (const char* prefix : {"OS: ", "CPU: ", "RAM: ", "OpenGL: ", "Video Card: ", "Manufacturer: ",
+                               "Opening AssPack", "Indexed asset ", "AssPack headers loaded",
+                               "Finished initializing"}) {
+        const int found = findLine(log, prefix, at);
+        EXPECT_GT(found, at - 1) << prefix;
+        if (found >= 0)
+            at = found;
+    }
+    EXPECT_EQ(findLine(log, "RAM: 0"), -1);   // the machine's memory is known
+    EXPECT_EQ(log[static_cast<std::size_t>(findLine(log, "OpenGL: "))], "OpenGL: " + glVersion);
+    EXPECT_FALSE(assetIndex.empty());
+
+    EXPECT_NE(curlMultiHandle, nullptr);
+    EXPECT_TRUE(motionBlurReserved);
+    const int blur = findTextureIndex("motionblur");
+    ASSERT_GE(blur, 0);
+    EXPECT_EQ(textures[static_cast<std::size_t>(blur)].width, 640);
+    EXPECT_FALSE(atlasPages.empty());
+    EXPECT_TRUE(mediumFont.initialised);
+    EXPECT_TRUE(pointInFrustum(0, 0, 0));         // the game view was extracted
+    EXPECT_FALSE(pointInFrustum(0, -700, 0));
+    EXPECT_TRUE(isCapabilityEnabled(GL_CULL_FACE));
+
+    // A quit before the intro loaded any mesh or font: shut-down copes and leaks nothing.
+    deinitialize();
+    EXPECT_EQ(curlMultiHandle, nullptr);
+    EXPECT_EQ(assetPackFile, nullptr);
+    EXPECT_TRUE(atlasPages.empty());
+    EXPECT_TRUE(enabledCapabilities.empty());
+    EXPECT_FALSE(mediumFont.initialised);
+    EXPECT_TRUE(allocations.empty()) << allocations.size() << " tracked blocks still alive";
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(StartupTest, ScreenLargerThanAnAtlasPageLeavesMotionBlurOff)
+{
+    const int savedAtlasSize = atlasSize;
+    atlasSize = minAtlasSize;   // smaller than the 640 x 480 screen
+    glGetError();
+    initialize();
+    atlasSize = savedAtlasSize;
+    EXPECT_FALSE(motionBlurReserved);
+    EXPECT_EQ(findTextureIndex("motionblur"), textureNotLoaded);
+    EXPECT_EQ(atlasPages.size(), 1u);   // page 0 for the fonts, no endless pages
+    EXPECT_NE(findLine(readLines("console.log"), "screen larger than an atlas page"), -1);
+    EXPECT_EQ(startupPhase, 2);
+    deinitialize();
+}
+
+TEST_F(StartupTest, CubeFacesShowFromOutsideAndCullFromInside)
+{
+    initialize();
+    loadMesh(&cubeMesh, "cube.mbm");
+    ASSERT_EQ(cubeMesh.meshCount, 1);
+    EXPECT_EQ(cubeMesh.meshes[0].faceCount, 12);
+    EXPECT_EQ(vboSupported, cubeMesh.meshes[0].vertexBuffer != 0);
+    EXPECT_EQ(vboSupported, cubeMesh.meshes[0].interleaved.empty());
+
+    disableCapability(GL_TEXTURE_2D);
+    glColor4f(1, 1, 1, 1);
+    clearScreen(0, 0, 0, 1);
+    camera.set(0, -20 * blockSize, 0, 0, 0, 0, 0, 0, 1);
+    massLimit = 0;
+    applyCamera();
+    drawMeshSet(&cubeMesh);
+    // The cube is 32 units at 640 units with a 45 degree view: a square about 37 px across.
+    EXPECT_GT(frameBrightness(310, 230, 20, 20), 20L * 20 * 3 * 200);
+    EXPECT_EQ(frameBrightness(0, 0, 100, 100), 0);
+
+    // From the centre every face turns its back and is culled.
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    gluPerspective(100, 640.0 / 480, 1, 100);
+    glMatrixMode(GL_MODELVIEW);
+    clearScreen(0, 0, 0, 1);
+    gluLookAt(0, 0, 0, 0, 1, 0, 0, 0, 1);
+    drawMeshSet(&cubeMesh);
+    EXPECT_EQ(frameBrightness(0, 0, 640, 480), 0);
+    disableCapability(GL_CULL_FACE);   // without culling the inside shows
+    drawMeshSet(&cubeMesh);
+    EXPECT_GT(frameBrightness(0, 0, 640, 480), 640L * 480 * 3 * 200);
+    enableCapability(GL_CULL_FACE);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+
+    deinitialize();
+    EXPECT_TRUE(cubeMesh.meshes.empty());
+    EXPECT_TRUE(allocations.empty());
+}
+
+TEST_F(StartupTest, ParticleBurstDrawsCameraFacingSprites)
+{
+    initialize();
+    loadMesh(&geosphereMesh, "geosphere.mbm");
+    buildParticleMesh(&particleMesh);
+    ASSERT_GT(geosphereMesh.meshCount, 0);
+    PolyparticleSystem proto;
+    loadPolyparticleMesh(geosphereMesh, &proto);
+    EXPECT_EQ(static_cast<int>(proto.particles.size()), geosphereMesh.meshes[0].faceCount);
+
+    int index = getTextureIndex("whiteparticle.tga");
+    for (int frame = 0; frame < 5000 && index == textureNotLoaded; frame++) {
+        updateStreamingTextures(16);
+        index = getTextureIndex("whiteparticle.tga");
+    }
+    ASSERT_NE(index, textureNotLoaded) << "the sprite texture never streamed in";
+
+    PolyparticleSystem& burst = particleSystems[0];
+    loadPolyparticle(Vector3(0, 0, 0), &proto, "whiteparticle.tga", &burst);
+    for (Polyparticle& p : burst.particles) {   // two steps of flight, so streaks show
+        p.previousPosition = p.velocity;
+        p.position = p.velocity * 2;
+    }
+    burst.age = 100;
+
+    clearScreen(0, 0, 0, 1);
+    camera.set(0, -20 * blockSize, 0, 0, 0, 0, 0, 0, 1);
+    massLimit = 0;
+    applyCamera();
+    glDepthMask(GL_FALSE);
+    particleSpritesDrawn = 0;
+    particleDeg = 2.5f;
+    renderPolyparticleSprite(&burst);
+    glDepthMask(GL_TRUE);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+
+    std::vector<Vector3> points;
+    polyparticleSpritePoints(burst, particleDeg, &points);
+    EXPECT_EQ(particleSpritesDrawn, static_cast<int>(points.size()));
+    EXPECT_GE(peakParticleSprites, particleSpritesDrawn);
+    EXPECT_GT(frameBrightness(220, 140, 200, 200), 0);
+    particleDeg = 1.0f;
+    burst.active = 0;
+    deinitialize();
+}
+
+} // namespace
