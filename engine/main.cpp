@@ -1,5 +1,21 @@
 #include "engine/main.h"
 
+#include "engine/config.h"
+#include "engine/console.h"
+#include "engine/profiler.h"
+#include "engine/sound.h"
+#include "engine/startup.h"
+#include "engine/textures.h"
+#include "engine/window.h"
+#include "game/game_state.h"
+#include "online/mac_address.h"
+#include "platform/messages.h"
+#include "platform/system.h"
+#include "platform/video.h"
+#include "screens/draw.h"
+
+#include <cstdint>
+
 std::string exeName;
 std::string gameVersion;
 std::string macAddress;
@@ -8,7 +24,162 @@ bool programRunning = false;
 bool fullscreenChoice = false;
 float masterGain = 1.0f;
 
+std::string makeGameVersion(const std::string& versionText)
+{
+    std::string text;
+    for (char c : versionText) {
+        if (c == ' ')
+            continue;
+        text += c == ',' ? '.' : c;
+    }
+    return "Version " + text;
+}
+
+bool waitForOldCopies(const std::string& processName, const OldCopyWait& wait)
+{
+    bool (*terminate)(int) = wait.terminate ? wait.terminate : platformTerminateProcess;
+    int attempts = 0;
+    for (;;) {
+        std::vector<int> others = platformFindProcesses(processName);
+        if (others.empty())
+            return true;
+        for (int pid : others) {
+            if (attempts >= wait.giveUpAfter) {
+                // An older copy that survives termination must not keep this one from starting.
+                logMessage("Old process did not end, starting anyway");
+                return false;
+            }
+            logMessage("Waiting for old process to die");
+            if (attempts > wait.killAfter) {
+                logMessage("Killing old process");
+                terminate(pid);
+            }
+            platformSleep(wait.sightingSleepMs);
+            ++attempts;
+        }
+        platformSleep(wait.rescanSleepMs);
+    }
+}
+
+// One frame after another until a frame takes the quit message.
+static void runMainLoop(GameWindow& window)
+{
+    std::uint64_t previous = platformCounter();
+    bool looping = true;
+    while (looping) {
+        startFrameTimer();
+
+        WindowMessage message;
+        if (platformPeekMessage(message)) {
+            if (message.message == WM_QUIT)
+                looping = false;   // this frame still runs to its end
+            else
+                windowProc(message.message, message.wParam, message.lParam);
+        }
+
+        masterGain = 1.0f;
+        if (platformActiveWindow() != mainWindow) {
+            if (fullscreen)
+                platformMinimizeWindow(mainWindow);
+            masterGain = 0.0f;
+            UpdateSound();
+        }
+
+        if (!window.isVisible)
+            platformSleep(100);
+
+        std::uint64_t now = platformCounter();
+        float dtMs = float(double(now - previous) / double(platformCounterFrequency()) * 1000.0);
+
+        updateStreamingTextures(dtMs);
+        Update(dtMs);
+        Draw();
+
+        previous = now;
+
+        beginProfile("SwapBuffers");
+        platformSwapBuffers(window.hWnd);
+        endProfile();
+
+        endFrameTimer();
+    }
+}
+
+static std::string fileNameOf(const std::string& path)
+{
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 int gameMain(int, char**)
 {
-    return 0;
+    platformInstallCloseSignals();
+
+    macAddress = getMacAddress();
+
+    platformVideoStart();
+    buildDisplayModeList();
+
+    int desktopWidth = defaultScreenWidth, desktopHeight = defaultScreenHeight;
+    platformDesktopSize(desktopWidth, desktopHeight);
+    screenWidth = desktopWidth;
+    screenHeight = desktopHeight;
+
+    clearLogFile("console.log");
+    clearLogFile("trace.log");
+
+    loadConfig();
+    // A size of 0 or nonsense would divide by zero in the layout: back to the desktop size.
+    if (screenWidth <= 0 || screenHeight <= 0 || screenWidth > maxScreenSide || screenHeight > maxScreenSide) {
+        screenWidth = desktopWidth;
+        screenHeight = desktopHeight;
+    }
+
+    exeName = platformExecutableRelativePath();
+    std::string processName = fileNameOf(platformExecutablePath());
+
+    gameVersion = makeGameVersion(TS_VERSION_TEXT);
+    logMessage(gameVersion);
+
+    if (!processName.empty())
+        waitForOldCopies(processName, OldCopyWait());
+
+    ApplicationInfo application;
+    application.className = "TS";
+    if (!registerWindowClass(&application)) {
+        platformMessageBox("Error Registering Window Class!", "Error");
+        return -1;
+    }
+
+    std::uint32_t keys[256] = {};
+    GameWindow window;
+    window.keys = keys;
+    window.application = &application;
+    window.title = "Tessarine";
+    window.width = screenWidth;
+    window.height = screenHeight;
+    window.bitsPerPixel = 32;
+    window.isFullScreen = true;
+
+    programRunning = true;
+    fullscreenChoice = true;
+
+    int exitCode = 0;
+    while (programRunning) {
+        window.isFullScreen = fullscreenChoice;
+        if (!createWindow(&window)) {
+            platformMessageBox("Error Creating OpenGL Window", "Error");
+            programRunning = false;
+            exitCode = 1;
+            break;
+        }
+        initialize();
+        logMessage("Starting main loop");
+        runMainLoop(window);
+        deinitialize();
+        destroyWindow(&window);
+    }
+
+    unregisterWindowClass(&application);
+    return exitCode;
 }

@@ -2,13 +2,30 @@
 #pragma once
 #include <string>
 
-extern std::string exeName;
-extern std::string gameVersion;
+extern std::string exeName;       // the program's path relative to the working directory (restart)
+extern std::string gameVersion;   // "Version " + the build's version text
 extern std::string macAddress;
 extern int screenWidth, screenHeight;
 extern bool programRunning;
 extern bool fullscreenChoice;
-extern float masterGain;
+extern float masterGain;          // 1 while the window is active, 0 while it is not
 
-// The game's entry: start-up, window passes, shut-down. Returns the process exit code.
+// The game's entry: start-up, window passes, shut-down. Returns the process exit code:
+// 0 after a normal run, non-zero when no window could be made.
 int gameMain(int argc, char** argv);
+
+// "Version " + text with blanks removed and "," turned into ".".
+std::string makeGameVersion(const std::string& versionText);
+
+// The wait for an older copy of the program at start-up. Each sighting of another process of
+// this name logs "Waiting for old process to die" and sleeps; from the seventh sighting on it is
+// also terminated ("Killing old process"). Bounded: after giveUpAfter sightings start-up goes on.
+struct OldCopyWait {
+    unsigned sightingSleepMs = 1000;
+    unsigned rescanSleepMs = 100;
+    int killAfter = 5;        // sightings before the first termination
+    int giveUpAfter = 15;     // sightings before start-up goes on regardless
+    bool (*terminate)(int pid) = nullptr;   // null: the platform's termination
+};
+// True when no other copy is left; false when the wait gave up.
+bool waitForOldCopies(const std::string& processName, const OldCopyWait& wait);

@@ -1,0 +1,60 @@
+// The game window: creation with its OpenGL context (full-screen mode switch, two-pass multisample
+// set-up, extension set-up), destruction, the projection that follows its size, and the window
+// procedure that hands window messages to the input handlers.
+#pragma once
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <cstdint>
+#include <string>
+
+struct ApplicationInfo {
+    std::string className;   // "TS"
+};
+
+struct GameWindow {
+    std::uint32_t* keys = nullptr;   // 256 key-held flags owned by the caller; cleared at creation
+    void* hWnd = nullptr;            // the platform window, null when there is none
+    void* hRC = nullptr;             // its GL context, null when there is none
+    ApplicationInfo* application = nullptr;
+    std::string title;
+    int width = 0, height = 0;       // requested client size
+    int bitsPerPixel = 0;
+    bool isFullScreen = false;
+    bool isVisible = false;          // false while minimised
+    std::uint64_t lastTickCount = 0; // counter reading when the window was created
+};
+
+// The game window (compared with the active window by the main loop's focus test).
+extern void* mainWindow;
+extern bool multisampleSupported;
+extern int multisampleFormat;        // the sample count of the multisampled format found
+extern bool vboSupported;
+extern PFNGLGENBUFFERSARBPROC glGenBuffersARB;
+extern PFNGLDELETEBUFFERSARBPROC glDeleteBuffersARB;
+extern PFNGLBINDBUFFERARBPROC glBindBufferARB;
+extern PFNGLBUFFERDATAARBPROC glBufferDataARB;
+extern PFNGLMAPBUFFERARBPROC glMapBufferARB;
+extern PFNGLUNMAPBUFFERARBPROC glUnmapBufferARB;
+extern bool swapControlSupported;
+// Sets the swap interval (0 off, 1 vertical sync); null until the extension set-up found swap control.
+extern int (*wglSwapIntervalEXT)(int interval);
+extern bool bgraSupported;
+extern int maxTextureSize;
+
+// Fills displayModes with the display's sizes in the window system's order (start-up, once).
+void buildDisplayModeList();
+bool registerWindowClass(ApplicationInfo* application);
+void unregisterWindowClass(ApplicationInfo* application);
+bool createWindow(GameWindow* window);
+bool destroyWindow(GameWindow* window);
+bool changeDisplayMode(int width, int height, int bitsPerPixel);
+void resizeView(int width, int height);
+bool initMultisample(GameWindow* window);
+// Whole-word test against the window system's extension string (the GL one when there is none).
+bool isWglExtensionSupported(const char* name);
+// Whole-word test of name in a blank-separated extension list.
+bool extensionListHas(const char* list, const char* name);
+void setupExtensions();
+
+// One window message in the window procedure's terms (platform/messages.h has the codes).
+long windowProc(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);

@@ -1,0 +1,10 @@
+// The rankings page's list and its scroll position.
+#pragma once
+#include <string>
+#include <vector>
+
+extern std::vector<std::string> rankingList;   // rows fetched so far
+extern int rankingScroll;                      // first visible row; ten rows are visible
+
+// The wheel on the rankings page: steps > 0 scrolls up one row, < 0 down one row.
+void scrollRankings(int steps);

@@ -1,0 +1,320 @@
+#include "platform/messages.h"
+
+#include <SDL2/SDL.h>
+
+#include <cmath>
+#include <csignal>
+#include <signal.h>
+#include <cstdlib>
+#include <deque>
+
+namespace {
+
+std::deque<WindowMessage> queue;
+bool keyHeld[256];
+bool keyToggled[256];
+volatile std::sig_atomic_t closeRequested = 0;
+
+void onCloseSignal(int)
+{
+    closeRequested = 1;
+}
+
+void push(unsigned code, std::uintptr_t wParam, std::intptr_t lParam)
+{
+    WindowMessage message;
+    message.message = code;
+    message.wParam = wParam;
+    message.lParam = lParam;
+    queue.push_back(message);
+}
+
+// Modifier keys arrive as their generic code, as the classic key messages had them.
+int genericKey(int vk)
+{
+    switch (vk) {
+    case VK_LSHIFT: case VK_RSHIFT: return VK_SHIFT;
+    case VK_LCONTROL: case VK_RCONTROL: return VK_CONTROL;
+    case VK_LMENU: case VK_RMENU: return VK_MENU;
+    default: return vk;
+    }
+}
+
+void setKey(int vk, bool down, bool repeat)
+{
+    if (vk <= 0 || vk > 255)
+        return;
+    if (down && !repeat && !keyHeld[vk])
+        keyToggled[vk] = !keyToggled[vk];
+    keyHeld[vk] = down;
+}
+
+std::uintptr_t mouseKeyFlags()
+{
+    std::uintptr_t flags = 0;
+    if (keyHeld[1]) flags |= 0x0001;             // MK_LBUTTON
+    if (keyHeld[2]) flags |= 0x0002;             // MK_RBUTTON
+    if (keyHeld[VK_SHIFT]) flags |= 0x0004;      // MK_SHIFT
+    if (keyHeld[VK_CONTROL]) flags |= 0x0008;    // MK_CONTROL
+    if (keyHeld[4]) flags |= 0x0010;             // MK_MBUTTON
+    return flags;
+}
+
+std::intptr_t pointerParam(int x, int y)
+{
+    // Positions travel as 16-bit words, as they did in the classic message.
+    return makeLParam(unsigned(x) & 0xFFFF, unsigned(y) & 0xFFFF);
+}
+
+void translateKey(const SDL_KeyboardEvent& key, bool down)
+{
+    int vk = platformVirtualKeyFor(key.keysym.scancode, key.keysym.sym);
+    if (vk == 0)
+        return;
+    int generic = genericKey(vk);
+    bool repeat = key.repeat != 0;
+    bool wasHeld = keyHeld[generic];
+    setKey(vk, down, repeat);
+    if (generic != vk) {
+        // The generic modifier is held while either side is.
+        bool other = false;
+        if (generic == VK_SHIFT) other = keyHeld[VK_LSHIFT] || keyHeld[VK_RSHIFT];
+        if (generic == VK_CONTROL) other = keyHeld[VK_LCONTROL] || keyHeld[VK_RCONTROL];
+        if (generic == VK_MENU) other = keyHeld[VK_LMENU] || keyHeld[VK_RMENU];
+        setKey(generic, other, repeat || (down && wasHeld));
+    }
+    // Repeat count 1, scan code in bits 16..23, previous state in bit 30, transition in bit 31.
+    std::intptr_t lParam = 1 | (std::intptr_t(key.keysym.scancode & 0xFF) << 16);
+    if (!down || wasHeld || repeat)
+        lParam |= std::intptr_t(1) << 30;
+    if (!down)
+        lParam |= std::intptr_t(1) << 31;
+    push(down ? WM_KEYDOWN : WM_KEYUP, std::uintptr_t(generic), lParam);
+}
+
+void translateWindowEvent(const SDL_WindowEvent& event)
+{
+    SDL_Window* window = SDL_GetWindowFromID(event.windowID);
+    int width = 0, height = 0;
+    if (window)
+        SDL_GetWindowSize(window, &width, &height);
+    switch (event.event) {
+    case SDL_WINDOWEVENT_CLOSE:
+        push(WM_CLOSE, 0, 0);
+        break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+        push(WM_SIZE, SIZE_MINIMIZED, 0);
+        break;
+    case SDL_WINDOWEVENT_MAXIMIZED:
+        push(WM_SIZE, SIZE_MAXIMIZED, makeLParam(unsigned(width), unsigned(height)));
+        break;
+    case SDL_WINDOWEVENT_RESTORED:
+        push(WM_SIZE, SIZE_RESTORED, makeLParam(unsigned(width), unsigned(height)));
+        break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        push(WM_SIZE, SIZE_RESTORED, makeLParam(unsigned(event.data1), unsigned(event.data2)));
+        break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        // Keys released while another window has the focus would otherwise stay held.
+        for (int vk = 0; vk < 256; ++vk)
+            keyHeld[vk] = false;
+        break;
+    default:
+        break;
+    }
+}
+
+void translateEvent(const SDL_Event& event)
+{
+    switch (event.type) {
+    case SDL_QUIT:
+        push(WM_CLOSE, 0, 0);
+        break;
+    case SDL_WINDOWEVENT:
+        translateWindowEvent(event.window);
+        break;
+    case SDL_KEYDOWN:
+        translateKey(event.key, true);
+        break;
+    case SDL_KEYUP:
+        translateKey(event.key, false);
+        break;
+    case SDL_MOUSEMOTION: {
+        std::intptr_t position = pointerParam(event.motion.x, event.motion.y);
+        if (!queue.empty() && queue.back().message == WM_MOUSEMOVE) {
+            queue.back().wParam = mouseKeyFlags();
+            queue.back().lParam = position;
+        } else {
+            push(WM_MOUSEMOVE, mouseKeyFlags(), position);
+        }
+        break;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+        bool down = event.type == SDL_MOUSEBUTTONDOWN;
+        std::intptr_t position = pointerParam(event.button.x, event.button.y);
+        if (event.button.button == SDL_BUTTON_LEFT) {
+            setKey(1, down, false);
+            push(down ? WM_LBUTTONDOWN : WM_LBUTTONUP, mouseKeyFlags(), position);
+        } else if (event.button.button == SDL_BUTTON_RIGHT) {
+            setKey(2, down, false);
+            push(down ? WM_RBUTTONDOWN : WM_RBUTTONUP, mouseKeyFlags(), position);
+        } else if (event.button.button == SDL_BUTTON_MIDDLE) {
+            setKey(4, down, false);
+        }
+        break;
+    }
+    case SDL_MOUSEWHEEL: {
+        float notches = event.wheel.preciseY;
+        if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED)
+            notches = -notches;
+        long delta = std::lround(notches * 120.0f);
+        if (delta > 32767) delta = 32767;
+        if (delta < -32768) delta = -32768;
+        if (delta == 0)
+            break;
+        int x = 0, y = 0;
+        SDL_GetMouseState(&x, &y);
+        std::uintptr_t wParam = (std::uintptr_t(std::uint16_t(std::int16_t(delta))) << 16) | mouseKeyFlags();
+        push(WM_MOUSEWHEEL, wParam, pointerParam(x, y));
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void pumpEvents()
+{
+    if (closeRequested) {
+        closeRequested = 0;
+        push(WM_CLOSE, 0, 0);
+    }
+    if (!SDL_WasInit(SDL_INIT_EVENTS))
+        return;
+    SDL_Event event;
+    while (SDL_PollEvent(&event))
+        translateEvent(event);
+    if (SDL_GetModState() & KMOD_CAPS)
+        keyToggled[VK_CAPITAL] = true;
+    else
+        keyToggled[VK_CAPITAL] = false;
+    keyToggled[VK_NUMLOCK] = (SDL_GetModState() & KMOD_NUM) != 0;
+}
+
+} // namespace
+
+bool platformPeekMessage(WindowMessage& message)
+{
+    pumpEvents();
+    if (queue.empty())
+        return false;
+    message = queue.front();
+    queue.pop_front();
+    return true;
+}
+
+void platformPostMessage(const WindowMessage& message)
+{
+    queue.push_back(message);
+}
+
+void platformPostQuitMessage()
+{
+    push(WM_QUIT, 0, 0);
+}
+
+int platformPendingMessages()
+{
+    pumpEvents();
+    return int(queue.size());
+}
+
+void platformClearMessages()
+{
+    queue.clear();
+}
+
+short platformGetKeyState(int vk)
+{
+    if (vk < 0 || vk > 255)
+        return 0;
+    unsigned short state = 0;
+    if (keyHeld[vk])
+        state |= 0x8000;
+    if (keyToggled[vk])
+        state |= 1;
+    return short(state);
+}
+
+int platformVirtualKeyFor(int scancode, int keycode)
+{
+    // Letters follow the keyboard layout, as virtual keys did; everything else is the key's place.
+    if (keycode >= 'a' && keycode <= 'z')
+        return keycode - 'a' + 'A';
+    if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z)
+        return 'A' + (scancode - SDL_SCANCODE_A);
+    if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9)
+        return '1' + (scancode - SDL_SCANCODE_1);
+    if (scancode == SDL_SCANCODE_0)
+        return '0';
+    if (scancode >= SDL_SCANCODE_F1 && scancode <= SDL_SCANCODE_F12)
+        return VK_F1 + (scancode - SDL_SCANCODE_F1);
+    if (scancode >= SDL_SCANCODE_KP_1 && scancode <= SDL_SCANCODE_KP_9)
+        return VK_NUMPAD0 + 1 + (scancode - SDL_SCANCODE_KP_1);
+    switch (scancode) {
+    case SDL_SCANCODE_BACKSPACE: return VK_BACK;
+    case SDL_SCANCODE_TAB: return VK_TAB;
+    case SDL_SCANCODE_RETURN: return VK_RETURN;
+    case SDL_SCANCODE_KP_ENTER: return VK_RETURN;
+    case SDL_SCANCODE_ESCAPE: return VK_ESCAPE;
+    case SDL_SCANCODE_SPACE: return VK_SPACE;
+    case SDL_SCANCODE_PAUSE: return VK_PAUSE;
+    case SDL_SCANCODE_CAPSLOCK: return VK_CAPITAL;
+    case SDL_SCANCODE_PAGEUP: return VK_PRIOR;
+    case SDL_SCANCODE_PAGEDOWN: return VK_NEXT;
+    case SDL_SCANCODE_END: return VK_END;
+    case SDL_SCANCODE_HOME: return VK_HOME;
+    case SDL_SCANCODE_LEFT: return VK_LEFT;
+    case SDL_SCANCODE_UP: return VK_UP;
+    case SDL_SCANCODE_RIGHT: return VK_RIGHT;
+    case SDL_SCANCODE_DOWN: return VK_DOWN;
+    case SDL_SCANCODE_INSERT: return VK_INSERT;
+    case SDL_SCANCODE_DELETE: return VK_DELETE;
+    case SDL_SCANCODE_KP_0: return VK_NUMPAD0;
+    case SDL_SCANCODE_KP_MULTIPLY: return VK_MULTIPLY;
+    case SDL_SCANCODE_KP_PLUS: return VK_ADD;
+    case SDL_SCANCODE_KP_MINUS: return VK_SUBTRACT;
+    case SDL_SCANCODE_KP_PERIOD: return VK_DECIMAL;
+    case SDL_SCANCODE_KP_DIVIDE: return VK_DIVIDE;
+    case SDL_SCANCODE_NUMLOCKCLEAR: return VK_NUMLOCK;
+    case SDL_SCANCODE_SCROLLLOCK: return VK_SCROLL;
+    case SDL_SCANCODE_LSHIFT: return VK_LSHIFT;
+    case SDL_SCANCODE_RSHIFT: return VK_RSHIFT;
+    case SDL_SCANCODE_LCTRL: return VK_LCONTROL;
+    case SDL_SCANCODE_RCTRL: return VK_RCONTROL;
+    case SDL_SCANCODE_LALT: return VK_LMENU;
+    case SDL_SCANCODE_RALT: return VK_RMENU;
+    case SDL_SCANCODE_SEMICOLON: return VK_OEM_1;
+    case SDL_SCANCODE_EQUALS: return VK_OEM_PLUS;
+    case SDL_SCANCODE_COMMA: return VK_OEM_COMMA;
+    case SDL_SCANCODE_MINUS: return VK_OEM_MINUS;
+    case SDL_SCANCODE_PERIOD: return VK_OEM_PERIOD;
+    case SDL_SCANCODE_SLASH: return VK_OEM_2;
+    case SDL_SCANCODE_GRAVE: return VK_OEM_3;
+    case SDL_SCANCODE_LEFTBRACKET: return VK_OEM_4;
+    case SDL_SCANCODE_BACKSLASH: return VK_OEM_5;
+    case SDL_SCANCODE_RIGHTBRACKET: return VK_OEM_6;
+    case SDL_SCANCODE_APOSTROPHE: return VK_OEM_7;
+    default: return 0;
+    }
+}
+
+void platformInstallCloseSignals()
+{
+    struct sigaction action = {};
+    action.sa_handler = onCloseSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}

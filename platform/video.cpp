@@ -1,0 +1,292 @@
+#include "platform/video.h"
+
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_syswm.h>
+
+#include <cstdio>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+SDL_DisplayMode chosenMode;
+bool modeChosen = false;
+
+void setPixelFormatAttributes(const PlatformPixelFormat& format)
+{
+    SDL_GL_ResetAttributes();   // no version or profile: a compatibility context
+    int channel = format.colorBits >= 24 ? 8 : 5;
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, channel);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, channel);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, channel);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, format.alphaBits);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, format.depthBits);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, format.stencilBits);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, format.doubleBuffer ? 1 : 0);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, format.samples > 0 ? 1 : 0);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, format.samples > 0 ? format.samples : 0);
+}
+
+// The game's icon: a 2x2 stack of bevelled blocks in four of the game's colours.
+void drawIcon(std::uint32_t* pixels)
+{
+    static const std::uint8_t colours[4][3] = {{224, 64, 64}, {64, 160, 232}, {248, 200, 48}, {72, 200, 96}};
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            int cellX = x / 32, cellY = y / 32;
+            int u = x % 32, v = y % 32;
+            std::uint32_t a = 0, r = 0, g = 0, b = 0;
+            if (u >= 2 && u < 30 && v >= 2 && v < 30) {
+                const std::uint8_t* c = colours[cellY * 2 + cellX];
+                // Light from the top left: lit rim, shaded rim, flat face.
+                int shade = 100;
+                if (u < 6 || v < 6)
+                    shade = 135;
+                else if (u >= 26 || v >= 26)
+                    shade = 65;
+                r = std::uint32_t(c[0] * shade / 100 > 255 ? 255 : c[0] * shade / 100);
+                g = std::uint32_t(c[1] * shade / 100 > 255 ? 255 : c[1] * shade / 100);
+                b = std::uint32_t(c[2] * shade / 100 > 255 ? 255 : c[2] * shade / 100);
+                a = 255;
+            }
+            pixels[y * 64 + x] = (a << 24) | (r << 16) | (g << 8) | b;
+        }
+    }
+}
+
+} // namespace
+
+bool platformVideoStart()
+{
+    if (SDL_WasInit(SDL_INIT_VIDEO))
+        return true;
+    // The game handles termination signals itself and decides itself when to minimise.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        fprintf(stderr, "Video start failed: %s\n", SDL_GetError());
+        return false;
+    }
+    return true;
+}
+
+void platformVideoStop()
+{
+    if (SDL_WasInit(SDL_INIT_VIDEO))
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+std::vector<PlatformDisplayMode> platformDisplayModes()
+{
+    std::vector<PlatformDisplayMode> modes;
+    if (!SDL_WasInit(SDL_INIT_VIDEO))
+        return modes;
+    int count = SDL_GetNumDisplayModes(0);
+    for (int i = 0; i < count; ++i) {
+        SDL_DisplayMode mode;
+        if (SDL_GetDisplayMode(0, i, &mode) != 0)
+            continue;
+        PlatformDisplayMode entry;
+        entry.width = mode.w;
+        entry.height = mode.h;
+        entry.bitsPerPixel = int(SDL_BITSPERPIXEL(mode.format));
+        entry.refreshRate = mode.refresh_rate;
+        modes.push_back(entry);
+    }
+    return modes;
+}
+
+bool platformDesktopSize(int& width, int& height)
+{
+    SDL_DisplayMode mode;
+    if (!SDL_WasInit(SDL_INIT_VIDEO) || SDL_GetDesktopDisplayMode(0, &mode) != 0)
+        return false;
+    width = mode.w;
+    height = mode.h;
+    return true;
+}
+
+bool platformSetFullscreenMode(int width, int height, int)
+{
+    if (!SDL_WasInit(SDL_INIT_VIDEO))
+        return false;
+    // Only an exact size: the game lays itself out for the size it asked for.
+    int count = SDL_GetNumDisplayModes(0);
+    for (int i = 0; i < count; ++i) {
+        SDL_DisplayMode mode;
+        if (SDL_GetDisplayMode(0, i, &mode) == 0 && mode.w == width && mode.h == height) {
+            chosenMode = mode;
+            modeChosen = true;
+            return true;
+        }
+    }
+    return false;
+}
+
+void platformRestoreDesktopMode()
+{
+    modeChosen = false;
+}
+
+void* platformOpenWindow(const std::string& title, int x, int y, int width, int height, bool fullscreen,
+                         const PlatformPixelFormat& format)
+{
+    if (!platformVideoStart())
+        return nullptr;
+    setPixelFormatAttributes(format);
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    if (fullscreen && modeChosen)
+        flags |= SDL_WINDOW_FULLSCREEN;
+    SDL_Window* window = SDL_CreateWindow(title.c_str(), x, y, width, height, flags);
+    if (!window) {
+        fprintf(stderr, "Window creation failed: %s\n", SDL_GetError());
+        return nullptr;
+    }
+    if (fullscreen && modeChosen)
+        SDL_SetWindowDisplayMode(window, &chosenMode);
+    return window;
+}
+
+void platformCloseWindow(void* window)
+{
+    if (window)
+        SDL_DestroyWindow(static_cast<SDL_Window*>(window));
+}
+
+void* platformCreateContext(void* window)
+{
+    if (!window)
+        return nullptr;
+    SDL_GLContext context = SDL_GL_CreateContext(static_cast<SDL_Window*>(window));
+    if (!context)
+        fprintf(stderr, "GL context creation failed: %s\n", SDL_GetError());
+    return context;
+}
+
+bool platformMakeCurrent(void* window, void* context)
+{
+    return SDL_GL_MakeCurrent(static_cast<SDL_Window*>(window), static_cast<SDL_GLContext>(context)) == 0;
+}
+
+void platformDeleteContext(void* context)
+{
+    if (context)
+        SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context));
+}
+
+bool platformFormatAvailable(const PlatformPixelFormat& format)
+{
+    if (!platformVideoStart())
+        return false;
+    // The window system refuses a window whose surface format it cannot give.
+    SDL_Window* current = SDL_GL_GetCurrentWindow();
+    SDL_GLContext currentContext = SDL_GL_GetCurrentContext();
+    setPixelFormatAttributes(format);
+    SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
+    bool available = false;
+    if (probe) {
+        SDL_GLContext context = SDL_GL_CreateContext(probe);
+        if (context) {
+            int buffers = 0, samples = 0;
+            SDL_GL_GetAttribute(SDL_GL_MULTISAMPLEBUFFERS, &buffers);
+            SDL_GL_GetAttribute(SDL_GL_MULTISAMPLESAMPLES, &samples);
+            available = format.samples == 0 || (buffers >= 1 && samples >= format.samples);
+            SDL_GL_DeleteContext(context);
+        }
+        SDL_DestroyWindow(probe);
+    }
+    if (current && currentContext)
+        SDL_GL_MakeCurrent(current, currentContext);
+    return available;
+}
+
+int platformContextSamples()
+{
+    int buffers = 0, samples = 0;
+    if (SDL_GL_GetAttribute(SDL_GL_MULTISAMPLEBUFFERS, &buffers) != 0 || buffers == 0)
+        return 0;
+    SDL_GL_GetAttribute(SDL_GL_MULTISAMPLESAMPLES, &samples);
+    return samples;
+}
+
+std::string platformWindowSystemExtensions()
+{
+    SDL_Window* window = SDL_GL_GetCurrentWindow();
+    if (!window)
+        return "";
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return "";
+    // Looked up at run time so the program does not depend on the GLX entry point at link time.
+    typedef const char* (*QueryExtensions)(void* display, int screen);
+    auto query = reinterpret_cast<QueryExtensions>(SDL_GL_GetProcAddress("glXQueryExtensionsString"));
+    if (!query)
+        return "";
+    Display* display = info.info.x11.display;
+    const char* text = query(display, DefaultScreen(display));
+    return text ? text : "";
+}
+
+bool platformSetSwapInterval(int interval)
+{
+    return SDL_GL_SetSwapInterval(interval) == 0;
+}
+
+bool platformSwapIntervalAvailable()
+{
+    if (!SDL_GL_GetCurrentContext())
+        return false;
+    return SDL_GL_SetSwapInterval(SDL_GL_GetSwapInterval()) == 0;
+}
+
+void platformShowWindow(void* window)
+{
+    if (!window)
+        return;
+    SDL_Window* w = static_cast<SDL_Window*>(window);
+    SDL_ShowWindow(w);
+    SDL_RaiseWindow(w);
+    // Without a window manager nobody else hands out the keyboard focus.
+    SDL_SetWindowInputFocus(w);
+}
+
+void platformMinimizeWindow(void* window)
+{
+    if (window)
+        SDL_MinimizeWindow(static_cast<SDL_Window*>(window));
+}
+
+void* platformActiveWindow()
+{
+    if (!SDL_WasInit(SDL_INIT_VIDEO))
+        return nullptr;
+    return SDL_GetKeyboardFocus();
+}
+
+void platformShowCursor(bool visible)
+{
+    if (SDL_WasInit(SDL_INIT_VIDEO))
+        SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void platformSetWindowIcon(void* window)
+{
+    if (!window)
+        return;
+    static std::uint32_t pixels[64 * 64];
+    drawIcon(pixels);
+    SDL_Surface* icon = SDL_CreateRGBSurfaceFrom(pixels, 64, 64, 32, 64 * 4, 0x00FF0000, 0x0000FF00, 0x000000FF,
+                                                 0xFF000000);
+    if (!icon)
+        return;
+    SDL_SetWindowIcon(static_cast<SDL_Window*>(window), icon);
+    SDL_FreeSurface(icon);
+}
+
+void platformSwapBuffers(void* window)
+{
+    if (window)
+        SDL_GL_SwapWindow(static_cast<SDL_Window*>(window));
+}

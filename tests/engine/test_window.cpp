@@ -1,0 +1,207 @@
+#include "engine/config.h"
+#include "engine/console.h"
+#include "engine/window.h"
+#include "game/achieve_carousel.h"
+#include "game/game_state.h"
+#include "game/input.h"
+#include "online/rankings.h"
+#include "platform/messages.h"
+#include "platform/video.h"
+
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(WindowExtensions, WholeWordMatchOnly)
+{
+    const char* list = "GL_EXT_bgra_extra GL_ARB_multisample GL_EXT_bgra";
+    EXPECT_TRUE(extensionListHas(list, "GL_EXT_bgra"));          // found on the second occurrence
+    EXPECT_TRUE(extensionListHas(list, "GL_ARB_multisample"));
+    EXPECT_FALSE(extensionListHas(list, "GL_ARB_multi"));
+    EXPECT_FALSE(extensionListHas(list, "sample"));
+    EXPECT_FALSE(extensionListHas("XGL_EXT_bgra", "GL_EXT_bgra"));
+    EXPECT_FALSE(extensionListHas(list, ""));
+    EXPECT_FALSE(extensionListHas(nullptr, "GL_EXT_bgra"));
+}
+
+// Feeds one message to the window procedure as the main loop would.
+long send(unsigned message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0)
+{
+    return windowProc(message, wParam, lParam);
+}
+
+TEST(WindowProcedure, MouseMoveAndWheel)
+{
+    send(WM_MOUSEMOVE, 0, makeLParam(640, 480));
+    EXPECT_EQ(mouseX, 640);
+    EXPECT_EQ(mouseY, 480);
+
+    gameState = 49;
+    rankingList.assign(25, "row");
+    rankingScroll = 0;
+    send(WM_MOUSEWHEEL, std::uintptr_t(std::uint16_t(std::int16_t(-119))) << 16);
+    EXPECT_EQ(rankingScroll, 0);   // less than a notch does nothing
+    send(WM_MOUSEWHEEL, std::uintptr_t(std::uint16_t(std::int16_t(-240))) << 16);
+    EXPECT_EQ(rankingScroll, 1);   // two notches in one message still move one row
+    for (int i = 0; i < 30; ++i)
+        send(WM_MOUSEWHEEL, std::uintptr_t(std::uint16_t(std::int16_t(-120))) << 16);
+    EXPECT_EQ(rankingScroll, 15);  // the last ten rows stay visible
+    send(WM_MOUSEWHEEL, std::uintptr_t(120) << 16);
+    EXPECT_EQ(rankingScroll, 14);
+
+    rankingList.assign(10, "row");
+    rankingScroll = 0;
+    send(WM_MOUSEWHEEL, std::uintptr_t(std::uint16_t(std::int16_t(-120))) << 16);
+    EXPECT_EQ(rankingScroll, 0);   // ten rows or fewer never scroll
+
+    gameState = 69;
+    achievementPage = 3;
+    for (auto& slot : achieveCarousel)
+        slot = CarouselSlot();
+    send(WM_MOUSEWHEEL, std::uintptr_t(std::uint16_t(std::int16_t(-120))) << 16);
+    EXPECT_EQ(achievementPage, 4);
+    EXPECT_FLOAT_EQ(achieveCarousel[4].targetX, screenWidth * 0.5f);
+    EXPECT_FLOAT_EQ(achieveCarousel[3].targetX, screenWidth * 0.5f - screenHeight * 0.375f);
+    EXPECT_FLOAT_EQ(achieveCarousel[2].targetScale, 0.0f);
+    // Page 4's slot is now moving: the wheel waits for it.
+    send(WM_MOUSEWHEEL, std::uintptr_t(std::uint16_t(std::int16_t(-120))) << 16);
+    EXPECT_EQ(achievementPage, 4);
+    achieveCarousel[4].x = achieveCarousel[4].targetX;
+    send(WM_MOUSEWHEEL, std::uintptr_t(120) << 16);
+    EXPECT_EQ(achievementPage, 3);
+    gameState = 0;
+}
+
+TEST(WindowProcedure, CloseEndsTheProgram)
+{
+    platformClearMessages();
+    extern bool programRunning;
+    programRunning = true;
+    send(WM_CLOSE);
+    EXPECT_FALSE(programRunning);
+    WindowMessage message;
+    ASSERT_TRUE(platformPeekMessage(message));
+    EXPECT_EQ(message.message, unsigned(WM_QUIT));
+}
+
+bool haveDisplay()
+{
+    const char* display = std::getenv("DISPLAY");
+    return display && *display;
+}
+
+class WindowTest : public ::testing::Test {
+protected:
+    std::uint32_t keys[256];
+    ApplicationInfo application;
+    GameWindow window;
+
+    void SetUp() override
+    {
+        if (!haveDisplay())
+            GTEST_SKIP() << "no DISPLAY";
+        consoleLines.clear();
+        application.className = "TS";
+        ASSERT_TRUE(registerWindowClass(&application));
+        for (auto& k : keys)
+            k = 7;
+        window = GameWindow();
+        window.keys = keys;
+        window.application = &application;
+        window.title = "Tessarine";
+        window.width = 640;
+        window.height = 480;
+        window.bitsPerPixel = 32;
+        window.isFullScreen = false;
+        fullscreen = 0;
+        multisampleSupported = false;
+        multisampleFormat = 0;
+    }
+    void TearDown() override
+    {
+        if (window.hWnd)
+            destroyWindow(&window);
+    }
+};
+
+TEST_F(WindowTest, NoAntialiasingMakesOneWindow)
+{
+    AAlevel = 0;
+    ASSERT_TRUE(createWindow(&window));
+    std::vector<std::string> expected = {"Creating window", "Resolution 640x480", "Setting up antialiasing query pass"};
+    EXPECT_EQ(consoleLines, expected);
+    EXPECT_FALSE(multisampleSupported);
+    EXPECT_TRUE(window.isVisible);
+    EXPECT_EQ(mainWindow, window.hWnd);
+    EXPECT_EQ(keys[0], 0u);
+    EXPECT_EQ(keys[255], 0u);
+    // The context is current and the extension set-up ran on it.
+    EXPECT_NE(glGetString(GL_VERSION), nullptr);
+    EXPECT_GT(maxTextureSize, 0);
+    EXPECT_TRUE(vboSupported);
+    EXPECT_NE(glGenBuffersARB, nullptr);
+    EXPECT_TRUE(bgraSupported);
+    EXPECT_TRUE(swapControlSupported);
+    ASSERT_NE(wglSwapIntervalEXT, nullptr);
+    EXPECT_EQ(wglSwapIntervalEXT(0), 1);
+
+    // Key-up clears its flag; minimise and restore follow isVisible.
+    keys[65] = 1;
+    send(WM_KEYUP, 65);
+    EXPECT_EQ(keys[65], 0u);
+    send(WM_SIZE, SIZE_MINIMIZED);
+    EXPECT_FALSE(window.isVisible);
+    send(WM_SIZE, SIZE_RESTORED, makeLParam(640, 480));
+    EXPECT_TRUE(window.isVisible);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 640);
+    EXPECT_EQ(viewport[3], 480);
+
+    ASSERT_TRUE(destroyWindow(&window));
+    EXPECT_EQ(window.hWnd, nullptr);
+    EXPECT_EQ(window.hRC, nullptr);
+    EXPECT_EQ(mainWindow, nullptr);
+}
+
+TEST_F(WindowTest, MultisampleQueryPassThenSecondWindow)
+{
+    AAlevel = 16;
+    ASSERT_TRUE(createWindow(&window));
+    std::vector<std::string> lines = consoleLines;
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "Creating window");
+    EXPECT_EQ(lines[1], "Resolution 640x480");
+    EXPECT_EQ(lines[2], "Setting up antialiasing query pass");
+    if (!multisampleSupported) {
+        // The display offers no multisampled surface: one pass only, with the level halved down.
+        EXPECT_EQ(lines.size(), 3u);
+        EXPECT_EQ(AAlevel, 2);
+        return;
+    }
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[3], "Creating window");
+    EXPECT_EQ(lines[4], "Resolution 640x480");
+    EXPECT_EQ(lines[5], "Setting up antialiasing at " + std::to_string(AAlevel) + "x");
+    EXPECT_EQ(multisampleFormat, AAlevel);
+    EXPECT_GE(platformContextSamples(), multisampleFormat);
+}
+
+TEST_F(WindowTest, RefusedModeSwitchFallsBackToAWindow)
+{
+    AAlevel = 0;
+    fullscreen = 1;
+    window.isFullScreen = true;
+    window.width = 1234;   // no display offers this mode
+    window.height = 567;
+    ASSERT_TRUE(createWindow(&window));
+    EXPECT_FALSE(window.isFullScreen);
+    EXPECT_EQ(consoleLines[1], "Resolution 1234x567");
+}
+
+} // namespace

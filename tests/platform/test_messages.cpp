@@ -1,0 +1,207 @@
+#include "platform/messages.h"
+
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <vector>
+
+namespace {
+
+// Synthetic window-system events through the real queue (no display needed).
+class MessageQueueTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_EVENTS), 0) << SDL_GetError();
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+        platformClearMessages();
+    }
+    void TearDown() override
+    {
+        // Leave no key held for the next test.
+        for (int vk : {int(SDL_SCANCODE_LSHIFT), int(SDL_SCANCODE_LCTRL), int(SDL_SCANCODE_A)})
+            key(SDL_KEYUP, SDL_Scancode(vk), 0);
+        drain();
+        SDL_QuitSubSystem(SDL_INIT_EVENTS);
+    }
+    static void key(Uint32 type, SDL_Scancode scancode, SDL_Keycode keycode, bool repeat = false)
+    {
+        SDL_Event e = {};
+        e.type = type;
+        e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+        e.key.repeat = repeat ? 1 : 0;
+        e.key.keysym.scancode = scancode;
+        e.key.keysym.sym = keycode;
+        SDL_PushEvent(&e);
+    }
+    static void motion(int x, int y)
+    {
+        SDL_Event e = {};
+        e.type = SDL_MOUSEMOTION;
+        e.motion.x = x;
+        e.motion.y = y;
+        SDL_PushEvent(&e);
+    }
+    static void button(Uint32 type, Uint8 which, int x, int y)
+    {
+        SDL_Event e = {};
+        e.type = type;
+        e.button.button = which;
+        e.button.x = x;
+        e.button.y = y;
+        SDL_PushEvent(&e);
+    }
+    static std::vector<WindowMessage> drain()
+    {
+        std::vector<WindowMessage> all;
+        WindowMessage m;
+        while (platformPeekMessage(m))
+            all.push_back(m);
+        return all;
+    }
+};
+
+TEST(VirtualKeys, MappingFollowsTheClassicCodes)
+{
+    EXPECT_EQ(platformVirtualKeyFor(SDL_SCANCODE_A, SDLK_a), 'A');
+    EXPECT_EQ(platformVirtualKeyFor(SDL_SCANCODE_Z, SDLK_z), 'Z');
+    // Letters follow the layout: the key in Y's place typing "z" is 'Z'.
+    EXPECT_EQ(platformVirtualKeyFor(SDL_SCANCODE_Y, SDLK_z), 'Z');
+    // Digits follow the key's place, whatever the layout puts on it.
+    EXPECT_EQ(platformVirtualKeyFor(SDL_SCANCODE_1, '&'), '1');
+    EXPECT_EQ(platformVirtualKeyFor(SDL_SCANCODE_9, SDLK_9), '9');
+    EXPECT_EQ(platformVirtualKeyFor(SDL_SCANCODE_0, SDLK_0), '0');
+    EXPECT_EQ(platformVirtualKeyFor(SDL_SCANCODE_ESCAPE, SDLK_ESCAPE), 27);
+    EXPECT_EQ(platformVirtualKeyFor(SDL_SCANCODE_BACKSPACE, SDLK_BACKSPACE), 8);
+    EXPECT_EQ(platformVirtualKeyFor(SDL_SCANCODE_RETURN, SDLK_RETURN), 13);
+    EXPECT_EQ(platformVirtualKeyFor(SDL_SCANCODE_KP_ENTER, SDLK_KP_ENTER), 13);
+    EXPECT_EQ(platformVirtualKeyFor(SDL_SCANCODE_TAB, SDLK_TAB), 9);
+    EXPECT_EQ(platformVirtualKeyFor(SDL_SCANCODE_SPACE, SDLK_SPACE), 32);
+    EXPECT_EQ(platformVirtualKeyFor(SDL_SCANCODE_GRAVE, SDLK_BACKQUOTE), 192);
+    EXPECT_EQ(platformVirtualKeyFor(SDL_SCANCODE_MINUS, SDLK_MINUS), 0xBD);
+    EXPECT_EQ(platformVirtualKeyFor(SDL_SCANCODE_PERIOD, SDLK_PERIOD), 0xBE);
+    EXPECT_EQ(platformVirtualKeyFor(SDL_SCANCODE_F1, SDLK_F1), 112);
+    EXPECT_EQ(platformVirtualKeyFor(SDL_SCANCODE_F12, SDLK_F12), 123);
+    EXPECT_EQ(platformVirtualKeyFor(SDL_SCANCODE_LEFT, SDLK_LEFT), 37);
+    EXPECT_EQ(platformVirtualKeyFor(SDL_SCANCODE_UP, SDLK_UP), 38);
+    EXPECT_EQ(platformVirtualKeyFor(SDL_SCANCODE_RIGHT, SDLK_RIGHT), 39);
+    EXPECT_EQ(platformVirtualKeyFor(SDL_SCANCODE_DOWN, SDLK_DOWN), 40);
+    EXPECT_EQ(platformVirtualKeyFor(SDL_SCANCODE_LSHIFT, SDLK_LSHIFT), 0xA0);
+    EXPECT_EQ(platformVirtualKeyFor(SDL_SCANCODE_RCTRL, SDLK_RCTRL), 0xA3);
+    EXPECT_EQ(platformVirtualKeyFor(SDL_SCANCODE_LCTRL, SDLK_LCTRL), 0xA2);
+    EXPECT_EQ(platformVirtualKeyFor(SDL_SCANCODE_CAPSLOCK, SDLK_CAPSLOCK), 0x14);
+    EXPECT_EQ(platformVirtualKeyFor(SDL_SCANCODE_KP_5, SDLK_KP_5), 0x65);
+    EXPECT_EQ(platformVirtualKeyFor(SDL_SCANCODE_APPLICATION, SDLK_APPLICATION), 0);
+}
+
+TEST_F(MessageQueueTest, KeysBecomeKeyMessagesAndKeyState)
+{
+    key(SDL_KEYDOWN, SDL_SCANCODE_A, SDLK_a);
+    key(SDL_KEYDOWN, SDL_SCANCODE_A, SDLK_a, true);
+    key(SDL_KEYUP, SDL_SCANCODE_A, SDLK_a);
+    key(SDL_KEYDOWN, SDL_SCANCODE_LCTRL, SDLK_LCTRL);
+    key(SDL_KEYDOWN, SDL_SCANCODE_APPLICATION, SDLK_APPLICATION);   // no code: no message
+
+    // One message at a time, in order.
+    WindowMessage m;
+    ASSERT_TRUE(platformPeekMessage(m));
+    EXPECT_EQ(m.message, unsigned(WM_KEYDOWN));
+    EXPECT_EQ(m.wParam, std::uintptr_t('A'));
+    EXPECT_EQ((m.lParam >> 30) & 1, 0);       // first press
+    EXPECT_EQ(m.lParam & 0xFFFF, 1);          // repeat count
+    ASSERT_TRUE(platformPeekMessage(m));
+    EXPECT_EQ(m.message, unsigned(WM_KEYDOWN));
+    EXPECT_EQ((m.lParam >> 30) & 1, 1);       // auto-repeat: the key was down already
+    ASSERT_TRUE(platformPeekMessage(m));
+    EXPECT_EQ(m.message, unsigned(WM_KEYUP));
+    EXPECT_EQ(m.wParam, std::uintptr_t('A'));
+    ASSERT_TRUE(platformPeekMessage(m));
+    EXPECT_EQ(m.message, unsigned(WM_KEYDOWN));
+    EXPECT_EQ(m.wParam, std::uintptr_t(VK_CONTROL));   // modifiers arrive as the generic key
+    EXPECT_FALSE(platformPeekMessage(m));
+
+    // Held bit and toggle bit: one press flipped 'A' (the repeat did not), and Ctrl is held.
+    EXPECT_EQ(platformGetKeyState('A') & 0x8000, 0);
+    EXPECT_EQ(platformGetKeyState('A') & 1, 1);
+    EXPECT_LT(platformGetKeyState(VK_LCONTROL), 0);
+    EXPECT_LT(platformGetKeyState(VK_CONTROL), 0);
+    EXPECT_EQ(platformGetKeyState(VK_RCONTROL) & 0x8000, 0);
+    key(SDL_KEYUP, SDL_SCANCODE_LCTRL, SDLK_LCTRL);
+    drain();
+    EXPECT_EQ(platformGetKeyState(VK_LCONTROL) & 0x8000, 0);
+    EXPECT_EQ(platformGetKeyState(VK_CONTROL) & 0x8000, 0);
+    EXPECT_EQ(platformGetKeyState(-1), 0);
+    EXPECT_EQ(platformGetKeyState(256), 0);
+}
+
+TEST_F(MessageQueueTest, ConsecutiveMovesMergeButOrderIsKept)
+{
+    motion(1, 2);
+    motion(3, 4);
+    motion(5, 6);
+    button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 5, 6);
+    motion(7, 8);
+    motion(9, 10);
+    button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 9, 10);
+    button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 9, 10);
+    button(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT, 9, 10);
+    button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_MIDDLE, 9, 10);   // not a message of the game
+
+    std::vector<WindowMessage> all = drain();
+    ASSERT_EQ(all.size(), 6u);
+    EXPECT_EQ(all[0].message, unsigned(WM_MOUSEMOVE));
+    EXPECT_EQ(loWord(std::uintptr_t(all[0].lParam)), 5u);
+    EXPECT_EQ(hiWord(std::uintptr_t(all[0].lParam)), 6u);
+    EXPECT_EQ(all[1].message, unsigned(WM_LBUTTONDOWN));
+    EXPECT_EQ(all[2].message, unsigned(WM_MOUSEMOVE));
+    EXPECT_EQ(loWord(std::uintptr_t(all[2].lParam)), 9u);
+    EXPECT_EQ(all[2].wParam & 1, 1u);        // left button held during the move
+    EXPECT_EQ(all[3].message, unsigned(WM_LBUTTONUP));
+    EXPECT_EQ(all[4].message, unsigned(WM_RBUTTONDOWN));
+    EXPECT_EQ(all[5].message, unsigned(WM_RBUTTONUP));
+}
+
+TEST_F(MessageQueueTest, WheelCarriesDeltaIn120ths)
+{
+    SDL_Event e = {};
+    e.type = SDL_MOUSEWHEEL;
+    e.wheel.y = -2;
+    e.wheel.preciseY = -2.0f;
+    e.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
+    SDL_PushEvent(&e);
+    e.wheel.y = 1;
+    e.wheel.preciseY = 1.0f;
+    e.wheel.direction = SDL_MOUSEWHEEL_FLIPPED;
+    SDL_PushEvent(&e);
+
+    std::vector<WindowMessage> all = drain();
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[0].message, unsigned(WM_MOUSEWHEEL));
+    EXPECT_EQ(std::int16_t(hiWord(all[0].wParam)), -240);
+    EXPECT_EQ(std::int16_t(hiWord(all[1].wParam)), -120);
+}
+
+TEST_F(MessageQueueTest, QuitAndCloseRequests)
+{
+    SDL_Event e = {};
+    e.type = SDL_QUIT;
+    SDL_PushEvent(&e);
+    std::vector<WindowMessage> all = drain();
+    ASSERT_EQ(all.size(), 1u);
+    EXPECT_EQ(all[0].message, unsigned(WM_CLOSE));
+
+    platformInstallCloseSignals();
+    raise(SIGTERM);   // a terminated game closes as if its window were closed
+    all = drain();
+    ASSERT_EQ(all.size(), 1u);
+    EXPECT_EQ(all[0].message, unsigned(WM_CLOSE));
+    signal(SIGTERM, SIG_DFL);
+
+    platformPostQuitMessage();
+    all = drain();
+    ASSERT_EQ(all.size(), 1u);
+    EXPECT_EQ(all[0].message, unsigned(WM_QUIT));
+}
+
+} // namespace
