@@ -2,6 +2,7 @@
 
 std::vector<CurlRequest> requests;
 int offlineMode = 0;
+CURLM* curlMultiHandle = nullptr;
 std::string username;
 std::string playerPassword;
 

@@ -1,5 +1,7 @@
 // HTTP requests to the game's web service.
 #pragma once
+#include <curl/curl.h>
+
 #include <string>
 #include <vector>
 
@@ -15,6 +17,8 @@ struct CurlRequest {
 
 extern std::vector<CurlRequest> requests;
 extern int offlineMode;         // 99 while playing offline, 0 online
+// The libcurl multi handle, made by start-up; asynchronous requests start only while it exists.
+extern CURLM* curlMultiHandle;
 extern std::string username;     // the profile's user name (kept in the settings)
 extern std::string playerPassword; // the plain password, opened from the stored one
 
