@@ -13,3 +13,9 @@ int curlPerform(std::string, std::string*, long) { return 7; }
 void curlprocess() {}
 void handleReply(CurlRequest&) {}
 void logout() {}
+
+// Placeholders until the online pages are written.
+void UpdateLogin(float) {}
+void UpdateCreateAcc(float) {}
+void UpdateRanking(float) {}
+void UpdatePatching(float) {}

@@ -27,3 +27,9 @@ int curlPerform(std::string url, std::string* reply, long timeoutSeconds);
 void curlprocess();
 void handleReply(CurlRequest& request);
 void logout();
+
+// Per-frame updates of the online pages (login 27, new profile 22, rankings 49, patching 72).
+void UpdateLogin(float dtMs);
+void UpdateCreateAcc(float dtMs);
+void UpdateRanking(float dtMs);
+void UpdatePatching(float dtMs);

@@ -1,0 +1,4 @@
+// The achievements page's update.
+#pragma once
+
+void UpdateAchieves(float dtMs);

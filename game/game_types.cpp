@@ -1,0 +1,7 @@
+#include "game/game_types.h"
+
+// Placeholder until the rules of the game types are written.
+int gameMode = 0;
+float rushPenaltyTimer = 0.0f;
+float rushPenaltyLimit = 10000.0f;
+int pendingSpawns = 0;

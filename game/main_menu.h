@@ -1,0 +1,4 @@
+// The main menu's update.
+#pragma once
+
+void UpdateMenu(float dtMs);

@@ -1,0 +1,7 @@
+#include "game/mass.h"
+
+// Placeholder until the mass rules are written.
+float massLevel = 0.0f;
+float massLimit = 54.0f;
+float pendingMass = 0.0f;
+float massLevelSnapshot = 0.0f;

@@ -1,0 +1,8 @@
+// The mass and its danger level.
+// Placeholder until the mass rules are written.
+#pragma once
+
+extern float massLevel;
+extern float massLimit;
+extern float pendingMass;
+extern float massLevelSnapshot;

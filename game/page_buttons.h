@@ -1,0 +1,6 @@
+// Page buttons under the pointer and the page flags the click dispatcher sets.
+#pragma once
+
+extern int hoveredButton;      // button under the pointer on the current page, 0 none
+extern int hoveredArrow;       // -1 left arrow, 1 right arrow, 0 none
+extern bool optionsFromGame;   // the options page was opened from the paused game

@@ -1,0 +1,4 @@
+// The background starfield.
+#pragma once
+
+void UpdateStarfield(float dtMs);

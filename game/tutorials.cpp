@@ -1,0 +1,4 @@
+#include "game/tutorials.h"
+
+// Placeholder until the tutorial pages in play are written.
+bool paused = false;

@@ -1,0 +1,477 @@
+#include "board_fixture.h"
+
+#include "engine/main.h"
+#include "engine/polyparticles.h"
+#include "engine/profiler.h"
+#include "engine/sound.h"
+#include "engine/textures.h"
+#include "game/game_state.h"
+#include "game/game_types.h"
+#include "game/input.h"
+#include "game/level_end.h"
+#include "game/levels.h"
+#include "game/page_buttons.h"
+#include "game/powerups.h"
+#include "game/reports.h"
+#include "game/score_screen.h"
+#include "game/tutorials.h"
+#include "online/requests.h"
+
+class StateMachine : public BoardTest {
+protected:
+    void SetUp() override
+    {
+        BoardTest::SetUp();
+        gameState = 1;
+        fadeLevel = 0.0f;
+        frameTimes.clear();
+        frameTime = 16.0f;
+        caretBlinkTime = 0;
+        caretBlink = true;
+        motionBlurSuspended = false;
+        motionBlur = 1;
+        particleDeg = 1.0f;
+        particleSpritesDrawn = 0;
+        timewarpActive = multiplierActive = false;
+        quitLogoutsSent = 0;
+        popupId = 1;
+        gameMode = 0;
+        levelNumber = 0;
+        retryPending = false;
+        scoreRequestSent = false;
+        levelSelectPlay = false;
+        offlineMode = 0;
+        hoveredButton = 0;
+        lastHoveredButton = -1;
+        musicDelayTime = 0.0f;
+        paused = false;
+        levelCompleteTimer = 0.0f;
+        leftButtonDown = rotateDragActive = false;
+        leftHoldTime = rotateDragTime = 0;
+        showBackdrops();
+    }
+    void TearDown() override
+    {
+        resetTextures();
+        gameState = 1;
+        gameMode = 0;
+        BoardTest::TearDown();
+    }
+
+    // Every backdrop counts as loaded, so stable pages fade in.
+    void showBackdrops()
+    {
+        resetTextures();
+        for (int i = 1; i <= 10; ++i) {
+            TextureRecord r;
+            r.name = "background" + std::to_string(i) + ".tga";
+            textures.push_back(r);
+        }
+    }
+
+    void frames(int n, float dt = 10.0f)
+    {
+        for (int i = 0; i < n; ++i) {
+            frameTime = dt;
+            Update(dt);
+        }
+    }
+
+    // Runs frames until the state changes; returns the number of frames it took.
+    int framesUntilStateLeaves(int state, float dt = 10.0f, int limit = 1000)
+    {
+        int n = 0;
+        while (gameState == state && n < limit) {
+            frames(1, dt);
+            ++n;
+        }
+        return n;
+    }
+};
+
+TEST_F(StateMachine, StateKindsMatchThePages)
+{
+    for (int s : {1, 2, 3, 4, 6, 22, 27, 32, 39, 49, 56, 68, 69, 72, 78, 81})
+        EXPECT_TRUE(isStableState(s)) << s;
+    const int pairs[][2] = {{51, 6},  {52, 2},  {34, 22}, {62, 2},  {71, 2},  {61, 49}, {70, 69},
+                            {44, 27}, {38, 22}, {37, 2},  {36, 27}, {10, 2},  {29, 32}, {30, 3},
+                            {31, 2},  {57, 56}, {58, 32}, {35, 2},  {41, 3},  {65, 68}, {67, 39},
+                            {85, 3},  {80, 81}, {83, 68}, {82, 78}, {84, 81}, {79, 3},  {40, 39},
+                            {43, 27}, {42, 2},  {11, 4},  {12, 2},  {64, 3},  {63, 4},  {13, 8}};
+    for (const auto& p : pairs) {
+        EXPECT_TRUE(isTransitionState(p[0])) << p[0];
+        EXPECT_EQ(transitionTarget(p[0]), p[1]) << p[0];
+    }
+    EXPECT_TRUE(isTransitionState(60));
+    EXPECT_EQ(transitionTarget(60), -1);
+    // The restart prompt is neither; numbers never entered are nothing.
+    for (int s : {8, 0, 5, 7, 9, 54, 86})
+        EXPECT_FALSE(isStableState(s) || isTransitionState(s)) << s;
+}
+
+TEST_F(StateMachine, FullPageChangeFadesOutThenIn)
+{
+    gameState = 2;
+    fadeLevel = fadeDuration;
+    gameState = 51;
+    // 50 frames of 10 ms bring the level to 0; the switch comes in the frame after.
+    EXPECT_EQ(framesUntilStateLeaves(51), 51);
+    EXPECT_EQ(gameState, 6);
+    EXPECT_FLOAT_EQ(fadeLevel, 0.0f);
+    frames(49);
+    EXPECT_LT(fadeLevel, fadeDuration);
+    frames(1);
+    EXPECT_FLOAT_EQ(fadeLevel, fadeDuration);
+    frames(5);
+    EXPECT_FLOAT_EQ(fadeLevel, fadeDuration);   // not raised further once shown
+}
+
+TEST_F(StateMachine, FadeIsNotClampedAndStartsFromTheLevelReached)
+{
+    gameState = 2;
+    frames(3, 170.0f);
+    EXPECT_FLOAT_EQ(fadeLevel, 510.0f);
+    gameState = 11;       // a click while half faded in
+    fadeLevel = 200.0f;
+    EXPECT_EQ(framesUntilStateLeaves(11), 21);
+    EXPECT_EQ(gameState, 4);
+}
+
+TEST_F(StateMachine, MeditationStartFadesAtHalfSpeed)
+{
+    gameState = 41;
+    gameMode = 6;
+    fadeLevel = fadeDuration;
+    EXPECT_EQ(framesUntilStateLeaves(41), 101);
+    EXPECT_EQ(gameState, 3);
+}
+
+TEST_F(StateMachine, StablePageWaitsForItsBackdrop)
+{
+    resetTextures();
+    gameState = 2;
+    frames(20);
+    EXPECT_FLOAT_EQ(fadeLevel, 0.0f);
+    // Transitions do not wait.
+    fadeLevel = 30.0f;
+    gameState = 40;
+    frames(4);
+    EXPECT_EQ(gameState, 39);
+}
+
+TEST_F(StateMachine, ScorePageWaitsForTheScoreReport)
+{
+    gameState = 32;
+    frames(10);
+    EXPECT_FLOAT_EQ(fadeLevel, 0.0f);
+    scoreRequestSent = true;
+    frames(10);
+    EXPECT_FLOAT_EQ(fadeLevel, 100.0f);
+    fadeLevel = 0.0f;
+    scoreRequestSent = false;
+    offlineMode = 99;
+    frames(1);
+    EXPECT_FLOAT_EQ(fadeLevel, 10.0f);
+}
+
+TEST_F(StateMachine, SideActionsOfTheTransitions)
+{
+    gameState = 38;
+    frames(1);
+    EXPECT_EQ(gameState, 22);
+    EXPECT_EQ(popupId, 20);
+
+    popupId = 13;
+    gameState = 36;
+    fadeLevel = 0.0f;
+    frames(1);
+    EXPECT_EQ(gameState, 27);
+    EXPECT_EQ(popupId, 13);
+    popupId = 7;
+    gameState = 36;
+    fadeLevel = 0.0f;
+    frames(1);
+    EXPECT_EQ(popupId, 1);
+
+    playerPassword = "secret";
+    gameState = 43;
+    fadeLevel = 0.0f;
+    frames(1);
+    EXPECT_EQ(gameState, 27);
+    EXPECT_TRUE(playerPassword.empty());
+
+    optionsFromGame = true;
+    gameState = 64;
+    fadeLevel = 0.0f;
+    frames(1);
+    EXPECT_EQ(gameState, 3);
+    EXPECT_FALSE(optionsFromGame);
+
+    for (int from : {29, 58}) {
+        scoreScreenSlideIn = false;
+        scoreScreenSlide = 0.0f;
+        gameState = from;
+        fadeLevel = 0.0f;
+        frames(1);
+        EXPECT_EQ(gameState, 32);
+        EXPECT_TRUE(scoreScreenSlideIn);
+        EXPECT_FLOAT_EQ(scoreScreenSlide, -static_cast<float>(screenWidth));
+    }
+}
+
+TEST_F(StateMachine, RetryReplaysContinueAdvances)
+{
+    gameMode = 1;
+    levelNumber = 3;
+    highscoreReplyReceived = highscoreRequestSent = true;
+    gameState = 30;
+    frames(1);
+    EXPECT_EQ(gameState, 3);
+    EXPECT_EQ(levelNumber, 4);
+    EXPECT_FALSE(highscoreReplyReceived || highscoreRequestSent);
+
+    retryPending = true;
+    gameState = 30;
+    fadeLevel = 0.0f;
+    frames(1);
+    EXPECT_EQ(levelNumber, 4);
+    EXPECT_FALSE(retryPending);
+
+    levelNumber = 20;
+    gameState = 30;
+    fadeLevel = 0.0f;
+    frames(1);
+    EXPECT_EQ(levelNumber, 20);
+
+    gameMode = 5;   // Survival never advances here
+    levelNumber = 1;
+    gameState = 30;
+    fadeLevel = 0.0f;
+    frames(1);
+    EXPECT_EQ(levelNumber, 1);
+}
+
+TEST_F(StateMachine, QuitSendsOneLogout)
+{
+    gameState = 60;
+    fadeLevel = 20.0f;
+    frames(2);
+    EXPECT_EQ(quitLogoutsSent, 0);
+    frames(1);
+    EXPECT_EQ(quitLogoutsSent, 1);
+    frames(30);
+    EXPECT_EQ(quitLogoutsSent, 1);
+    EXPECT_EQ(gameState, 60);
+}
+
+TEST_F(StateMachine, FrameTimeAverageOverTheLast100Frames)
+{
+    frameTime = 10.0f;
+    Update(10.0f);
+    EXPECT_FLOAT_EQ(averageFrameTime, 10.0f);
+    frameTime = 30.0f;
+    Update(30.0f);
+    EXPECT_FLOAT_EQ(averageFrameTime, 20.0f);
+    EXPECT_FLOAT_EQ(framesPerSecond, 50.0f);
+
+    for (int i = 0; i < 100; ++i) {
+        frameTime = 5.0f;
+        Update(5.0f);
+    }
+    EXPECT_EQ(frameTimes.size(), 100u);
+    EXPECT_FLOAT_EQ(averageFrameTime, 5.0f);
+    frameTime = 105.0f;
+    Update(105.0f);
+    EXPECT_FLOAT_EQ(averageFrameTime, (99 * 5.0f + 105.0f) / 100.0f);
+    EXPECT_FLOAT_EQ(frameTimes.front(), 105.0f);
+}
+
+TEST_F(StateMachine, AStallAdvancesOnlyTheAverage)
+{
+    gameState = 2;
+    frameTime = 1000.0f;
+    Update(1000.0f);
+    EXPECT_EQ(frameTimes.size(), 1u);
+    EXPECT_FLOAT_EQ(fadeLevel, 0.0f);
+    EXPECT_EQ(caretBlinkTime, 0);
+    frameTime = 999.9f;
+    Update(999.9f);
+    EXPECT_FLOAT_EQ(fadeLevel, 999.9f);
+    EXPECT_EQ(caretBlinkTime, 0);   // 999 whole ms passed 500: toggled and restarted
+    EXPECT_FALSE(caretBlink);
+}
+
+TEST_F(StateMachine, CaretTogglesAfterMoreThan500WholeMs)
+{
+    gameState = 2;
+    frames(5, 100.0f);
+    EXPECT_EQ(caretBlinkTime, 500);
+    EXPECT_TRUE(caretBlink);
+    frames(1, 1.5f);
+    EXPECT_EQ(caretBlinkTime, 0);
+    EXPECT_FALSE(caretBlink);
+}
+
+TEST_F(StateMachine, HoldTimersDropTheFractionAndEndQuickDrags)
+{
+    gameState = 2;
+    leftButtonDown = true;
+    frames(4, 16.7f);
+    EXPECT_EQ(leftHoldTime, 64);
+    mouseFlip = 2;
+    rotateDragActive = true;
+    frames(5, 20.0f);
+    EXPECT_EQ(rotateDragTime, 100);
+    EXPECT_TRUE(rotateDragActive);
+    frames(1, 20.0f);
+    EXPECT_FALSE(rotateDragActive);
+    mouseFlip = 0;
+    leftButtonDown = false;
+}
+
+TEST_F(StateMachine, SlowFramesSpaceParticlesAndSuspendMotionBlurForTheRunOnly)
+{
+    particleSpritesDrawn = 40;
+    frameTime = 40.0f;   // 25 frames a second
+    Update(40.0f);
+    EXPECT_FLOAT_EQ(particleDeg, 1.01f);
+    EXPECT_EQ(particleSpritesDrawn, 0);
+    EXPECT_FALSE(motionBlurSuspended);
+
+    timewarpActive = true;
+    particleSpritesDrawn = 40;
+    Update(40.0f);
+    EXPECT_FLOAT_EQ(particleDeg, 1.01f);   // not during Timewarp
+    EXPECT_TRUE(motionBlurSuspended);
+    EXPECT_FALSE(motionBlurEnabled());
+    // The saved setting is left alone, so a settings save keeps the player's choice.
+    EXPECT_EQ(motionBlur, 1);
+}
+
+class MusicMix : public StateMachine {
+protected:
+    std::vector<ALuint> savedSources;
+    std::vector<float> savedVolumes, savedPitches;
+    int savedMelody = -1, savedDrums = -1;
+
+    void SetUp() override
+    {
+        StateMachine::SetUp();
+        savedSources = soundSources;
+        savedVolumes = sourceVolumes;
+        savedPitches = sourcePitches;
+        savedMelody = menuMelodySource;
+        savedDrums = menuDrumsSource;
+        // Slot 0 plays the melody, slot 1 the drums, slot 2 is free (its source stopped).
+        soundSources = {101, 102, 0};
+        sourceVolumes = {0.0f, 0.2f, 0.3f};
+        sourcePitches = {1.0f, 1.0f, 1.0f};
+        menuMelodySource = 0;
+        menuDrumsSource = 1;
+        musicVol = 10.0f;
+        musicDelayTime = musicDelay;
+    }
+    void TearDown() override
+    {
+        soundSources = savedSources;
+        sourceVolumes = savedVolumes;
+        sourcePitches = savedPitches;
+        menuMelodySource = savedMelody;
+        menuDrumsSource = savedDrums;
+        StateMachine::TearDown();
+    }
+};
+
+TEST_F(MusicMix, MenuMelodyRisesToItsCapDrumsStaySilent)
+{
+    gameState = 2;
+    updateMusicMix(3000.0f);
+    EXPECT_FLOAT_EQ(sourceVolumes[0], 0.1f);
+    EXPECT_FLOAT_EQ(sourceVolumes[1], 0.0f);
+    for (int i = 0; i < 20; ++i)
+        updateMusicMix(3000.0f);
+    EXPECT_FLOAT_EQ(sourceVolumes[0], 0.45f);
+
+    // Play brings the drums in; the quit fade takes the melody down with the screen.
+    gameState = 3;
+    gameMode = 1;
+    updateMusicMix(1000.0f);
+    EXPECT_FLOAT_EQ(sourceVolumes[1], 0.1f);
+    gameState = 60;
+    fadeLevel = 100.0f;
+    updateMusicMix(10.0f);
+    EXPECT_FLOAT_EQ(sourceVolumes[0], 0.2f);
+}
+
+TEST_F(MusicMix, MeditationSlowsThePitch)
+{
+    gameState = 3;
+    gameMode = 6;
+    updateMusicMix(10.0f);
+    EXPECT_FLOAT_EQ(sourcePitches[0], 0.6f);
+    EXPECT_FLOAT_EQ(sourcePitches[1], 0.6f);
+    gameState = 2;
+    updateMusicMix(10.0f);
+    EXPECT_FLOAT_EQ(sourcePitches[0], 1.0f);
+}
+
+// A handle whose source has stopped, or one beyond the lists, must not be written through: the
+// slot may belong to another sound by then.
+TEST_F(MusicMix, StaleHandlesAreNeverWrittenThrough)
+{
+    gameState = 2;
+    menuMelodySource = 2;   // the free slot
+    menuDrumsSource = 9;    // beyond the lists
+    massIncreaseSource = 2;
+    etherealSource = 40;
+    for (int i = 0; i < 10; ++i)
+        updateMusicMix(3000.0f);
+    EXPECT_FLOAT_EQ(sourceVolumes[2], 0.3f);
+    EXPECT_FLOAT_EQ(sourcePitches[2], 1.0f);
+    EXPECT_EQ(sourceVolumes.size(), 3u);
+    massIncreaseSource = etherealSource = -1;
+}
+
+// A scripted session: intro, login, menu, a Rush game, back to the menu and quit, each page
+// change going through its fade.
+TEST_F(StateMachine, ScriptedWalkThroughThePages)
+{
+    auto settle = [&] { frames(60); };
+    settle();
+    EXPECT_EQ(gameState, 1);
+    EXPECT_GE(fadeLevel, fadeDuration);
+
+    gameState = 44;   // the intro heads for the login page
+    EXPECT_EQ(framesUntilStateLeaves(44), 51);
+    EXPECT_EQ(gameState, 27);
+    settle();
+    gameState = 37;   // logged in
+    EXPECT_EQ(framesUntilStateLeaves(37), 51);
+    EXPECT_EQ(gameState, 2);
+    settle();
+
+    hoveredButton = 1;
+    frames(1);
+    EXPECT_EQ(lastHoveredButton, 1);
+    gameState = 40;   // Play
+    framesUntilStateLeaves(40);
+    EXPECT_EQ(gameState, 39);
+    settle();
+    gameMode = 4;
+    gameState = 41;   // a Rush game
+    framesUntilStateLeaves(41);
+    EXPECT_EQ(gameState, 3);
+    EXPECT_EQ(levelNumber, 4);
+    EXPECT_FLOAT_EQ(fadeLevel, 0.0f);
+    settle();
+    EXPECT_GE(fadeLevel, fadeDuration);
+
+    gameState = 10;   // quit to the menu
+    framesUntilStateLeaves(10);
+    EXPECT_EQ(gameState, 2);
+    settle();
+    gameState = 60;
+    frames(80);
+    EXPECT_EQ(gameState, 60);
+    EXPECT_EQ(quitLogoutsSent, 1);
+}
