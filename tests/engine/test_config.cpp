@@ -16,9 +16,12 @@ namespace {
 // Each test gets its own settings folder and the built-in values.
 struct ConfigTest : ::testing::Test {
     char folder[64] = "/tmp/ts_config_XXXXXX";
+    std::string oldConfigHome;
     void SetUp() override
     {
         ASSERT_NE(mkdtemp(folder), nullptr);
+        const char* old = std::getenv("XDG_CONFIG_HOME");
+        oldConfigHome = old ? old : "";
         setenv("XDG_CONFIG_HOME", folder, 1);
         screenWidth = 1920;   // the desktop size start-up puts in first
         screenHeight = 1080;
@@ -42,6 +45,10 @@ struct ConfigTest : ::testing::Test {
     }
     void TearDown() override
     {
+        if (oldConfigHome.empty())
+            unsetenv("XDG_CONFIG_HOME");
+        else
+            setenv("XDG_CONFIG_HOME", oldConfigHome.c_str(), 1);
         displayModes.clear();
         std::string command = std::string("rm -rf ") + folder;
         ASSERT_EQ(std::system(command.c_str()), 0);

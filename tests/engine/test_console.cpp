@@ -19,6 +19,7 @@ namespace {
 struct ConsoleTest : ::testing::Test {
     char folder[64] = "/tmp/ts_console_XXXXXX";
     std::string oldDir;
+    std::string oldConfigHome;
     void SetUp() override
     {
         char cwd[4096];
@@ -26,6 +27,8 @@ struct ConsoleTest : ::testing::Test {
         oldDir = cwd;
         ASSERT_NE(mkdtemp(folder), nullptr);
         ASSERT_EQ(chdir(folder), 0);
+        const char* old = std::getenv("XDG_CONFIG_HOME");
+        oldConfigHome = old ? old : "";
         setenv("XDG_CONFIG_HOME", folder, 1);
         consoleLines.clear();
         showAtlas = showCurlConsole = showProfiling = false;
@@ -37,6 +40,10 @@ struct ConsoleTest : ::testing::Test {
     }
     void TearDown() override
     {
+        if (oldConfigHome.empty())
+            unsetenv("XDG_CONFIG_HOME");
+        else
+            setenv("XDG_CONFIG_HOME", oldConfigHome.c_str(), 1);
         showProfiling = false;
         visualQuality = 3;
         applyVisualQuality();

@@ -84,6 +84,8 @@ TEST(Util, ResetTutorialsClearsAndSaves)
 {
     char folder[] = "/tmp/ts_util_XXXXXX";
     ASSERT_NE(mkdtemp(folder), nullptr);
+    const char* old = std::getenv("XDG_CONFIG_HOME");
+    std::string oldConfigHome = old ? old : "";
     setenv("XDG_CONFIG_HOME", folder, 1);
     tuteControl = tutePup = tuteCombo = tuteComboNow = tuteColor = tuteCrit = tuteRush = tuteSurvival =
         tuteMeditation = 1;
@@ -97,5 +99,9 @@ TEST(Util, ResetTutorialsClearsAndSaves)
     ASSERT_TRUE(settingsRead(key, "TuteCrit", value));
     EXPECT_EQ(value, "0");
     settingsClose(key);
+    if (oldConfigHome.empty())
+        unsetenv("XDG_CONFIG_HOME");
+    else
+        setenv("XDG_CONFIG_HOME", oldConfigHome.c_str(), 1);
     ASSERT_EQ(std::system((std::string("rm -rf ") + folder).c_str()), 0);
 }
