@@ -24,7 +24,12 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <csignal>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 #include <vector>
 
 namespace {
@@ -262,6 +267,65 @@ TEST_F(StartupTest, ParticleBurstDrawsCameraFacingSprites)
     particleDeg = 1.0f;
     burst.active = 0;
     deinitialize();
+}
+
+// The game itself: its report lands in "console.log" in order, and a close request ends it
+// cleanly with exit code 0.
+TEST(GameProcess, StartsReportsAndQuitsWithExitCodeZero)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "no display";
+    const std::string game = TS_BINARY_DIR "/Tessarine";
+    if (access(game.c_str(), X_OK) != 0 || access(packPath, R_OK) != 0)
+        GTEST_SKIP() << "the game or its pack is not built";
+    char pattern[] = "/tmp/ts-game-XXXXXX";
+    const char* dir = mkdtemp(pattern);
+    ASSERT_NE(dir, nullptr);
+    const std::string run = dir;
+    ASSERT_EQ(symlink(TS_BINARY_DIR "/run/data", (run + "/data").c_str()), 0);
+    setenv("XDG_CONFIG_HOME", dir, 1);
+    setenv("XDG_DATA_HOME", dir, 1);
+    ASSERT_EQ(chdir(dir), 0);
+
+    pid_t pid = 0;
+    char* argv[] = {const_cast<char*>(game.c_str()), nullptr};
+    ASSERT_EQ(posix_spawn(&pid, game.c_str(), nullptr, nullptr, argv, environ), 0);
+    bool started = false;
+    for (int i = 0; i < 600 && !started; i++) {   // up to a minute under a software renderer
+        usleep(100000);
+        started = findLine(readLines("console.log"), "Starting main loop") >= 0;
+        int status;
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            FAIL() << "the game ended before its main loop";
+    }
+    EXPECT_TRUE(started);
+    kill(pid, SIGTERM);
+    int status = 0;
+    pid_t done = 0;
+    for (int i = 0; i < 300 && done == 0; i++) {
+        usleep(100000);
+        done = waitpid(pid, &status, WNOHANG);
+    }
+    if (done == 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        FAIL() << "the game did not end after the close request";
+    }
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+
+    const std::vector<std::string> log = readLines("console.log");
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log[0], "Initializing");
+    int at = 0;
+    for (const char* prefix : {"OS: ", "CPU: ", "RAM: ", "OpenGL: ", "Video Card: ", "Manufacturer: ",
+                               "Opening AssPack", "Indexed asset ", "AssPack headers loaded",
+                               "Finished initializing", "Starting main loop"}) {
+        const int found = findLine(log, prefix, at);
+        EXPECT_GE(found, at) << prefix;
+        if (found >= 0)
+            at = found;
+    }
 }
 
 } // namespace
