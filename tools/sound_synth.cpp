@@ -652,12 +652,12 @@ std::vector<float> makeSwish()
     for (size_t i = 0; i < out.size(); ++i) {
         const double t = static_cast<double>(i) / kRate;
         const double x = t / len;
-        const double cutoff = 500.0 * std::pow(9.0, std::sin(kPi * std::min(1.0, x * 1.1)));
-        flt.run(noise.next(), cutoff, 2.0);
+        const double cutoff = 350.0 * std::pow(7.0, std::sin(kPi * std::min(1.0, x * 1.1)));
+        flt.run(noise.next(), cutoff, 1.5);
         const double env = std::pow(std::sin(kPi * std::pow(x, 0.7)), 2.0);
         out[i] = static_cast<float>(flt.band * env);
     }
-    normalize(out, 0.7f);
+    normalize(out, 0.6f);
     return out;
 }
 
@@ -687,7 +687,7 @@ std::vector<float> makeSubdrop()
         const double t = static_cast<double>(i) / kRate;
         const double f = 36.0 + 130.0 * std::exp(-t / 0.25);
         ph += f / kRate;
-        const double s = std::tanh(1.8 * std::sin(kTwoPi * ph)) + 0.25 * std::sin(2.0 * kTwoPi * ph);
+        const double s = std::tanh(3.0 * std::sin(kTwoPi * ph)) + 0.3 * std::sin(2.0 * kTwoPi * ph);
         out[i] = static_cast<float>(s) * envelope(t, 0.01, 0.45, 0.0, 1.3, 0.1);
     }
     fadeEnds(out, 0.0, 0.1);
@@ -799,7 +799,7 @@ std::vector<float> makeEndBreak()
     for (long i = 0; i < samplesOf(1.4); ++i) {
         const double t = static_cast<double>(i) / kRate;
         crash.run(noise.next(), 6000.0, 0.6);
-        put(out, hit + i, static_cast<float>(crash.high * std::exp(-t / 0.45) * 0.35), false);
+        put(out, hit + i, static_cast<float>(crash.high * std::exp(-t / 0.3) * 0.16), false);
     }
     const double chord[4] = {57, 64, 69, 73};  // A major, open
     for (double note : chord)
