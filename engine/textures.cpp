@@ -1,4 +1,389 @@
 #include "engine/textures.h"
 
-// Placeholder until texture streaming is written.
-void updateStreamingTextures(float) {}
+#include "engine/asset_pack.h"
+#include "engine/atlas.h"
+#include "engine/config.h"
+#include "engine/console.h"
+#include "engine/memtrack.h"
+#include "engine/profiler.h"
+#include "engine/window.h"
+#include "platform/system.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <algorithm>
+#include <cstdlib>
+
+std::vector<TextureRecord> textures;
+std::vector<TextureRecord> textureQueue;
+std::string lastTextureName;
+int lastTextureIndex = -1;
+int seekStep = 1;
+TextureStream textureStream;
+std::vector<std::string> missingTexturePaths;
+
+static const std::vector<std::string> textureNames = {
+    "voderivozudid.tga", "background1.tga", "whiteparticle.tga", "titlegrid.tga", "newswindow.tga",
+    "tessarinelogo.tga", "loadingbar.tga", "cursor.tga", "cursor_blue.tga", "cursor_red.tga",
+    "cursor_yellow.tga", "cursor_orange.tga", "cursor_green.tga", "cursor_pink.tga", "menuonoff.tga",
+    "social-twitter.tga", "social-facebook.tga", "social-tsg.tga", "steamicon.tga", "red.tga", "pink.tga",
+    "orange.tga", "green.tga", "yellow.tga", "blue.tga", "redH.tga", "pinkH.tga", "orangeH.tga",
+    "greenH.tga", "yellowH.tga", "blueH.tga", "redCB.tga", "pinkCB.tga", "orangeCB.tga", "greenCB.tga",
+    "yellowCB.tga", "blueCB.tga", "redHCB.tga", "pinkHCB.tga", "orangeHCB.tga", "greenHCB.tga",
+    "yellowHCB.tga", "blueHCB.tga", "trollface.tga", "grey.tga", "wpixel.tga", "pixel.tga",
+    "pinkparticle.tga", "redparticle.tga", "orangeparticle.tga", "greenparticle.tga",
+    "yellowparticle.tga", "blueparticle.tga", "masswarning.tga", "gratz.tga", "powerupbg.tga",
+    "powerupcolor.tga", "powerupcolor-on.tga", "powerupreflection.tga", "pupnukeicon.tga",
+    "puptimeicon.tga", "pupmultiicon.tga", "multinoty.tga", "timenoty.tga", "fusionnoty.tga",
+    "cooldownedges.tga", "deathsplosion.tga", "powerupglow.tga", "popupwindow.tga", "leftmouse.tga",
+    "rightmouse.tga", "escbutton.tga", "arrowup.tga", "arrowdown.tga", "arrowleft.tga", "arrowright.tga",
+    "tute-pup.tga", "tute-combo.tga", "tute-combonow.tga", "tute-color.tga", "tute-crit.tga",
+    "tute-control.tga", "tute-control-rev.tga", "tute-control-single.tga", "tute-rush.tga",
+    "tute-rush-rev.tga", "tute-rush-single.tga", "tute-surv.tga", "tute-surv-rev.tga",
+    "tute-surv-single.tga", "tute-med.tga", "tute-med-rev.tga", "tute-med-single.tga", "achi-bg.tga",
+    "achi-locked.tga", "achi-lastmanstanding.tga", "achi-youvegotredonyou.tga", "achi-survivalist.tga",
+    "achi-enlightenment.tga", "achi-intothevoid.tga", "achi-buttonmasher.tga", "achi-killstreak.tga",
+    "achi-quorvane.tga", "achi-classicallytrained.tga", "achi-betatester.tga", "achi-elitist.tga",
+    "achi-ambidextrous.tga", "achi-quicksave.tga", "achi-holdstill.tga", "achi-vexallyinsane.tga",
+    "achi-vexalexpert.tga", "achi-vexalmaster.tga", "achi-vexalpro.tga", "achi-learnedtoplay.tga",
+    "achi-massaddict.tga", "achi-tessarine.tga", "achi-legendary.tga", "achi-epic.tga",
+    "achi-personalgrowth.tga", "achi-chainreaction.tga", "achi-lightheaded.tga", "achi-zenmaster.tga",
+};
+
+const std::vector<std::string>& gameTextureNames() { return textureNames; }
+
+std::string texturePath(const std::string& name)
+{
+    return (smallTextures ? "textures\\small\\" : "textures\\") + name;
+}
+
+static bool isMissingPath(const std::string& path)
+{
+    return std::find(missingTexturePaths.begin(), missingTexturePaths.end(), path) != missingTexturePaths.end();
+}
+
+int findTextureIndex(std::string name)
+{
+    for (std::size_t i = 0; i < textures.size(); ++i)
+        if (textures[i].name == name) return static_cast<int>(i);
+    return textureNotLoaded;
+}
+
+void queueTexture(std::string name)
+{
+    // An empty name comes from colours without an image; a missing path would only fail again.
+    if (name.empty() || isMissingPath(texturePath(name))) return;
+    for (const TextureRecord& queued : textureQueue)
+        if (queued.name == name) return;
+    TextureRecord record;
+    record.name = name;
+    textureQueue.push_back(record);
+}
+
+int getTextureIndex(std::string name)
+{
+    if (lastTextureIndex >= 0 && name == lastTextureName) return lastTextureIndex;
+    const int index = findTextureIndex(name);
+    if (index >= 0) {
+        lastTextureName = name;
+        lastTextureIndex = index;
+        return index;
+    }
+    queueTexture(name);
+    return textureNotLoaded;
+}
+
+bool isTextureReady(const std::string& name)
+{
+    if (getTextureIndex(name) >= 0) return true;
+    return name.empty() || isMissingPath(texturePath(name));
+}
+
+// Removing a record moves every index behind it: no cache may keep naming one.
+static void removeTextureRecord(int index)
+{
+    textures.erase(textures.begin() + index);
+    lastTextureName.clear();
+    lastTextureIndex = -1;
+    activeChunk = -1;
+}
+
+static void freeStreamBuffer()
+{
+    if (textureStream.pixels) TS_FREE(textureStream.pixels);
+    textureStream.pixels = nullptr;
+}
+
+// Drops the front file and leaves the stream idle, so the next name starts its own seek.
+static void dropFrontFile()
+{
+    freeStreamBuffer();
+    textureStream = TextureStream();
+    if (!textureQueue.empty()) textureQueue.erase(textureQueue.begin());
+}
+
+void resetTextures()
+{
+    freeStreamBuffer();
+    textureStream = TextureStream();
+    textures.clear();
+    textureQueue.clear();
+    lastTextureName.clear();
+    lastTextureIndex = -1;
+    missingTexturePaths.clear();
+    seekStep = 1;
+}
+
+// Starts the front file's seek. False when the pack does not hold it; the warning is
+// logged the first time a path is found missing, never again.
+static bool startFrontFile()
+{
+    const std::string path = texturePath(textureQueue.front().name);
+    if (isMissingPath(path)) return false;
+    logMessage("streaming " + path);
+    const int offset = getAssetOffset(path);
+    const int size = getAssetSize(path);
+    logMessage("asset offset " + std::to_string(std::abs(offset)));
+    logMessage("asset size " + std::to_string(std::abs(size)));
+    if (offset == -1 || size < 0 || !assetPackFile) {
+        logMessage("WARNING: texture " + path + " not found!");
+        logMessage("file failed");
+        missingTexturePaths.push_back(path);
+        return false;
+    }
+    textureStream = TextureStream();
+    textureStream.seeking = true;
+    textureStream.targetOffset = offset;
+    textureStream.fileSize = size;
+    logMessage("starting seek");
+    return true;
+}
+
+// zlib defers a forward gzseek on a read stream until the next gzread, so a seek step reads
+// (and throws away) its bytes itself: the time measured is the time really spent.
+static bool seekStepForward(gzFile file, long pos)
+{
+    static unsigned char scratch[64 * 1024];
+    const long remaining = static_cast<long>(textureStream.targetOffset) - pos;
+    const long step = std::min<long>(seekStep, remaining);
+    const std::uint64_t before = platformCounter();
+    long left = step;
+    while (left > 0) {
+        const unsigned chunk = static_cast<unsigned>(std::min<long>(left, static_cast<long>(sizeof(scratch))));
+        const int got = gzread(file, scratch, chunk);
+        if (got <= 0) return false;
+        left -= got;
+    }
+    const double ms = static_cast<double>(platformCounter() - before) * 1000.0 /
+                      static_cast<double>(platformCounterFrequency());
+    if (step == seekStep) {
+        if (ms < seekStepTargetMs) seekStep = std::min(seekStep * 2, maxSeekStep);
+        else if (ms > seekStepTargetMs && seekStep > 1) seekStep /= 2;
+    }
+    return true;
+}
+
+static void seekStepOnce(gzFile file)
+{
+    const long pos = gztell(file);
+    if (pos < 0) {
+        logMessage("seek failed");
+        dropFrontFile();
+    } else if (pos < textureStream.targetOffset) {
+        if (!seekStepForward(file, pos)) {
+            logMessage("seek failed: the pack ends before " + textureQueue.front().name);
+            dropFrontFile();
+        }
+    } else if (pos > textureStream.targetOffset) {
+        logMessage("rewinding seek");
+        gzrewind(file);
+    } else {
+        logMessage("seek complete");
+        textureStream.seekDone = true;
+        textureStream.seeking = false;
+    }
+}
+
+static bool readExact(gzFile file, void* buffer, unsigned count)
+{
+    return gzread(file, buffer, count) == static_cast<int>(count);
+}
+
+static void loadHeader(gzFile file)
+{
+    logMessage("loading headers");
+    TextureStream& s = textureStream;
+    unsigned char header[18];
+    if (!readExact(file, header, sizeof(header))) {
+        logMessage("header read failed");
+        dropFrontFile();
+        return;
+    }
+    s.idLength = header[0];
+    s.imageType = header[2];
+    s.width = static_cast<std::uint16_t>(header[12] | (header[13] << 8));
+    s.height = static_cast<std::uint16_t>(header[14] | (header[15] << 8));
+    s.bitsPerPixel = header[16];
+    unsigned char id[255];
+    if (s.idLength > 0 && !readExact(file, id, s.idLength)) {
+        logMessage("header read failed");
+        dropFrontFile();
+        return;
+    }
+
+    const std::string name = textureQueue.front().name;
+    // Only uncompressed true colour is read; run-length (10) and every other type are dropped.
+    if (s.imageType != 2) {
+        logMessage("rejected image type " + std::to_string(s.imageType));
+        dropFrontFile();
+        return;
+    }
+    if (s.bitsPerPixel != 24 && s.bitsPerPixel != 32) {
+        logMessage("rejected 16bit file");
+        platformMessageBox("Unable to load file " + name, "Error");
+        dropFrontFile();
+        return;
+    }
+    s.bytesPerPixel = s.bitsPerPixel / 8;
+    s.rowBytes = static_cast<std::size_t>(s.width) * static_cast<std::size_t>(s.bytesPerPixel);
+    const std::size_t total = s.rowBytes * static_cast<std::size_t>(s.height);
+    const std::size_t available = static_cast<std::size_t>(s.fileSize) > 18u + s.idLength
+                                      ? static_cast<std::size_t>(s.fileSize) - 18u - s.idLength
+                                      : 0u;
+    // Every check before anything is allocated: a crafted header must not size the buffer.
+    if (s.width == 0 || s.height == 0 || total > available) {
+        logMessage("rejected damaged file " + name);
+        dropFrontFile();
+        return;
+    }
+    int pageLimit = validAtlasSize(atlasSize, 0);
+    for (int size : atlasPageSizes) pageLimit = std::max(pageLimit, size);
+    if (s.width > pageLimit || s.height > pageLimit) {
+        logMessage("rejected " + name + ": larger than an atlas page");
+        dropFrontFile();
+        return;
+    }
+    s.headerLoaded = true;
+    logMessage("headers loaded");
+}
+
+static void readPixels(gzFile file)
+{
+    TextureStream& s = textureStream;
+    const std::size_t total = s.rowBytes * s.height;
+    if (!s.pixels) s.pixels = TS_ALLOC(unsigned char, total);
+    const std::size_t want = total - s.bytesRead;
+    const int got = gzread(file, s.pixels + s.bytesRead, static_cast<unsigned>(want));
+    if (got <= 0 || static_cast<std::size_t>(got) != want) {
+        logMessage("read failed: " + textureQueue.front().name + " is cut short");
+        dropFrontFile();
+        return;
+    }
+    if (!bgraSupported) {
+        unsigned char* p = s.pixels + s.bytesRead;
+        for (std::size_t i = 0; i + 2 < static_cast<std::size_t>(got); i += s.bytesPerPixel)
+            std::swap(p[i], p[i + 2]);
+    }
+    s.bytesRead += static_cast<std::size_t>(got);
+}
+
+static void finishFile()
+{
+    logMessage("read finished");
+    TextureStream& s = textureStream;
+    s.seekDone = false;
+    TextureRecord record;
+    record.name = textureQueue.front().name;
+    record.fadeIn = 0.0f;
+    record.width = s.width;
+    record.height = s.height;
+    logMessage("buffering texture");
+
+    Vector2 position;
+    int page = -1;
+    if (record.name.find("background") != std::string::npos) {
+        // A new backdrop takes the first older one's rectangle, when it fits there.
+        bool found = false;
+        for (int p = 0; p < static_cast<int>(atlasSlots.size()) && !found; ++p) {
+            for (AtlasSlot& slot : atlasSlots[p]) {
+                if (slot.name.find("background") == std::string::npos) continue;
+                found = true;
+                if (slot.width >= record.width && slot.height >= record.height) {
+                    const int old = findTextureIndex(slot.name);
+                    if (old >= 0) removeTextureRecord(old);
+                    slot.name = record.name;
+                    position = Vector2(slot.x, slot.y);
+                    page = p;
+                    bindAtlasPage(p);
+                }
+                break;
+            }
+        }
+    }
+    if (page < 0) page = placeInAtlas(record.width, record.height, record.name, position);
+    if (page < 0) {
+        logMessage("no atlas room for " + record.name);
+        dropFrontFile();
+        return;
+    }
+
+    logMessage("glTexImage2D start");
+    GLenum format;
+    if (s.bytesPerPixel == 4) {
+        logMessage("4 channel");
+        format = bgraSupported ? GL_BGRA : GL_RGBA;
+    } else {
+        logMessage("3 channel");
+        format = bgraSupported ? GL_BGR : GL_RGB;
+    }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, static_cast<int>(position.x), static_cast<int>(position.y), s.width,
+                    s.height, format, GL_UNSIGNED_BYTE, s.pixels);
+    freeStreamBuffer();
+    logMessage("glTexImage2D done");
+
+    record.atlasX = position.x;
+    record.atlasY = position.y;
+    record.atlasPage = page;
+    logMessage("push back");
+    textures.push_back(record);
+    textureQueue.erase(textureQueue.begin());
+    textureStream = TextureStream();
+    logMessage("texture complete");
+}
+
+void updateStreamingTextures(float dtMs)
+{
+    PROFILE_SCOPE("updateStreamingTextures");
+    for (TextureRecord& record : textures)
+        if (record.fadeIn < 250.0f) record.fadeIn += dtMs;
+    if (textureQueue.empty()) return;
+    TextureStream& s = textureStream;
+    if ((s.seeking || s.seekDone) && !assetPackFile) {  // the pack was closed under us
+        dropFrontFile();
+        return;
+    }
+    if (!s.seekDone) {
+        if (!s.seeking) {
+            if (!startFrontFile()) dropFrontFile();
+            return;
+        }
+        seekStepOnce(assetPackFile);
+        if (!s.seekDone) return;  // still seeking, or the file was dropped
+    }
+    if (s.seekDone && !s.headerLoaded) {
+        loadHeader(assetPackFile);
+        return;
+    }
+    if (s.seekDone && s.headerLoaded) {
+        const std::size_t total = s.rowBytes * s.height;
+        if (s.bytesRead < total) readPixels(assetPackFile);
+        else finishFile();
+    }
+}
+
+void queueAllTextures()
+{
+    PROFILE_SCOPE("queueAllTextures");
+    for (const std::string& name : textureNames) getTextureIndex(name);
+}

@@ -1,4 +1,68 @@
-// Textures and texture streaming.
+// Textures and texture streaming: Targa images from the asset pack, loaded one step a frame
+// into the texture atlas and looked up by their asset file name.
 #pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
 
+struct TextureRecord {
+    std::string name;      // asset file name as requested ("cursor_red.tga")
+    float fadeIn = 0.0f;   // ms since it became available, raised while below 250
+    float width = 0.0f, height = 0.0f;
+    float atlasX = 0.0f, atlasY = 0.0f;  // the chunk's corner in its page
+    int atlasPage = 0;
+};
+
+// The file being streamed (the front of textureQueue).
+struct TextureStream {
+    bool seeking = false;
+    bool seekDone = false;
+    bool headerLoaded = false;
+    int targetOffset = 0;       // the file's first byte in the uncompressed pack
+    int fileSize = 0;           // the file's size in the pack
+    std::uint8_t idLength = 0;
+    std::uint8_t imageType = 0;
+    std::uint16_t width = 0, height = 0;
+    std::uint8_t bitsPerPixel = 0;
+    int bytesPerPixel = 0;
+    std::size_t rowBytes = 0;
+    std::size_t bytesRead = 0;
+    unsigned char* pixels = nullptr;  // allocated once per file
+};
+
+extern std::vector<TextureRecord> textures;      // loaded, in the order they finished
+extern std::vector<TextureRecord> textureQueue;  // names waiting, first request first
+extern std::string lastTextureName;              // one-entry lookup cache
+extern int lastTextureIndex;
+extern int seekStep;                             // bytes one frame's forward seek advances
+extern TextureStream textureStream;
+// Paths the pack index does not hold, found by the streamer; they are not queued again.
+extern std::vector<std::string> missingTexturePaths;
+
+// Upper bound of seekStep: one frame's seek never reads more than this.
+constexpr int maxSeekStep = 4 << 20;
+// A seek step aims at this many milliseconds of decompression a frame.
+constexpr double seekStepTargetMs = 10.0;
+// Marker for a name that is not loaded yet.
+constexpr int textureNotLoaded = -99;
+
+// Index of the loaded texture, or -99 (the name is then queued for streaming).
+int getTextureIndex(std::string name);
+// The same search without the cache and without queueing; -99 when absent.
+int findTextureIndex(std::string name);
+// Queues a name once; empty names and names the pack is known not to hold are never queued.
+void queueTexture(std::string name);
+// The pack path a name streams from under the current smallTextures setting.
+std::string texturePath(const std::string& name);
+// True when the name's image is loaded, or can never load because the pack does not hold it
+// (the game runs without media). Asking queues the name like getTextureIndex.
+bool isTextureReady(const std::string& name);
+// One streaming step for the front of the queue; fades loaded textures in.
 void updateStreamingTextures(float dtMs);
+// Queues every texture name of the game.
+void queueAllTextures();
+// The game's texture names in streaming order.
+const std::vector<std::string>& gameTextureNames();
+// Empties the lists and caches and frees the stream's buffer (tests and shut-down).
+void resetTextures();

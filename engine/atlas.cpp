@@ -1,0 +1,264 @@
+#include "engine/atlas.h"
+
+#include "engine/config.h"
+#include "engine/console.h"
+#include "engine/draw2d.h"
+#include "engine/fonts.h"
+#include "engine/memtrack.h"
+#include "engine/profiler.h"
+#include "engine/textures.h"
+
+#include <GL/glext.h>
+#include <cmath>
+#include <cstring>
+
+std::vector<GLuint> atlasPages;
+std::vector<std::vector<AtlasSlot>> atlasSlots;
+std::vector<int> atlasPageSizes;
+int boundAtlasPage = -1;
+int activeChunk = -1;
+bool anisotropySupported = false;
+float maxAnisotropy = 0.0f;
+
+int validAtlasSize(int requested, int maxTexture)
+{
+    int limit = requested;
+    if (maxTexture > 0 && maxTexture < limit) limit = maxTexture;
+    if (limit < minAtlasSize) return (maxTexture > 0 && maxTexture < minAtlasSize) ? 0 : minAtlasSize;
+    int size = minAtlasSize;
+    while (size <= limit / 2) size *= 2;
+    return size;
+}
+
+int halvedAtlasSize(int size)
+{
+    int half = size / 2;
+    return half < minAtlasSize ? 0 : half;
+}
+
+static int glMaxTextureSize()
+{
+    GLint value = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &value);
+    return value;
+}
+
+static int boundPageSize()
+{
+    if (boundAtlasPage < 0 || boundAtlasPage >= static_cast<int>(atlasPageSizes.size())) return 0;
+    return atlasPageSizes[boundAtlasPage];
+}
+
+void bindAtlasPage(int page)
+{
+    if (page < 0 || page >= static_cast<int>(atlasPages.size())) return;
+    if (page == boundAtlasPage) return;
+    boundAtlasPage = page;
+    glBindTexture(GL_TEXTURE_2D, atlasPages[page]);
+}
+
+int chooseAtlasSlot(float w, float h)
+{
+    if (boundAtlasPage < 0 || boundAtlasPage >= static_cast<int>(atlasSlots.size())) return -1;
+    const std::vector<AtlasSlot>& slots = atlasSlots[boundAtlasPage];
+    const float size = static_cast<float>(boundPageSize());
+    int best = -1;
+    float bestSpare = size * size;
+    for (int i = 0; i < static_cast<int>(slots.size()); ++i) {
+        const AtlasSlot& slot = slots[i];
+        if (!slot.name.empty() || slot.width < w || slot.height < h) continue;
+        const float spare = slot.width * slot.height - w * h;
+        if (spare < bestSpare) {
+            best = i;
+            bestSpare = spare;
+        }
+        if (spare == 0.0f) return i;
+    }
+    return best;
+}
+
+Vector2 placeInAtlasSlot(int slot, float w, float h, std::string name)
+{
+    if (boundAtlasPage < 0 || boundAtlasPage >= static_cast<int>(atlasSlots.size())) return Vector2();
+    std::vector<AtlasSlot>& slots = atlasSlots[boundAtlasPage];
+    if (slot < 0 || slot >= static_cast<int>(slots.size())) return Vector2();
+    const AtlasSlot old = slots[slot];
+    slots[slot].name = name;
+    slots[slot].width = w;
+    slots[slot].height = h;
+
+    AtlasSlot below, right;
+    below.x = old.x;
+    below.y = old.y + h;
+    right.x = old.x + w;
+    right.y = old.y;
+    right.width = old.width - w;
+    if (h > w) {
+        below.width = w;
+        below.height = old.height - h;
+        right.height = old.height;
+    } else {
+        below.width = old.width;
+        below.height = old.height - h;
+        right.height = h;
+    }
+    slots.insert(slots.begin(), below);
+    slots.insert(slots.begin(), right);
+    return Vector2(old.x, old.y);
+}
+
+static void clearGlErrors()
+{
+    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {}
+}
+
+bool flushAtlasPage(int page)
+{
+    if (page < 0 || page >= static_cast<int>(atlasPages.size())) return false;
+    // The console may have stored any number; a page must be a power of two the card can hold.
+    int size = validAtlasSize(atlasSize, glMaxTextureSize());
+    for (;;) {
+        if (size == 0) {
+            logMessage("atlas page " + std::to_string(page) + " could not be allocated");
+            return false;
+        }
+        atlasSize = size;
+        logMessage("flushing atlas " + std::to_string(page) + " @ " + std::to_string(size) + " texels");
+        boundAtlasPage = -1;
+        bindAtlasPage(page);
+        atlasSlots[page].assign(1, AtlasSlot());
+        atlasSlots[page][0].width = static_cast<float>(size);
+        atlasSlots[page][0].height = static_cast<float>(size);
+        atlasPageSizes[page] = size;
+
+        // Zero-filled, so free space and the one-texel chunk borders sample as transparent.
+        const std::size_t bytes = static_cast<std::size_t>(size) * static_cast<std::size_t>(size) * 4u;
+        unsigned char* texels = TS_ALLOC(unsigned char, bytes);
+        std::memset(texels, 0, bytes);
+        clearGlErrors();
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+        TS_FREE(texels);
+        if (glGetError() == GL_OUT_OF_MEMORY) {
+            size = halvedAtlasSize(size);
+            if (size != 0 && size < 2048) smallTextures = 1;
+            continue;
+        }
+        break;
+    }
+    if (atlasSize < 2048) smallTextures = 1;
+    if (page == 0) reloadFonts();
+    return true;
+}
+
+bool createAtlasPage()
+{
+    const int page = static_cast<int>(atlasPages.size());
+    logMessage("creating atlas " + std::to_string(page));
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);  // 3-byte pixel rows are tightly packed
+    glBindTexture(GL_TEXTURE_2D, name);
+    boundAtlasPage = -1;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, 0);
+    logMessage("setting up anisotropy");
+    if (anisotropySupported && anisotropicFiltering) {
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, maxAnisotropy);
+        logMessage("anisotropy at " + std::to_string(static_cast<int>(maxAnisotropy)) + "x");
+    }
+    atlasPages.push_back(name);
+    atlasSlots.emplace_back();
+    atlasPageSizes.push_back(0);
+    if (!flushAtlasPage(page)) {
+        atlasPages.pop_back();
+        atlasSlots.pop_back();
+        atlasPageSizes.pop_back();
+        glDeleteTextures(1, &name);
+        boundAtlasPage = -1;
+        return false;
+    }
+    return true;
+}
+
+int placeInAtlas(float w, float h, const std::string& name, Vector2& position)
+{
+    for (;;) {
+        for (int page = 0; page < static_cast<int>(atlasPages.size()); ++page) {
+            bindAtlasPage(page);
+            const int slot = chooseAtlasSlot(w, h);
+            if (slot > -1) {
+                position = placeInAtlasSlot(slot, w, h, name);
+                return page;
+            }
+        }
+        // An image a fresh page cannot hold would make pages for ever.
+        if (w > validAtlasSize(atlasSize, glMaxTextureSize()) || h > validAtlasSize(atlasSize, glMaxTextureSize()))
+            return -1;
+        if (!createAtlasPage()) return -1;
+        const int fresh = atlasPageSizes.back();
+        if (w > fresh || h > fresh) return -1;  // the new page came out halved
+    }
+}
+
+void releaseAtlasChunks(int page, const std::string& name)
+{
+    if (page < 0 || page >= static_cast<int>(atlasSlots.size()) || name.empty()) return;
+    for (AtlasSlot& slot : atlasSlots[page])
+        if (slot.name == name) slot.name.clear();
+}
+
+void activateAtlasChunk(int textureIndex)
+{
+    PROFILE_SCOPE("activateAtlasChunk");
+    if (textureIndex < 0 || textureIndex >= static_cast<int>(textures.size())) return;
+    const TextureRecord& record = textures[textureIndex];
+    bindAtlasPage(record.atlasPage);
+    if (activeChunk == textureIndex) return;
+    if (record.atlasPage < 0 || record.atlasPage >= static_cast<int>(atlasPageSizes.size())) return;
+    activeChunk = textureIndex;
+    const float s = static_cast<float>(atlasPageSizes[record.atlasPage]);
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glTranslatef((record.atlasX + 1.0f) / s, (record.atlasY + 1.0f) / s, 0.0f);
+    glScalef((record.width - 2.0f) / s, (record.height - 2.0f) / s, 1.0f);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void renderAtlasViewer()
+{
+    PROFILE_SCOPE("renderAtlasViewer");
+    const float h = static_cast<float>(screenHeight);
+    glColor4ub(0, 0, 0, 1);
+    Render2D(Vector2(0.0f, h), Vector2(h, h), 3, "", 1.0f);
+
+    const int pages = static_cast<int>(atlasPages.size());
+    const int columns = (pages + 1) / 2;
+    if (columns > 0) {
+        float tile = h / static_cast<float>(columns);
+        const float halfWidth = static_cast<float>(screenWidth / 2);
+        if (tile > halfWidth) tile = halfWidth;
+        for (int i = 0; i < columns; ++i) {
+            const float y = h - static_cast<float>(i) * tile;
+            bindAtlasPage(2 * i);
+            Render2D(Vector2(0.0f, y), Vector2(tile, tile), 3, "atlas", 128.0f);
+            if (2 * i + 1 < pages) {
+                bindAtlasPage(2 * i + 1);
+                Render2D(Vector2(tile, y), Vector2(tile, tile), 3, "atlas", 128.0f);
+            }
+        }
+    }
+    const std::string caption = std::to_string(atlasSize) + " texel atlas";
+    freetype::printShadowed(caption.c_str(), 32.0f, 32.0f + mediumFont.height, 2.0f, 5, 1.0f, 255, 255, 255, 128,
+                            &mediumFont);
+}
+
+void deleteAtlasPages()
+{
+    if (!atlasPages.empty()) glDeleteTextures(static_cast<GLsizei>(atlasPages.size()), atlasPages.data());
+    atlasPages.clear();
+    atlasSlots.clear();
+    atlasPageSizes.clear();
+    boundAtlasPage = -1;
+    activeChunk = -1;
+}

@@ -1,0 +1,49 @@
+#include "engine/backdrops.h"
+
+#include "engine/config.h"
+#include "game/game_state.h"
+#include "game/game_types.h"
+#include "game/levels.h"
+
+#include <initializer_list>
+
+static bool isOneOf(int value, std::initializer_list<int> set)
+{
+    for (int v : set)
+        if (v == value) return true;
+    return false;
+}
+
+std::string getBackgroundTexture()
+{
+    const int level = levelNumber;
+    const int mode = gameMode;
+    const int state = gameState;
+    // Play and the transitions that leave it.
+    const bool inGame = isOneOf(state, {3, 10, 29, 57, 63});
+    const bool playing = isOneOf(state, {3, 29, 10, 63});
+    if (!inGame || (level == 0 && mode != 5 && mode != 6)) return "background1.tga";
+    if (level == 1 && mode != 5) return "background2.tga";
+    if (level == 2) return "background3.tga";
+    if (level == 3) return "background4.tga";
+    if (level == 4) return "background5.tga";
+    if (level == 5 || (mode == 4 && playing)) return "background6.tga";
+    if (level == 6) return "background7.tga";
+    if (level == 7) return "background8.tga";
+    if (level == 8 || (mode == 5 && playing)) return "background9.tga";
+    if (level == 9 || (mode == 6 && playing)) return "background10.tga";
+    return "";
+}
+
+std::string getBlockTextureName(int colour, int hVariant)
+{
+    static const char* const baseNames[] = {"yellow", "blue", "red", "orange", "pink", "grey", "green"};
+    if (colour < 1 || colour > 7) return "";
+    if (colour == 6) return "grey.tga";
+    std::string name = baseNames[colour - 1];
+    if (hVariant) name += "H";
+    if (colorblind) name += "CB";
+    return name + ".tga";
+}
+
+void unloadUnusedBackgrounds() {}

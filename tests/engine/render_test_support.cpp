@@ -1,0 +1,228 @@
+#include "render_test_support.h"
+
+#include "engine/asset_pack.h"
+#include "engine/atlas.h"
+#include "engine/config.h"
+#include "engine/console.h"
+#include "engine/draw2d.h"
+#include "engine/fonts.h"
+#include "engine/textures.h"
+#include "tools/pack_writer.h"
+
+#include <GL/gl.h>
+#include <SDL.h>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+std::vector<unsigned char> makeTga(int width, int height, int bits, TgaPixel (*pixel)(int x, int y), int imageType)
+{
+    std::vector<unsigned char> out(18, 0);
+    out[2] = static_cast<unsigned char>(imageType);
+    out[12] = static_cast<unsigned char>(width & 0xff);
+    out[13] = static_cast<unsigned char>(width >> 8);
+    out[14] = static_cast<unsigned char>(height & 0xff);
+    out[15] = static_cast<unsigned char>(height >> 8);
+    out[16] = static_cast<unsigned char>(bits);
+    const int bytes = bits / 8;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const TgaPixel p = pixel(x, y);
+            const unsigned char channels[4] = {p.b, p.g, p.r, p.a};
+            for (int c = 0; c < bytes && c < 4; ++c) out.push_back(channels[c]);
+        }
+    return out;
+}
+
+std::vector<unsigned char> solidTga(int width, int height, int bits, unsigned char r, unsigned char g,
+                                    unsigned char b, unsigned char a)
+{
+    std::vector<unsigned char> out(18, 0);
+    out[2] = 2;
+    out[12] = static_cast<unsigned char>(width & 0xff);
+    out[13] = static_cast<unsigned char>(width >> 8);
+    out[14] = static_cast<unsigned char>(height & 0xff);
+    out[15] = static_cast<unsigned char>(height >> 8);
+    out[16] = static_cast<unsigned char>(bits);
+    for (int i = 0; i < width * height; ++i) {
+        out.push_back(b);
+        out.push_back(g);
+        out.push_back(r);
+        if (bits == 32) out.push_back(a);
+    }
+    return out;
+}
+
+std::string testPackPath(const std::string& fileName)
+{
+    return std::string(TS_BINARY_DIR) + "/test_packs/" + fileName;
+}
+
+void resetRenderState()
+{
+    cleanFonts();
+    resetTextures();
+    deleteAtlasPages();
+    resetMeshSetCache();
+    closeAssetPack();
+    assetIndex.clear();
+    enabledCapabilities.clear();
+    seekStep = 1;
+}
+
+void openTestPack(const std::string& fileName, const std::vector<PackAsset>& assets)
+{
+    useOwnFolder();
+    resetRenderState();
+    std::string error;
+    std::string dir = std::string(TS_BINARY_DIR) + "/test_packs";
+    std::string command = "mkdir -p '" + dir + "'";
+    if (std::system(command.c_str()) != 0) std::fprintf(stderr, "cannot make %s\n", dir.c_str());
+    if (!writeAssetPack(testPackPath(fileName), assets, error))
+        std::fprintf(stderr, "writeAssetPack: %s\n", error.c_str());
+    assetPackPath = testPackPath(fileName);
+    readAssetIndex();
+}
+
+// Tests run in their own folder, so "console.log" there holds only this process's lines.
+static std::size_t consoleLogSize()
+{
+    std::ifstream in("console.log", std::ios::binary | std::ios::ate);
+    return in ? static_cast<std::size_t>(in.tellg()) : 0;
+}
+
+static void appendConsoleLogSince(std::size_t offset, std::vector<std::string>* log)
+{
+    std::ifstream in("console.log", std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(offset));
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        log->push_back(line);
+    }
+}
+
+void useOwnFolder()
+{
+    static std::string folder;
+    if (folder.empty()) {
+        char pattern[] = "/tmp/ts_render_test_XXXXXX";
+        if (mkdtemp(pattern)) folder = pattern;
+    }
+    if (!folder.empty() && chdir(folder.c_str()) != 0) std::fprintf(stderr, "cannot enter %s\n", folder.c_str());
+}
+
+void streamFrame(std::vector<std::string>* log, float dtMs)
+{
+    const std::size_t before = consoleLogSize();
+    updateStreamingTextures(dtMs);
+    if (log) appendConsoleLogSince(before, log);
+}
+
+int streamAll(std::vector<std::string>* log, int maxFrames)
+{
+    int frames = 0;
+    while (!textureQueue.empty() && frames < maxFrames) {
+        streamFrame(log);
+        ++frames;
+    }
+    return frames;
+}
+
+bool logHasInOrder(const std::vector<std::string>& log, const std::vector<std::string>& expected)
+{
+    std::size_t next = 0;
+    for (const std::string& line : log)
+        if (next < expected.size() && line == expected[next]) ++next;
+    return next == expected.size();
+}
+
+int countLines(const std::vector<std::string>& log, const std::string& line)
+{
+    int count = 0;
+    for (const std::string& l : log) count += l == line;
+    return count;
+}
+
+static SDL_Window* window = nullptr;
+static SDL_GLContext context = nullptr;
+static int windowHeight = 0;
+
+bool openGlWindow(int width, int height)
+{
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) return false;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+    window = SDL_CreateWindow("render test", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+    if (!window) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
+    context = SDL_GL_CreateContext(window);
+    if (!context) {
+        closeGlWindow();
+        return false;
+    }
+    SDL_GL_MakeCurrent(window, context);
+    windowHeight = height;
+    screenWidth = width;
+    screenHeight = height;
+    glViewport(0, 0, width, height);
+    glReadBuffer(GL_BACK);
+    return true;
+}
+
+void closeGlWindow()
+{
+    if (context) SDL_GL_DeleteContext(context);
+    if (window) SDL_DestroyWindow(window);
+    context = nullptr;
+    window = nullptr;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+void applyStartupGlState()
+{
+    enabledCapabilities.clear();
+    enableCapability(GL_DEPTH_TEST);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    enableCapability(GL_BLEND);
+    enableCapability(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+}
+
+Rgba readPixel(int x, int y)
+{
+    unsigned char p[4] = {0, 0, 0, 0};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, windowHeight - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+    return Rgba{p[0], p[1], p[2], p[3]};
+}
+
+void saveScreenshot(const std::string& path)
+{
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const int w = viewport[2], h = viewport[3];
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(w) * h * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    std::ofstream out(path, std::ios::binary);
+    out << "P6\n" << w << " " << h << "\n255\n";
+    for (int y = h - 1; y >= 0; --y)
+        out.write(reinterpret_cast<const char*>(&pixels[static_cast<std::size_t>(y) * w * 3]), w * 3);
+}
+
+std::vector<unsigned char> systemFontBytes(const std::string& file)
+{
+    std::ifstream in("/usr/share/fonts/truetype/dejavu/" + file, std::ios::binary);
+    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}

@@ -1,0 +1,221 @@
+// 2D drawing: anchors, hit rectangles, backdrop and block names, and quads drawn through the real
+// functions under the test display, read back pixel by pixel.
+#include "render_test_support.h"
+
+#include "engine/atlas.h"
+#include "engine/backdrops.h"
+#include "engine/config.h"
+#include "engine/console.h"
+#include "engine/draw2d.h"
+#include "engine/textures.h"
+#include "engine/window.h"
+#include "game/game_state.h"
+#include "game/game_types.h"
+#include "game/levels.h"
+
+#include <gtest/gtest.h>
+#include <algorithm>
+
+namespace {
+
+TEST(Anchors, EveryAnchorOfTheTablePlacesTheRectangle)
+{
+    struct Case {
+        int anchor;
+        float left, top, right, bottom;
+    };
+    const Case cases[] = {{0, 90, 45, 110, 55}, {1, 100, 50, 120, 60}, {2, 90, 40, 110, 50}, {3, 100, 40, 120, 50},
+                          {4, 80, 40, 100, 50}, {5, 100, 45, 120, 55}, {7, 90, 50, 110, 60}};
+    for (const Case& c : cases) {
+        float l, t, r, b;
+        ASSERT_TRUE(anchorRect(100, 50, 20, 10, c.anchor, l, t, r, b)) << c.anchor;
+        EXPECT_EQ(l, c.left) << c.anchor;
+        EXPECT_EQ(t, c.top) << c.anchor;
+        EXPECT_EQ(r, c.right) << c.anchor;
+        EXPECT_EQ(b, c.bottom) << c.anchor;
+    }
+    float l, t, r, b;
+    EXPECT_FALSE(anchorRect(0, 0, 1, 1, 6, l, t, r, b));
+    EXPECT_FALSE(anchorRect(0, 0, 1, 1, 8, l, t, r, b));
+}
+
+TEST(Anchors, MakeRectTruncatesTowardZeroAndKnowsOnlyCentreAndTop)
+{
+    ScreenRect r = makeRect(100.6f, 50.2f, 20, 10, 0);
+    EXPECT_EQ(r.left, 90);
+    EXPECT_EQ(r.top, 45);
+    EXPECT_EQ(r.right, 110);
+    EXPECT_EQ(r.bottom, 55);
+    r = makeRect(100.6f, 50.2f, 20, 10, 7);
+    EXPECT_EQ(r.left, 90);
+    EXPECT_EQ(r.top, 50);
+    EXPECT_EQ(r.right, 110);
+    EXPECT_EQ(r.bottom, 60);
+    r = makeRect(100.6f, 50.2f, 20, 10, 1);
+    EXPECT_EQ(r.left + r.top + r.right + r.bottom, 0);
+    r = makeRect(-5.5f, 0, 4, 4, 0);  // -7.5 truncates to -7, not -8
+    EXPECT_EQ(r.left, -7);
+    EXPECT_EQ(r.right, -3);
+}
+
+TEST(Backdrops, TheBackdropFollowsLevelModeAndState)
+{
+    const int savedState = gameState, savedMode = gameMode, savedLevel = levelNumber;
+    gameState = 5;  // a menu
+    gameMode = 2;
+    levelNumber = 7;
+    EXPECT_EQ(getBackgroundTexture(), "background1.tga");
+    gameState = 3;
+    levelNumber = 1;
+    EXPECT_EQ(getBackgroundTexture(), "background2.tga");
+    gameMode = 5;  // Survival starts at level 1
+    EXPECT_EQ(getBackgroundTexture(), "background9.tga");
+    gameMode = 4;
+    levelNumber = 5;
+    EXPECT_EQ(getBackgroundTexture(), "background6.tga");
+    levelNumber = 4;
+    EXPECT_EQ(getBackgroundTexture(), "background5.tga");
+    levelNumber = 12;
+    EXPECT_EQ(getBackgroundTexture(), "background6.tga");
+    gameState = 57;  // in game, but not one of Rush's own states
+    EXPECT_EQ(getBackgroundTexture(), "");
+    gameMode = 6;
+    levelNumber = 0;
+    gameState = 3;
+    EXPECT_EQ(getBackgroundTexture(), "background10.tga");
+    gameState = savedState;
+    gameMode = savedMode;
+    levelNumber = savedLevel;
+}
+
+TEST(Backdrops, BlockNamesHaveTheirVariantsAndAreAllQueuedByTheIntro)
+{
+    const int saved = colorblind;
+    colorblind = 1;
+    EXPECT_EQ(getBlockTextureName(6, 1), "grey.tga");
+    EXPECT_EQ(getBlockTextureName(4, 1), "orangeHCB.tga");
+    EXPECT_EQ(getBlockTextureName(1, 0), "yellowCB.tga");
+    colorblind = 0;
+    EXPECT_EQ(getBlockTextureName(4, 1), "orangeH.tga");
+    EXPECT_EQ(getBlockTextureName(7, 0), "green.tga");
+    EXPECT_EQ(getBlockTextureName(0, 0), "");
+    EXPECT_EQ(getBlockTextureName(8, 1), "");
+
+    const std::vector<std::string>& names = gameTextureNames();
+    EXPECT_EQ(names.size(), 122u);
+    int listed = 0;
+    for (int blind = 0; blind <= 1; ++blind)
+        for (int colour = 1; colour <= 7; ++colour)
+            for (int h = 0; h <= 1; ++h) {
+                colorblind = blind;
+                const std::string name = getBlockTextureName(colour, h);
+                listed += std::find(names.begin(), names.end(), name) != names.end();
+            }
+    EXPECT_EQ(listed, 28);
+    colorblind = saved;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Under the test display (Xvfb, Mesa): the game's start-up GL state, then 2D drawing.
+
+class DrawPixels : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!openGlWindow(320, 240)) GTEST_SKIP() << "no display";
+        resetRenderState();
+        atlasSize = 2048;  // smaller pages would switch to the reduced images
+        applyStartupGlState();
+        clearScreen(0, 0, 0, 1);
+    }
+    void TearDown() override
+    {
+        resetRenderState();
+        atlasSize = 4096;
+        smallTextures = 0;
+        closeGlWindow();
+    }
+};
+
+TEST_F(DrawPixels, AnUntexturedQuadIsNotCulledAndLandsWhereItsAnchorSays)
+{
+    pushOrtho();
+    glColor4ub(255, 0, 0, 255);
+    Render2D(Vector2(100, 60), Vector2(40, 20), 1, "", 255);
+    glColor4ub(0, 255, 0, 255);
+    Render2D(200, 200, 30, 30, 4, "", -1);  // bottom-right corner at (200, 200)
+    const Rgba inside = readPixel(120, 70);
+    EXPECT_EQ(inside.r, 255);
+    EXPECT_EQ(inside.g, 0);
+    EXPECT_EQ(readPixel(95, 70).r, 0);
+    EXPECT_EQ(readPixel(120, 85).r, 0);
+    EXPECT_EQ(readPixel(185, 185).g, 255);
+    EXPECT_EQ(readPixel(205, 185).g, 0);
+    EXPECT_EQ(readPixel(185, 205).g, 0);
+    // The quads are wound clockwise on screen: with culling on they would not show at all.
+    enableCapability(GL_CULL_FACE);
+    glColor4ub(0, 0, 255, 255);
+    Render2D(Vector2(10, 10), Vector2(20, 20), 1, "", -1);
+    EXPECT_EQ(readPixel(20, 20).b, 0);
+    disableCapability(GL_CULL_FACE);
+    popOrtho();
+    // Culling is back on for the 3D scene after the 2D pass, depth test too.
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(isCapabilityEnabled(GL_CULL_FACE));
+}
+
+TEST_F(DrawPixels, ATexturedQuadIsUprightFadesInAndHasItsColours)
+{
+    // Stored rows bottom-up: the lower half red, the upper half blue; a green column at the left.
+    openTestPack("draw.ass", {{"textures\\split.tga", makeTga(32, 32, 32, [](int x, int y) {
+                                   if (x < 4) return TgaPixel{0, 255, 0, 255};
+                                   return y < 16 ? TgaPixel{0, 0, 255, 255} : TgaPixel{255, 0, 0, 255};
+                               })}});
+    applyStartupGlState();
+    bgraSupported = false;  // exercise the byte swap
+    pushOrtho();
+    Render2D(Vector2(160, 120), Vector2(128, 128), 0, "split.tga", 255);  // queues it
+    EXPECT_EQ(readPixel(160, 120).r, 0);
+    streamAll();
+    ASSERT_GE(findTextureIndex("split.tga"), 0);
+
+    // Just loaded: fadeIn 0 draws fully transparent.
+    Render2D(Vector2(160, 120), Vector2(128, 128), 0, "split.tga", 255);
+    EXPECT_EQ(readPixel(160, 150).r, 0);
+    for (int i = 0; i < 20; ++i) streamFrame(nullptr, 20.0f);
+    Render2D(Vector2(160, 120), Vector2(128, 128), 0, "split.tga", 255);
+    const Rgba top = readPixel(180, 70), bottom = readPixel(180, 170), left = readPixel(100, 120);
+    EXPECT_GT(top.b, 200);
+    EXPECT_LT(top.r, 50);
+    EXPECT_GT(bottom.r, 200);
+    EXPECT_LT(bottom.b, 50);
+    EXPECT_GT(left.g, 200);
+    EXPECT_EQ(readPixel(90, 120).g, 0);  // outside the quad
+    popOrtho();
+    saveScreenshot(std::string(TS_BINARY_DIR) + "/draw2d_textured.ppm");
+}
+
+TEST_F(DrawPixels, ATextureMatrixIsSetOncePerChunkAndAgainAfterTheWholePage)
+{
+    openTestPack("chunks.ass", {{"textures\\a.tga", solidTga(16, 16, 24, 255, 255, 255)},
+                                {"textures\\b.tga", solidTga(32, 32, 24, 255, 255, 255)}});
+    getTextureIndex("a.tga");
+    getTextureIndex("b.tga");
+    streamAll();
+    pushOrtho();
+    Render2D(10, 10, 4, 4, 1, "b.tga", 255);
+    EXPECT_EQ(activeChunk, 1);
+    GLfloat matrix[16];
+    glGetFloatv(GL_TEXTURE_MATRIX, matrix);
+    const float s = static_cast<float>(atlasPageSizes[0]);
+    EXPECT_FLOAT_EQ(matrix[0], 30.0f / s);  // one texel inset on each side
+    EXPECT_FLOAT_EQ(matrix[12], (textures[1].atlasX + 1) / s);
+    Render2D(0, 0, 8, 8, 1, "atlas", 255);
+    EXPECT_EQ(activeChunk, -1);
+    glGetFloatv(GL_TEXTURE_MATRIX, matrix);
+    EXPECT_FLOAT_EQ(matrix[0], 1.0f);
+    popOrtho();
+}
+
+}  // namespace
