@@ -180,9 +180,11 @@ const StateUpdate stateUpdates[] = {
     {6, 0, UpdateCredits},
 };
 
+// A backdrop the pack does not hold can never load; the page then fades in without it rather
+// than staying dark for the rest of the run.
 bool backdropReady()
 {
-    return getTextureIndex(getBackgroundTexture()) != textureNotLoaded;
+    return isTextureReady(getBackgroundTexture());
 }
 
 // A music handle may have gone stale (its source stopped); nothing is written through one.
@@ -214,9 +216,18 @@ bool stateIn(std::initializer_list<int> states)
     return std::find(states.begin(), states.end(), gameState) != states.end();
 }
 
+// Loops started elsewhere are forgotten once their source has gone, so a slot that a later
+// sound takes over is never mixed as the loop.
+void forgetStaleLoop(int& handle)
+{
+    if (handle != -1 && !sourceValid(handle))
+        handle = -1;
+}
+
 void mixMassWarning()
 {
-    if (!sourceValid(massIncreaseSource))
+    forgetStaleLoop(massIncreaseSource);
+    if (massIncreaseSource == -1)
         return;
     float volume = 0.0f;
     if (gameState == 3 && massLimit > 0.0f) {
@@ -231,7 +242,8 @@ void mixMassWarning()
 
 void mixEthereal(float dtMs)
 {
-    if (!sourceValid(etherealSource))
+    forgetStaleLoop(etherealSource);
+    if (etherealSource == -1)
         return;
     float volume = 0.0f;
     if (gameState == 3) {

@@ -157,6 +157,12 @@ TEST_F(StateMachine, StablePageWaitsForItsBackdrop)
     gameState = 40;
     frames(4);
     EXPECT_EQ(gameState, 39);
+    // A backdrop the pack lacks never loads: the page shows without it.
+    gameState = 2;
+    fadeLevel = 0.0f;
+    missingTexturePaths.push_back(texturePath("background1.tga"));
+    frames(3);
+    EXPECT_FLOAT_EQ(fadeLevel, 30.0f);
 }
 
 TEST_F(StateMachine, ScorePageWaitsForTheScoreReport)
@@ -429,7 +435,9 @@ TEST_F(MusicMix, StaleHandlesAreNeverWrittenThrough)
     EXPECT_FLOAT_EQ(sourceVolumes[2], 0.3f);
     EXPECT_FLOAT_EQ(sourcePitches[2], 1.0f);
     EXPECT_EQ(sourceVolumes.size(), 3u);
-    massIncreaseSource = etherealSource = -1;
+    // The mix's own loops are forgotten once stale, so a sound that later takes the slot is safe.
+    EXPECT_EQ(massIncreaseSource, -1);
+    EXPECT_EQ(etherealSource, -1);
 }
 
 // A scripted session: intro, login, menu, a Rush game, back to the menu and quit, each page

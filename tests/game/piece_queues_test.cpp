@@ -39,21 +39,6 @@ TEST_F(PieceQueues, FirstBlockFillsFiveEntriesLaterOnesDrawOne)
         EXPECT_EQ(colorQueue[i].colour, before[i]) << "shifted by one";
 }
 
-TEST_F(PieceQueues, SameSeedSameColours)
-{
-    std::vector<int> a, b;
-    for (int round = 0; round < 2; ++round) {
-        clearBoard();
-        seedRandom(99);
-        auto& out = round == 0 ? a : b;
-        for (int i = 0; i < 20; ++i) {
-            int index = newBlock();
-            blocks[index].active = 1;
-            out.push_back(blocks[index].colour * 10 + blocks[index].powerupLevel);
-        }
-    }
-    EXPECT_EQ(a, b);
-}
 
 TEST_F(PieceQueues, BiasTakesTheMostCommonColourButNotTheLastOne)
 {
