@@ -1,0 +1,175 @@
+// The real game binary, started in a temporary run folder on the test's display.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <algorithm>
+#include <csignal>
+#include <functional>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool waitFor(const std::function<bool()>& condition, int seconds)
+{
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        if (condition())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return condition();
+}
+
+// Exit status of a child, or -1000 when it did not end in time.
+int waitExit(pid_t pid, int seconds)
+{
+    int status = 0;
+    bool ended = waitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }, seconds);
+    if (!ended) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        return -1000;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -128 - WTERMSIG(status);
+}
+
+class GameRunTest : public ::testing::Test {
+protected:
+    std::string run, config, program;
+    std::vector<pid_t> started;
+
+    void SetUp() override
+    {
+        const char* display = std::getenv("DISPLAY");
+        if (!display || !*display)
+            GTEST_SKIP() << "no DISPLAY";
+        std::string binary = std::string(TS_BINARY_DIR) + "/Tessarine";
+        if (access(binary.c_str(), X_OK) != 0)
+            GTEST_SKIP() << "the game is not built";
+        char pattern[] = "/tmp/ts_run_XXXXXX";
+        run = mkdtemp(pattern);
+        config = run + "/config";
+        mkdir(config.c_str(), 0700);
+        // A name of its own, so copies started by other tests are not taken for older copies.
+        program = "Tessarine-test-" + std::to_string(getpid());
+        std::string setup = "cp '" + binary + "' '" + run + "/" + program + "'";
+        std::string data = std::string(TS_BINARY_DIR) + "/run/data";
+        if (access(data.c_str(), R_OK) == 0)
+            setup += " && cp -r '" + data + "' '" + run + "/data'";
+        ASSERT_EQ(system(setup.c_str()), 0);
+    }
+    void TearDown() override
+    {
+        for (pid_t pid : started) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+        if (!run.empty()) {
+            std::string cmd = "rm -rf '" + run + "'";
+            (void)system(cmd.c_str());
+        }
+    }
+    pid_t start()
+    {
+        std::vector<std::string> env = {"XDG_CONFIG_HOME=" + config, "XDG_DATA_HOME=" + config, "TS_HEADLESS=1",
+                                        "LIBGL_ALWAYS_SOFTWARE=1", "ALSOFT_DRIVERS=null", "SDL_AUDIODRIVER=dummy"};
+        for (char** e = environ; *e; ++e) {
+            std::string entry = *e;
+            std::string key = entry.substr(0, entry.find('='));
+            if (key != "XDG_CONFIG_HOME" && key != "XDG_DATA_HOME")
+                env.push_back(entry);
+        }
+        std::vector<char*> envp;
+        for (auto& e : env)
+            envp.push_back(const_cast<char*>(e.c_str()));
+        envp.push_back(nullptr);
+        std::string path = "./" + program;
+        char* argv[] = {const_cast<char*>(path.c_str()), nullptr};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addchdir_np(&actions, run.c_str());
+        pid_t pid = 0;
+        int rc = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv, envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        EXPECT_EQ(rc, 0);
+        if (rc == 0)
+            started.push_back(pid);
+        return pid;
+    }
+    void forget(pid_t pid)
+    {
+        started.erase(std::remove(started.begin(), started.end(), pid), started.end());
+    }
+    bool logHas(const std::string& line)
+    {
+        return readFile(run + "/console.log").find(line + "\r\n") != std::string::npos;
+    }
+};
+
+TEST_F(GameRunTest, StartsRunsAndClosesCleanly)
+{
+    pid_t game = start();
+    ASSERT_TRUE(waitFor([&] { return logHas("Starting main loop"); }, 90)) << readFile(run + "/console.log");
+    // Let it run some frames, then close it as the window manager would (the termination
+    // signal is turned into the window's close message).
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    kill(game, SIGTERM);
+    EXPECT_EQ(waitExit(game, 60), 0);
+    forget(game);
+
+    std::string settings = config + "/Quorvane/Tessarine/settings";
+    struct stat st;
+    ASSERT_EQ(stat(settings.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_NE(readFile(settings).find("ScreenWidth="), std::string::npos);
+}
+
+TEST_F(GameRunTest, SecondCopyWaitsForTheFirst)
+{
+    pid_t first = start();
+    ASSERT_TRUE(waitFor([&] { return logHas("Starting main loop"); }, 90));
+    pid_t second = start();
+    ASSERT_TRUE(waitFor([&] { return logHas("Waiting for old process to die"); }, 30));
+    // The first copy ends when asked; the second then starts its own window.
+    kill(first, SIGTERM);
+    EXPECT_EQ(waitExit(first, 60), 0);
+    forget(first);
+    std::string before = readFile(run + "/console.log");
+    ASSERT_TRUE(waitFor([&] { return logHas("Starting main loop") && readFile(run + "/console.log") != before; }, 90));
+    kill(second, SIGTERM);
+    EXPECT_EQ(waitExit(second, 60), 0);
+    forget(second);
+}
+
+TEST_F(GameRunTest, NoGlWindowMeansFailureExit)
+{
+    // A window visual the display does not have: no window can be made, and the exit code says so.
+    setenv("SDL_VIDEO_X11_WINDOW_VISUALID", "0x7777", 1);
+    pid_t game = start();
+    unsetenv("SDL_VIDEO_X11_WINDOW_VISUALID");
+    EXPECT_NE(waitExit(game, 60), 0);
+    forget(game);
+    EXPECT_FALSE(logHas("Starting main loop"));
+}
+
+} // namespace
