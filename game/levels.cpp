@@ -29,6 +29,7 @@
 
 int levelNumber = 0;
 int levelObjectives[20];
+bool levelLoadFailed = false;
 
 namespace {
 
@@ -231,8 +232,9 @@ void loadLevel(bool newGame)
         levelNumber = 4;
     }
 
+    levelLoadFailed = false;
     if (gameMode != 6) {
-        loadLevelFile(levelNumber);
+        levelLoadFailed = !loadLevelFile(levelNumber);
     } else {
         const int index = newBlock();
         if (index != -1) {

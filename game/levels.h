@@ -8,6 +8,9 @@
 
 extern int levelNumber;            // counted from 0
 extern int levelObjectives[20];
+// The last level start could not read its level file (missing or unreadable): its empty board is
+// a failure, not a cleared level.
+extern bool levelLoadFailed;
 
 // "levels\N.blvl" with N = |levelNumber + 1|.
 std::string levelAssetName(int level);

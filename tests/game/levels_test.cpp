@@ -235,7 +235,11 @@ TEST_F(LevelFiles, MissingLevelIsLoggedAndPlacesNothing)
     loadLevel(false);
     EXPECT_EQ(activeBlocks(), 0);
     EXPECT_TRUE(loggedError());
+    EXPECT_TRUE(levelLoadFailed);
     EXPECT_FALSE(loadLevelFile(6));
+    levelNumber = 0;
+    loadLevel(false);
+    EXPECT_FALSE(levelLoadFailed);
 }
 
 TEST_F(LevelFiles, DamagedLevelInThePackIsBoundedByItsSize)
