@@ -1,5 +1,7 @@
 #include "game/input.h"
 
+#include "platform/messages.h"
+
 int mouseX = 0, mouseY = 0;
 bool leftButtonDown = false;
 bool rotateDragActive = false;
@@ -13,6 +15,11 @@ float actionCount = 0.0f;
 int viewRotateCount = 0;
 bool consoleVisible = false;
 std::string consoleInput;
+
+short getKeyState(int virtualKey)
+{
+    return platformGetKeyState(virtualKey);
+}
 
 void handleMouseMove(int x, int y)
 {

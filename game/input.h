@@ -18,6 +18,10 @@ extern int viewRotateCount;
 extern bool consoleVisible;
 extern std::string consoleInput;
 
+// A key's state, polled by the game's update: bit 0x8000 set while held (the value is then
+// negative), bit 1 its toggle state (Caps Lock on). virtualKey 0..255, else 0.
+short getKeyState(int virtualKey);
+
 // key: a virtual-key code (0..255; 'A'..'Z', '0'..'9', 8 Backspace, 13 Return, 27 Escape, 0xC0 backquote).
 void handleKeyDown(int key);
 void handleMouseMove(int x, int y);
