@@ -212,9 +212,11 @@ void buildParticleMesh(MeshSet* out)
     mesh.faceCount = 1;
     mesh.positions = {Vector3(-16, -16, 0), Vector3(16, -16, 0), Vector3(16, 16, 0), Vector3(-16, 16, 0)};
     mesh.texcoords = {Vector3(0, 0, 0), Vector3(1, 0, 0), Vector3(1, 1, 0), Vector3(0, 1, 0)};
+    // Corners counter-clockwise seen from +z, the side faceCamera turns to the eye: wound the
+    // other way, every sprite would be culled as a back face.
     MeshFace face;
     for (int k = 0; k < 4; k++)
-        face.vertexIndex[k] = face.texcoordIndex[k] = 3 - k;
+        face.vertexIndex[k] = face.texcoordIndex[k] = k;
     mesh.faces.push_back(face);
     uploadMesh(mesh, 4, GL_DYNAMIC_DRAW_ARB);
     out->meshes.push_back(std::move(mesh));

@@ -168,8 +168,9 @@ TEST(MeshLoader, ParticleQuadWithoutVertexBuffers)
     ASSERT_EQ(set.meshCount, 1);
     const Mesh& mesh = set.meshes[0];
     EXPECT_EQ(mesh.vertexBuffer, 0u);
-    const std::vector<float> expected = {-16, 16, 0, 0, 1,  16, 16, 0, 1, 1,
-                                         16, -16, 0, 1, 0,  -16, -16, 0, 0, 0};
+    // A 32-unit square facing +z, counter-clockwise from the front, texture upright.
+    const std::vector<float> expected = {-16, -16, 0, 0, 0,  16, -16, 0, 1, 0,
+                                         16, 16, 0, 1, 1,  -16, 16, 0, 0, 1};
     EXPECT_EQ(mesh.interleaved, expected);
     releaseMeshSet(&set);
     EXPECT_EQ(set.meshCount, 0);

@@ -252,6 +252,8 @@ TEST_F(StartupTest, ParticleBurstDrawsCameraFacingSprites)
     camera.set(0, -20 * blockSize, 0, 0, 0, 0, 0, 0, 1);
     massLimit = 0;
     applyCamera();
+    // Sprites face the eye with their front side: they show with back faces culled.
+    EXPECT_TRUE(isCapabilityEnabled(GL_CULL_FACE));
     glDepthMask(GL_FALSE);
     particleSpritesDrawn = 0;
     particleDeg = 2.5f;
