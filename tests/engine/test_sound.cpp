@@ -30,14 +30,27 @@ namespace {
 
 const std::string kBuiltPack = std::string(TS_BINARY_DIR) + "/run/data/assets.ass";
 
-std::string tempDir()
-{
-    static std::string dir = [] {
+// A folder of this process's own, removed when the tests end.
+struct TempDir {
+    std::string path;
+    TempDir()
+    {
         char pattern[] = "/tmp/ts_sound_XXXXXX";
         const char* made = mkdtemp(pattern);
-        return std::string(made ? made : "/tmp");
-    }();
-    return dir;
+        path = made ? made : "";
+    }
+    ~TempDir()
+    {
+        std::error_code ignored;
+        if (!path.empty())
+            std::filesystem::remove_all(path, ignored);
+    }
+};
+
+const std::string& tempDir()
+{
+    static TempDir dir;
+    return dir.path;
 }
 
 // Writes a pack holding `assets` (name, bytes) the way the builder lays it out.
