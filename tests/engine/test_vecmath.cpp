@@ -99,7 +99,7 @@ TEST(VecMath, BillboardFacesTheCamera)
     for (int i = 0; i < 16; i++)
         EXPECT_EQ(identity.m[i], (i % 5 == 0) ? 1.0f : 0.0f) << i;
 
-    // Camera straight down -y from the sprite, z up: look is -y, right is +x... in the camera's frame.
+    // Camera 20 units toward -y from the sprite, z up.
     Matrix4 m = billboardMatrix(Vector3(1, 2, 3), Vector3(1, -18, 3), Vector3(0, 0, 1));
     // z axis (elements 8-10) points at the camera.
     EXPECT_FLOAT_EQ(m.m[9], -1.0f);
