@@ -73,8 +73,8 @@ bool platformVideoStart()
 
 void platformVideoStop()
 {
-    if (SDL_WasInit(SDL_INIT_VIDEO))
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    // Leaves the video side up: the window is gone already, and unloading the GL driver before the
+    // process ends gains nothing but turns the driver's own allocations into reported leaks.
 }
 
 std::vector<PlatformDisplayMode> platformDisplayModes()

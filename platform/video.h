@@ -20,6 +20,7 @@ struct PlatformPixelFormat {
 
 // Starts the video side of the window system (idempotent); false when there is no display.
 bool platformVideoStart();
+// The end of the program's use of video (the windows are gone by then).
 void platformVideoStop();
 
 // The modes of the first display in the window system's order, and its desktop size.

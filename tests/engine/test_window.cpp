@@ -129,6 +129,7 @@ protected:
     {
         if (window.hWnd)
             destroyWindow(&window);
+        unregisterWindowClass(&application);
     }
 };
 
