@@ -150,6 +150,10 @@ TEST_F(GameRunTest, SecondCopyWaitsForTheFirst)
     ASSERT_TRUE(waitFor([&] { return logHas("Starting main loop"); }, 90));
     pid_t second = start();
     ASSERT_TRUE(waitFor([&] { return logHas("Waiting for old process to die"); }, 30));
+    // The second copy emptied the log, then logged its version before it began to wait.
+    std::string log = readFile(run + "/console.log");
+    EXPECT_EQ(log.find("Version "), 0u) << log;
+    EXPECT_LT(log.find("Version "), log.find("Waiting for old process to die"));
     // The first copy ends when asked; the second then starts its own window.
     kill(first, SIGTERM);
     EXPECT_EQ(waitExit(first, 60), 0);
@@ -159,6 +163,32 @@ TEST_F(GameRunTest, SecondCopyWaitsForTheFirst)
     kill(second, SIGTERM);
     EXPECT_EQ(waitExit(second, 60), 0);
     forget(second);
+}
+
+TEST_F(GameRunTest, KilledMidRunLeavesWholeSettings)
+{
+    // A stored width of 0 must not reach the layout: the desktop size is used and saved instead.
+    std::string folder = config + "/Quorvane";
+    mkdir(folder.c_str(), 0700);
+    folder += "/Tessarine";
+    mkdir(folder.c_str(), 0700);
+    std::ofstream(folder + "/settings") << "# Tessarine settings 1\nScreenWidth=0\nScreenHeight=0\nFullscreen=0\n";
+
+    pid_t game = start();
+    ASSERT_TRUE(waitFor([&] { return logHas("Starting main loop"); }, 90));
+    kill(game, SIGKILL);
+    waitExit(game, 30);
+    forget(game);
+
+    std::string settings = readFile(folder + "/settings");
+    EXPECT_EQ(settings.rfind("# Tessarine settings 1\n", 0), 0u);
+    EXPECT_EQ(settings.back(), '\n');
+    size_t at = settings.find("\nScreenWidth=");
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_GT(std::atoi(settings.c_str() + at + 13), 0) << settings;
+    EXPECT_NE(settings.find("\nFullscreen=0\n"), std::string::npos);
+    // Nothing half-written is left beside it.
+    EXPECT_EQ(system(("ls '" + folder + "' | grep -q tmp").c_str()) == 0, false);
 }
 
 TEST_F(GameRunTest, NoGlWindowMeansFailureExit)

@@ -169,6 +169,20 @@ TEST_F(WindowTest, NoAntialiasingMakesOneWindow)
     EXPECT_EQ(viewport[2], 640);
     EXPECT_EQ(viewport[3], 480);
 
+    // The surface draws: a cleared back buffer reads back in its colour after the swap set-up.
+    glClearColor(0.2f, 0.4f, 0.6f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    unsigned char pixel[4] = {0, 0, 0, 0};
+    glReadBuffer(GL_BACK);
+    glReadPixels(320, 240, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    EXPECT_NEAR(pixel[0], 51, 2);
+    EXPECT_NEAR(pixel[1], 102, 2);
+    EXPECT_NEAR(pixel[2], 153, 2);
+    GLint depthBits = 0;
+    glGetIntegerv(GL_DEPTH_BITS, &depthBits);
+    EXPECT_GE(depthBits, 16);
+    platformSwapBuffers(window.hWnd);
+
     ASSERT_TRUE(destroyWindow(&window));
     EXPECT_EQ(window.hWnd, nullptr);
     EXPECT_EQ(window.hRC, nullptr);
