@@ -153,8 +153,9 @@ TEST_F(WindowTest, NoAntialiasingMakesOneWindow)
     // Software rendering on a virtual display may refuse a swap interval; either way the flag
     // and the entry point agree.
     EXPECT_EQ(swapControlSupported, wglSwapIntervalEXT != nullptr);
-    if (wglSwapIntervalEXT)
+    if (wglSwapIntervalEXT) {
         EXPECT_EQ(wglSwapIntervalEXT(0), 1);
+    }
 
     // Key-up clears its flag; minimise and restore follow isVisible.
     keys[65] = 1;
