@@ -186,7 +186,7 @@ void closeGlWindow()
     if (window) SDL_DestroyWindow(window);
     context = nullptr;
     window = nullptr;
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    // Video stays initialised: unloading the GL driver would strand what it allocated.
 }
 
 void applyStartupGlState()

@@ -7,6 +7,8 @@
 #include "engine/config.h"
 #include "engine/console.h"
 #include "engine/draw2d.h"
+#include "engine/fonts.h"
+#include "engine/asset_pack.h"
 #include "engine/textures.h"
 #include "engine/window.h"
 #include "game/game_state.h"
@@ -15,6 +17,8 @@
 
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -216,6 +220,65 @@ TEST_F(DrawPixels, ATextureMatrixIsSetOncePerChunkAndAgainAfterTheWholePage)
     glGetFloatv(GL_TEXTURE_MATRIX, matrix);
     EXPECT_FLOAT_EQ(matrix[0], 1.0f);
     popOrtho();
+}
+
+
+// A page of images and text from the game's own pack, as the screens would draw it; the
+// screenshot "real_pack_page.ppm" in the build folder is the one to look at.
+TEST(RealPack, APageOfImagesAndTextIsDrawnUprightAndReadable)
+{
+    const std::string pack = std::string(TS_BINARY_DIR) + "/run/data/assets.ass";
+    if (FILE* f = std::fopen(pack.c_str(), "rb")) std::fclose(f);
+    else GTEST_SKIP() << "no pack at " << pack;
+    if (!openGlWindow(1024, 768)) GTEST_SKIP() << "no display";
+    useOwnFolder();
+    resetRenderState();
+    atlasSize = 4096;
+    smallTextures = 0;
+    assetPackPath = pack;
+    readAssetIndex();
+    applyStartupGlState();
+    bgraSupported = isExtensionSupported("GL_EXT_bgra");
+    reloadFonts();
+    ASSERT_TRUE(mediumFont.initialised);
+
+    const char* const names[] = {"tessarinelogo.tga", "menuonoff.tga", "cursor.tga",        "red.tga",
+                                 "blueHCB.tga",       "achi-bg.tga",   "popupwindow.tga",   "pupnukeicon.tga",
+                                 "arrowleft.tga",     "leftmouse.tga", "tute-combo.tga",    "masswarning.tga"};
+    for (const char* name : names) getTextureIndex(name);
+    streamAll();
+    for (int i = 0; i < 20; ++i) streamFrame(nullptr, 20.0f);  // fade-in done
+
+    clearScreen(0.1f, 0.1f, 0.15f, 1);
+    pushOrtho();
+    const float cell = 230;
+    for (int i = 0; i < 12; ++i) {
+        const int index = findTextureIndex(names[i]);
+        ASSERT_GE(index, 0) << names[i];
+        const float w = textures[index].width, h = textures[index].height;
+        const float fit = std::min(1.0f, std::min((cell - 20) / w, (cell - 50) / h));
+        const float cx = 20 + (i % 4) * 250 + cell / 2, cy = 10 + (i / 4) * 238 + (cell - 30) / 2;
+        Render2D(Vector2(cx, cy), Vector2(w * fit, h * fit), 0, names[i], 255);
+        freetype::printShadowed(names[i], cx, 10 + (i / 4) * 238 + cell - 14, 1, 0, 1.0f, 255, 255, 255, 255,
+                                &smallFont);
+    }
+    freetype::printShadowed("Tessarine: the quick brown fox", 20, 755, 2, 5, 1.0f, 255, 220, 80, 255, &mediumFont);
+    popOrtho();
+    saveScreenshot(std::string(TS_BINARY_DIR) + "/real_pack_page.ppm");
+
+    // Every image put something other than the clear colour into its cell.
+    for (int i = 0; i < 12; ++i) {
+        const int cx = 20 + (i % 4) * 250 + 115, cy = 10 + (i / 4) * 238 + 100;
+        int changed = 0;
+        for (int y = cy - 60; y < cy + 60; y += 4)
+            for (int x = cx - 60; x < cx + 60; x += 4) {
+                const Rgba p = readPixel(x, y);
+                changed += std::abs(p.r - 25) + std::abs(p.g - 25) + std::abs(p.b - 38) > 30;
+            }
+        EXPECT_GT(changed, 0) << names[i];
+    }
+    resetRenderState();
+    closeGlWindow();
 }
 
 }  // namespace
