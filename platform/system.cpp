@@ -228,9 +228,9 @@ bool platformCreateFolders(const std::string& path)
 // Children started earlier and not yet reaped.
 static std::vector<pid_t> spawnedChildren;
 
-// Starts argv[0] (searched on PATH when it has no "/") without a shell and without waiting for it.
+// Starts argv[0] (searched on PATH when searchPath is set) without a shell and without waiting for it.
 // Children that have ended since the last call are reaped here, so none lingers as a zombie for long.
-static bool spawnDetached(const std::vector<std::string>& args)
+static bool spawnDetached(const std::vector<std::string>& args, bool searchPath)
 {
     spawnedChildren.erase(std::remove_if(spawnedChildren.begin(), spawnedChildren.end(),
                                          [](pid_t child) { return waitpid(child, nullptr, WNOHANG) != 0; }),
@@ -240,7 +240,7 @@ static bool spawnDetached(const std::vector<std::string>& args)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     pid_t pid = 0;
-    int rc = args[0].find('/') == std::string::npos
+    int rc = searchPath
                  ? posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ)
                  : posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
     if (rc != 0)
@@ -254,14 +254,15 @@ bool platformOpenUrl(const std::string& url)
     // Only web addresses: the text goes to xdg-open as one argument, never through a shell.
     if (url.compare(0, 7, "http://") != 0 && url.compare(0, 8, "https://") != 0)
         return false;
-    return spawnDetached({"xdg-open", url});
+    return spawnDetached({"xdg-open", url}, true);
 }
 
 bool platformStartProgram(const std::string& path)
 {
     if (path.empty())
         return false;
-    return spawnDetached({path});
+    // A bare file name means the program in the working directory, never one found on PATH.
+    return spawnDetached({path.find('/') == std::string::npos ? "./" + path : path}, false);
 }
 
 void* platformGetProcAddress(const char* name)

@@ -1,0 +1,178 @@
+#include "platform/system.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Sets an environment variable for one scope and puts the old value back.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name)
+    {
+        if (const char* old = getenv(name)) {
+            had_ = true;
+            old_ = old;
+        }
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedEnv()
+    {
+        if (had_)
+            setenv(name_.c_str(), old_.c_str(), 1);
+        else
+            unsetenv(name_.c_str());
+    }
+
+private:
+    std::string name_, old_;
+    bool had_ = false;
+};
+
+std::string makeTempFolder()
+{
+    char pattern[] = "/tmp/ts_system_XXXXXX";
+    return mkdtemp(pattern);
+}
+
+TEST(PlatformFolders, XdgFoldersAndTheirFallbacks)
+{
+    ScopedEnv home("HOME", "/home/player");
+    {
+        ScopedEnv data("XDG_DATA_HOME", "/data/here/");
+        EXPECT_EQ(platformAppDataFolder(), "/data/here");
+    }
+    {
+        ScopedEnv data("XDG_DATA_HOME", nullptr);
+        EXPECT_EQ(platformAppDataFolder(), "/home/player/.local/share");
+    }
+    {
+        // Relative values are not valid XDG folders.
+        ScopedEnv data("XDG_DATA_HOME", "relative");
+        EXPECT_EQ(platformAppDataFolder(), "/home/player/.local/share");
+    }
+    EXPECT_EQ(platformXdgFolder("TS_NO_SUCH_VARIABLE", ".config"), "/home/player/.config");
+}
+
+TEST(PlatformFolders, CreateNestedFolders)
+{
+    std::string root = makeTempFolder();
+    std::string nested = root + "/a/b/c";
+    EXPECT_TRUE(platformCreateFolders(nested));
+    EXPECT_TRUE(platformCreateFolders(nested));   // already there
+    struct stat st;
+    ASSERT_EQ(stat(nested.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    std::ofstream(root + "/file") << "x";
+    EXPECT_FALSE(platformCreateFolders(root + "/file/sub"));   // a file in the way
+    EXPECT_FALSE(platformCreateFolders(""));
+    (void)system(("rm -rf '" + root + "'").c_str());
+}
+
+TEST(PlatformClock, CounterAndSleep)
+{
+    EXPECT_EQ(platformCounterFrequency(), 1000000000ull);
+    std::uint64_t before = platformCounter();
+    std::uint32_t ticksBefore = platformTickCount();
+    platformSleep(30);
+    double elapsedMs = double(platformCounter() - before) / double(platformCounterFrequency()) * 1000.0;
+    EXPECT_GE(elapsedMs, 29.0);
+    EXPECT_LT(elapsedMs, 2000.0);
+    EXPECT_GE(std::uint32_t(platformTickCount() - ticksBefore), 29u);
+}
+
+TEST(PlatformFacts, ReportsWhatLinuxKnows)
+{
+    EXPECT_FALSE(platformOsName().empty());
+    EXPECT_GT(platformTotalMemoryBytes(), 64ull * 1024 * 1024);
+    for (const auto& address : platformAdapterAddresses())
+        EXPECT_EQ(address.size(), 6u);
+    std::string exe = platformExecutablePath();
+    ASSERT_FALSE(exe.empty());
+    EXPECT_EQ(exe[0], '/');
+    EXPECT_EQ(platformProcessName(getpid()), exe.substr(exe.rfind('/') + 1));
+    EXPECT_EQ(platformProcessName(0), "<unknown>");
+}
+
+TEST(PlatformFacts, ExecutablePathRelativeToWorkingFolder)
+{
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    std::string exe = platformExecutablePath();
+    std::string folder = exe.substr(0, exe.rfind('/'));
+    ASSERT_EQ(chdir(folder.c_str()), 0);
+    EXPECT_EQ(platformExecutableRelativePath(), exe.substr(exe.rfind('/') + 1));
+    ASSERT_EQ(chdir("/"), 0);
+    EXPECT_EQ(platformExecutableRelativePath(), exe.substr(1));
+    ASSERT_EQ(chdir(cwd), 0);
+}
+
+bool waitForFile(const std::string& path)
+{
+    for (int i = 0; i < 200; ++i) {
+        if (access(path.c_str(), F_OK) == 0)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+TEST(PlatformPrograms, StartsProgramsWithoutAShell)
+{
+    std::string root = makeTempFolder();
+    std::string script = root + "/starter";
+    std::ofstream(script) << "#!/bin/sh\ntouch \"$(dirname \"$0\")/ran\"\n";
+    chmod(script.c_str(), 0755);
+
+    EXPECT_TRUE(platformStartProgram(script));
+    EXPECT_TRUE(waitForFile(root + "/ran"));
+
+    // A bare name is the program in the working folder, not one on PATH.
+    unlink((root + "/ran").c_str());
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_EQ(chdir(root.c_str()), 0);
+    EXPECT_TRUE(platformStartProgram("starter"));
+    EXPECT_FALSE(platformStartProgram("no_such_program_here"));
+    ASSERT_EQ(chdir(cwd), 0);
+    EXPECT_TRUE(waitForFile(root + "/ran"));
+
+    // Shell syntax in the path is just part of a file name that does not exist.
+    EXPECT_FALSE(platformStartProgram(script + "; touch " + root + "/injected"));
+    EXPECT_FALSE(platformStartProgram(""));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_NE(access((root + "/injected").c_str(), F_OK), 0);
+
+    EXPECT_FALSE(platformOpenUrl("file:///etc/passwd"));
+    EXPECT_FALSE(platformOpenUrl("-h"));
+    (void)system(("rm -rf '" + root + "'").c_str());
+}
+
+TEST(PlatformMessageBox, NeverBlocksWhenHeadless)
+{
+    ScopedEnv headless("TS_HEADLESS", "1");
+    EXPECT_TRUE(platformHeadless());
+    auto start = std::chrono::steady_clock::now();
+    testing::internal::CaptureStderr();
+    platformMessageBox("Text of the box", "Caption");
+    std::string printed = testing::internal::GetCapturedStderr();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(printed, "[Caption] Text of the box\n");
+    ScopedEnv shown("TS_HEADLESS", "0");
+    ScopedEnv display("DISPLAY", nullptr);
+    ScopedEnv wayland("WAYLAND_DISPLAY", nullptr);
+    EXPECT_TRUE(platformHeadless());   // nobody to show it to
+}
+
+} // namespace
