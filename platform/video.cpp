@@ -68,6 +68,8 @@ bool platformVideoStart()
         fprintf(stderr, "Video start failed: %s\n", SDL_GetError());
         return false;
     }
+    // Text entry is read from key messages; no input-method window is wanted.
+    SDL_StopTextInput();
     return true;
 }
 

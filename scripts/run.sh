@@ -12,6 +12,8 @@ if [ -f "$root/scripts/server.sh" ]; then
 fi
 if [ -z "${DISPLAY:-}" ]; then
   echo "No DISPLAY: running under Xvfb (nothing will be visible)."
+  # Nobody can click a dialog on an invisible display: message boxes go to stderr instead.
+  export TS_HEADLESS=1
   exec xvfb-run -a -s "-screen 0 1280x720x24" ./Tessarine "$@"
 fi
 ./Tessarine "$@"
