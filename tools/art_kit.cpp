@@ -75,8 +75,8 @@ void drawPanel(Image& img, float x0, float y0, float x1, float y1, float radius,
     float cx = (x0 + x1) / 2, cy = (y0 + y1) / 2, hw = (x1 - x0) / 2, hh = (y1 - y0) / 2;
     Box box{int(x0) - 2, int(y0) - 2, int(x1) + 2, int(y1) + 2};
     // Soft drop shadow under the panel.
-    fillShape(img, [=](float x, float y) { return sdRoundBox(x, y, cx, cy + 3, hw - 1, hh - 1, radius); }, Rgba{0, 0, 0, 0.35f},
-              Box{box.x0, box.y0, box.x1, box.y1 + 6}, 5.0f);
+    fillShape(img, [=](float x, float y) { return sdRoundBox(x, y, cx, cy + 2, hw - 1, hh - 1, radius); }, Rgba{0, 0, 0, 0.35f},
+              Box{box.x0, box.y0, box.x1, box.y1 + 4}, 3.0f);
     fillShape(img, [=](float x, float y) { return sdRoundBox(x, y, cx, cy, hw, hh, radius); },
               [=](float, float y) { return mixRgba(fillTop, fillBottom, clamp01((y - y0) / (y1 - y0))); }, box);
     // Sheen over the upper part.
@@ -111,12 +111,22 @@ void drawGlow(Image& img, float cx, float cy, float radius, Rgba colour, float s
         }
 }
 
+void drawGlowEllipse(Image& img, float cx, float cy, float rx, float ry, Rgba colour) {
+    Mask m = newMask(img.width, img.height);
+    for (int y = 0; y < img.height; ++y)
+        for (int x = 0; x < img.width; ++x) {
+            float d = std::hypot((x + 0.5f - cx) / rx, (y + 0.5f - cy) / ry);
+            m.ref(x, y) = d < 1.0f ? std::pow(1.0f - d, 2.0f) : 0.0f;
+        }
+    addMask(img, m, colour, 0, 0);
+}
+
 void drawSymbol(Image& img, BlockSymbol symbol, float cx, float cy, float s, Rgba fill, Rgba edge) {
     Field f;
     switch (symbol) {
     case BlockSymbol::None: return;
     case BlockSymbol::Circle: f = [=](float x, float y) { return sdRing(x, y, cx, cy, s * 0.72f, s * 0.2f); }; break;
-    case BlockSymbol::Square: f = [=](float x, float y) { return sdRoundBox(x, y, cx, cy, s * 0.7f, s * 0.7f, s * 0.12f); }; break;
+    case BlockSymbol::Square: f = [=](float x, float y) { return sdRoundBox(x, y, cx, cy, s * 0.78f, s * 0.78f, s * 0.12f); }; break;
     case BlockSymbol::Triangle:
         f = [=](float x, float y) {
             std::vector<float> p = {cx, cy - s * 0.95f, cx + s * 0.95f, cy + s * 0.72f, cx - s * 0.95f, cy + s * 0.72f};
@@ -145,7 +155,9 @@ void drawSymbol(Image& img, BlockSymbol symbol, float cx, float cy, float s, Rgb
 Image blockFace(Rgba base, bool lit, BlockSymbol symbol, int size) {
     const float S = float(size);
     Image img = newImage(size, size, Rgba{0, 0, 0, 1});
-    Rgba face = lit ? lighten(base, 0.28f) : base;
+    // Lit faces keep their hue: brighter, only a little whiter.
+    Rgba face = base;
+    if (lit) face = lighten(Rgba{std::min(1.0f, base.r * 1.18f), std::min(1.0f, base.g * 1.18f), std::min(1.0f, base.b * 1.18f), 1}, 0.14f);
     float bevel = S * 0.12f;
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {

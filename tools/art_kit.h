@@ -31,6 +31,8 @@ void drawPanel(Image& img, float x0, float y0, float x1, float y1, float radius,
                Rgba border, float borderWidth);
 // Soft radial glow (additive-looking light) centred at (cx, cy).
 void drawGlow(Image& img, float cx, float cy, float radius, Rgba colour, float strength = 1.0f);
+// An elliptical glow that has faded to nothing at rx, ry (for wide banners).
+void drawGlowEllipse(Image& img, float cx, float cy, float rx, float ry, Rgba colour);
 
 // A square block face: glossy bevelled tile of one colour. Variants: lit brighter, symbol for colour-blind play.
 enum class BlockSymbol { None, Circle, Square, Triangle, Cross, Heart, Star, Diamond };

@@ -253,7 +253,8 @@ Image makeBackdrop(const SpaceLook& s) {
         float pcx = s.fx * H, pcy = s.fy * H, pr = s.fr * H;
         Rgba pc = s.featureColour;
         float lx = -0.6f, ly = -0.5f, lz = 0.62f;
-        Box b = boxAround(pcx, pcy, pr * 1.25f, pr * 1.25f);
+        float reach = s.feature == 4 ? 2.2f : 1.25f;  // the ring reaches well beyond the disc
+        Box b = boxAround(pcx, pcy, pr * reach, pr * reach);
         for (int y = std::max(0, b.y0); y < std::min(H, b.y1); ++y)
             for (int x = std::max(0, b.x0); x < std::min(W, b.x1); ++x) {
                 float dx = (x + 0.5f - pcx) / pr, dy = (y + 0.5f - pcy) / pr;
@@ -262,7 +263,7 @@ Image makeBackdrop(const SpaceLook& s) {
                 Rgba p = img.get(x, y);
                 // Atmosphere halo outside the disc.
                 if (r > 0.98f) {
-                    float lit = clamp01(0.5f - (dx * lx + dy * ly) / r * 0.8f);
+                    float lit = clamp01(0.35f + (dx * lx + dy * ly) / r * 0.9f);
                     float h = std::exp(-(r - 1.0f) * 14.0f) * lit * 0.8f;
                     Rgba atm = lighten(pc, 0.4f);
                     p = Rgba{clamp01(p.r + atm.r * h), clamp01(p.g + atm.g * h), clamp01(p.b + atm.b * h), 1};
@@ -273,21 +274,23 @@ Image makeBackdrop(const SpaceLook& s) {
                     float diff = clamp01(dx * lx + dy * ly + nz * lz);
                     float bands = fbm(dx * 1.5f + 3, dy * 9.0f + fbm(dx * 3, dy * 3, 3, s.seed + 5) * 2.0f, 4, s.seed + 3);
                     Rgba surf = mixRgba(darken(pc, 0.75f), lighten(pc, 0.2f), bands);
-                    float rim = std::pow(1.0f - nz, 3.0f) * clamp01(-(dx * lx + dy * ly) * 0.5f + 0.5f);
+                    float rim = std::pow(1.0f - nz, 3.0f) * clamp01((dx * lx + dy * ly) * 0.5f + 0.5f);
                     Rgba col = scaleRgb(surf, 0.03f + diff * 0.97f);
                     col = mixRgba(col, lighten(pc, 0.5f), rim * 0.5f * diff);
                     p = mixRgba(p, Rgba{col.r, col.g, col.b, 1}, cov);
                 }
                 if (s.feature == 4) {
                     // A thin ring, tilted; hidden behind the disc on its upper half.
-                    float ex = dx, ey = (dy - dx * 0.18f) / 0.22f;
+                    float ex = dx, ey = (dy - dx * 0.2f) / 0.3f;
                     float rr = std::hypot(ex, ey);
-                    float ring = smoothstep(1.35f, 1.45f, rr) * (1.0f - smoothstep(1.9f, 2.05f, rr));
+                    float ring = smoothstep(1.3f, 1.4f, rr) * (1.0f - smoothstep(1.95f, 2.08f, rr));
                     bool behind = ey < 0 && r < 1.0f;
                     if (ring > 0 && !behind) {
-                        float band = 0.6f + 0.4f * std::sin(rr * 40.0f);
-                        Rgba rc = lighten(pc, 0.35f);
-                        float k = ring * band * 0.75f;
+                        float band = (0.75f + 0.25f * std::sin(rr * 23.0f)) * (1.0f - 0.8f * std::exp(-std::pow((rr - 1.72f) / 0.03f, 2.0f)));
+                        // The ring takes light on its lit side and the planet's shadow behind it.
+                        float shade = (ey > 0 && std::fabs(dx) < 1.0f) ? 1.0f : 0.9f;
+                        Rgba rc = scaleRgb(lighten(pc, 0.3f), shade);
+                        float k = ring * band * 0.85f;
                         p = mixRgba(p, Rgba{rc.r, rc.g, rc.b, 1}, k);
                     }
                 }
@@ -311,25 +314,25 @@ SpaceLook backdropLook(int n) {
         s.nebAmount = 0.75f; break;
     case 2:  // teal nebula over an ice planet
         s.top = rgb(2, 12, 22); s.bottom = rgb(4, 20, 32); s.nebA = rgb(20, 120, 150); s.nebB = rgb(60, 90, 190);
-        s.feature = 1; s.fx = 0.25f; s.fy = 1.05f; s.fr = 0.42f; s.featureColour = rgb(120, 190, 230); break;
+        s.feature = 1; s.fx = 2.02f; s.fy = 0.5f; s.fr = 0.36f; s.featureColour = rgb(120, 190, 230); break;
     case 3:  // violet galaxy plane
         s.top = rgb(12, 4, 24); s.bottom = rgb(20, 6, 30); s.nebA = rgb(150, 40, 170); s.nebB = rgb(70, 50, 200);
         s.feature = 2; s.stars = 3600; break;
     case 4:  // amber dust and a rust-red world
         s.top = rgb(16, 8, 6); s.bottom = rgb(26, 12, 8); s.nebA = rgb(190, 100, 30); s.nebB = rgb(150, 50, 30);
-        s.dust = 0.8f; s.feature = 1; s.fx = 1.75f; s.fy = 0.2f; s.fr = 0.22f; s.featureColour = rgb(190, 90, 50); break;
+        s.dust = 0.8f; s.feature = 1; s.fx = 0.3f; s.fy = 0.52f; s.fr = 0.17f; s.featureColour = rgb(190, 90, 50); break;
     case 5:  // green and cyan veils
         s.top = rgb(2, 14, 12); s.bottom = rgb(4, 10, 20); s.nebA = rgb(30, 170, 90); s.nebB = rgb(30, 140, 170);
         s.warp = 1.6f; break;
     case 6:  // Rush: a fiery red nebula
-        s.top = rgb(24, 4, 4); s.bottom = rgb(30, 8, 2); s.nebA = rgb(220, 60, 20); s.nebB = rgb(240, 150, 40);
-        s.nebAmount = 1.0f; s.warp = 1.4f; break;
+        s.top = rgb(20, 4, 4); s.bottom = rgb(26, 6, 2); s.nebA = rgb(200, 50, 20); s.nebB = rgb(220, 120, 30);
+        s.nebAmount = 0.75f; s.warp = 1.4f; s.dust = 0.7f; break;
     case 7:  // blue-white star cluster
         s.top = rgb(2, 6, 20); s.bottom = rgb(4, 10, 28); s.nebA = rgb(40, 90, 200); s.nebB = rgb(120, 160, 230);
         s.feature = 3; s.fx = 1.3f; s.fy = 0.45f; s.fr = 0.35f; s.stars = 4200; s.brightStars = 18; s.nebAmount = 0.6f; break;
     case 8:  // rose nebula with a ringed gas giant
         s.top = rgb(18, 4, 18); s.bottom = rgb(26, 6, 22); s.nebA = rgb(200, 60, 140); s.nebB = rgb(120, 50, 180);
-        s.feature = 4; s.fx = 0.45f; s.fy = 0.7f; s.fr = 0.16f; s.featureColour = rgb(220, 170, 130); break;
+        s.feature = 4; s.fx = 0.6f; s.fy = 0.58f; s.fr = 0.15f; s.featureColour = rgb(220, 170, 130); break;
     case 9:  // Survival: crimson with heavy dust lanes
         s.top = rgb(14, 2, 4); s.bottom = rgb(22, 4, 6); s.nebA = rgb(170, 20, 30); s.nebB = rgb(110, 20, 60);
         s.dust = 0.95f; s.warp = 1.8f; break;
@@ -444,7 +447,7 @@ Image makeTitleGrid() {
 Image makeNewsWindow() {
     const int W = 662, H = 1062;
     Image img = newImage(W, H);
-    drawPanel(img, 3, 3, W - 3, H - 3, 28, rgb(40, 64, 120, 0.95f), rgb(14, 22, 50, 0.95f), rgb(150, 200, 255), 4);
+    drawPanel(img, 6, 6, W - 6, H - 8, 28, rgb(40, 64, 120, 0.95f), rgb(14, 22, 50, 0.95f), rgb(150, 200, 255), 4);
     // Header stripe behind the "News" title.
     fillShape(img, [=](float x, float y) { return sdRoundBox(x, y, W / 2.0f, 70, W / 2.0f - 24, 40, 14); },
               [=](float, float y) { return mixRgba(rgb(90, 150, 240, 0.6f), rgb(40, 80, 170, 0.4f), clamp01((y - 30) / 80)); }, fullBox(img));
@@ -519,7 +522,7 @@ Image makeHighlightBar() {
 Image makeRoundBadge(Rgba colour, const std::function<void(Image&, float, float, float)>& symbol) {
     const int S = 128;
     Image img = newImage(S, S);
-    float c = S / 2.0f, r = S * 0.46f;
+    float c = S / 2.0f, r = S * 0.44f;
     Box b = fullBox(img);
     fillShape(img, [=](float x, float y) { return sdCircle(x, y, c + 1, c + 3, r); }, Rgba{0, 0, 0, 0.45f}, b, 4.0f);
     fillShape(img, [=](float x, float y) { return sdCircle(x, y, c, c, r); },
@@ -670,7 +673,7 @@ Image makeNotice(int which) {
     const int W = 700, H = 143;
     Image img = newImage(W, H);
     Rgba accent = which == 0 ? rgb(255, 196, 40) : (which == 1 ? rgb(80, 200, 255) : rgb(200, 110, 255));
-    drawGlow(img, W / 2.0f, H / 2.0f, W * 0.5f, withAlpha(accent, 0.25f));
+    drawGlowEllipse(img, W / 2.0f, H / 2.0f, W * 0.5f - 2, H * 0.5f - 2, withAlpha(accent, 0.35f));
     drawPanel(img, 24, 14, W - 24, H - 14, (H - 28) / 2.0f, rgb(20, 26, 54, 0.9f), rgb(8, 10, 26, 0.9f), accent, 3);
     float ic = 24 + (H - 28) / 2.0f + 4, icy = H / 2.0f;
     fillShape(img, [=](float x, float y) { return sdCircle(x, y, ic, icy, 44); },
@@ -749,7 +752,7 @@ Image makeGratz() {
     const int W = 1431, H = 188;
     Image img = newImage(W, H);
     // Gold banner text with light rays behind.
-    drawGlow(img, W / 2.0f, H / 2.0f, W * 0.45f, rgb(255, 200, 80, 0.3f));
+    drawGlowEllipse(img, W / 2.0f, H / 2.0f, W * 0.42f, H * 0.5f - 2, rgb(255, 200, 80, 0.45f));
     for (int i = 0; i < 2; ++i) {
         float side = i == 0 ? -1.0f : 1.0f;
         fillShape(img, [=](float x, float y) {
@@ -775,7 +778,7 @@ Image makeGratz() {
 
 Image tutorialFrame(int W, int H, const std::string& title, Rgba accent) {
     Image img = newImage(W, H);
-    drawPanel(img, 2, 2, W - 2, H - 2, 18, rgb(26, 36, 78, 0.95f), rgb(10, 14, 34, 0.95f), accent, 3);
+    drawPanel(img, 4, 3, W - 4, H - 6, 18, rgb(26, 36, 78, 0.95f), rgb(10, 14, 34, 0.95f), accent, 3);
     TextLook t = titleLook(30, rgb(255, 255, 255), lighten(accent, 0.3f));
     drawText(img, title, 20, 44, t, Align::Left);
     fillShape(img, [=](float x, float y) { return sdSegment(x, y, 20, 56, W - 20, 56, 1); }, withAlpha(accent, 0.6f), fullBox(img));
@@ -833,7 +836,22 @@ Image makeModePage(int mode, int flip) {  // 0 Rush, 1 Survival, 2 Meditation
                     : "No rush and no danger: the mass never grows. Set down 100 blocks and build the biggest "
                       "combos you can.";
     Image img = tutorialFrame(W, H, title, accent);
-    drawParagraph(img, text, 20, 66, W - 40, bodyLook(19), Align::Left);
+    drawParagraph(img, text, 20, 68, W - 170, bodyLook(18), Align::Left);
+    // The mode's emblem on the right: the clock that drains the score, a life to hold on to, calm.
+    float ex = W - 78.0f, ey = 124.0f, er = 50.0f;
+    fillShape(img, [=](float x, float y) { return sdCircle(x, y, ex, ey, er); },
+              [=](float, float y) { return mixRgba(lighten(accent, 0.15f), darken(accent, 0.4f), clamp01((y - ey + er) / (2 * er))); },
+              fullBox(img));
+    fillShape(img, [=](float x, float y) { return sdRing(x, y, ex, ey, er - 2, 2); }, withAlpha(lighten(accent, 0.5f), 0.8f), fullBox(img));
+    if (mode == 0) {
+        drawClock(img, ex, ey, er * 0.72f, rgb(255, 255, 255));
+    } else {
+        TextLook g;
+        g.size = mode == 1 ? 62 : 66;
+        g.shadowBlur = 2;
+        g.shadowDy = 2;
+        drawText(img, mode == 1 ? "\u2665" : "\u262F", ex, ey + g.size * 0.36f, g, Align::Centre);
+    }
     // Controls strip along the bottom.
     fillShape(img, [=](float x, float y) { return sdRoundBox(x, y, W / 2.0f, 222, W / 2.0f - 14, 34, 10); }, rgb(0, 0, 0, 0.3f), fullBox(img));
     drawMouse(img, 40, 222, 54, s.turnButton, rgb(70, 190, 255));
@@ -876,7 +894,7 @@ Image makeCritTutorial() {
     const int W = 482, H = 231;
     Rgba accent = rgb(255, 70, 60);
     Image img = tutorialFrame(W, H, "Critical Mass!", accent);
-    drawWarningSign(img, 70, 140, 100);
+    drawWarningSign(img, 74, 142, 84);
     drawParagraph(img, "The mass is close to its limit. Clear groups quickly, or fire a Fusion Pulse, "
                        "before it explodes and the level starts over.",
                   140, 66, W - 160, bodyLook(18), Align::Left);
@@ -892,16 +910,17 @@ Image makeComboTutorial(bool now) {
                            : "Each block of a clearing group counts up your combo. Bigger groups make bigger "
                              "combos and more points.";
     drawParagraph(img, text, 20, 64, W - 190, bodyLook(17), Align::Left);
-    Image face = blockFace(blockColour(now ? 7 : 4), !now, BlockSymbol::None, 64);
+    Image face = blockFace(blockColour(now ? 7 : 4), false, BlockSymbol::None, 64);
     // A little group of cubes on the right.
     float bx = W - 100.0f, by = 150.0f;
     const int layout[4][2] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
-    for (int i = 3; i >= 0; --i) {
-        float x = bx + (layout[i][0] - layout[i][1]) * 26.0f, y = by - 40 + (layout[i][0] + layout[i][1]) * 15.0f;
+    // Back to front, so nearer cubes cover farther ones.
+    for (int i = 0; i < 4; ++i) {
+        float x = bx + (layout[i][0] - layout[i][1]) * 22.5f, y = by - 34 + (layout[i][0] + layout[i][1]) * 13.0f;
         drawIsoCube(img, face, x, y, 52);
     }
     TextLook big = titleLook(34, rgb(255, 255, 255), lighten(accent, 0.2f));
-    drawText(img, now ? "4+" : "4x", W - 60.0f, 84, big, Align::Centre);
+    drawText(img, now ? "4+" : "4x", W - 52.0f, 104, big, Align::Centre);
     return img;
 }
 
@@ -925,7 +944,7 @@ Image makeColourTutorial() {
 Image makeAchievementCard() {
     const int W = 948, H = 284;  // twice the 474 x 142 layout grid
     Image img = newImage(W, H);
-    drawPanel(img, 4, 4, W - 4, H - 4, 30, rgb(36, 50, 96, 0.95f), rgb(12, 16, 38, 0.95f), rgb(140, 190, 255), 4);
+    drawPanel(img, 6, 5, W - 6, H - 8, 30, rgb(36, 50, 96, 0.95f), rgb(12, 16, 38, 0.95f), rgb(140, 190, 255), 4);
     // Icon well: 86 x 85 at (31, 29) on the grid.
     float x0 = 62, y0 = 58, x1 = 62 + 172, y1 = 58 + 170;
     fillShape(img, [=](float x, float y) { return sdRoundBox(x, y, (x0 + x1) / 2, (y0 + y1) / 2, (x1 - x0) / 2 + 8, (y1 - y0) / 2 + 8, 18); },
@@ -948,7 +967,7 @@ struct Emblem {
 Image makeEmblem(const Emblem& e) {
     const int S = 128;
     Image img = newImage(S, S);
-    float c = S / 2.0f, r = S * 0.46f;
+    float c = S / 2.0f, r = S * 0.44f;
     Rgba col = e.colour;
     Box b = fullBox(img);
     // Badge: a faceted octagon, metallic rim, coloured field.
@@ -1244,6 +1263,22 @@ std::vector<TextureJob> textureJobs() {
 
 }  // namespace
 
+// The atlas insets every chunk by one texel but linear filtering still reads the outer ring: it is made
+// clear in every image with alpha, except the full-screen overlays whose colour runs to the screen's edge.
+static Image drawTexture(const TextureJob& job) {
+    Image img = job.make();
+    if (isOpaque(img) || job.name == "masswarning.tga" || job.name == "cooldownedges.tga") return img;
+    for (int x = 0; x < img.width; ++x) {
+        img.set(x, 0, withAlpha(img.get(x, 0), 0));
+        img.set(x, img.height - 1, withAlpha(img.get(x, img.height - 1), 0));
+    }
+    for (int y = 0; y < img.height; ++y) {
+        img.set(0, y, withAlpha(img.get(0, y), 0));
+        img.set(img.width - 1, y, withAlpha(img.get(img.width - 1, y), 0));
+    }
+    return img;
+}
+
 std::vector<std::string> textureNames() {
     std::vector<std::string> names;
     for (const TextureJob& j : textureJobs()) names.push_back(j.name);
@@ -1253,7 +1288,7 @@ std::vector<std::string> textureNames() {
 bool renderTexture(const std::string& name, Image& out) {
     for (const TextureJob& j : textureJobs())
         if (j.name == name) {
-            out = j.make();
+            out = drawTexture(j);
             return true;
         }
     return false;
@@ -1291,7 +1326,7 @@ void generateTextures(std::vector<PackAsset>& out) {
     auto worker = [&] {
         for (size_t k = next++; k < order.size(); k = next++) {
             size_t i = order[k];
-            Image img = jobs[i].make();
+            Image img = drawTexture(jobs[i]);
             full[i] = textureFile(img);
             small[i] = textureFile(smallCopy(img));
         }
