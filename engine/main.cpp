@@ -61,48 +61,45 @@ bool waitForOldCopies(const std::string& processName, const OldCopyWait& wait)
     }
 }
 
-// One frame after another until a frame takes the quit message.
-static void runMainLoop(GameWindow& window)
+bool runFrame(GameWindow& window, std::uint64_t& previousCount)
 {
-    std::uint64_t previous = platformCounter();
     bool looping = true;
-    while (looping) {
-        startFrameTimer();
+    startFrameTimer();
 
-        WindowMessage message;
-        if (platformPeekMessage(message)) {
-            if (message.message == WM_QUIT)
-                looping = false;   // this frame still runs to its end
-            else
-                windowProc(message.message, message.wParam, message.lParam);
-        }
-
-        masterGain = 1.0f;
-        if (platformActiveWindow() != mainWindow) {
-            if (fullscreen)
-                platformMinimizeWindow(mainWindow);
-            masterGain = 0.0f;
-            UpdateSound();
-        }
-
-        if (!window.isVisible)
-            platformSleep(100);
-
-        std::uint64_t now = platformCounter();
-        float dtMs = float(double(now - previous) / double(platformCounterFrequency()) * 1000.0);
-
-        updateStreamingTextures(dtMs);
-        Update(dtMs);
-        Draw();
-
-        previous = now;
-
-        beginProfile("SwapBuffers");
-        platformSwapBuffers(window.hWnd);
-        endProfile();
-
-        endFrameTimer();
+    WindowMessage message;
+    if (platformPeekMessage(message)) {
+        if (message.message == WM_QUIT)
+            looping = false;   // this frame still runs to its end
+        else
+            windowProc(message.message, message.wParam, message.lParam);
     }
+
+    masterGain = 1.0f;
+    if (platformActiveWindow() != mainWindow) {
+        if (fullscreen)
+            platformMinimizeWindow(mainWindow);
+        masterGain = 0.0f;
+        UpdateSound();
+    }
+
+    if (!window.isVisible)
+        platformSleep(100);
+
+    std::uint64_t now = platformCounter();
+    float dtMs = float(double(now - previousCount) / double(platformCounterFrequency()) * 1000.0);
+
+    updateStreamingTextures(dtMs);
+    Update(dtMs);
+    Draw();
+
+    previousCount = now;
+
+    beginProfile("SwapBuffers");
+    platformSwapBuffers(window.hWnd);
+    endProfile();
+
+    endFrameTimer();
+    return looping;
 }
 
 static std::string fileNameOf(const std::string& path)
@@ -175,7 +172,10 @@ int gameMain(int, char**)
         }
         initialize();
         logMessage("Starting main loop");
-        runMainLoop(window);
+        // The first frame measures from the moment the loop starts.
+        std::uint64_t previousCount = platformCounter();
+        while (runFrame(window, previousCount)) {
+        }
         deinitialize();
         destroyWindow(&window);
     }

@@ -1,5 +1,6 @@
 // Program entry and the main loop.
 #pragma once
+#include <cstdint>
 #include <string>
 
 extern std::string exeName;       // the program's path relative to the working directory (restart)
@@ -13,6 +14,12 @@ extern float masterGain;          // 1 while the window is active, 0 while it is
 // The game's entry: start-up, window passes, shut-down. Returns the process exit code:
 // 0 after a normal run, non-zero when no window could be made.
 int gameMain(int argc, char** argv);
+
+struct GameWindow;
+// One frame of the main loop: at most one window message, the focus test, the frame time since
+// previousCount (updated), streaming, Update, Draw and the swap. False once the frame took the
+// quit message (the frame still ran to its end).
+bool runFrame(GameWindow& window, std::uint64_t& previousCount);
 
 // "Version " + text with blanks removed and "," turned into ".".
 std::string makeGameVersion(const std::string& versionText);

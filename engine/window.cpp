@@ -274,7 +274,8 @@ long windowProc(unsigned message, std::uintptr_t wParam, std::intptr_t lParam)
         if (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) {
             if (windowRecord)
                 windowRecord->isVisible = true;
-            resizeView(int(loWord(std::uintptr_t(lParam))), int(hiWord(std::uintptr_t(lParam))));
+            if (windowRecord && windowRecord->hRC)
+                resizeView(int(loWord(std::uintptr_t(lParam))), int(hiWord(std::uintptr_t(lParam))));
             return 0;
         }
         return 0;

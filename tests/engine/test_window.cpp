@@ -1,12 +1,14 @@
 #include "engine/config.h"
 #include "engine/console.h"
 #include "engine/main.h"
+#include "engine/profiler.h"
 #include "engine/window.h"
 #include "game/achieve_carousel.h"
 #include "game/game_state.h"
 #include "game/input.h"
 #include "online/rankings.h"
 #include "platform/messages.h"
+#include "platform/system.h"
 #include "platform/video.h"
 
 #include <gtest/gtest.h>
@@ -224,6 +226,56 @@ TEST_F(WindowTest, RefusedModeSwitchFallsBackToAWindow)
     ASSERT_TRUE(createWindow(&window));
     EXPECT_FALSE(window.isFullScreen);
     EXPECT_EQ(consoleLines[1], "Resolution 1234x567");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(WindowTest, OneMessageAFrameAndTheQuitFrameRunsToItsEnd)
+{
+    AAlevel = 0;
+    ASSERT_TRUE(createWindow(&window));
+    platformPendingMessages();   // the window's own start-up events
+    platformClearMessages();
+
+    WindowMessage move;
+    move.message = WM_MOUSEMOVE;
+    move.lParam = makeLParam(10, 20);
+    platformPostMessage(move);
+    move.lParam = makeLParam(30, 40);
+    platformPostMessage(move);
+
+    std::uint64_t previous = platformCounter();
+    EXPECT_TRUE(runFrame(window, previous));
+    EXPECT_EQ(mouseX, 10);           // the second message waits for the next frame
+    EXPECT_TRUE(runFrame(window, previous));
+    EXPECT_EQ(mouseX, 30);
+    EXPECT_EQ(mouseY, 40);
+    if (platformActiveWindow() == mainWindow) {
+        EXPECT_FLOAT_EQ(masterGain, 1.0f);
+    }
+
+    // A minimised window sleeps, and the sleep is part of the frame time.
+    WindowMessage size;
+    size.message = WM_SIZE;
+    size.wParam = SIZE_MINIMIZED;
+    platformPostMessage(size);
+    std::uint64_t before = previous;
+    EXPECT_TRUE(runFrame(window, previous));
+    EXPECT_FALSE(window.isVisible);
+    EXPECT_GE(double(previous - before) / double(platformCounterFrequency()) * 1000.0, 99.0);
+    size.wParam = SIZE_RESTORED;
+    size.lParam = makeLParam(640, 480);
+    platformPostMessage(size);
+    EXPECT_TRUE(runFrame(window, previous));
+    EXPECT_TRUE(window.isVisible);
+
+    // The quit message ends the loop only after its frame ran to the end.
+    platformPostQuitMessage();
+    frameTime = -1.0f;
+    EXPECT_FALSE(runFrame(window, previous));
+    EXPECT_GE(frameTime, 0.0f);
 }
 
 } // namespace
