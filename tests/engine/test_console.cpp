@@ -187,24 +187,3 @@ TEST_F(ConsoleTest, ConfigWordsSaveAndLoad)
     runConsoleCommand("config bogus");
     EXPECT_EQ(visualQuality, 2);
 }
-
-TEST(ConsoleCommands, CompletionTree)
-{
-    buildConsoleCommands();
-    ASSERT_EQ(consoleCommands.size(), 6u);
-    const char* firsts[] = {"set", "show", "hide", "flush", "reload", "config"};
-    for (int i = 0; i < 6; i++)
-        EXPECT_EQ(consoleCommands[i].word, firsts[i]);
-    const ConsoleCommand& set = consoleCommands[0];
-    ASSERT_EQ(set.arguments.size(), 4u);
-    EXPECT_EQ(set.arguments[2].word, "atlassize");
-    ASSERT_EQ(set.arguments[2].arguments.size(), 1u);
-    EXPECT_EQ(set.arguments[2].arguments[0].word, "power of two [4096]");
-    ASSERT_EQ(consoleCommands[1].arguments.size(), 6u);
-    EXPECT_EQ(consoleCommands[1].arguments[4].word, "curl");
-    EXPECT_EQ(consoleCommands[2].arguments.size(), 6u);
-    EXPECT_EQ(consoleCommands[4].arguments[1].word, "fonts");
-
-    buildConsoleCommands();   // building again does not double the tree
-    EXPECT_EQ(consoleCommands.size(), 6u);
-}
