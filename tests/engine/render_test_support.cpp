@@ -55,9 +55,13 @@ std::vector<unsigned char> solidTga(int width, int height, int bits, unsigned ch
     return out;
 }
 
+static std::vector<std::string> packsMade;
+std::string ownFolder();
+static void leaveOwnFolder();
+
 std::string testPackPath(const std::string& fileName)
 {
-    return std::string(TS_BINARY_DIR) + "/test_packs/" + fileName;
+    return ownFolder() + "/" + fileName;
 }
 
 void resetRenderState()
@@ -70,18 +74,19 @@ void resetRenderState()
     assetIndex.clear();
     enabledCapabilities.clear();
     seekStep = 1;
+    for (const std::string& path : packsMade) std::remove(path.c_str());
+    packsMade.clear();
+    leaveOwnFolder();
 }
 
 void openTestPack(const std::string& fileName, const std::vector<PackAsset>& assets)
 {
-    useOwnFolder();
     resetRenderState();
+    useOwnFolder();
     std::string error;
-    std::string dir = std::string(TS_BINARY_DIR) + "/test_packs";
-    std::string command = "mkdir -p '" + dir + "'";
-    if (std::system(command.c_str()) != 0) std::fprintf(stderr, "cannot make %s\n", dir.c_str());
     if (!writeAssetPack(testPackPath(fileName), assets, error))
         std::fprintf(stderr, "writeAssetPack: %s\n", error.c_str());
+    packsMade.push_back(testPackPath(fileName));
     assetPackPath = testPackPath(fileName);
     readAssetIndex();
 }
@@ -104,14 +109,52 @@ static void appendConsoleLogSince(std::size_t offset, std::vector<std::string>* 
     }
 }
 
-void useOwnFolder()
+static std::string& ownFolderName()
 {
     static std::string folder;
+    return folder;
+}
+
+static void removeOwnFolder()
+{
+    const std::string folder = ownFolderName();
+    if (chdir("/") != 0) return;
+    std::remove((folder + "/console.log").c_str());
+    rmdir(folder.c_str());
+}
+
+// A private folder per test process: its own "console.log" and its own packs.
+std::string ownFolder()
+{
+    std::string& folder = ownFolderName();
     if (folder.empty()) {
         char pattern[] = "/tmp/ts_render_test_XXXXXX";
-        if (mkdtemp(pattern)) folder = pattern;
+        if (mkdtemp(pattern)) {
+            folder = pattern;
+            std::atexit(removeOwnFolder);
+        } else {
+            folder = ".";
+        }
     }
-    if (!folder.empty() && chdir(folder.c_str()) != 0) std::fprintf(stderr, "cannot enter %s\n", folder.c_str());
+    return folder;
+}
+
+static std::string startFolder;
+
+void useOwnFolder()
+{
+    if (startFolder.empty()) {
+        char here[4096];
+        if (getcwd(here, sizeof(here))) startFolder = here;
+    }
+    if (chdir(ownFolder().c_str()) != 0) std::fprintf(stderr, "cannot enter %s\n", ownFolder().c_str());
+}
+
+// Other tests of this program expect the build folder as the working directory.
+static void leaveOwnFolder()
+{
+    if (!startFolder.empty() && chdir(startFolder.c_str()) != 0)
+        std::fprintf(stderr, "cannot return to %s\n", startFolder.c_str());
 }
 
 void streamFrame(std::vector<std::string>* log, float dtMs)

@@ -17,13 +17,15 @@ std::vector<unsigned char> makeTga(int width, int height, int bits, TgaPixel (*p
 std::vector<unsigned char> solidTga(int width, int height, int bits, unsigned char r, unsigned char g,
                                     unsigned char b, unsigned char a = 255);
 
-// Writes the assets as a pack under the build folder, points the pack reader at it and reads
+// Writes the assets as a pack in ownFolder(), points the pack reader at it and reads
 // its index. Textures, atlas and fonts state are reset first.
 void openTestPack(const std::string& fileName, const std::vector<PackAsset>& assets);
 std::string testPackPath(const std::string& fileName);
-// Makes the working directory a private temporary folder (its own "console.log").
+// A private temporary folder for this process, and making it the working directory (so its
+// "console.log" holds only this process's lines; the packs are written there too).
+std::string ownFolder();
 void useOwnFolder();
-// Resets streaming, atlas and font state (closes the pack).
+// Resets streaming, atlas and font state, closes the pack and deletes the packs written.
 void resetRenderState();
 
 // Calls updateStreamingTextures until the queue is empty (at most maxFrames), collecting the

@@ -8,6 +8,8 @@
 #include "engine/console.h"
 #include "engine/draw2d.h"
 #include "engine/fonts.h"
+#include "engine/meshes.h"
+#include "engine/profiler.h"
 #include "engine/asset_pack.h"
 #include "engine/textures.h"
 #include "engine/window.h"
@@ -223,6 +225,82 @@ TEST_F(DrawPixels, ATextureMatrixIsSetOncePerChunkAndAgainAfterTheWholePage)
 }
 
 
+TEST_F(DrawPixels, TheProfilerOverlayDrawsABarForEachSectionThatRan)
+{
+    closeGlWindow();
+    if (!openGlWindow(800, 600)) GTEST_SKIP() << "no display";
+    applyStartupGlState();
+    clearScreen(0, 0, 0, 1);
+    // Last frame: one section of 5 ms; 5 ms is half a screen height of bar.
+    lastFrameProfile = ProfileNode();
+    ProfileNode work;
+    work.name = "work";
+    work.start = 1;
+    work.end = 6;
+    lastFrameProfile.children.push_back(work);
+    profileGraphs.clear();
+    frameTimes.assign(10, 16.0f);
+    pushOrtho();
+    renderProfiler();
+    popOrtho();
+    // Row 0 has its baseline at 0.02 H + 0.01 H = 18; the bar runs from 0.175 H = 105 for 300 pixels.
+    const int y = 18 - static_cast<int>(0.25f * smallFont.height);
+    EXPECT_EQ(readPixel(200, y).r, 255);
+    EXPECT_EQ(readPixel(395, y).r, 255);
+    EXPECT_LT(readPixel(420, y).r, 60);
+    EXPECT_LT(readPixel(100, y).r, 60);
+    ASSERT_EQ(profileGraphs.size(), 1u);
+    EXPECT_EQ(profileGraphs[0].history.front(), 5.0f);
+    profileGraphs.clear();
+    frameTimes.clear();
+    lastFrameProfile = ProfileNode();
+}
+
+TEST_F(DrawPixels, MeshArraysArePointedAgainWhenAMeshIsRebuilt)
+{
+    MeshSet set;
+    set.meshCount = 1;
+    set.drawAsQuads = 1;
+    set.meshes.resize(1);
+    set.meshes[0].faceCount = 1;
+    set.meshes[0].interleaved.assign(20, 0.0f);
+    vboSupported = false;
+    drawMeshSet(&set);
+    void* pointer = nullptr;
+    glGetPointerv(GL_VERTEX_ARRAY_POINTER, &pointer);
+    EXPECT_EQ(pointer, set.meshes[0].interleaved.data());
+    // Same set, same mesh, new data (a reload): the arrays must follow the new data.
+    std::vector<float> rebuilt(20, 1.0f);
+    set.meshes[0].interleaved.swap(rebuilt);
+    drawMeshSet(&set);
+    glGetPointerv(GL_VERTEX_ARRAY_POINTER, &pointer);
+    EXPECT_EQ(pointer, set.meshes[0].interleaved.data());
+    // A mesh whose data is shorter than its faces need is not drawn from beyond its end.
+    set.meshes[0].faceCount = 50;
+    drawMeshSet(&set);
+    resetMeshSetCache();
+}
+
+TEST_F(DrawPixels, ANewAtlasPageIsZeroFilled)
+{
+    atlasSize = 256;
+    ASSERT_TRUE(createAtlasPage());
+    std::vector<unsigned char> texels(256 * 256 * 4, 0xcd);
+    glBindTexture(GL_TEXTURE_2D, atlasPages[0]);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    EXPECT_EQ(std::count(texels.begin(), texels.end(), 0), static_cast<long>(texels.size()));
+    boundAtlasPage = 0;
+}
+
+TEST(Extensions, MalformedNamesAndAMissingExtensionStringAreNotSupported)
+{
+    // No GL context is current here, so the driver gives no extension string at all.
+    EXPECT_FALSE(isExtensionSupported("GL_EXT_bgra"));
+    EXPECT_FALSE(isExtensionSupported(""));
+    EXPECT_FALSE(isExtensionSupported(nullptr));
+    EXPECT_FALSE(isExtensionSupported("GL_EXT_bgra GL_ARB_multisample"));
+}
+
 // A page of images and text from the game's own pack, as the screens would draw it; the
 // screenshot "real_pack_page.ppm" in the build folder is the one to look at.
 TEST(RealPack, APageOfImagesAndTextIsDrawnUprightAndReadable)
@@ -231,8 +309,8 @@ TEST(RealPack, APageOfImagesAndTextIsDrawnUprightAndReadable)
     if (FILE* f = std::fopen(pack.c_str(), "rb")) std::fclose(f);
     else GTEST_SKIP() << "no pack at " << pack;
     if (!openGlWindow(1024, 768)) GTEST_SKIP() << "no display";
-    useOwnFolder();
     resetRenderState();
+    useOwnFolder();
     atlasSize = 4096;
     smallTextures = 0;
     assetPackPath = pack;
