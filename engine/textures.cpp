@@ -57,7 +57,7 @@ std::string texturePath(const std::string& name)
     return (smallTextures ? "textures\\small\\" : "textures\\") + name;
 }
 
-static bool isMissingPath(const std::string& path)
+static bool hasFailed(const std::string& path)
 {
     return std::find(missingTexturePaths.begin(), missingTexturePaths.end(), path) != missingTexturePaths.end();
 }
@@ -71,8 +71,8 @@ int findTextureIndex(std::string name)
 
 void queueTexture(std::string name)
 {
-    // An empty name comes from colours without an image; a missing path would only fail again.
-    if (name.empty() || isMissingPath(texturePath(name))) return;
+    // An empty name comes from colours without an image; a failed path would only fail again.
+    if (name.empty() || hasFailed(texturePath(name))) return;
     for (const TextureRecord& queued : textureQueue)
         if (queued.name == name) return;
     TextureRecord record;
@@ -96,7 +96,7 @@ int getTextureIndex(std::string name)
 bool isTextureReady(const std::string& name)
 {
     if (getTextureIndex(name) >= 0) return true;
-    return name.empty() || isMissingPath(texturePath(name));
+    return name.empty() || hasFailed(texturePath(name));
 }
 
 // Removing a record moves every index behind it: no cache may keep naming one.
@@ -114,12 +114,16 @@ static void freeStreamBuffer()
     textureStream.pixels = nullptr;
 }
 
-// Drops the front file and leaves the stream idle, so the next name starts its own seek.
-static void dropFrontFile()
+// Drops the front file and leaves the stream idle, so the next name starts its own seek. A file
+// that cannot load is remembered, so it is not queued (nor reported) again.
+static void dropFrontFile(bool remember = true)
 {
     freeStreamBuffer();
     textureStream = TextureStream();
-    if (!textureQueue.empty()) textureQueue.erase(textureQueue.begin());
+    if (textureQueue.empty()) return;
+    const std::string path = texturePath(textureQueue.front().name);
+    if (remember && !hasFailed(path)) missingTexturePaths.push_back(path);
+    textureQueue.erase(textureQueue.begin());
 }
 
 void resetTextures()
@@ -139,7 +143,7 @@ void resetTextures()
 static bool startFrontFile()
 {
     const std::string path = texturePath(textureQueue.front().name);
-    if (isMissingPath(path)) return false;
+    if (hasFailed(path)) return false;
     logMessage("streaming " + path);
     const int offset = getAssetOffset(path);
     const int size = getAssetSize(path);
@@ -360,7 +364,7 @@ void updateStreamingTextures(float dtMs)
     if (textureQueue.empty()) return;
     TextureStream& s = textureStream;
     if ((s.seeking || s.seekDone) && !assetPackFile) {  // the pack was closed under us
-        dropFrontFile();
+        dropFrontFile(false);
         return;
     }
     if (!s.seekDone) {

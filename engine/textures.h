@@ -37,7 +37,8 @@ extern std::string lastTextureName;              // one-entry lookup cache
 extern int lastTextureIndex;
 extern int seekStep;                             // bytes one frame's forward seek advances
 extern TextureStream textureStream;
-// Paths the pack index does not hold, found by the streamer; they are not queued again.
+// Paths that can never load (not in the pack, or a file the streamer rejected); they are not
+// queued again.
 extern std::vector<std::string> missingTexturePaths;
 
 // Upper bound of seekStep: one frame's seek never reads more than this.
@@ -55,8 +56,9 @@ int findTextureIndex(std::string name);
 void queueTexture(std::string name);
 // The pack path a name streams from under the current smallTextures setting.
 std::string texturePath(const std::string& name);
-// True when the name's image is loaded, or can never load because the pack does not hold it
-// (the game runs without media). Asking queues the name like getTextureIndex.
+// True when the name's image is loaded, or can never load (the pack does not hold it or holds
+// a file the streamer rejects: the game runs without media). Asking queues the name like
+// getTextureIndex.
 bool isTextureReady(const std::string& name);
 // One streaming step for the front of the queue; fades loaded textures in.
 void updateStreamingTextures(float dtMs);

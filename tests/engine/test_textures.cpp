@@ -202,6 +202,11 @@ TEST_F(TextureStreaming, RejectedImagesAreDroppedAndTheQueueMoves)
     ASSERT_EQ(textures.size(), 1u);
     EXPECT_EQ(textures[0].name, "fine.tga");
     EXPECT_EQ(atlasPages.size(), 1u);
+    // Asked for again, a rejected file is not streamed (and its message box not shown) again.
+    EXPECT_EQ(getTextureIndex("sixteen.tga"), textureNotLoaded);
+    EXPECT_EQ(getTextureIndex("crafted.tga"), textureNotLoaded);
+    EXPECT_TRUE(textureQueue.empty());
+    EXPECT_TRUE(isTextureReady("sixteen.tga"));
 }
 
 TEST_F(TextureStreaming, APackCutShortDropsTheFileAndTheStreamGoesIdle)
