@@ -17,55 +17,23 @@ namespace {
 
 using Vec = std::array<float, 3>;
 
-// Reads .mbm bytes the way the game's loader does: every value a float, triples stored
-// last corner first, file (x, y, z) becoming (x, z, -y).
-struct LoadedTriangle {
+// A face's corners in the game's axes and corner order, as the loader hands them to GL.
+struct Triangle {
     Vec corner[3];
     std::array<float, 2> uv[3];
 };
 
-bool loadMbm(const std::vector<unsigned char>& bytes, std::vector<LoadedTriangle>& triangles, int& meshCount) {
-    size_t at = 0;
-    auto next = [&](float& v) {
-        if (at + 4 > bytes.size()) return false;
-        std::memcpy(&v, &bytes[at], 4);
-        at += 4;
-        return true;
-    };
-    float value;
-    if (!next(value)) return false;
-    meshCount = static_cast<int>(value);
-    for (int m = 0; m < meshCount; ++m) {
-        float f, v, t;
-        if (!next(f) || !next(v) || !next(t)) return false;
-        std::vector<std::array<int, 6>> faces(static_cast<size_t>(f));
-        for (auto& face : faces) {
-            for (int k : {2, 1, 0, 5, 4, 3}) {
-                if (!next(value)) return false;
-                face[k] = static_cast<int>(value);
-            }
+std::vector<Triangle> triangles(const MbmMesh& mesh) {
+    std::vector<Triangle> out;
+    for (size_t f = 0; f < mesh.faceVertices.size(); ++f) {
+        Triangle t;
+        for (int k = 0; k < 3; ++k) {
+            t.corner[k] = mesh.positions.at(static_cast<size_t>(mesh.faceVertices[f][k]));
+            t.uv[k] = mesh.texcoords.at(static_cast<size_t>(mesh.faceTexcoords[f][k]));
         }
-        std::vector<Vec> positions(static_cast<size_t>(v));
-        for (Vec& p : positions) {
-            float x, y, z;
-            if (!next(x) || !next(y) || !next(z)) return false;
-            p = {x, z, -y};
-        }
-        std::vector<std::array<float, 2>> uvs(static_cast<size_t>(t));
-        for (auto& uv : uvs)
-            if (!next(uv[0]) || !next(uv[1])) return false;
-        for (const auto& face : faces) {
-            LoadedTriangle tri;
-            for (int k = 0; k < 3; ++k) {
-                if (face[k] < 0 || face[k] >= static_cast<int>(positions.size())) return false;
-                if (face[3 + k] < 0 || face[3 + k] >= static_cast<int>(uvs.size())) return false;
-                tri.corner[k] = positions[face[k]];
-                tri.uv[k] = uvs[face[3 + k]];
-            }
-            triangles.push_back(tri);
-        }
+        out.push_back(t);
     }
-    return at == bytes.size();
+    return out;
 }
 
 Vec sub(const Vec& a, const Vec& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
@@ -75,8 +43,8 @@ Vec cross(const Vec& a, const Vec& b) {
 float dot(const Vec& a, const Vec& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
 // Counter-clockwise seen from outside: the corner-order normal points away from the centre.
-Vec outwardNormal(const LoadedTriangle& t) { return cross(sub(t.corner[1], t.corner[0]), sub(t.corner[2], t.corner[0])); }
-Vec centroid(const LoadedTriangle& t) {
+Vec outwardNormal(const Triangle& t) { return cross(sub(t.corner[1], t.corner[0]), sub(t.corner[2], t.corner[0])); }
+Vec centroid(const Triangle& t) {
     Vec c{};
     for (const Vec& p : t.corner)
         for (int a = 0; a < 3; ++a) c[a] += p[a] / 3;
@@ -106,13 +74,11 @@ TEST(MeshGen, EncoderWritesReversedTriplesAndSwappedAxes) {
 }
 
 TEST(MeshGen, CubeIsAClosedBlockSeenFromOutside) {
-    std::vector<LoadedTriangle> triangles;
-    int meshCount = 0;
-    ASSERT_TRUE(loadMbm(encodeMbm({makeCubeMesh(32)}), triangles, meshCount));
-    EXPECT_EQ(meshCount, 1);
-    ASSERT_EQ(triangles.size(), 12u);
+    // The byte layout is pinned above; here the cube as the game sees it.
+    std::vector<Triangle> faces = triangles(makeCubeMesh(32));
+    ASSERT_EQ(faces.size(), 12u);
     std::map<std::tuple<int, int, int>, float> areaBySide;
-    for (const LoadedTriangle& t : triangles) {
+    for (const Triangle& t : faces) {
         for (const Vec& p : t.corner)
             for (float c : p) EXPECT_EQ(std::fabs(c), 16.0f);
         for (const auto& uv : t.uv) {
@@ -128,7 +94,7 @@ TEST(MeshGen, CubeIsAClosedBlockSeenFromOutside) {
     for (const auto& side : areaBySide) EXPECT_FLOAT_EQ(side.second, 32.0f * 32.0f);
 
     // The side facing the camera (-y) shows its texture upright and unmirrored: u grows with x, v with z.
-    for (const LoadedTriangle& t : triangles) {
+    for (const Triangle& t : faces) {
         if (outwardNormal(t)[1] >= 0) continue;
         for (int k = 0; k < 3; ++k) {
             EXPECT_EQ(t.uv[k][0], t.corner[k][0] > 0 ? 1 : 0);
@@ -138,11 +104,9 @@ TEST(MeshGen, CubeIsAClosedBlockSeenFromOutside) {
 }
 
 TEST(MeshGen, GeosphereHasEightyOutwardFacesOnItsRadius) {
-    std::vector<LoadedTriangle> triangles;
-    int meshCount = 0;
-    ASSERT_TRUE(loadMbm(encodeMbm({makeGeosphereMesh(16, 1)}), triangles, meshCount));
-    ASSERT_EQ(triangles.size(), 80u);
-    for (const LoadedTriangle& t : triangles) {
+    std::vector<Triangle> faces = triangles(makeGeosphereMesh(16, 1));
+    ASSERT_EQ(faces.size(), 80u);
+    for (const Triangle& t : faces) {
         for (const Vec& p : t.corner) EXPECT_NEAR(std::sqrt(dot(p, p)), 16.0f, 1e-4f);
         EXPECT_GT(dot(outwardNormal(t), centroid(t)), 0);
     }
