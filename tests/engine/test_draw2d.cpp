@@ -301,31 +301,6 @@ TEST(Extensions, MalformedNamesAndAMissingExtensionStringAreNotSupported)
     EXPECT_FALSE(isExtensionSupported("GL_EXT_bgra GL_ARB_multisample"));
 }
 
-TEST_F(DrawPixels, TheAtlasViewerShowsTwoPagesARowFromTheBottom)
-{
-    closeGlWindow();
-    if (!openGlWindow(400, 300)) GTEST_SKIP() << "no display";
-    applyStartupGlState();
-    atlasSize = 256;
-    const unsigned char colours[3][4] = {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}};
-    std::vector<unsigned char> texels(256 * 256 * 4);
-    for (int page = 0; page < 3; ++page) {
-        ASSERT_TRUE(createAtlasPage());
-        for (std::size_t i = 0; i < texels.size(); ++i) texels[i] = colours[page][i % 4];
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 256, 256, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-    }
-    clearScreen(0, 0, 0, 1);
-    pushOrtho();
-    renderAtlasViewer();
-    popOrtho();
-    // Two columns: tiles of 150 pixels; pages 0 and 1 on the bottom row, page 2 above page 0.
-    EXPECT_GT(readPixel(75, 225).r, 100);
-    EXPECT_GT(readPixel(225, 225).g, 100);
-    EXPECT_GT(readPixel(75, 75).b, 100);
-    const Rgba empty = readPixel(225, 75);
-    EXPECT_LT(empty.r + empty.g + empty.b, 30);
-}
-
 // A page of images and text from the game's own pack, as the screens would draw it; the
 // screenshot "real_pack_page.ppm" in the build folder is the one to look at.
 TEST(RealPack, APageOfImagesAndTextIsDrawnUprightAndReadable)
