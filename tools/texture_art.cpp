@@ -88,9 +88,9 @@ Image makeDeathsplosion() {
             float ang = std::atan2(dy, dx);
             float rays = 0.5f + 0.5f * std::pow(std::fabs(std::sin(ang * 9.0f + std::sin(ang * 3.0f) * 1.5f)), 6.0f);
             float n = fbm(std::cos(ang) * 3 + 10, std::sin(ang) * 3 + 10, 3, 911);
-            float a = std::pow(1.0f - d, 1.6f) * (0.55f + 0.45f * rays * n * 1.4f);
-            a = clamp01(a + std::exp(-d * d * 30.0f));
-            Rgba c = mixRgba(rgb(255, 120, 40), rgb(255, 250, 230), clamp01(std::exp(-d * d * 6.0f) * 1.2f));
+            float a = std::pow(1.0f - d, 1.2f) * (0.6f + 0.5f * rays * n * 1.4f);
+            a = clamp01(a + std::exp(-d * d * 12.0f));
+            Rgba c = mixRgba(rgb(255, 140, 50), rgb(255, 250, 235), clamp01(std::exp(-d * d * 4.0f) * 1.3f));
             img.set(x, y, Rgba{c.r, c.g, c.b, a});
         }
     return img;
