@@ -200,7 +200,10 @@ static void seekStepOnce(gzFile file)
         }
     } else if (pos > textureStream.targetOffset) {
         logMessage("rewinding seek");
-        gzrewind(file);
+        if (gzrewind(file) != 0) {
+            logMessage("rewind failed");
+            dropFrontFile(false);
+        }
     } else {
         logMessage("seek complete");
         textureStream.seekDone = true;
