@@ -11,6 +11,8 @@
 namespace {
 
 std::deque<WindowMessage> queue;
+// The newest queued message is a pointer move from the window system (posted ones are kept).
+bool backIsPointerMove = false;
 bool keyHeld[256];
 bool keyToggled[256];
 volatile std::sig_atomic_t closeRequested = 0;
@@ -27,6 +29,7 @@ void push(unsigned code, std::uintptr_t wParam, std::intptr_t lParam)
     message.wParam = wParam;
     message.lParam = lParam;
     queue.push_back(message);
+    backIsPointerMove = false;
 }
 
 // Modifier keys arrive as their generic code, as the classic key messages had them.
@@ -141,12 +144,13 @@ void translateEvent(const SDL_Event& event)
         break;
     case SDL_MOUSEMOTION: {
         std::intptr_t position = pointerParam(event.motion.x, event.motion.y);
-        if (!queue.empty() && queue.back().message == WM_MOUSEMOVE) {
+        if (backIsPointerMove && !queue.empty() && queue.back().message == WM_MOUSEMOVE) {
             queue.back().wParam = mouseKeyFlags();
             queue.back().lParam = position;
         } else {
             push(WM_MOUSEMOVE, mouseKeyFlags(), position);
         }
+        backIsPointerMove = true;
         break;
     }
     case SDL_MOUSEBUTTONDOWN:
@@ -211,12 +215,15 @@ bool platformPeekMessage(WindowMessage& message)
         return false;
     message = queue.front();
     queue.pop_front();
+    if (queue.empty())
+        backIsPointerMove = false;
     return true;
 }
 
 void platformPostMessage(const WindowMessage& message)
 {
     queue.push_back(message);
+    backIsPointerMove = false;
 }
 
 void platformPostQuitMessage()
@@ -233,6 +240,7 @@ int platformPendingMessages()
 void platformClearMessages()
 {
     queue.clear();
+    backIsPointerMove = false;
 }
 
 short platformGetKeyState(int vk)
