@@ -190,7 +190,7 @@ bool runAt(int width, int height, int frames, const char* screenshot)
 
 int main(int argc, char** argv)
 {
-    int frames = 20;
+    int frames = 3;   // a software renderer takes seconds for one full scene
     const char* screenshot = nullptr;
     for (int i = 1; i < argc; i++) {
         if (!std::strcmp(argv[i], "--frames") && i + 1 < argc)
