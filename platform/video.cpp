@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -66,6 +67,15 @@ bool platformVideoStart()
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         fprintf(stderr, "Video start failed: %s\n", SDL_GetError());
+        return false;
+    }
+    // The library falls back to drawing nowhere when no display answers; a game nobody can see
+    // must not run (unless that driver was asked for by name).
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* requested = getenv("SDL_VIDEODRIVER");
+    if (driver && (!requested || !*requested) && (strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0)) {
+        fprintf(stderr, "Video start failed: no display\n");
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
     // Text entry is read from key messages; no input-method window is wanted.

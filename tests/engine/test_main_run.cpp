@@ -191,6 +191,18 @@ TEST_F(GameRunTest, KilledMidRunLeavesWholeSettings)
     EXPECT_EQ(system(("ls '" + folder + "' | grep -q tmp").c_str()) == 0, false);
 }
 
+TEST_F(GameRunTest, NoDisplayMeansFailureExit)
+{
+    // No window system to talk to: the class registration fails and so does the program.
+    std::string display = std::getenv("DISPLAY");
+    setenv("DISPLAY", ":9999", 1);
+    pid_t game = start();
+    setenv("DISPLAY", display.c_str(), 1);
+    EXPECT_EQ(waitExit(game, 60), 255);
+    forget(game);
+    EXPECT_FALSE(logHas("Starting main loop"));
+}
+
 TEST_F(GameRunTest, NoGlWindowMeansFailureExit)
 {
     // A window visual the display does not have: no window can be made, and the exit code says so.
