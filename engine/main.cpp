@@ -130,6 +130,7 @@ int gameMain(int, char**)
     if (screenWidth <= 0 || screenHeight <= 0 || screenWidth > maxScreenSide || screenHeight > maxScreenSide) {
         screenWidth = desktopWidth;
         screenHeight = desktopHeight;
+        displayModeIndex = findDisplayMode(screenWidth, screenHeight);
     }
 
     exeName = platformExecutableRelativePath();
