@@ -9,7 +9,6 @@
 #include "engine/textures.h"
 
 #include <GL/glext.h>
-#include <cmath>
 #include <cstring>
 
 std::vector<GLuint> atlasPages;

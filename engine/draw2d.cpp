@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 std::vector<GLenum> enabledCapabilities;
 
