@@ -947,6 +947,8 @@ Image makeAchievementCard() {
     drawPanel(img, 6, 5, W - 6, H - 8, 30, rgb(36, 50, 96, 0.95f), rgb(12, 16, 38, 0.95f), rgb(140, 190, 255), 4);
     // Icon well: 86 x 85 at (31, 29) on the grid.
     float x0 = 62, y0 = 58, x1 = 62 + 172, y1 = 58 + 170;
+    // A soft light behind the well lifts the icon off the card.
+    drawGlowEllipse(img, (x0 + x1) / 2, (y0 + y1) / 2, 150, 128, rgb(90, 160, 255, 0.3f));
     fillShape(img, [=](float x, float y) { return sdRoundBox(x, y, (x0 + x1) / 2, (y0 + y1) / 2, (x1 - x0) / 2 + 8, (y1 - y0) / 2 + 8, 18); },
               rgb(4, 6, 16, 0.8f), fullBox(img));
     fillShape(img, [=](float x, float y) { return std::fabs(sdRoundBox(x, y, (x0 + x1) / 2, (y0 + y1) / 2, (x1 - x0) / 2 + 8, (y1 - y0) / 2 + 8, 18)) - 1.5f; },
@@ -983,7 +985,6 @@ Image makeEmblem(const Emblem& e) {
                   float d = std::hypot(x - c * 0.8f, y - c * 0.7f) / r;
                   return mixRgba(lighten(col, 0.3f), darken(col, 0.45f), clamp01(d * 0.8f));
               }, b);
-    Rgba white = rgb(255, 255, 255);
     Rgba ink = rgb(255, 252, 240);
     switch (e.kind) {
     case 0: {
@@ -1083,7 +1084,6 @@ Image makeEmblem(const Emblem& e) {
     // Sheen across the upper half of the badge.
     fillShape(img, [=](float x, float y) { return std::max(oct(x, y, r - 7), y - (c - S * 0.05f) + (x - c) * 0.2f); },
               Rgba{1, 1, 1, 0.14f}, b);
-    (void)white;
     return img;
 }
 
