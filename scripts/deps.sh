@@ -15,7 +15,7 @@ PACKAGES=(
   libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick
-  fonts-dejavu-core
+  fonts-dejavu-core fonts-dejavu-extra
   libcpp-httplib-dev
   libsqlite3-dev
 )
