@@ -80,32 +80,7 @@ TEST(PlatformFolders, CreateNestedFolders)
     (void)system(("rm -rf '" + root + "'").c_str());
 }
 
-TEST(PlatformClock, CounterAndSleep)
-{
-    EXPECT_EQ(platformCounterFrequency(), 1000000000ull);
-    std::uint64_t before = platformCounter();
-    std::uint32_t ticksBefore = platformTickCount();
-    platformSleep(30);
-    double elapsedMs = double(platformCounter() - before) / double(platformCounterFrequency()) * 1000.0;
-    EXPECT_GE(elapsedMs, 29.0);
-    EXPECT_LT(elapsedMs, 2000.0);
-    EXPECT_GE(std::uint32_t(platformTickCount() - ticksBefore), 29u);
-}
-
-TEST(PlatformFacts, ReportsWhatLinuxKnows)
-{
-    EXPECT_FALSE(platformOsName().empty());
-    EXPECT_GT(platformTotalMemoryBytes(), 64ull * 1024 * 1024);
-    for (const auto& address : platformAdapterAddresses())
-        EXPECT_EQ(address.size(), 6u);
-    std::string exe = platformExecutablePath();
-    ASSERT_FALSE(exe.empty());
-    EXPECT_EQ(exe[0], '/');
-    EXPECT_EQ(platformProcessName(getpid()), exe.substr(exe.rfind('/') + 1));
-    EXPECT_EQ(platformProcessName(0), "<unknown>");
-}
-
-TEST(PlatformFacts, ExecutablePathRelativeToWorkingFolder)
+TEST(PlatformExecutable, PathRelativeToWorkingFolder)
 {
     char cwd[4096];
     ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
