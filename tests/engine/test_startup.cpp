@@ -225,6 +225,29 @@ TEST_F(StartupTest, CubeFacesShowFromOutsideAndCullFromInside)
     EXPECT_TRUE(allocations.empty());
 }
 
+// The matrices picking and the frustum are tested with are the ones GLU builds.
+TEST_F(StartupTest, ComputedMatricesMatchGlu)
+{
+    const Vector3 eye(-150, -640, 220), up(0.1f, 0, 1);
+    double ours[16], glu[16];
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(eye.x, eye.y, eye.z, 0, 0, 0, up.x, up.y, up.z);
+    glGetDoublev(GL_MODELVIEW_MATRIX, glu);
+    lookAtMatrix(eye, Vector3(0, 0, 0), up, ours);
+    for (int i = 0; i < 16; i++)
+        EXPECT_NEAR(ours[i], glu[i], 1e-3) << "look-at " << i;
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45, 640.0 / 480, 32, 2000);
+    glGetDoublev(GL_PROJECTION_MATRIX, glu);
+    perspectiveMatrix(45, 640.0 / 480, 32, 2000, ours);
+    for (int i = 0; i < 16; i++)
+        EXPECT_NEAR(ours[i], glu[i], 1e-5) << "perspective " << i;
+    glMatrixMode(GL_MODELVIEW);
+}
+
 TEST_F(StartupTest, UnmappableVertexBufferStillUploads)
 {
     initialize();
