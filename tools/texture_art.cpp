@@ -1265,9 +1265,7 @@ std::vector<TextureJob> textureJobs() {
 
 // The atlas insets every chunk by one texel but linear filtering still reads the outer ring: it is made
 // clear in every image with alpha, except the full-screen overlays whose colour runs to the screen's edge.
-static Image drawTexture(const TextureJob& job) {
-    Image img = job.make();
-    if (isOpaque(img) || job.name == "masswarning.tga" || job.name == "cooldownedges.tga") return img;
+static void clearOuterRing(Image& img) {
     for (int x = 0; x < img.width; ++x) {
         img.set(x, 0, withAlpha(img.get(x, 0), 0));
         img.set(x, img.height - 1, withAlpha(img.get(x, img.height - 1), 0));
@@ -1276,6 +1274,20 @@ static Image drawTexture(const TextureJob& job) {
         img.set(0, y, withAlpha(img.get(0, y), 0));
         img.set(img.width - 1, y, withAlpha(img.get(img.width - 1, y), 0));
     }
+}
+
+static bool outerRingClear(const Image& img) {
+    for (int x = 0; x < img.width; ++x)
+        if (img.get(x, 0).a > 0 || img.get(x, img.height - 1).a > 0) return false;
+    for (int y = 0; y < img.height; ++y)
+        if (img.get(0, y).a > 0 || img.get(img.width - 1, y).a > 0) return false;
+    return true;
+}
+
+static Image drawTexture(const TextureJob& job) {
+    Image img = job.make();
+    if (isOpaque(img) || job.name == "masswarning.tga" || job.name == "cooldownedges.tga") return img;
+    clearOuterRing(img);
     return img;
 }
 
@@ -1301,7 +1313,10 @@ Image smallCopy(const Image& full) {
         w = std::max(4, int(std::lround(w * k)));
         h = std::max(4, int(std::lround(h * k)));
     }
-    return resizeImage(full, w, h);
+    Image small = resizeImage(full, w, h);
+    // Averaging pulls the second ring's alpha outwards: keep a clear edge clear.
+    if (outerRingClear(full)) clearOuterRing(small);
+    return small;
 }
 
 std::vector<unsigned char> textureFile(const Image& img) { return encodeTga(img, !isOpaque(img)); }

@@ -2,6 +2,7 @@
 // raster pieces they are drawn with.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <set>
@@ -51,6 +52,7 @@ struct TgaInfo {
     int width = 0, height = 0, bits = 0;
     bool bottomUp = false;
     bool anyTranslucent = false;
+    bool edgeClear = false;  // every texel of the outer ring has alpha 0
 };
 
 // Reads the header the way the game's streamer does, and checks the pixel block's length.
@@ -63,12 +65,20 @@ TgaInfo readTga(const std::vector<unsigned char>& d) {
     t.bottomUp = (d[17] & 0x20) == 0;
     size_t bpp = size_t(t.bits / 8);
     if ((t.bits != 24 && t.bits != 32) || d.size() != 18 + size_t(d[0]) + size_t(t.width) * t.height * bpp) return t;
-    if (t.bits == 32)
-        for (size_t i = 18 + d[0] + 3; i < d.size(); i += 4)
-            if (d[i] != 255) {
+    if (t.bits == 32) {
+        const unsigned char* px = d.data() + 18 + d[0];
+        for (size_t i = 3; i < size_t(t.width) * t.height * 4; i += 4)
+            if (px[i] != 255) {
                 t.anyTranslucent = true;
                 break;
             }
+        t.edgeClear = true;
+        for (int y = 0; y < t.height; ++y)
+            for (int x = 0; x < t.width; ++x) {
+                bool edge = x == 0 || y == 0 || x == t.width - 1 || y == t.height - 1;
+                if (edge && px[(size_t(y) * t.width + x) * 4 + 3] != 0) t.edgeClear = false;
+            }
+    }
     t.valid = true;
     return t;
 }
@@ -124,9 +134,12 @@ TEST(TextureArt, PackHoldsEveryTextureAsAValidTargaInStreamingOrder) {
         EXPECT_GE(t.height, 4);
         bool small = a.name.find("\\small\\") != std::string::npos;
         EXPECT_LE(std::max(t.width, t.height), small ? 1024 : 2048);
-        // 32 bits only where the image really has see-through parts.
+        // 32 bits only where the image really has see-through parts; and then, since linear filtering
+        // still reads the texel ring the atlas insets, that ring is clear (the full-screen overlays excepted).
         if (t.bits == 32) {
             EXPECT_TRUE(t.anyTranslucent);
+            bool overlay = a.name.find("masswarning") != std::string::npos || a.name.find("cooldownedges") != std::string::npos;
+            EXPECT_EQ(t.edgeClear, !overlay);
         }
     }
 
@@ -289,4 +302,156 @@ TEST(TextureArt, TextIsRenderedAndWrappedToWidth) {
     for (const std::string& l : lines) EXPECT_LE(textWidth(ArtFont::Sans, l, 20), 150.0f) << l;
     EXPECT_LE(textWidth(ArtFont::SansBold, "Congratulations!", fitTextSize(ArtFont::SansBold, "Congratulations!", 200, 300)),
               300.5f);
+}
+
+namespace {
+
+// Alpha-weighted centre of an image.
+void alphaCentroid(const Image& img, double& cx, double& cy) {
+    double sx = 0, sy = 0, sw = 0;
+    for (int y = 0; y < img.height; ++y)
+        for (int x = 0; x < img.width; ++x) {
+            double a = img.get(x, y).a;
+            sx += a * (x + 0.5);
+            sy += a * (y + 0.5);
+            sw += a;
+        }
+    cx = sw > 0 ? sx / sw : -1;
+    cy = sw > 0 ? sy / sw : -1;
+}
+
+}  // namespace
+
+TEST(TextureArt, GlowsAndPointersAreCentredRoundAndFadeOut) {
+    for (const char* name : {"whiteparticle.tga", "redparticle.tga", "blueparticle.tga", "greenparticle.tga"}) {
+        Image img;
+        ASSERT_TRUE(renderTexture(name, img));
+        int c = img.width / 2;
+        EXPECT_GT(img.get(c, c).a, 0.9f) << name;
+        EXPECT_EQ(img.get(1, 1).a, 0.0f) << name;  // the corners of a round glow are empty
+        // Alpha never rises on the way out, in any direction.
+        for (int k = 0; k < 4; ++k) {
+            int dx = k == 0 ? 1 : (k == 1 ? -1 : 0), dy = k == 2 ? 1 : (k == 3 ? -1 : 0);
+            for (int r = 1; r < c - 1; ++r)
+                EXPECT_LE(img.get(c + dx * r, c + dy * r).a, img.get(c + dx * (r - 1), c + dy * (r - 1)).a + 1e-4f)
+                    << name << " at " << r;
+        }
+    }
+    // The pointer is drawn centred on the mouse, so its weight must sit in the middle.
+    for (const char* name : {"cursor.tga", "cursor_blue.tga", "cursor_red.tga", "cursor_yellow.tga",
+                             "cursor_orange.tga", "cursor_green.tga", "cursor_pink.tga", "loadingbar.tga"}) {
+        Image img;
+        ASSERT_TRUE(renderTexture(name, img));
+        double cx, cy;
+        alphaCentroid(img, cx, cy);
+        double tolerance = std::string(name) == "loadingbar.tga" ? img.width * 0.2 : 1.0;  // the spinner's tail is lopsided
+        EXPECT_NEAR(cx, img.width / 2.0, tolerance) << name;
+        EXPECT_NEAR(cy, img.height / 2.0, tolerance) << name;
+    }
+}
+
+TEST(Raster, DistanceFieldsAreSignedDistances) {
+    EXPECT_FLOAT_EQ(sdCircle(13, 10, 10, 10, 2), 1.0f);
+    EXPECT_FLOAT_EQ(sdCircle(10, 10, 10, 10, 2), -2.0f);
+    EXPECT_NEAR(sdRoundBox(15, 0, 0, 0, 10, 5, 0), 5.0f, 1e-5);
+    EXPECT_NEAR(sdRoundBox(0, 0, 0, 0, 10, 5, 0), -5.0f, 1e-5);
+    // A rounded corner lies further out than the square one.
+    EXPECT_GT(sdRoundBox(10, 5, 0, 0, 10, 5, 3), 0.5f);
+    std::vector<float> square = {0, 0, 10, 0, 10, 10, 0, 10};
+    EXPECT_NEAR(sdPolygon(5, 5, square), -5.0f, 1e-5);
+    EXPECT_NEAR(sdPolygon(13, 5, square), 3.0f, 1e-5);
+    EXPECT_NEAR(sdSegment(5, 3, 0, 0, 10, 0, 1), 2.0f, 1e-5);
+    EXPECT_NEAR(sdRing(10, 0, 0, 0, 10, 1), -1.0f, 1e-5);
+    // An arc from 0 (up) to 90 degrees (right) covers the upper right only.
+    EXPECT_LT(sdArc(7.07f, -7.07f, 0, 0, 10, 1, 0, 90), 0.0f);
+    EXPECT_GT(sdArc(-7.07f, 7.07f, 0, 0, 10, 1, 0, 90), 5.0f);
+    EXPECT_LT(sdStar(0, 0, 0, 0, 10, 4, 5), 0.0f);
+    EXPECT_GT(sdStar(0, 20, 0, 0, 10, 4, 5), 0.0f);
+    EXPECT_FLOAT_EQ(coverage(-3), 1.0f);
+    EXPECT_FLOAT_EQ(coverage(3), 0.0f);
+    EXPECT_FLOAT_EQ(coverage(0), 0.5f);
+}
+
+TEST(Raster, CompositingFollowsSourceOver) {
+    Image img = newImage(2, 1, Rgba{0, 0, 1, 1});
+    img.set(1, 0, Rgba{0, 0, 0, 0});
+    blendOver(img, 0, 0, Rgba{1, 0, 0, 0.5f}, 1.0f);
+    blendOver(img, 1, 0, Rgba{1, 0, 0, 1.0f}, 0.5f);  // coverage acts like alpha
+    Rgba over = img.get(0, 0), alone = img.get(1, 0);
+    EXPECT_NEAR(over.r, 0.5f, 1e-5);
+    EXPECT_NEAR(over.b, 0.5f, 1e-5);
+    EXPECT_NEAR(over.a, 1.0f, 1e-5);
+    EXPECT_NEAR(alone.r, 1.0f, 1e-5);  // straight alpha: the colour stays pure
+    EXPECT_NEAR(alone.a, 0.5f, 1e-5);
+    // Light adds up and saturates without going past white.
+    Mask m = newMask(1, 1);
+    m.v[0] = 1.0f;
+    Image dark = newImage(1, 1, Rgba{0.8f, 0.8f, 0.8f, 1});
+    addMask(dark, m, Rgba{1, 1, 1, 1}, 0, 0);
+    EXPECT_FLOAT_EQ(dark.get(0, 0).r, 1.0f);
+    EXPECT_TRUE(isOpaque(dark));
+    EXPECT_FALSE(isOpaque(img));
+}
+
+TEST(Raster, BlurSpreadsAndDilateGrows) {
+    Mask m = newMask(41, 41);
+    m.ref(20, 20) = 1.0f;
+    Mask grown = dilateMask(m, 4);
+    EXPECT_FLOAT_EQ(grown.at(23, 20), 1.0f);
+    EXPECT_FLOAT_EQ(grown.at(20, 17), 1.0f);
+    EXPECT_FLOAT_EQ(grown.at(24, 20), 0.5f);  // the anti-aliased rim
+    EXPECT_FLOAT_EQ(grown.at(25, 20), 0.0f);
+    EXPECT_LT(grown.at(24, 24), 0.5f);  // a disc, not a square
+    blurMask(m, 6.0f);
+    float total = 0;
+    for (float v : m.v) total += v;
+    EXPECT_NEAR(total, 1.0f, 1e-3);  // nothing lost far from the edges
+    EXPECT_LT(m.at(20, 20), 0.1f);
+    EXPECT_GT(m.at(23, 20), 0.0f);
+    EXPECT_FLOAT_EQ(m.at(20, 22), m.at(20, 18));  // symmetric
+}
+
+TEST(Raster, NoiseIsBoundedSeededAndRepeatable) {
+    float lo = 1, hi = 0;
+    int differ = 0;
+    for (int i = 0; i < 500; ++i) {
+        float x = i * 0.37f, y = i * 0.11f;
+        float a = fbm(x, y, 5, 7), b = fbm(x, y, 5, 8);
+        EXPECT_EQ(a, fbm(x, y, 5, 7));
+        lo = std::min(lo, a);
+        hi = std::max(hi, a);
+        if (std::fabs(a - b) > 0.01f) ++differ;
+    }
+    EXPECT_GE(lo, 0.0f);
+    EXPECT_LE(hi, 1.0f);
+    EXPECT_GT(hi - lo, 0.2f);  // it varies
+    EXPECT_GT(differ, 400);    // another seed is another field
+    Rng r1(5), r2(5);
+    for (int i = 0; i < 100; ++i) {
+        float u = r1.unit();
+        EXPECT_EQ(u, r2.unit());
+        EXPECT_GE(u, 0.0f);
+        EXPECT_LT(u, 1.0f);
+    }
+}
+
+TEST(TextureArt, SmallCopiesKeepAClearEdgeClear) {
+    Image clear = newImage(64, 32, Rgba{1, 1, 1, 1});
+    for (int x = 0; x < 64; ++x) {
+        clear.set(x, 0, Rgba{1, 1, 1, 0});
+        clear.set(x, 31, Rgba{1, 1, 1, 0});
+    }
+    for (int y = 0; y < 32; ++y) {
+        clear.set(0, y, Rgba{1, 1, 1, 0});
+        clear.set(63, y, Rgba{1, 1, 1, 0});
+    }
+    Image small = smallCopy(clear);
+    EXPECT_EQ(small.width, 32);
+    EXPECT_EQ(small.get(0, 5).a, 0.0f);
+    EXPECT_EQ(small.get(31, 5).a, 0.0f);
+    EXPECT_EQ(small.get(5, 15).a, 0.0f);
+    EXPECT_FLOAT_EQ(small.get(5, 5).a, 1.0f);
+    // An image whose colour runs to the edge keeps it.
+    Image full = newImage(64, 32, Rgba{1, 0, 0, 0.5f});
+    EXPECT_FLOAT_EQ(smallCopy(full).get(0, 0).a, 0.5f);
 }
