@@ -7,6 +7,7 @@
 #include "engine/console.h"
 #include "engine/draw2d.h"
 #include "engine/fonts.h"
+#include "engine/main.h"
 #include "engine/meshes.h"
 #include "engine/picking.h"
 #include "engine/random.h"
@@ -112,6 +113,7 @@ bool initialize()
     logMessage("CPU: " + cpuName);
     ramText = megabytesText(platformTotalMemoryBytes());
     logMessage("RAM: " + ramText);
+    logMessage(gameVersion);   // the lines logged before this file was emptied are gone
 
     glVersion = glText(GL_VERSION);
     videoCard = glText(GL_RENDERER);
@@ -120,10 +122,11 @@ bool initialize()
     logMessage("Video Card: " + videoCard);
     logMessage("Manufacturer: " + glVendor);
 
-    GLfloat anisotropy = 0;
-    glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &anisotropy);
-    maxAnisotropy = anisotropy;
     anisotropySupported = glText(GL_EXTENSIONS).find("GL_EXT_texture_filter_anisotropic") != std::string::npos;
+    GLfloat anisotropy = 0;
+    if (anisotropySupported)   // asking without the extension only raises a GL error
+        glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &anisotropy);
+    maxAnisotropy = anisotropy;
 
     glViewport(0, 0, screenWidth, screenHeight);
     glMatrixMode(GL_PROJECTION);

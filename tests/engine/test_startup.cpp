@@ -371,7 +371,7 @@ TEST(GameProcess, StartsReportsAndQuitsWithExitCodeZero)
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log[0], "Initializing");
     int at = 0;
-    for (const char* prefix : {"OS: ", "CPU: ", "RAM: ", "OpenGL: ", "Video Card: ", "Manufacturer: ",
+    for (const char* prefix : {"OS: ", "CPU: ", "RAM: ", "Version ", "OpenGL: ", "Video Card: ", "Manufacturer: ",
                                "Opening AssPack", "Indexed asset ", "AssPack headers loaded",
                                "Finished initializing", "Starting main loop"}) {
         const int found = findLine(log, prefix, at);
