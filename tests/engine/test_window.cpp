@@ -266,26 +266,35 @@ TEST_F(WindowTest, OneMessageAFrameAndTheQuitFrameRunsToItsEnd)
         EXPECT_FLOAT_EQ(masterGain, 1.0f);
     }
 
-    // A minimised window sleeps, and the sleep is part of the frame time.
+    // A minimised window sleeps, and the sleep is part of the frame time. Late events of the new
+    // window may be queued ahead of the test's message: each takes a frame of its own.
     WindowMessage size;
     size.message = WM_SIZE;
     size.wParam = SIZE_MINIMIZED;
     platformPostMessage(size);
-    std::uint64_t before = previous;
-    EXPECT_TRUE(runFrame(window, previous));
-    EXPECT_FALSE(window.isVisible);
-    EXPECT_GE(double(previous - before) / double(platformCounterFrequency()) * 1000.0, 99.0);
+    double frameMs = 0.0;
+    for (int frame = 0; frame < 50 && window.isVisible; ++frame) {
+        std::uint64_t before = previous;
+        EXPECT_TRUE(runFrame(window, previous));
+        frameMs = double(previous - before) / double(platformCounterFrequency()) * 1000.0;
+    }
+    ASSERT_FALSE(window.isVisible);
+    EXPECT_GE(frameMs, 99.0);
     size.wParam = SIZE_RESTORED;
     size.lParam = makeLParam(640, 480);
     platformPostMessage(size);
-    EXPECT_TRUE(runFrame(window, previous));
+    for (int frame = 0; frame < 50 && !window.isVisible; ++frame)
+        EXPECT_TRUE(runFrame(window, previous));
     EXPECT_TRUE(window.isVisible);
 
     // The quit message ends the loop only after its frame ran to the end.
-    settleMessages();
     platformPostQuitMessage();
-    frameTime = -1.0f;
-    EXPECT_FALSE(runFrame(window, previous));
+    bool looping = true;
+    for (int frame = 0; frame < 50 && looping; ++frame) {
+        frameTime = -1.0f;
+        looping = runFrame(window, previous);
+    }
+    EXPECT_FALSE(looping);
     EXPECT_GE(frameTime, 0.0f);
 }
 
