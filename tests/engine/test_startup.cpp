@@ -11,6 +11,7 @@
 #include "engine/meshes.h"
 #include "engine/picking.h"
 #include "engine/polyparticles.h"
+#include "engine/sound.h"
 #include "engine/startup.h"
 #include "engine/textures.h"
 #include "engine/window.h"
@@ -97,6 +98,9 @@ protected:
 
     void TearDown() override
     {
+        // What the game's exit handler does, so later tests find the sound device closed.
+        if (opened)
+            shutdownSound();
         if (opened)
             destroyWindow(&window);
         opened = false;
