@@ -1,5 +1,6 @@
 #include "board_fixture.h"
 
+#include <unistd.h>
 #include <zlib.h>
 
 #include <cmath>
@@ -73,7 +74,8 @@ protected:
         BoardTest::SetUp();
         savedPath = assetPackPath;
         savedIndex = assetIndex;
-        packPath = ::testing::TempDir() + "levels_test_pack.ass";
+        // ctest runs tests in parallel processes: one pack file per process.
+        packPath = ::testing::TempDir() + "levels_test_pack_" + std::to_string(::getpid()) + ".ass";
         gameMode = 1;
     }
     void TearDown() override
