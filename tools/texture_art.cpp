@@ -718,8 +718,8 @@ Image makeArrow(int dir) {  // 0 up, 1 down, 2 left, 3 right
         switch (dir) {
         case 0: u = dx; v = dy; break;
         case 1: u = -dx; v = -dy; break;
-        case 2: u = dy; v = -dx; break;
-        default: u = -dy; v = dx; break;
+        case 2: u = -dy; v = dx; break;
+        default: u = dy; v = -dx; break;
         }
     };
     auto arrow = [=](float x, float y) {

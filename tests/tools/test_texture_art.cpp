@@ -455,3 +455,35 @@ TEST(TextureArt, SmallCopiesKeepAClearEdgeClear) {
     Image full = newImage(64, 32, Rgba{1, 0, 0, 0.5f});
     EXPECT_FLOAT_EQ(smallCopy(full).get(0, 0).a, 0.5f);
 }
+
+// An arrow's tip is a point and its tail a flat edge: the fill is thinnest at the end it points to.
+TEST(TextureArt, ArrowsPointTheWayTheirNamesSay) {
+    struct Case { const char* name; int dx, dy; };
+    const Case cases[] = {{"arrowup.tga", 0, -1}, {"arrowdown.tga", 0, 1}, {"arrowleft.tga", -1, 0},
+                          {"arrowright.tga", 1, 0}};
+    for (const Case& c : cases) {
+        Image img;
+        ASSERT_TRUE(renderTexture(c.name, img)) << c.name;
+        auto bright = [&](int x, int y) {
+            return img.get(x, y).a > 0.97f;  // the opaque fill, not its outline or glow
+        };
+        // Thickness of the fill across the axis, just inside each end along it.
+        bool horizontal = c.dx != 0;
+        int along = horizontal ? img.width : img.height, across = horizontal ? img.height : img.width;
+        auto span = [&](int i) {
+            int n = 0;
+            for (int j = 0; j < across; ++j) n += horizontal ? bright(i, j) : bright(j, i);
+            return n;
+        };
+        int first = 0, last = along - 1;
+        while (first < along && span(first) == 0) ++first;
+        while (last > first && span(last) == 0) --last;
+        ASSERT_LT(first + 8, last) << c.name;
+        int low = span(first + 3), high = span(last - 3);
+        int sign = horizontal ? c.dx : c.dy;
+        if (sign < 0)
+            EXPECT_LT(low, high) << c.name << " should point towards the low end";
+        else
+            EXPECT_GT(low, high) << c.name << " should point towards the high end";
+    }
+}
