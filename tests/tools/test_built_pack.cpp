@@ -13,7 +13,10 @@ namespace {
 
 // The texture streamer's names in its order, then the backdrops and tiles nothing queues (the generator's
 // list, which the texture-art tests hold against the streamer's).
-const std::vector<std::string> packTextures = textureNames();
+const std::vector<std::string>& packTexturesList() {
+    static const std::vector<std::string> names = textureNames();
+    return names;
+}
 
 const std::vector<std::string> soundNames = {
     "stab6.ogg", "clunk-hardcore.ogg", "swish.ogg", "tick.ogg", "massincrease.ogg", "subdrop.ogg",
@@ -84,13 +87,13 @@ TEST(BuiltPack, HoldsEveryTextureInStreamingOrderThenTheSmallCopies) {
     auto at = positions(entries);
     size_t previous = 0, lastFull = 0;
     for (size_t i = 0; i < 122; ++i) {
-        size_t p = positionOf(at, "textures\\" + packTextures[i]);
+        size_t p = positionOf(at, "textures\\" + packTexturesList()[i]);
         if (i > 0) {
-            EXPECT_GT(p, previous) << packTextures[i] << " is out of streaming order";
+            EXPECT_GT(p, previous) << packTexturesList()[i] << " is out of streaming order";
         }
         previous = p;
     }
-    for (const std::string& name : packTextures) lastFull = std::max(lastFull, positionOf(at, "textures\\" + name));
-    for (const std::string& name : packTextures)
+    for (const std::string& name : packTexturesList()) lastFull = std::max(lastFull, positionOf(at, "textures\\" + name));
+    for (const std::string& name : packTexturesList())
         EXPECT_GT(positionOf(at, "textures\\small\\" + name), lastFull) << name;
 }
