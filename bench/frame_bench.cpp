@@ -122,13 +122,7 @@ bool runAt(int width, int height, int frames, const char* screenshot)
     ApplicationInfo application;
     application.className = "TS";
     std::uint32_t keys[256] = {};
-    GameWindow window;
-    window.keys = keys;
-    window.application = &application;
-    window.title = "Tessarine";
-    window.width = width;
-    window.height = height;
-    window.bitsPerPixel = 32;
+    GameWindow window = makeGameWindow(&application, keys, width, height, false);
     if (!registerWindowClass(&application) || !createWindow(&window)) {
         std::fprintf(stderr, "no window at %dx%d\n", width, height);
         return false;

@@ -150,14 +150,7 @@ int gameMain(int, char**)
     }
 
     std::uint32_t keys[256] = {};
-    GameWindow window;
-    window.keys = keys;
-    window.application = &application;
-    window.title = "Tessarine";
-    window.width = screenWidth;
-    window.height = screenHeight;
-    window.bitsPerPixel = 32;
-    window.isFullScreen = true;
+    GameWindow window = makeGameWindow(&application, keys, screenWidth, screenHeight, true);
 
     programRunning = true;
     fullscreenChoice = true;

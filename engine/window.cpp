@@ -20,12 +20,12 @@ void* mainWindow = nullptr;
 bool multisampleSupported = false;
 int multisampleFormat = 0;
 bool vboSupported = false;
-PFNGLGENBUFFERSARBPROC glGenBuffersARB = nullptr;
-PFNGLDELETEBUFFERSARBPROC glDeleteBuffersARB = nullptr;
-PFNGLBINDBUFFERARBPROC glBindBufferARB = nullptr;
-PFNGLBUFFERDATAARBPROC glBufferDataARB = nullptr;
-PFNGLMAPBUFFERARBPROC glMapBufferARB = nullptr;
-PFNGLUNMAPBUFFERARBPROC glUnmapBufferARB = nullptr;
+PFNGLGENBUFFERSARBPROC tsGlGenBuffersARB = nullptr;
+PFNGLDELETEBUFFERSARBPROC tsGlDeleteBuffersARB = nullptr;
+PFNGLBINDBUFFERARBPROC tsGlBindBufferARB = nullptr;
+PFNGLBUFFERDATAARBPROC tsGlBufferDataARB = nullptr;
+PFNGLMAPBUFFERARBPROC tsGlMapBufferARB = nullptr;
+PFNGLUNMAPBUFFERARBPROC tsGlUnmapBufferARB = nullptr;
 bool swapControlSupported = false;
 int (*wglSwapIntervalEXT)(int interval) = nullptr;
 bool bgraSupported = false;
@@ -315,4 +315,18 @@ long windowProc(unsigned message, std::uintptr_t wParam, std::intptr_t lParam)
     default:
         return 0;
     }
+}
+
+GameWindow makeGameWindow(ApplicationInfo* application, std::uint32_t* keys, int width, int height,
+                          bool isFullScreen)
+{
+    GameWindow window;
+    window.keys = keys;
+    window.application = application;
+    window.title = "Tessarine";
+    window.width = width;
+    window.height = height;
+    window.bitsPerPixel = 32;
+    window.isFullScreen = isFullScreen;
+    return window;
 }

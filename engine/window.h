@@ -25,16 +25,29 @@ struct GameWindow {
 };
 
 // The game window (compared with the active window by the main loop's focus test).
+// A fresh record for the game window: title "Tessarine", the given client size, 32 bits per pixel,
+// full screen as asked; keys points at the caller's 256 key flags.
+GameWindow makeGameWindow(ApplicationInfo* application, std::uint32_t* keys, int width, int height,
+                          bool isFullScreen);
+
 extern void* mainWindow;
 extern bool multisampleSupported;
 extern int multisampleFormat;        // the sample count of the multisampled format found
 extern bool vboSupported;
-extern PFNGLGENBUFFERSARBPROC glGenBuffersARB;
-extern PFNGLDELETEBUFFERSARBPROC glDeleteBuffersARB;
-extern PFNGLBINDBUFFERARBPROC glBindBufferARB;
-extern PFNGLBUFFERDATAARBPROC glBufferDataARB;
-extern PFNGLMAPBUFFERARBPROC glMapBufferARB;
-extern PFNGLUNMAPBUFFERARBPROC glUnmapBufferARB;
+// The buffer-object entry points, loaded at run time. Our pointers carry their own names so that
+// they never shadow the functions libGL exports under the same names.
+extern PFNGLGENBUFFERSARBPROC tsGlGenBuffersARB;
+#define glGenBuffersARB tsGlGenBuffersARB
+extern PFNGLDELETEBUFFERSARBPROC tsGlDeleteBuffersARB;
+#define glDeleteBuffersARB tsGlDeleteBuffersARB
+extern PFNGLBINDBUFFERARBPROC tsGlBindBufferARB;
+#define glBindBufferARB tsGlBindBufferARB
+extern PFNGLBUFFERDATAARBPROC tsGlBufferDataARB;
+#define glBufferDataARB tsGlBufferDataARB
+extern PFNGLMAPBUFFERARBPROC tsGlMapBufferARB;
+#define glMapBufferARB tsGlMapBufferARB
+extern PFNGLUNMAPBUFFERARBPROC tsGlUnmapBufferARB;
+#define glUnmapBufferARB tsGlUnmapBufferARB
 extern bool swapControlSupported;
 // Sets the swap interval (0 off, 1 vertical sync); null until the extension set-up found swap control.
 extern int (*wglSwapIntervalEXT)(int interval);

@@ -83,13 +83,7 @@ protected:
         screenWidth = 640;
         screenHeight = 480;
         fullscreen = 0;
-        window = GameWindow();
-        window.keys = keys;
-        window.application = &application;
-        window.title = "Tessarine";
-        window.width = screenWidth;
-        window.height = screenHeight;
-        window.bitsPerPixel = 32;
+        window = makeGameWindow(&application, keys, screenWidth, screenHeight, false);
         application.className = "TS";
         ASSERT_TRUE(registerWindowClass(&application));
         ASSERT_TRUE(createWindow(&window));

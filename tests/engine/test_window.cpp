@@ -115,14 +115,7 @@ protected:
         ASSERT_TRUE(registerWindowClass(&application));
         for (auto& k : keys)
             k = 7;
-        window = GameWindow();
-        window.keys = keys;
-        window.application = &application;
-        window.title = "Tessarine";
-        window.width = 640;
-        window.height = 480;
-        window.bitsPerPixel = 32;
-        window.isFullScreen = false;
+        window = makeGameWindow(&application, keys, 640, 480, false);
         fullscreen = 0;
         multisampleSupported = false;
         multisampleFormat = 0;
