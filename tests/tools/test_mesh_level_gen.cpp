@@ -188,3 +188,21 @@ TEST(LevelText, CommittedLevelsAreConnectedAndGrow) {
         EXPECT_EQ(reached.size(), cells.size()) << "level " << n << " falls apart";
     }
 }
+
+TEST(LevelText, CommittedLevelsShowTheirShapeFromTheOpeningView) {
+    // A level starts seen from straight in front (-y) at the height of the origin: a level that is one
+    // horizontal layer is seen edge-on there, as a single row of block fronts.
+    for (int n = 1; n <= 10; ++n) {
+        std::vector<LevelPoint> points;
+        std::string error;
+        ASSERT_TRUE(parseLevelText(readText(std::string(TS_SOURCE_DIR) + "/data/levels/" + std::to_string(n) + ".txt"),
+                                   points, error));
+        std::set<float> rowsSeen, columnsSeen;
+        for (const LevelPoint& p : points) {
+            rowsSeen.insert(p[2]);
+            columnsSeen.insert(p[0]);
+        }
+        EXPECT_GE(rowsSeen.size(), 2u) << "level " << n << " is seen edge-on";
+        EXPECT_GE(columnsSeen.size(), 2u) << "level " << n << " is seen end-on";
+    }
+}
