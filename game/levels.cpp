@@ -151,12 +151,23 @@ bool loadLevelFile(int level)
     }
     gzclose(file);
 
+    if (got < 4) {
+        // Not even the count could be read: the same empty board as a missing level.
+        logMessage("ERROR: level " + name + " cannot be read from " + assetPackPath + "; the board stays empty");
+        return false;
+    }
+
     std::vector<Vector3> positions;
     int rejected = 0;
     const LevelFileStatus status =
         parseLevelFile(data.data(), got, static_cast<std::size_t>(freeRecords()), positions, &rejected);
     if (status == LevelFileStatus::BadCount) {
         logMessage("ERROR: level " + name + " has a negative block count; the board stays empty");
+        return false;
+    }
+    if (positions.empty() && (status == LevelFileStatus::Truncated || rejected > 0)) {
+        // The file promised blocks and none of them is usable.
+        logMessage("ERROR: level " + name + " is damaged and holds no usable block; the board stays empty");
         return false;
     }
     if (status == LevelFileStatus::Truncated)

@@ -29,8 +29,8 @@ LevelFileStatus parseLevelFile(const unsigned char* data, std::size_t length, st
 // Places level blocks at these rest positions, each flying in from 20 block sizes away on a
 // random horizontal side. Stops when the pool is full; returns the number placed.
 int placeLevelBlocks(const std::vector<Vector3>& positions);
-// Reads the level's file from the pack and places its blocks; false when the level is missing
-// or unreadable (logged).
+// Reads the level's file from the pack and places its blocks; false when the level is missing,
+// unreadable or so damaged that no block of it is usable (logged).
 bool loadLevelFile(int level);
 
 // Sets up the board: resets the rules' state and builds the starting mass.

@@ -253,6 +253,37 @@ TEST_F(LevelFiles, DamagedLevelInThePackIsBoundedByItsSize)
     EXPECT_EQ(activeBlocks(), 2);
 }
 
+// A level listed in the index whose bytes cannot be read, or whose every block is damaged, leaves
+// an empty board; that must count as a failed start, not as a level with nothing left to clear.
+TEST_F(LevelFiles, UnreadableOrUnusableLevelFailsTheStart)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    auto promisesThree = levelBytes(3, {});
+    auto allBad = levelBytes(2, {{nan, 0, 0}, {0, nan, 0}});
+    writePack({{"levels\\1.blvl", levelBytes(0, {})},
+               {"levels\\2.blvl", {}},
+               {"levels\\3.blvl", promisesThree},
+               {"levels\\4.blvl", allBad}});
+    // Level 5 points past the end of the stream.
+    AssetIndexEntry past;
+    past.name = "levels\\5.blvl";
+    past.offset = 100000;
+    past.size = 16;
+    assetIndex.push_back(past);
+
+    EXPECT_TRUE(loadLevelFile(0));   // count 0: a legitimately empty level
+    for (int level = 1; level <= 4; ++level) {
+        consoleLines.clear();
+        EXPECT_FALSE(loadLevelFile(level)) << levelAssetName(level);
+        EXPECT_TRUE(loggedError()) << levelAssetName(level);
+        EXPECT_EQ(activeBlocks(), 0);
+    }
+    gameMode = 1;
+    levelNumber = 4;
+    loadLevel(false);
+    EXPECT_TRUE(levelLoadFailed);
+}
+
 TEST_F(LevelFiles, UnreadablePackPlacesNothing)
 {
     writePack({{"levels\\1.blvl", levelBytes(1, {{0, 0, 0}})}});
