@@ -34,6 +34,9 @@ std::string ramText;
 std::string glVersion, videoCard, glVendor;
 int startupPhase = 0;
 bool motionBlurReserved = false;
+float powerupBlockSpin = 0;
+std::vector<bool> rankingFlagsByMode;
+std::vector<std::vector<std::string>> rankingRowsByMode;
 
 namespace {
 bool curlStarted = false;
@@ -127,6 +130,7 @@ bool initialize()
     if (anisotropySupported)   // asking without the extension only raises a GL error
         glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &anisotropy);
     maxAnisotropy = anisotropy;
+    powerupBlockSpin = 0;
 
     glViewport(0, 0, screenWidth, screenHeight);
     glMatrixMode(GL_PROJECTION);
@@ -148,6 +152,8 @@ bool initialize()
     seedRandom(platformTickCount());
     atlasHueColor.setHSL(113, 100, 100);
     buildConsoleCommands();
+    rankingFlagsByMode.resize(7);
+    rankingRowsByMode.resize(7);
 
     glLoadIdentity();
     gluLookAt(0, -20 * blockSize, 0, 0, 0, 0, 0, 0, 1);
@@ -195,10 +201,10 @@ void deinitialize()
     deleteAtlasPages();
 
     // The next window pass starts with a fresh context: forget what the old one had set. The
-    // loaded textures pointed into the deleted pages, so they stream in again when asked for.
-    textures.clear();
-    lastTextureName.clear();
-    lastTextureIndex = -1;
+    // loaded textures pointed into the deleted pages, so they stream in again when asked for;
+    // a file caught mid-stream gives back its buffer and starts over, since the reopened pack
+    // no longer stands where its seek left off.
+    resetTextures();
     enabledCapabilities.clear();
     resetMeshSetCache();
     boundAtlasPage = -1;

@@ -2,6 +2,7 @@
 // (after the main loop, before the window goes).
 #pragma once
 #include <string>
+#include <vector>
 
 // Machine facts for the system report and the login request.
 extern std::string osName;     // OS name and version
@@ -12,6 +13,10 @@ extern int startupPhase;       // 2 once initialize has finished; the intro wait
 // Whether the screen-sized "motionblur" chunk could be reserved; the motion-blur pass stays
 // off without it (a screen larger than an atlas page).
 extern bool motionBlurReserved;
+extern float powerupBlockSpin;   // degrees the powerup blocks have turned; 0 at start-up
+// One entry per game mode 0..6 for the rankings page.
+extern std::vector<bool> rankingFlagsByMode;
+extern std::vector<std::vector<std::string>> rankingRowsByMode;
 
 // Always true: problems are logged and the program carries on.
 bool initialize();

@@ -123,8 +123,16 @@ std::string StartupTest::workDir;
 TEST_F(StartupTest, StartUpWritesTheReportInOrderAndShutDownReleasesEverything)
 {
     glBindTexture(0x7FFF, 0);   // an error left pending must not pass for the atlas running out of memory
+    powerupBlockSpin = 90;       // left turned by an earlier window pass
     EXPECT_TRUE(initialize());
     EXPECT_EQ(startupPhase, 2);
+    EXPECT_EQ(powerupBlockSpin, 0);
+    ASSERT_EQ(rankingFlagsByMode.size(), 7u);   // modes 0 ("Overall") to 6
+    ASSERT_EQ(rankingRowsByMode.size(), 7u);
+    for (int mode = 0; mode < 7; mode++) {
+        EXPECT_FALSE(rankingFlagsByMode[static_cast<std::size_t>(mode)]);
+        EXPECT_TRUE(rankingRowsByMode[static_cast<std::size_t>(mode)].empty());
+    }
 
     const std::vector<std::string> log = readLines("console.log");
     ASSERT_FALSE(log.empty());
@@ -178,6 +186,61 @@ TEST_F(StartupTest, ScreenLargerThanAnAtlasPageLeavesMotionBlurOff)
     EXPECT_NE(findLine(readLines("console.log"), "screen larger than an atlas page"), -1);
     EXPECT_EQ(startupPhase, 2);
     deinitialize();
+}
+
+// Textures stream in all through the intro, so a quit or a new window pass finds one half read.
+TEST_F(StartupTest, ShutDownMidStreamFreesTheBufferAndTheNextPassStreamsAfresh)
+{
+    static const std::string name = "whiteparticle.tga";
+    auto stream = [](bool (*until)()) {
+        getTextureIndex(name);
+        for (int frame = 0; frame < 5000 && !until(); frame++)
+            updateStreamingTextures(16);
+        return until();
+    };
+    auto loaded = [] { return findTextureIndex(name) != textureNotLoaded; };
+    // The texels of the loaded image, read back from its atlas page.
+    auto texels = [] {
+        const TextureRecord& t = textures[static_cast<std::size_t>(findTextureIndex(name))];
+        const int page = atlasPageSizes[static_cast<std::size_t>(t.atlasPage)];
+        std::vector<unsigned char> all(static_cast<std::size_t>(page * page * 4));
+        glBindTexture(GL_TEXTURE_2D, atlasPages[static_cast<std::size_t>(t.atlasPage)]);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, all.data());
+        boundAtlasPage = -1;
+        std::vector<unsigned char> chunk;
+        for (int y = 0; y < static_cast<int>(t.height); y++) {
+            const auto row = all.begin() + ((static_cast<long>(t.atlasY) + y) * page + static_cast<long>(t.atlasX)) * 4;
+            chunk.insert(chunk.end(), row, row + static_cast<long>(t.width) * 4);
+        }
+        return chunk;
+    };
+
+    initialize();
+    const bool reference = stream(loaded);
+    const std::vector<unsigned char> expected = reference ? texels() : std::vector<unsigned char>();
+    deinitialize();
+    ASSERT_TRUE(reference) << "the texture never streamed in";
+    ASSERT_FALSE(expected.empty());
+
+    // Header read, pixels not: the next pass must not read them from wherever the reopened
+    // pack happens to stand.
+    initialize();
+    const bool header = stream([] { return textureStream.headerLoaded && textureStream.bytesRead == 0; });
+    deinitialize();
+    EXPECT_TRUE(header);
+    initialize();
+    const bool again = stream(loaded);
+    const std::vector<unsigned char> after = again ? texels() : std::vector<unsigned char>();
+    deinitialize();
+    EXPECT_TRUE(again) << "the texture never loaded after the window pass";
+    EXPECT_TRUE(after == expected) << "the texture came out damaged after the window pass";
+
+    // Read in full, not yet placed: a quit now must give the buffer back.
+    initialize();
+    const bool read = stream([] { return textureStream.pixels != nullptr; });
+    deinitialize();
+    EXPECT_TRUE(read);
+    EXPECT_TRUE(allocations.empty()) << allocations.size() << " tracked blocks still alive";
 }
 
 TEST_F(StartupTest, CubeFacesShowFromOutsideAndCullFromInside)
