@@ -1,5 +1,9 @@
 #include "board_fixture.h"
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "engine/main.h"
 #include "engine/polyparticles.h"
 #include "engine/profiler.h"
@@ -10,12 +14,14 @@
 #include "game/input.h"
 #include "game/level_end.h"
 #include "game/levels.h"
+#include "game/mass.h"
 #include "game/page_buttons.h"
 #include "game/powerups.h"
 #include "game/reports.h"
 #include "game/score_screen.h"
 #include "game/tutorials.h"
 #include "online/requests.h"
+#include "platform/messages.h"
 
 class StateMachine : public BoardTest {
 protected:
@@ -53,6 +59,8 @@ protected:
     void TearDown() override
     {
         resetTextures();
+        platformClearMessages();   // the quit fade's logout posts the quit message
+        programRunning = false;
         gameState = 1;
         gameMode = 0;
         BoardTest::TearDown();
@@ -75,6 +83,15 @@ protected:
             frameTime = dt;
             Update(dt);
         }
+    }
+
+    // One fade step on its own: the target page's update, which may rewrite what the side action
+    // set, does not run.
+    void fadeStep(int state)
+    {
+        gameState = state;
+        fadeLevel = 0.0f;
+        UpdateFadeIn(10.0f);
     }
 
     // Runs frames until the state changes; returns the number of frames it took.
@@ -182,43 +199,32 @@ TEST_F(StateMachine, ScorePageWaitsForTheScoreReport)
 
 TEST_F(StateMachine, SideActionsOfTheTransitions)
 {
-    gameState = 38;
-    frames(1);
+    fadeStep(38);
     EXPECT_EQ(gameState, 22);
     EXPECT_EQ(popupId, 20);
 
     popupId = 13;
-    gameState = 36;
-    fadeLevel = 0.0f;
-    frames(1);
+    fadeStep(36);
     EXPECT_EQ(gameState, 27);
     EXPECT_EQ(popupId, 13);
     popupId = 7;
-    gameState = 36;
-    fadeLevel = 0.0f;
-    frames(1);
+    fadeStep(36);
     EXPECT_EQ(popupId, 1);
 
     playerPassword = "secret";
-    gameState = 43;
-    fadeLevel = 0.0f;
-    frames(1);
+    fadeStep(43);
     EXPECT_EQ(gameState, 27);
     EXPECT_TRUE(playerPassword.empty());
 
     optionsFromGame = true;
-    gameState = 64;
-    fadeLevel = 0.0f;
-    frames(1);
+    fadeStep(64);
     EXPECT_EQ(gameState, 3);
     EXPECT_FALSE(optionsFromGame);
 
     for (int from : {29, 58}) {
         scoreScreenSlideIn = false;
         scoreScreenSlide = 0.0f;
-        gameState = from;
-        fadeLevel = 0.0f;
-        frames(1);
+        fadeStep(from);
         EXPECT_EQ(gameState, 32);
         EXPECT_TRUE(scoreScreenSlideIn);
         EXPECT_FLOAT_EQ(scoreScreenSlide, -static_cast<float>(screenWidth));
@@ -230,44 +236,48 @@ TEST_F(StateMachine, RetryReplaysContinueAdvances)
     gameMode = 1;
     levelNumber = 3;
     highscoreReplyReceived = highscoreRequestSent = true;
-    gameState = 30;
-    frames(1);
+    fadeStep(30);
     EXPECT_EQ(gameState, 3);
     EXPECT_EQ(levelNumber, 4);
     EXPECT_FALSE(highscoreReplyReceived || highscoreRequestSent);
 
     retryPending = true;
-    gameState = 30;
-    fadeLevel = 0.0f;
-    frames(1);
+    fadeStep(30);
     EXPECT_EQ(levelNumber, 4);
     EXPECT_FALSE(retryPending);
 
     levelNumber = 20;
-    gameState = 30;
-    fadeLevel = 0.0f;
-    frames(1);
+    fadeStep(30);
     EXPECT_EQ(levelNumber, 20);
 
     gameMode = 5;   // Survival never advances here
     levelNumber = 1;
-    gameState = 30;
-    fadeLevel = 0.0f;
-    frames(1);
+    fadeStep(30);
     EXPECT_EQ(levelNumber, 1);
 }
 
+// The logout request blocks on the network; the quit fade sends it once, not every frame until the
+// program has ended.
 TEST_F(StateMachine, QuitSendsOneLogout)
 {
+    platformClearMessages();
+    programRunning = true;
     gameState = 60;
     fadeLevel = 20.0f;
     frames(2);
-    EXPECT_EQ(quitLogoutsSent, 0);
+    EXPECT_TRUE(programRunning);
+    EXPECT_EQ(platformPendingMessages(), 0);
     frames(1);
+    EXPECT_FALSE(programRunning);
+    EXPECT_EQ(platformPendingMessages(), 1);   // the quit message
     EXPECT_EQ(quitLogoutsSent, 1);
+
+    programRunning = true;
     frames(30);
-    EXPECT_EQ(quitLogoutsSent, 1);
+    EXPECT_TRUE(programRunning);
+    EXPECT_EQ(platformPendingMessages(), 1);
     EXPECT_EQ(gameState, 60);
+    platformClearMessages();
 }
 
 TEST_F(StateMachine, FrameTimeAverageOverTheLast100Frames)
@@ -318,6 +328,76 @@ TEST_F(StateMachine, CaretTogglesAfterMoreThan500WholeMs)
     EXPECT_FALSE(caretBlink);
 }
 
+// The profiler's tree of the frame shows what Update ran, and in which order.
+class FrameWork : public StateMachine {
+protected:
+    void SetUp() override
+    {
+        StateMachine::SetUp();
+        showProfiling = true;
+    }
+    void TearDown() override
+    {
+        resetFrameProfile();
+        showProfiling = false;
+        StateMachine::TearDown();
+    }
+
+    // The sections of the machine and the sound engine that one frame of Update opened, depth first.
+    std::vector<std::string> frameSections(float dt = 10.0f)
+    {
+        resetFrameProfile();
+        frameTime = dt;
+        Update(dt);
+        std::vector<std::string> names;
+        collect(profileRoot, names);
+        return names;
+    }
+    static void collect(const ProfileNode& node, std::vector<std::string>& names)
+    {
+        for (const ProfileNode& child : node.children) {
+            if (child.name == "Update" || child.name == "UpdateFadeIn" || child.name == "UpdateSound" ||
+                child.name == "PlaySoundA")
+                names.push_back(child.name);
+            collect(child, names);
+        }
+    }
+    static int ticks(const std::vector<std::string>& names)
+    {
+        return static_cast<int>(std::count(names.begin(), names.end(), "PlaySoundA"));
+    }
+};
+
+TEST_F(FrameWork, HoverTicksOnlyOnceThePageIsShown)
+{
+    gameState = 2;
+    fadeLevel = 100.0f;
+    hoveredButton = 1;
+    EXPECT_EQ(ticks(frameSections()), 0);   // still fading in
+    EXPECT_EQ(lastHoveredButton, 1);
+
+    fadeLevel = fadeDuration;
+    hoveredButton = 2;
+    const std::vector<std::string> names = frameSections();
+    EXPECT_EQ(ticks(names), 1);
+    // The sound pump runs before the fade; inside the fade the tick comes before the mix is applied.
+    const std::vector<std::string> expected = {"Update", "UpdateSound", "UpdateFadeIn", "PlaySoundA",
+                                               "UpdateSound"};
+    EXPECT_EQ(names, expected);
+
+    EXPECT_EQ(ticks(frameSections()), 0);   // the same button again
+    hoveredButton = 0;
+    EXPECT_EQ(ticks(frameSections()), 0);   // leaving a button
+    hoveredButton = 3;
+    EXPECT_EQ(ticks(frameSections()), 1);
+
+    // A stall runs the pumps only.
+    hoveredButton = 4;
+    const std::vector<std::string> stall = frameSections(1000.0f);
+    EXPECT_EQ(stall, (std::vector<std::string>{"Update", "UpdateSound"}));
+    EXPECT_EQ(lastHoveredButton, 3);
+}
+
 TEST_F(StateMachine, HoldTimersDropTheFractionAndEndQuickDrags)
 {
     gameState = 2;
@@ -359,6 +439,7 @@ protected:
     std::vector<ALuint> savedSources;
     std::vector<float> savedVolumes, savedPitches;
     int savedMelody = -1, savedDrums = -1;
+    float savedSoundVol = 10.0f, savedMusicVol = 10.0f;
 
     void SetUp() override
     {
@@ -368,14 +449,21 @@ protected:
         savedPitches = sourcePitches;
         savedMelody = menuMelodySource;
         savedDrums = menuDrumsSource;
-        // Slot 0 plays the melody, slot 1 the drums, slot 2 is free (its source stopped).
-        soundSources = {101, 102, 0};
-        sourceVolumes = {0.0f, 0.2f, 0.3f};
-        sourcePitches = {1.0f, 1.0f, 1.0f};
+        savedSoundVol = soundVol;
+        savedMusicVol = musicVol;
+        // Slots: 0 melody, 1 drums, 2 mass warning, 3 Timewarp ambience, 4 free (its source stopped).
+        soundSources = {101, 102, 103, 104, 0};
+        sourceVolumes = {0.0f, 0.2f, 0.0f, 0.0f, 0.3f};
+        sourcePitches = {1.0f, 1.0f, 1.0f, 1.0f, 1.0f};
         menuMelodySource = 0;
         menuDrumsSource = 1;
+        massIncreaseSource = 2;
+        etherealSource = 3;
         musicVol = 10.0f;
+        soundVol = 10.0f;
         musicDelayTime = musicDelay;
+        massLevel = 0.0f;
+        massLimit = 100.0f;
     }
     void TearDown() override
     {
@@ -384,6 +472,11 @@ protected:
         sourcePitches = savedPitches;
         menuMelodySource = savedMelody;
         menuDrumsSource = savedDrums;
+        massIncreaseSource = etherealSource = -1;
+        soundVol = savedSoundVol;
+        musicVol = savedMusicVol;
+        paused = false;
+        levelCompleteTimer = 0.0f;
         StateMachine::TearDown();
     }
 };
@@ -426,18 +519,127 @@ TEST_F(MusicMix, MeditationSlowsThePitch)
 TEST_F(MusicMix, StaleHandlesAreNeverWrittenThrough)
 {
     gameState = 2;
-    menuMelodySource = 2;   // the free slot
+    menuMelodySource = 4;   // the free slot
     menuDrumsSource = 9;    // beyond the lists
-    massIncreaseSource = 2;
+    massIncreaseSource = 4;
     etherealSource = 40;
     for (int i = 0; i < 10; ++i)
         updateMusicMix(3000.0f);
-    EXPECT_FLOAT_EQ(sourceVolumes[2], 0.3f);
-    EXPECT_FLOAT_EQ(sourcePitches[2], 1.0f);
-    EXPECT_EQ(sourceVolumes.size(), 3u);
+    EXPECT_FLOAT_EQ(sourceVolumes[4], 0.3f);
+    EXPECT_FLOAT_EQ(sourcePitches[4], 1.0f);
+    EXPECT_EQ(sourceVolumes.size(), 5u);
     // The mix's own loops are forgotten once stale, so a sound that later takes the slot is safe.
     EXPECT_EQ(massIncreaseSource, -1);
     EXPECT_EQ(etherealSource, -1);
+}
+
+// The melody follows the screen down when the music is to stop with it: quitting, the restart
+// prompt, and leaving or starting a Meditation game.
+TEST_F(MusicMix, MelodyFollowsTheFadeOnlyWhereItShould)
+{
+    sourceVolumes[0] = 0.45f;
+    gameMode = 6;
+    gameState = 41;
+    fadeLevel = 250.0f;
+    updateMusicMix(10.0f);
+    EXPECT_FLOAT_EQ(sourceVolumes[0], 0.45f);   // still below the screen's level
+    fadeLevel = 100.0f;
+    updateMusicMix(10.0f);
+    EXPECT_FLOAT_EQ(sourceVolumes[0], 0.2f);
+    fadeLevel = -5.0f;
+    updateMusicMix(10.0f);
+    EXPECT_FLOAT_EQ(sourceVolumes[0], 0.0f);
+
+    // Starting any other game keeps the melody up through the fade.
+    sourceVolumes[0] = 0.45f;
+    gameMode = 4;
+    fadeLevel = 100.0f;
+    updateMusicMix(10.0f);
+    EXPECT_FLOAT_EQ(sourceVolumes[0], 0.45f);
+    gameState = 13;
+    updateMusicMix(10.0f);
+    EXPECT_FLOAT_EQ(sourceVolumes[0], 0.2f);
+}
+
+TEST_F(MusicMix, MassWarningAndTimewarpLoopsPlayOnlyInPlay)
+{
+    gameState = 3;
+    gameMode = 1;
+    massLevel = 75.0f;
+    updateMusicMix(10.0f);
+    EXPECT_FLOAT_EQ(sourceVolumes[2], 0.0f);
+    massLevel = 90.0f;   // 15 of the last 25 percent
+    updateMusicMix(10.0f);
+    EXPECT_FLOAT_EQ(sourceVolumes[2], 0.6f);
+    soundVol = 5.0f;
+    updateMusicMix(10.0f);
+    EXPECT_FLOAT_EQ(sourceVolumes[2], 0.3f);
+    soundVol = 10.0f;
+    massLevel = 140.0f;  // past the limit: full volume, no more
+    updateMusicMix(10.0f);
+    EXPECT_FLOAT_EQ(sourceVolumes[2], 1.0f);
+
+    timewarpActive = true;
+    updateMusicMix(100.0f);
+    EXPECT_FLOAT_EQ(sourceVolumes[3], 0.1f);
+    updateMusicMix(100.0f);
+    EXPECT_FLOAT_EQ(sourceVolumes[3], 0.15f);
+    timewarpActive = false;
+    updateMusicMix(100.0f);
+    EXPECT_FLOAT_EQ(sourceVolumes[3], 0.05f);
+
+    gameState = 10;   // leaving play silences both at once
+    updateMusicMix(10.0f);
+    EXPECT_FLOAT_EQ(sourceVolumes[2], 0.0f);
+    EXPECT_FLOAT_EQ(sourceVolumes[3], 0.0f);
+}
+
+TEST_F(MusicMix, PausePanelAndPowerupsTemperTheMusic)
+{
+    // For the first 300 ms of music handling the melody is left where it starts.
+    musicDelayTime = 0.0f;
+    gameState = 2;
+    updateMusicMix(200.0f);
+    EXPECT_FLOAT_EQ(sourceVolumes[0], 0.0f);
+    EXPECT_FLOAT_EQ(musicDelayTime, 200.0f);
+    updateMusicMix(200.0f);
+    updateMusicMix(3000.0f);
+    EXPECT_FLOAT_EQ(sourceVolumes[0], 0.1f);
+
+    // Paused play: both loops are held at a quarter of the cap.
+    gameState = 3;
+    gameMode = 1;
+    paused = true;
+    sourceVolumes[0] = 0.45f;
+    sourceVolumes[1] = 0.45f;
+    updateMusicMix(10.0f);
+    EXPECT_FLOAT_EQ(sourceVolumes[0], 0.1125f);
+    EXPECT_FLOAT_EQ(sourceVolumes[1], 0.1125f);
+    paused = false;
+
+    // The level-complete panel: the melody sinks, the drums stop.
+    sourceVolumes[0] = 0.45f;
+    levelCompleteTimer = 100.0f;
+    updateMusicMix(200.0f);
+    EXPECT_FLOAT_EQ(sourceVolumes[0], 0.35f);
+    EXPECT_FLOAT_EQ(sourceVolumes[1], 0.0f);
+    levelCompleteTimer = 0.0f;
+
+    // Timewarp lowers the pitch to 0.6 at most, the Multiplier holds it, afterwards it recovers.
+    timewarpActive = true;
+    updateMusicMix(200.0f);
+    EXPECT_FLOAT_EQ(sourcePitches[0], 0.9f);
+    updateMusicMix(2000.0f);
+    EXPECT_FLOAT_EQ(sourcePitches[1], 0.6f);
+    timewarpActive = false;
+    multiplierActive = true;
+    updateMusicMix(100.0f);
+    EXPECT_FLOAT_EQ(sourcePitches[0], 0.6f);
+    multiplierActive = false;
+    updateMusicMix(100.0f);
+    EXPECT_FLOAT_EQ(sourcePitches[0], 0.8f);
+    updateMusicMix(500.0f);
+    EXPECT_FLOAT_EQ(sourcePitches[0], 1.0f);
 }
 
 // A scripted session: intro, login, menu, a Rush game, back to the menu and quit, each page
