@@ -101,17 +101,14 @@ void setCommand(const std::string& name, const std::string& word)
         motionBlur = value;
     } else if (name == "atlassize") {
         // Pages are allocated at this edge: a zero, negative or odd size would break the atlas.
-        if (!isPowerOfTwo(value) || value > maxAtlasSize) {
-            logMessage("atlassize must be a power of two up to " + std::to_string(maxAtlasSize));
+        // Like every malformed line, a refused size is dropped without a word.
+        if (!isPowerOfTwo(value) || value > maxAtlasSize)
             return;
-        }
         atlasSize = value;
     } else if (name == "particledeg") {
         // The streak sprites are spaced by this many units: zero or less would never end a streak.
-        if (value < 1) {
-            logMessage("particledeg must be 1 or more");
+        if (value < 1)
             return;
-        }
         particleDeg = static_cast<float>(value);
     }
 }

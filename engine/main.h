@@ -30,7 +30,7 @@ std::string makeGameVersion(const std::string& versionText);
 struct OldCopyWait {
     unsigned sightingSleepMs = 1000;
     unsigned rescanSleepMs = 100;
-    int killAfter = 5;        // sightings before the first termination
+    int killAfter = 5;        // termination starts once more sightings than this have passed
     int giveUpAfter = 15;     // sightings before start-up goes on regardless
     bool (*terminate)(int pid) = nullptr;   // null: the platform's termination
 };

@@ -24,12 +24,12 @@ struct GameWindow {
     std::uint64_t lastTickCount = 0; // counter reading when the window was created
 };
 
-// The game window (compared with the active window by the main loop's focus test).
 // A fresh record for the game window: title "Tessarine", the given client size, 32 bits per pixel,
 // full screen as asked; keys points at the caller's 256 key flags.
 GameWindow makeGameWindow(ApplicationInfo* application, std::uint32_t* keys, int width, int height,
                           bool isFullScreen);
 
+// The game window (compared with the active window by the main loop's focus test).
 extern void* mainWindow;
 extern bool multisampleSupported;
 extern int multisampleFormat;        // the sample count of the multisampled format found
