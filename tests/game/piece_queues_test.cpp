@@ -1,23 +1,77 @@
 #include "board_fixture.h"
 
 #include <set>
+#include <vector>
 
 using PieceQueues = BoardTest;
 
-TEST_F(PieceQueues, LaddersCoverTheirRangesWithTheGivenShares)
+namespace {
+
+// The colour ladder as shares of rand() % 30, and the pattern ladder of rand() % 170.
+int ladderColourOf(int r)
 {
-    int colours[8] = {};
-    int patterns[18] = {};
-    for (int i = 0; i < 30000; ++i)
-        ++colours[drawLadderColour()];
-    for (int i = 0; i < 17000; ++i)
-        ++patterns[drawLadderPattern()];
-    EXPECT_EQ(colours[0], 0);
-    EXPECT_EQ(colours[6], 0);   // grey is the Meditation seed's colour only
-    EXPECT_GT(colours[7], colours[1]);   // 6 in 30 against 4 in 30
-    for (int p = 1; p <= 17; ++p)
-        EXPECT_GT(patterns[p], 0) << p;
-    EXPECT_EQ(patterns[0], 0);
+    static const int shares[][2] = {{6, 7}, {5, 5}, {5, 4}, {5, 3}, {5, 2}, {4, 1}};
+    for (const auto& share : shares) {
+        if (r < share[0])
+            return share[1];
+        r -= share[0];
+    }
+    return -1;
+}
+
+int ladderPatternOf(int r)
+{
+    if (r < 11)
+        return 1;
+    return r >= 161 ? 17 : 2 + (r - 11) / 10;
+}
+
+// The next raw draws of the random source after seeding it with `seed`.
+std::vector<int> peekDraws(unsigned seed, int n)
+{
+    seedRandom(seed);
+    std::vector<int> draws;
+    for (int i = 0; i < n; ++i)
+        draws.push_back(gameRandom());
+    seedRandom(seed);
+    return draws;
+}
+
+} // namespace
+
+// The shares and the order of the draws are part of the rules: every boundary of the ladders, the
+// 21-in-100 powerup roll, and a shape's colour drawn before its pattern.
+TEST_F(PieceQueues, DrawsFollowTheLaddersInTheirOrder)
+{
+    for (unsigned seed = 1; seed <= 3000; ++seed) {
+        const std::vector<int> r = peekDraws(seed, 1);
+        ASSERT_EQ(drawLadderColour(), ladderColourOf(r[0] % 30)) << r[0] % 30;
+        seedRandom(seed);
+        ASSERT_EQ(drawLadderPattern(), ladderPatternOf(r[0] % 170)) << r[0] % 170;
+    }
+
+    // A full queue: one pass per block, colour from the ladder, then the powerup roll.
+    for (int i = 0; i < queueLength; ++i)
+        colorQueue[i].colour = 3;
+    int rolled = 0;
+    for (unsigned seed = 1; seed <= 2000; ++seed) {
+        const std::vector<int> r = peekDraws(seed, 3);
+        const int index = newBlock();
+        ASSERT_EQ(index, 0);
+        ASSERT_EQ(blocks[0].colour, ladderColourOf(r[0] % 30));
+        const bool powered = r[1] % 100 <= 20;
+        ASSERT_EQ(blocks[0].powerupLevel != 0, powered) << r[1] % 100;
+        rolled += powered ? 1 : 0;
+    }
+    EXPECT_GT(rolled, 0);
+
+    nextShape();   // fill the shape queue
+    for (unsigned seed = 1; seed <= 500; ++seed) {
+        const std::vector<int> r = peekDraws(seed, 2);
+        nextShape();
+        ASSERT_EQ(shapeQueue[8].colour, ladderColourOf(r[0] % 30));
+        ASSERT_FLOAT_EQ(shapeQueue[8].size.z, static_cast<float>(ladderPatternOf(r[1] % 170)));
+    }
 }
 
 TEST_F(PieceQueues, FirstBlockFillsFiveEntriesLaterOnesDrawOne)

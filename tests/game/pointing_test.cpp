@@ -174,6 +174,22 @@ TEST_F(Pointing, SetDownStartsAFlightAlongTheFaceNormal)
     EXPECT_EQ(placementsSinceMatch, 3);
     EXPECT_FLOAT_EQ(pendingMass, 2 * 54.0f * 0.005f);
 
+    // Only the Classic modes add mass for placements, and the first placement after a match adds none.
+    pendingMass = 0.0f;
+    for (int mode : {4, 5, 6}) {
+        gameMode = mode;
+        armSetDown(0, dirMinusZ, 3);
+        ASSERT_TRUE(trySetDown()) << mode;
+    }
+    EXPECT_FLOAT_EQ(pendingMass, 0.0f);
+    gameMode = 3;
+    placementsSinceMatch = 0;
+    armSetDown(0, dirMinusZ, 3);
+    ASSERT_TRUE(trySetDown());
+    EXPECT_FLOAT_EQ(pendingMass, 0.0f);
+    EXPECT_EQ(placementsSinceMatch, 1);
+    gameMode = 1;
+
     // Without the drop gesture, a visible marker or a carried colour nothing happens.
     armSetDown(0, dirPlusX, 2);
     rotateDragActive = false;
