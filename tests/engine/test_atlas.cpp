@@ -127,6 +127,14 @@ TEST_F(AtlasPacking, PlacementCreatesPagesButNeverForAnImageNoPageCanHold)
     EXPECT_EQ(atlasPageSizes[2], 512);
     bindAtlasPage(7);  // out of range: nothing happens
     EXPECT_EQ(boundAtlasPage, 2);
+
+    // Pages of exactly 2048 texels still take the full-size images.
+    resetRenderState();
+    smallTextures = 0;
+    atlasSize = 2048;
+    EXPECT_EQ(placeInAtlas(10, 10, "full", at), 0);
+    EXPECT_EQ(atlasPageSizes[0], 2048);
+    EXPECT_EQ(smallTextures, 0);
     resetRenderState();
 }
 

@@ -292,6 +292,38 @@ TEST_F(DrawPixels, ANewAtlasPageIsZeroFilled)
     boundAtlasPage = 0;
 }
 
+TEST_F(DrawPixels, TheAtlasViewerShowsTwoPagesARowFromTheBottom)
+{
+    closeGlWindow();
+    if (!openGlWindow(400, 300)) GTEST_SKIP() << "no display";
+    applyStartupGlState();
+    atlasSize = 256;
+    // Three pages, each filled with one colour: red, green, blue.
+    const unsigned char colours[3][4] = {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}};
+    for (int page = 0; page < 3; ++page) {
+        ASSERT_TRUE(createAtlasPage());
+        std::vector<unsigned char> texels(256 * 256 * 4);
+        for (std::size_t i = 0; i < texels.size(); ++i) texels[i] = colours[page][i % 4];
+        bindAtlasPage(page);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 256, 256, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    }
+    clearScreen(0, 0, 0, 1);
+    pushOrtho();
+    renderAtlasViewer();
+    popOrtho();
+    // Two columns of pages: tiles of 300 / 2 = 150 pixels, drawn at half alpha.
+    const Rgba page0 = readPixel(75, 225), page1 = readPixel(225, 225), page2 = readPixel(75, 75);
+    EXPECT_NEAR(page0.r, 128, 3);
+    EXPECT_EQ(page0.g + page0.b, 0);
+    EXPECT_NEAR(page1.g, 128, 3);
+    EXPECT_EQ(page1.r + page1.b, 0);
+    EXPECT_NEAR(page2.b, 128, 3);
+    EXPECT_EQ(page2.r + page2.g, 0);
+    const Rgba empty = readPixel(225, 75), beside = readPixel(350, 225);
+    EXPECT_EQ(empty.r + empty.g + empty.b, 0);
+    EXPECT_EQ(beside.r + beside.g + beside.b, 0);
+}
+
 TEST(Extensions, MalformedNamesAndAMissingExtensionStringAreNotSupported)
 {
     // No GL context is current here, so the driver gives no extension string at all.

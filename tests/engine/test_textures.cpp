@@ -246,6 +246,24 @@ TEST_F(TextureStreaming, APackCutShortDropsTheFileAndTheStreamGoesIdle)
     EXPECT_EQ(textureStream.pixels, nullptr);
 }
 
+TEST_F(TextureStreaming, AHeaderCutShortByThePackEndIsDropped)
+{
+    // The last file of the pack holds fewer bytes than a Targa header.
+    const std::vector<unsigned char> whole = solidTga(4, 4, 24, 1, 1, 1);
+    openTestPack("stub.ass", {{"textures\\fine.tga", whole},
+                              {"textures\\stub.tga", std::vector<unsigned char>(whole.begin(), whole.begin() + 10)}});
+    getTextureIndex("stub.tga");
+    getTextureIndex("fine.tga");
+    std::vector<std::string> log;
+    streamAll(&log);
+    EXPECT_EQ(countLines(log, "header read failed"), 1);
+    EXPECT_EQ(countLines(log, "headers loaded"), 1);  // fine.tga only
+    EXPECT_EQ(findTextureIndex("stub.tga"), textureNotLoaded);
+    EXPECT_GE(findTextureIndex("fine.tga"), 0);
+    EXPECT_TRUE(isTextureReady("stub.tga"));
+    EXPECT_TRUE(textureQueue.empty());
+}
+
 TEST_F(TextureStreaming, ASeekStepReadsItsBytesAndTheStepIsCapped)
 {
     // Incompressible padding before the image, so the compressed position shows real reading.
