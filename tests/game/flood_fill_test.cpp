@@ -122,6 +122,40 @@ TEST_F(FloodFill, ShapeOfFourGivesAPowerupAndItsMessage)
         f = FeedbackText();
 }
 
+TEST_F(FloodFill, ShapeOfFiveHandsThePowerupToTheCurrentBlockWithoutAMessage)
+{
+    shapeMode = 2;
+    shapesMade = 0;
+    score = 0;
+    // Pattern 3: B, one step +x, then three along +z.
+    putBlock(0, 0, 0, 0, 2);
+    putBlock(1, 1, 0, 0, 2);
+    putBlock(2, 1, 0, 1, 2);
+    putBlock(3, 1, 0, 2, 2);
+    putBlock(4, 1, 0, 3, 2);
+    putBlock(10, 5, 5, 5, 5);
+    blocks[1].powerupLevel = 1;
+    blocks[2].powerupLevel = 3;
+    blocks[4].powerupLevel = 2;
+    for (FeedbackText& f : feedbackTexts)
+        f = FeedbackText();
+
+    currentBlock = 2;   // the current block is never part of a shape
+    EXPECT_FALSE(matchShape(0, 2, 3));
+    EXPECT_FALSE(blocks[0].removing);
+
+    currentBlock = 10;
+    EXPECT_TRUE(matchShape(0, 2, 3));
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(blocks[i].removing);
+    EXPECT_EQ(score, formCompletion);
+    EXPECT_EQ(shapesMade, 1);
+    EXPECT_EQ(blocks[10].colour, 10);   // the highest level among the cells decides: Drill
+    EXPECT_EQ(colorQueue[5].colour, 10);
+    for (const FeedbackText& f : feedbackTexts)
+        EXPECT_FALSE(f.active);
+}
+
 TEST_F(FloodFill, ShapeCellsAreCentredAndBadInputIsRefused)
 {
     shapeMode = 2;

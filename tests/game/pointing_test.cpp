@@ -73,6 +73,10 @@ TEST_F(Pointing, RayPicksTheFaceNearestTheEye)
     EXPECT_EQ(pickedFace, dirPlusY);
 
     // Flying, removing and hidden blocks are not pointed at.
+    blocks[0].position.y -= 1.0f;
+    pickBlockFace(Vector3(0.0f, -640.0f, 0.0f));
+    EXPECT_EQ(pickedBlock, 1);
+    blocks[0].position = blocks[0].targetPosition;
     blocks[0].removing = 1;
     blocks[1].hidden = 1;
     pickBlockFace(Vector3(0.0f, -640.0f, 0.0f));
