@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -108,6 +109,9 @@ protected:
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addchdir_np(&actions, run.c_str());
+        // Message boxes are written to the error output when nobody is at the screen.
+        std::string errors = run + "/stderr.txt";
+        posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
         pid_t pid = 0;
         int rc = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv, envp.data());
         posix_spawn_file_actions_destroy(&actions);
@@ -120,6 +124,7 @@ protected:
     {
         started.erase(std::remove(started.begin(), started.end(), pid), started.end());
     }
+    std::string messageBoxes() { return readFile(run + "/stderr.txt"); }
     bool logHas(const std::string& line)
     {
         return readFile(run + "/console.log").find(line + "\r\n") != std::string::npos;
@@ -201,6 +206,14 @@ TEST_F(GameRunTest, NoDisplayMeansFailureExit)
     EXPECT_EQ(waitExit(game, 60), 255);
     forget(game);
     EXPECT_FALSE(logHas("Starting main loop"));
+    // The class's own complaint, then the program's; no window was tried.
+    std::string boxes = messageBoxes();
+    size_t classBox = boxes.find("[Error] RegisterClassEx Failed!\n");
+    size_t programBox = boxes.find("[Error] Error Registering Window Class!\n");
+    ASSERT_NE(classBox, std::string::npos) << boxes;
+    ASSERT_NE(programBox, std::string::npos) << boxes;
+    EXPECT_LT(classBox, programBox);
+    EXPECT_EQ(boxes.find("Error Creating OpenGL Window"), std::string::npos) << boxes;
 }
 
 TEST_F(GameRunTest, NoGlWindowMeansFailureExit)
@@ -212,6 +225,7 @@ TEST_F(GameRunTest, NoGlWindowMeansFailureExit)
     EXPECT_NE(waitExit(game, 60), 0);
     forget(game);
     EXPECT_FALSE(logHas("Starting main loop"));
+    EXPECT_NE(messageBoxes().find("[Error] Error Creating OpenGL Window\n"), std::string::npos) << messageBoxes();
 }
 
 } // namespace
