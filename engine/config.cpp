@@ -133,8 +133,16 @@ void applyVisualQuality()
     }
 }
 
+bool motionBlurSuspended = false;
+
+bool motionBlurEnabled()
+{
+    return motionBlur != 0 && !motionBlurSuspended;
+}
+
 void loadConfig()
 {
+    motionBlurSuspended = false;
     SettingsKey key;
     if (settingsOpen(key, false)) {
         // The size is taken only as a pair of sensible values, so a damaged file cannot

@@ -12,6 +12,11 @@ extern int AAlevel;               // highest multisample count tried for the win
 extern int vSync;                 // 0/1
 extern int visualQuality;         // preset 1..4
 extern int motionBlur;            // 0/1
+// Motion blur switched off for the rest of the run because frames were slow; the saved setting is
+// untouched. Loading the settings again or the console's "set motionblur" lifts it.
+extern bool motionBlurSuspended;
+// Whether the motion-blur pass runs this frame.
+bool motionBlurEnabled();
 extern int mouseFlip;             // control scheme 0..2
 extern int fullscreen;            // 0/1
 extern int buffer;                // read and forced to 0 on every load

@@ -99,6 +99,7 @@ void setCommand(const std::string& name, const std::string& word)
         smallTextures = value;
     } else if (name == "motionblur") {
         motionBlur = value;
+        motionBlurSuspended = false;
     } else if (name == "atlassize") {
         // Pages are allocated at this edge: a zero, negative or odd size would break the atlas.
         // Like every malformed line, a refused size is dropped without a word.

@@ -35,7 +35,6 @@ float fadeLevel = 0.0f;
 std::vector<float> frameTimes;
 float averageFrameTime = 0.0f;
 float framesPerSecond = 0.0f;
-bool motionBlurSuspended = false;
 int caretBlinkTime = 0;
 bool caretBlink = true;
 int lastHoveredButton = -1;
@@ -369,11 +368,6 @@ int transitionTarget(int state)
 {
     const Transition* t = findTransition(state);
     return t ? t->to : -1;
-}
-
-bool motionBlurEnabled()
-{
-    return motionBlur != 0 && !motionBlurSuspended;
 }
 
 void updateMusicMix(float dtMs)

@@ -12,8 +12,6 @@ inline constexpr float fadeDuration = 500.0f;
 extern std::vector<float> frameTimes;  // last frame durations, newest first, at most 100
 extern float averageFrameTime;         // ms, over frameTimes
 extern float framesPerSecond;
-// Motion blur switched off for this run because frames were slow; the saved setting is untouched.
-extern bool motionBlurSuspended;
 
 extern int caretBlinkTime;             // whole ms
 extern bool caretBlink;
@@ -34,9 +32,6 @@ bool isStableState(int state);
 bool isTransitionState(int state);
 // Target of a transition state; -1 when the state is no transition (and for the quit state 60).
 int transitionTarget(int state);
-
-// Whether motion blur is drawn: the setting, unless slow frames switched it off for this run.
-bool motionBlurEnabled();
 
 // Once a frame from the main loop.
 void Update(float dtMs);

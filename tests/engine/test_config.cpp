@@ -1,4 +1,5 @@
 #include "engine/config.h"
+#include "engine/console.h"
 #include "online/requests.h"
 #include "platform/settings_store.h"
 
@@ -292,4 +293,23 @@ TEST_F(ConfigTest, OneCharacterUserNameMeansNoProfile)
     loadConfig();
     EXPECT_EQ(username, "quill");
     EXPECT_EQ(playerPassword, "");   // an empty stored password gives none
+}
+
+// Slow frames switch motion blur off for the run only; loading the settings again or the console's
+// "set motionblur" brings the setting back into force.
+TEST_F(ConfigTest, SuspendedMotionBlurReturnsOnReloadOrConsole)
+{
+    motionBlur = 1;
+    motionBlurSuspended = true;
+    EXPECT_FALSE(motionBlurEnabled());
+    loadConfig();
+    EXPECT_FALSE(motionBlurSuspended);
+    EXPECT_EQ(motionBlurEnabled(), motionBlur != 0);
+
+    motionBlurSuspended = true;
+    runConsoleCommand("set motionblur 1");
+    EXPECT_FALSE(motionBlurSuspended);
+    EXPECT_TRUE(motionBlurEnabled());
+    runConsoleCommand("set motionblur 0");
+    EXPECT_FALSE(motionBlurEnabled());
 }
