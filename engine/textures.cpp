@@ -359,6 +359,15 @@ static void finishFile()
     logMessage("texture complete");
 }
 
+// Where the pack stream stands while the front file is read: its first byte once the seek is
+// done, then past the header and every pixel byte read so far.
+static long expectedStreamPosition()
+{
+    const TextureStream& s = textureStream;
+    if (!s.headerLoaded) return s.targetOffset;
+    return static_cast<long>(s.targetOffset) + 18 + s.idLength + static_cast<long>(s.bytesRead);
+}
+
 void updateStreamingTextures(float dtMs)
 {
     PROFILE_SCOPE("updateStreamingTextures");
@@ -368,6 +377,15 @@ void updateStreamingTextures(float dtMs)
     TextureStream& s = textureStream;
     if ((s.seeking || s.seekDone) && !assetPackFile) {  // the pack was closed under us
         dropFrontFile(false);
+        return;
+    }
+    // A new window pass reopens the pack: reading on from wherever the new stream stands would
+    // load the wrong bytes, so the file seeks to its start again.
+    const bool readsAhead = !s.headerLoaded || s.bytesRead < s.rowBytes * s.height;
+    if (s.seekDone && readsAhead && gztell(assetPackFile) != expectedStreamPosition()) {
+        logMessage("pack stream moved: seeking " + textureQueue.front().name + " again");
+        freeStreamBuffer();
+        textureStream = TextureStream();
         return;
     }
     if (!s.seekDone) {

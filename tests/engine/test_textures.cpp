@@ -264,6 +264,35 @@ TEST_F(TextureStreaming, AHeaderCutShortByThePackEndIsDropped)
     EXPECT_TRUE(textureQueue.empty());
 }
 
+TEST_F(TextureStreaming, APackReopenedBetweenHeaderAndPixelsStillLoadsTheRightPixels)
+{
+    if (!openGlWindow(64, 64)) GTEST_SKIP() << "no display";
+    struct CloseWindow {
+        ~CloseWindow() { closeGlWindow(); }
+    } closeWindow;
+    openTestPack("reopen.ass", {{"textures\\red.tga", solidTga(8, 8, 24, 255, 0, 0)}});
+    getTextureIndex("red.tga");
+    for (int frame = 0; frame < 100 && !textureStream.headerLoaded; ++frame) streamFrame(nullptr);
+    ASSERT_TRUE(textureStream.headerLoaded);
+    // A new window pass closes the pack and reads its index again; the stream now stands
+    // right after the index.
+    readAssetIndex();
+    streamAll();
+    const int index = findTextureIndex("red.tga");
+    ASSERT_GE(index, 0);
+
+    const int size = atlasPageSizes[textures[index].atlasPage];
+    std::vector<unsigned char> page(static_cast<std::size_t>(size) * size * 4);
+    glBindTexture(GL_TEXTURE_2D, atlasPages[textures[index].atlasPage]);
+    boundAtlasPage = -1;
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, page.data());
+    const std::size_t first =
+        (static_cast<std::size_t>(textures[index].atlasY) * size + static_cast<std::size_t>(textures[index].atlasX)) * 4;
+    EXPECT_EQ(page[first], 255);
+    EXPECT_EQ(page[first + 1], 0);
+    EXPECT_EQ(page[first + 2], 0);
+}
+
 TEST_F(TextureStreaming, ASeekStepReadsItsBytesAndTheStepIsCapped)
 {
     // Incompressible padding before the image, so the compressed position shows real reading.
