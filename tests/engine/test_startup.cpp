@@ -101,6 +101,18 @@ protected:
     }
 
     // Sum of the colour channels of the frame's pixels, read back from the back buffer.
+    // The cube mesh, untextured and white, from where a level starts: 640 units out on -y, z up.
+    void drawCubeFromOpeningView()
+    {
+        disableCapability(GL_TEXTURE_2D);
+        glColor4f(1, 1, 1, 1);
+        clearScreen(0, 0, 0, 1);
+        camera.set(0, -20 * blockSize, 0, 0, 0, 0, 0, 0, 1);
+        massLimit = 0;
+        applyCamera();
+        drawMeshSet(&cubeMesh);
+    }
+
     long frameBrightness(int x, int y, int w, int h)
     {
         std::vector<unsigned char> pixels(static_cast<std::size_t>(w * h * 4));
@@ -252,13 +264,7 @@ TEST_F(StartupTest, CubeFacesShowFromOutsideAndCullFromInside)
     EXPECT_EQ(vboSupported, cubeMesh.meshes[0].vertexBuffer != 0);
     EXPECT_EQ(vboSupported, cubeMesh.meshes[0].interleaved.empty());
 
-    disableCapability(GL_TEXTURE_2D);
-    glColor4f(1, 1, 1, 1);
-    clearScreen(0, 0, 0, 1);
-    camera.set(0, -20 * blockSize, 0, 0, 0, 0, 0, 0, 1);
-    massLimit = 0;
-    applyCamera();
-    drawMeshSet(&cubeMesh);
+    drawCubeFromOpeningView();
     // The cube is 32 units at 640 units with a 45 degree view: a square about 37 px across.
     EXPECT_GT(frameBrightness(310, 230, 20, 20), 20L * 20 * 3 * 200);
     EXPECT_EQ(frameBrightness(0, 0, 100, 100), 0);
@@ -323,13 +329,7 @@ TEST_F(StartupTest, UnmappableVertexBufferStillUploads)
     ASSERT_EQ(cubeMesh.meshCount, 1);
     EXPECT_NE(cubeMesh.meshes[0].vertexBuffer, 0u);
 
-    disableCapability(GL_TEXTURE_2D);
-    glColor4f(1, 1, 1, 1);
-    clearScreen(0, 0, 0, 1);
-    camera.set(0, -20 * blockSize, 0, 0, 0, 0, 0, 0, 1);
-    massLimit = 0;
-    applyCamera();
-    drawMeshSet(&cubeMesh);
+    drawCubeFromOpeningView();
     EXPECT_GT(frameBrightness(310, 230, 20, 20), 20L * 20 * 3 * 200);
     EXPECT_NE(findLine(readLines("console.log"), "vertex buffer could not be mapped"), -1);
     deinitialize();
