@@ -1,7 +1,7 @@
 #include "engine/config.h"
 
 #include "engine/memtrack.h"
-#include "online/crypto.h"
+#include "crypto/crypto.h"
 #include "online/requests.h"
 #include "platform/settings_store.h"
 

@@ -1,4 +1,5 @@
-// Base64 and the RSA sealing of the web service's requests and stored password.
+// Digests, base64 and the RSA sealing of the web service's requests and stored password: a leaf
+// library that includes nothing of the project, so every layer may link it.
 // Placeholder until the online services are written: base64Decode is complete, rsaUnseal
 // and the service's key are not.
 #pragma once

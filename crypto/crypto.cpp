@@ -1,4 +1,4 @@
-#include "online/crypto.h"
+#include "crypto/crypto.h"
 
 #include <openssl/evp.h>
 
