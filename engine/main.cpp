@@ -35,12 +35,12 @@ std::string makeGameVersion(const std::string& versionText)
     return "Version " + text;
 }
 
-bool waitForOldCopies(const std::string& processName, const OldCopyWait& wait)
+bool waitForOldCopies(const std::string& exePath, const OldCopyWait& wait)
 {
     bool (*terminate)(int) = wait.terminate ? wait.terminate : platformTerminateProcess;
     int attempts = 0;
     for (;;) {
-        std::vector<int> others = platformFindProcesses(processName);
+        std::vector<int> others = platformFindProcesses(exePath);
         if (others.empty())
             return true;
         for (int pid : others) {
@@ -102,12 +102,6 @@ bool runFrame(GameWindow& window, std::uint64_t& previousCount)
     return looping;
 }
 
-static std::string fileNameOf(const std::string& path)
-{
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 int gameMain(int, char**)
 {
     platformInstallCloseSignals();
@@ -134,13 +128,13 @@ int gameMain(int, char**)
     }
 
     exeName = platformExecutableRelativePath();
-    std::string processName = fileNameOf(platformExecutablePath());
+    std::string exePath = platformExecutablePath();
 
     gameVersion = makeGameVersion(TS_VERSION_TEXT);
     logMessage(gameVersion);
 
-    if (!processName.empty())
-        waitForOldCopies(processName, OldCopyWait());
+    if (!exePath.empty())
+        waitForOldCopies(exePath, OldCopyWait());
 
     ApplicationInfo application;
     application.className = "TS";

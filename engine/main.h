@@ -24,9 +24,10 @@ bool runFrame(GameWindow& window, std::uint64_t& previousCount);
 // "Version " + text with blanks removed and "," turned into ".".
 std::string makeGameVersion(const std::string& versionText);
 
-// The wait for an older copy of the program at start-up. Each sighting of another process of
-// this name logs "Waiting for old process to die" and sleeps; from the seventh sighting on it is
-// also terminated ("Killing old process"). Bounded: after giveUpAfter sightings start-up goes on.
+// The wait for an older copy of the program at start-up. Each sighting of another copy of the
+// program at exePath (platformFindProcesses: renamed ones too, none from other folders) logs
+// "Waiting for old process to die" and sleeps; from the seventh sighting on it is also terminated
+// ("Killing old process"). Bounded: after giveUpAfter sightings start-up goes on.
 struct OldCopyWait {
     unsigned sightingSleepMs = 1000;
     unsigned rescanSleepMs = 100;
@@ -35,4 +36,4 @@ struct OldCopyWait {
     bool (*terminate)(int pid) = nullptr;   // null: the platform's termination
 };
 // True when no other copy is left; false when the wait gave up.
-bool waitForOldCopies(const std::string& processName, const OldCopyWait& wait);
+bool waitForOldCopies(const std::string& exePath, const OldCopyWait& wait);

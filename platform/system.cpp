@@ -296,9 +296,19 @@ std::string platformProcessName(int pid)
     return exe.empty() ? "<unknown>" : fileNameOf(exe);
 }
 
-std::vector<int> platformFindProcesses(const std::string& exeFileName)
+static std::string folderOf(const std::string& path)
+{
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "" : path.substr(0, slash);
+}
+
+std::vector<int> platformFindProcesses(const std::string& exePath)
 {
     std::vector<int> found;
+    // The kernel keeps the name a program was started under (cut to 15 bytes) when its file is
+    // renamed, as the old game's is by the updater; the folder keeps copies elsewhere apart.
+    const std::string name = fileNameOf(exePath).substr(0, 15);
+    const std::string folder = folderOf(exePath);
     DIR* dir = opendir("/proc");
     if (!dir)
         return found;
@@ -312,7 +322,12 @@ std::vector<int> platformFindProcesses(const std::string& exeFileName)
         struct stat st;
         if (stat(("/proc/" + std::string(entry->d_name)).c_str(), &st) != 0 || st.st_uid != me)
             continue;
-        if (platformProcessName(int(pid)) == exeFileName)
+        std::string base = "/proc/" + std::string(entry->d_name);
+        std::string comm;
+        if (!readSmallFile(base + "/comm", comm) || comm != name)
+            continue;
+        std::string exe = readLink(base + "/exe");
+        if (!exe.empty() && folderOf(exe) == folder)
             found.push_back(int(pid));
     }
     closedir(dir);

@@ -41,9 +41,11 @@ bool platformOpenUrl(const std::string& url);
 // Starts a program by its path, without a shell and without waiting for it.
 bool platformStartProgram(const std::string& path);
 
-// Processes: ids of this user's processes whose executable has the given file name (the process
-// itself left out), an id's executable file name ("<unknown>" when it cannot be read), and ending one.
-std::vector<int> platformFindProcesses(const std::string& exeFileName);
+// Processes: ids of this user's other processes that run a copy of the program at exePath: their
+// name is its file name and their executable lies in its folder, under whatever name it has now
+// (renamed or removed while running); copies in other folders are not listed. An id's executable
+// file name ("<unknown>" when it cannot be read), and ending one.
+std::vector<int> platformFindProcesses(const std::string& exePath);
 std::string platformProcessName(int pid);
 bool platformTerminateProcess(int pid);
 bool platformProcessAlive(int pid);

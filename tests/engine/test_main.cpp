@@ -29,7 +29,7 @@ TEST(GameVersion, BlanksGoCommasBecomeDots)
 // A running copy of a small program under a name of the test's choosing.
 class OldCopyTest : public ::testing::Test {
 protected:
-    std::string folder, name;
+    std::string folder, name, path;
     pid_t child = 0;
 
     void SetUp() override
@@ -37,7 +37,7 @@ protected:
         char pattern[] = "/tmp/ts_oldcopy_XXXXXX";
         folder = mkdtemp(pattern);
         name = "ts_copy_" + std::to_string(getpid());
-        std::string path = folder + "/" + name;
+        path = folder + "/" + name;
         std::ifstream in("/bin/sleep", std::ios::binary);
         std::ofstream out(path, std::ios::binary);
         out << in.rdbuf();
@@ -46,7 +46,7 @@ protected:
         char* argv[] = {const_cast<char*>(path.c_str()), const_cast<char*>("30"), nullptr};
         ASSERT_EQ(posix_spawn(&child, path.c_str(), nullptr, nullptr, argv, environ), 0);
         // The new process shows its own executable once exec has happened.
-        for (int i = 0; i < 200 && platformFindProcesses(name).empty(); ++i)
+        for (int i = 0; i < 200 && platformFindProcesses(path).empty(); ++i)
             usleep(5000);
         consoleLines.clear();
     }
@@ -67,13 +67,13 @@ protected:
 
 TEST_F(OldCopyTest, SeventhSightingKillsTheOldCopy)
 {
-    ASSERT_EQ(platformFindProcesses(name), std::vector<int>{int(child)});
+    ASSERT_EQ(platformFindProcesses(path), std::vector<int>{int(child)});
     EXPECT_EQ(platformProcessName(child), name);
 
     OldCopyWait wait;
     wait.sightingSleepMs = 10;
     wait.rescanSleepMs = 5;
-    EXPECT_TRUE(waitForOldCopies(name, wait));
+    EXPECT_TRUE(waitForOldCopies(path, wait));
 
     // Six plain sightings, then the seventh also terminates.
     ASSERT_GE(consoleLines.size(), 8u);
@@ -98,7 +98,7 @@ TEST_F(OldCopyTest, ACopyThatCannotBeKilledDoesNotHangStartUp)
     wait.rescanSleepMs = 1;
     wait.giveUpAfter = 12;
     wait.terminate = refuseToTerminate;
-    EXPECT_FALSE(waitForOldCopies(name, wait));
+    EXPECT_FALSE(waitForOldCopies(path, wait));
     EXPECT_EQ(count("Waiting for old process to die"), 12);
     EXPECT_EQ(count("Killing old process"), 6);   // sightings 7 to 12
     EXPECT_EQ(consoleLines.back(), "Old process did not end, starting anyway");
@@ -108,11 +108,11 @@ TEST_F(OldCopyTest, ACopyThatCannotBeKilledDoesNotHangStartUp)
 TEST_F(OldCopyTest, OtherNamesAreNotWaitedFor)
 {
     consoleLines.clear();
-    EXPECT_TRUE(waitForOldCopies(name + "x", OldCopyWait()));
+    EXPECT_TRUE(waitForOldCopies(path + "x", OldCopyWait()));
     EXPECT_TRUE(consoleLines.empty());
-    EXPECT_TRUE(platformFindProcesses(name.substr(0, name.size() - 1)).empty());
+    EXPECT_TRUE(platformFindProcesses(path.substr(0, path.size() - 1)).empty());
     // The looking process never lists itself.
-    std::vector<int> self = platformFindProcesses(platformProcessName(getpid()));
+    std::vector<int> self = platformFindProcesses(platformExecutablePath());
     EXPECT_EQ(std::find(self.begin(), self.end(), int(getpid())), self.end());
 }
 

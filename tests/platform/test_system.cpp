@@ -2,14 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <string>
 #include <thread>
 
+#include <csignal>
+#include <vector>
+
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace {
 
@@ -131,6 +139,62 @@ TEST(PlatformPrograms, StartsProgramsWithoutAShell)
 
     EXPECT_FALSE(platformOpenUrl("file:///etc/passwd"));
     EXPECT_FALSE(platformOpenUrl("-h"));
+    (void)system(("rm -rf '" + root + "'").c_str());
+}
+
+// A running copy of /bin/sleep at path.
+pid_t startCopy(const std::string& path)
+{
+    std::ifstream in("/bin/sleep", std::ios::binary);
+    std::ofstream out(path, std::ios::binary);
+    out << in.rdbuf();
+    out.close();
+    chmod(path.c_str(), 0755);
+    char* argv[] = {const_cast<char*>(path.c_str()), const_cast<char*>("30"), nullptr};
+    pid_t pid = 0;
+    if (posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv, environ) != 0)
+        return 0;
+    for (int i = 0; i < 200 && platformProcessName(pid) != path.substr(path.rfind('/') + 1); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return pid;
+}
+
+TEST(PlatformProcesses, OlderCopiesAreFoundUnderTheirNewNameButNotInOtherFolders)
+{
+    std::string root = makeTempFolder();
+    std::string ours = root + "/game", other = root + "/other";
+    ASSERT_EQ(mkdir(ours.c_str(), 0700), 0);
+    ASSERT_EQ(mkdir(other.c_str(), 0700), 0);
+    // Short enough that the kernel's 15-byte process name holds it with a letter to spare.
+    std::string name = "tsc" + std::to_string(getpid());
+    std::string self = ours + "/" + name;
+
+    struct Case {
+        const char* what;
+        std::string started;   // where the copy runs from
+        std::string movedTo;   // its file afterwards: renamed, or "" for removed, or the same
+        bool found;
+    } cases[] = {
+        {"running as started", self, self, true},
+        {"renamed to the backup by the updater", self, self + ".bak", true},
+        {"file removed while running", self, "", true},
+        {"same name in another folder", other + "/" + name, other + "/" + name, false},
+        {"another name in our folder", self + "x", self + "x", false},
+    };
+    for (const Case& c : cases) {
+        pid_t pid = startCopy(c.started);
+        ASSERT_GT(pid, 0) << c.what;
+        if (c.movedTo.empty())
+            unlink(c.started.c_str());
+        else if (c.movedTo != c.started) {
+            ASSERT_EQ(rename(c.started.c_str(), c.movedTo.c_str()), 0) << c.what;
+        }
+        std::vector<int> found = platformFindProcesses(self);
+        EXPECT_EQ(std::find(found.begin(), found.end(), int(pid)) != found.end(), c.found) << c.what;
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        unlink(c.movedTo.c_str());
+    }
     (void)system(("rm -rf '" + root + "'").c_str());
 }
 

@@ -1,0 +1,171 @@
+#include "platform/handover.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+extern char** environ;
+
+const char* platformExecutableSuffix()
+{
+    return "";
+}
+
+static bool makeFolders(const std::string& path)
+{
+    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+        std::string partial = path.substr(0, slash);
+        if (mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
+            return false;
+    }
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string platformPatchFolder()
+{
+    std::string base;
+    const char* data = getenv("XDG_DATA_HOME");
+    const char* home = getenv("HOME");
+    if (data && data[0] == '/')
+        base = data;
+    else if (home && *home)
+        base = std::string(home) + "/.local/share";
+    else
+        return "";
+    while (!base.empty() && base.back() == '/')
+        base.pop_back();
+    std::string folder = base + "/Quorvane/Tessarine/Patch/";
+    return makeFolders(folder) ? folder : "";
+}
+
+int platformLaunchProgram(const std::string& path)
+{
+    if (path.empty())
+        return -1;
+    posix_spawnattr_t attr;
+    if (posix_spawnattr_init(&attr) != 0)
+        return -1;
+    // Its own session, so the game's end does not take it along; signals as a fresh program has them,
+    // whatever the starter ignored or blocked.
+    sigset_t all, none;
+    sigfillset(&all);
+    sigemptyset(&none);
+    posix_spawnattr_setsigdefault(&attr, &all);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    char* argv[] = {const_cast<char*>(path.c_str()), nullptr};
+    pid_t pid = -1;
+    int rc = posix_spawn(&pid, path.c_str(), nullptr, &attr, argv, environ);
+    posix_spawnattr_destroy(&attr);
+    return rc == 0 ? int(pid) : -1;
+}
+
+bool platformFileExists(const std::string& path)
+{
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
+}
+
+static bool writeAll(int fd, const char* data, size_t size)
+{
+    while (size > 0) {
+        ssize_t n = write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
+static bool copyBytes(int in, int out)
+{
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = read(in, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return true;
+        if (!writeAll(out, buffer, size_t(n)))
+            return false;
+    }
+}
+
+bool platformCopyFile(const std::string& from, const std::string& to)
+{
+    int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return false;
+    // O_EXCL: truncating an existing name could cut a file that is linked elsewhere (the game itself).
+    int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0700);
+    if (out < 0) {
+        close(in);
+        return false;
+    }
+    bool ok = copyBytes(in, out) && fchmod(out, 0755) == 0 && fsync(out) == 0;
+    close(in);
+    if (close(out) != 0)
+        ok = false;
+    return ok;
+}
+
+bool platformLinkFile(const std::string& from, const std::string& to)
+{
+    return link(from.c_str(), to.c_str()) == 0;
+}
+
+bool platformRenameFile(const std::string& from, const std::string& to)
+{
+    return rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool platformRemoveFile(const std::string& path)
+{
+    return unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
+bool platformSyncFolder(const std::string& folder)
+{
+    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = fsync(fd) == 0;
+    return close(fd) == 0 && ok;
+}
+
+static bool readWhole(const std::string& path, std::string& bytes)
+{
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bytes.clear();
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            close(fd);
+            return n == 0;
+        }
+        bytes.append(buffer, size_t(n));
+    }
+}
+
+bool platformSameFileContents(const std::string& a, const std::string& b)
+{
+    std::string bytesA, bytesB;
+    return readWhole(a, bytesA) && readWhole(b, bytesB) && bytesA == bytesB;
+}

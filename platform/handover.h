@@ -1,0 +1,29 @@
+// The patch hand-over between the game and ts_update: the patch folder, program start and the
+// file steps of putting an executable in place. Plain POSIX (no SDL), so ts_update links it too.
+#pragma once
+#include <string>
+
+// The suffix of executable file names: empty on Linux.
+const char* platformExecutableSuffix();
+
+// "$XDG_DATA_HOME/Quorvane/Tessarine/Patch/" ($XDG_DATA_HOME unset, empty or relative:
+// "$HOME/.local/share"), made with its parents; ends in "/". Empty when neither variable gives a
+// folder, or when it cannot be made.
+std::string platformPatchFolder();
+
+// Starts the program at path in a new session: no arguments, the working directory inherited,
+// default signal handling, never a PATH search. The child's id, or -1 when it could not start.
+int platformLaunchProgram(const std::string& path);
+
+// File steps; each reports whether it did its whole job.
+bool platformFileExists(const std::string& path);
+// A new file `to` (never an existing one) with from's bytes, mode 0755, synced to disk.
+bool platformCopyFile(const std::string& from, const std::string& to);
+bool platformLinkFile(const std::string& from, const std::string& to);
+// Atomically replaces `to` when it exists.
+bool platformRenameFile(const std::string& from, const std::string& to);
+// True when path is gone afterwards, also when it was never there.
+bool platformRemoveFile(const std::string& path);
+bool platformSyncFolder(const std::string& folder);
+// True when both files can be read and hold the same bytes.
+bool platformSameFileContents(const std::string& a, const std::string& b);
