@@ -206,8 +206,8 @@ void loadLevel(bool newGame)
     comboLevel = 1;
     bestCombo = 0;
     blocksLanded = 0;
-    score = gameMode == 4 ? 250000 : 0;
-    displayedScore = score;
+    setScore(gameMode == 4 ? 250000 : 0);
+    displayedScore = getScore();
     gameTime = 0.0f;
     scoreRequestSent = scoreReplyReceived = false;
     highscoreRequestSent = highscoreReplyReceived = false;

@@ -1,8 +1,11 @@
-// Group removal, combos and scoring: the globals the level start resets.
-// Placeholder until group removal, combos and scoring are written.
+// Group removal, combos and scoring.
 #pragma once
 
-extern int score;                 // the true score
+// The true score. Memory holds it with a constant offset added, so a memory editor finds no
+// plain value; every rule reads and writes true values through these two.
+int getScore();
+void setScore(int value);
+
 extern int displayedScore;
 extern int comboLevel;            // 1 at level start
 extern int bestCombo;
