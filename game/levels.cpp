@@ -220,7 +220,8 @@ void loadLevel(bool newGame)
         t = 0.0f;
     for (float& t : deathExplosionLateTimers)
         t = 0.0f;
-    explosionFinished = levelEnding = restartRequested = deathRequestSent = false;
+    // The death report's flag is left alone: every explosion clears it as it starts.
+    explosionFinished = levelEnding = restartRequested = false;
     meditationGoalReached = false;
     meditationEndTimer = 0.0f;
     endBreakSoundPlayed = false;
