@@ -25,8 +25,6 @@ float meditationEndTimer = 0.0f;
 
 namespace {
 
-const float* const L = deathExplosionLengths;
-
 void advance(float& timer, float length, float dtMs)
 {
     timer += dtMs;
@@ -100,6 +98,7 @@ void updateExplosionPhases(float dtMs)
 {
     if (!deathExplosionActive)
         return;
+    const float* L = deathExplosionLengths;
     float* T = deathExplosionTimers;
     float* late = deathExplosionLateTimers;
     if (T[0] < L[0]) {
