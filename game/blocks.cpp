@@ -104,9 +104,9 @@ void sweepSlots()
 
 void clearPaidRows(int rows)
 {
-    if (rows < 0 || rows >= 8 || score < rowPrices[rows])
+    if (rows < 0 || rows >= 8 || getScore() < rowPrices[rows])
         return;
-    score -= rowPrices[rows];
+    setScore(getScore() - rowPrices[rows]);
     rowCooldowns[rows] = static_cast<float>(powerupCooldown);
     for (int row = 1; row <= rows; ++row)
         for (int slot = 0; slot < columnCount; ++slot) {

@@ -1,19 +1,38 @@
-// Effects and texts spawned in play.
-// Placeholder until the effects of play are written.
+// Effects and texts spawned in play: the removal bursts, the floating texts and the pulses.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "engine/vecmath.h"
 
 struct Floaty {
-    Vector3 position;
+    Vector2 position;          // screen pixels
+    int32_t value = 0;         // a group's points for a score text; 0 for other texts
     std::string text;
-    float age = 0.0f;
-    float growth = 1250.0f;
-    int anchor = 5;
-    bool emphasised = false;
+    float age = 0.0f;          // ms
+    float growth = 1250.0f;    // the pop-in's size term
+    int anchor = 5;            // text anchor handed to the font
+    bool emphasised = false;   // both flags keep a text up longer and draw it larger
     bool golden = false;
 };
 
 extern std::vector<Floaty> floatys;
+extern float comboPulse;       // scale of the combo readout, 1.0 at rest
+extern float countdownPulse;   // scale of the Survival countdown, 1.0 at rest
+
+// Appends a floating text starting at `position`.
+void spawnFloaty(Vector2 position, std::string text, bool emphasised, bool golden, int32_t value = 0);
+// Where the texts beside the score readout start (the Rush penalty, the Survival stage texts).
+Vector2 scoreTextPoint();
+
+// The particle texture of a block colour 1..7; empty for any other colour.
+std::string particleTextureName(int colour);
+// A burst of the cube prototype at `position` in the colour's texture, in the first idle particle
+// system (system 0 when all are busy). A colour without a texture starts nothing.
+void startBurst(Vector3 position, int colour);
+
+// Steps of play that the level-end work fills in; each does nothing yet.
+void updateIdleTurn(float dtMs);       // the camera's slow turn when the player does nothing
+void updatePlayEffects(float dtMs);    // texts, feedback slots, shown score and pulses
+void updateParticleMotion(float dtMs); // bursts move and end, also while paused

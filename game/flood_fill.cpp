@@ -154,7 +154,7 @@ bool matchShape(int block, int colour, int pattern)
         highestLevel = std::max(highestLevel, static_cast<int>(blocks[cells[i]].powerupLevel));
     }
     ++shapesMade;
-    score += shapeMode == 1 ? 100 : formCompletion;
+    setScore(getScore() + (shapeMode == 1 ? 100 : formCompletion));
     nextShape();
 
     if (highestLevel > 0) {

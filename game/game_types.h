@@ -1,9 +1,21 @@
-// Rules of the game types.
-// Placeholder until the rules of the game types are written.
+// The rules that belong to one game type: the Rush penalty clock and the Survival spawner.
 #pragma once
 
-// 1 Casual, 2 Normal, 3 Expert, 4 Rush, 5 Survival, 6 Meditation; 0 before any game.
+// 1 Casual, 2 Normal, 3 Expert, 4 Rush, 5 Survival, 6 Meditation; 0 before any game (game/states.h).
 extern int gameMode;
 extern float rushPenaltyTimer;
 extern float rushPenaltyLimit;
-extern int pendingSpawns;
+extern int pendingSpawns;         // Survival: blocks still to be thrown in for cleared ones
+
+inline constexpr int rushPenalty = 250;            // points taken each second
+inline constexpr int survivalBlockLimit = 50;      // spawns never fill the board past this
+inline constexpr int survivalSpawnTries = 30;
+inline constexpr float survivalSpawnReach = 96.0f; // spawns aim only beside blocks this near the origin
+
+// Rush: every second of play while blocks remain the score falls by 250.
+void updateRushClock(float dtMs);
+// Survival: one attempt to throw a block in beside a settled block near the origin; false when
+// every try failed or the pool is full.
+bool spawnSurvivalBlock();
+// Survival: throws in the pending blocks while the board has room for them.
+void updateSurvivalSpawner();

@@ -10,3 +10,7 @@ bool endBreakSoundPlayed = false;
 float survivalCountdownElapsed = 0.0f;
 float survivalSecondTimer = 0.0f;
 int survivalStage = 1;
+
+void updateSurvivalCountdown(float) {}
+void updateLevelCleared(float) {}
+void updateGameOverPanel(float) {}

@@ -11,3 +11,8 @@ extern bool endBreakSoundPlayed;
 extern float survivalCountdownElapsed;
 extern float survivalSecondTimer;
 extern int survivalStage;
+
+// Steps of play that the level-end work fills in; each does nothing yet.
+void updateSurvivalCountdown(float realDtMs);   // the stage clock at real time
+void updateLevelCleared(float dtMs);            // Classic and Rush: the panel after the last block
+void updateGameOverPanel(float dtMs);           // Survival and Meditation: the panel after the explosion

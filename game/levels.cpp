@@ -206,8 +206,8 @@ void loadLevel(bool newGame)
     comboLevel = 1;
     bestCombo = 0;
     blocksLanded = 0;
-    score = gameMode == 4 ? 250000 : 0;
-    displayedScore = score;
+    setScore(gameMode == 4 ? 250000 : 0);
+    displayedScore = getScore();
     gameTime = 0.0f;
     scoreRequestSent = scoreReplyReceived = false;
     highscoreRequestSent = highscoreReplyReceived = false;
@@ -220,7 +220,8 @@ void loadLevel(bool newGame)
         t = 0.0f;
     for (float& t : deathExplosionLateTimers)
         t = 0.0f;
-    explosionFinished = levelEnding = restartRequested = deathRequestSent = false;
+    // The death report's flag is left alone: every explosion clears it as it starts.
+    explosionFinished = levelEnding = restartRequested = false;
     meditationGoalReached = false;
     meditationEndTimer = 0.0f;
     endBreakSoundPlayed = false;

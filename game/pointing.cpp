@@ -1,11 +1,14 @@
 #include "game/pointing.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "engine/camera.h"
 #include "engine/config.h"
 #include "engine/picking.h"
 #include "engine/profiler.h"
+#include "engine/random.h"
 #include "engine/sound.h"
 #include "game/explosion.h"
 #include "game/game_types.h"
@@ -15,6 +18,7 @@
 #include "game/powerups.h"
 #include "game/reports.h"
 #include "game/scoring.h"
+#include "game/states.h"
 
 int pickedBlock = -1;
 int pickedFace = -1;
@@ -151,7 +155,6 @@ void resetFarBlocks()
 
 void updateBlockPlay(float dtMs)
 {
-    updatePointing();
     updateHover(dtMs);
     moveBlocks(dtMs);
     resolveOverlaps();
@@ -193,11 +196,6 @@ bool trySetDown()
     b.colour = colour;
     b.landedSoundDone = 0;
     b.active = 1;
-    if (fusionPulseActive) {
-        b.fused = 1;
-        b.fusedTime = 0.0f;
-        b.colour = 6;
-    }
 
     dropScreenPoint = Vector2(static_cast<float>(mouseX), static_cast<float>(mouseY));
     rotateDragActive = false;
@@ -208,4 +206,84 @@ bool trySetDown()
     ++placementsSinceMatch;
     PlaySound("swish.ogg", 0.5f, 1.0f);
     return true;
+}
+
+namespace {
+
+bool onBoard(const BlockRecord& b)
+{
+    return b.active && !b.removing;
+}
+
+// Most common colour among the blocks on the board (the first on a tie), other than `skipA` and
+// `skipB`; -1 when none is left.
+int mostCommonColour(const int counts[8], int skipA, int skipB)
+{
+    int best = -1;
+    for (int c = 0; c < 8; ++c)
+        if (counts[c] > 0 && c != skipA && c != skipB && (best == -1 || counts[c] > counts[best]))
+            best = c;
+    return best;
+}
+
+void chooseWeighted()
+{
+    bool present = false;
+    for (const BlockRecord& b : blocks)
+        if (onBoard(b) && b.colour == cursorColour)
+            present = true;
+    if (!present)
+        cursorColour = -1;
+    if (cursorColour != -1)
+        return;
+
+    int counts[8] = {};
+    for (const BlockRecord& b : blocks)
+        if (onBoard(b) && b.colour >= 0 && b.colour < 8)
+            ++counts[b.colour];
+    int kinds = 0;
+    for (int c = 0; c < 8; ++c)
+        kinds += counts[c] > 0 ? 1 : 0;
+    // With one colour left it is carried again, even right after it was set down.
+    const int best = mostCommonColour(counts, kinds == 1 ? -1 : previousCursorColour, -1);
+    if (best == -1)
+        return;
+    const int second = kinds == 1 ? best : mostCommonColour(counts, previousCursorColour, best);
+    cursorColour = gameRandom() % 100 < 50 ? best : second;
+}
+
+void chooseHint()
+{
+    if (cursorColour != -1)
+        return;
+    std::vector<int> colours;
+    for (const BlockRecord& b : blocks)
+        if (onBoard(b) && b.colour != previousCursorColour &&
+            std::find(colours.begin(), colours.end(), b.colour) == colours.end())
+            colours.push_back(b.colour);
+    if (colours.empty())
+        cursorColour = previousCursorColour;
+    else
+        cursorColour = colours[static_cast<std::size_t>(gameRandom() % static_cast<int>(colours.size()))];
+}
+
+void chooseMeditation()
+{
+    static const int palette[6] = {1, 2, 3, 4, 5, 7};   // never grey
+    if (cursorColour == -1)
+        cursorColour = palette[gameRandom() % 6];
+}
+
+} // namespace
+
+void chooseCarriedColour()
+{
+    if (gameMode == gm::Meditation) {
+        chooseMeditation();
+    } else if (gameMode >= gm::Casual && gameMode <= gm::Survival) {
+        if (placementsSinceMatch < hintPlacements)
+            chooseWeighted();
+        else
+            chooseHint();
+    }
 }

@@ -27,9 +27,15 @@ void resolveOverlaps();
 // Newly placed blocks that came to rest clunk once and count as landed.
 void landBlocks();
 void resetFarBlocks();
-// The per-frame block steps of play: pointing, hover, movement, overlaps, landing, far blocks.
+// The per-frame block steps of play after pointing: hover, movement, overlaps, landing, far blocks.
 void updateBlockPlay(float dtMs);
 
+// After this many placements without a removal the carried colour becomes a hint.
+inline constexpr int hintPlacements = 5;
+// Chooses the colour the pointer carries while it has none (or, early on, while its colour has left
+// the board): early on one of the two most common colours, later a hint drawn from the board's
+// colours, in Meditation any colour but grey. Called by the block drawing each frame.
+void chooseCarriedColour();
 // Sets the carried colour down on the picked face when the drop gesture and the hover allow it.
 // Called by the block drawing; true when a block was placed.
 bool trySetDown();

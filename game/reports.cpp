@@ -5,3 +5,7 @@ bool highscoreRequestSent = false, highscoreReplyReceived = false;
 int dropCount = 0;
 float gameTime = 0.0f;
 float apmTime = 0.0f;
+
+void updateHighscoreRequest() {}
+void queueDeathReport() {}
+void updateServerWait(float) {}

@@ -24,6 +24,10 @@ void logout()
     programRunning = false;
 }
 
+// Placeholders until achievements are sent: nothing is queued, nothing waits.
+void awardAchievement(std::string) {}
+void updateAchievementUpload(float) {}
+
 // Placeholders until the online pages are written.
 void UpdateLogin(float) {}
 void UpdateCreateAcc(float) {}

@@ -27,6 +27,10 @@ int curlPerform(std::string url, std::string* reply, long timeoutSeconds);
 void curlprocess();
 void handleReply(CurlRequest& request);
 void logout();
+// Sends an achievement key earned in play, once per run.
+void awardAchievement(std::string key);
+// Once a frame of play: the wait for the last achievement upload.
+void updateAchievementUpload(float dtMs);
 
 // Per-frame updates of the online pages (login 27, new profile 22, rankings 49, patching 72).
 void UpdateLogin(float dtMs);

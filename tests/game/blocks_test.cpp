@@ -87,7 +87,7 @@ TEST_F(BlockQueries, SlotQueryUsesAStrictTolerance)
 
 TEST_F(BlockQueries, PaidRowsAndRectangles)
 {
-    score = 0;
+    setScore(0);
     BlockRecord& b = blocks[0];
     b.active = 1;
     b.slot = 0;

@@ -88,7 +88,7 @@ TEST_F(FloodFill, ShapeOfFourGivesAPowerupAndItsMessage)
 {
     shapeMode = 1;
     shapesMade = 0;
-    score = 0;
+    setScore(0);
     // Pattern 11: B, then +z, then -x twice.
     putBlock(0, 0, 0, 0, 4);
     putBlock(1, 0, 0, 1, 4);
@@ -104,7 +104,7 @@ TEST_F(FloodFill, ShapeOfFourGivesAPowerupAndItsMessage)
     for (int i = 0; i < 4; ++i)
         EXPECT_TRUE(blocks[i].removing);
     EXPECT_EQ(shapesMade, 1);
-    EXPECT_EQ(score, 100);
+    EXPECT_EQ(getScore(), 100);
     EXPECT_EQ(colorQueue[5].colour, 9);
     EXPECT_GE(shapeQueue[0].colour, 1);   // the shape queue advanced (and filled)
     for (const FeedbackText& f : feedbackTexts) {
@@ -126,7 +126,7 @@ TEST_F(FloodFill, ShapeOfFiveHandsThePowerupToTheCurrentBlockWithoutAMessage)
 {
     shapeMode = 2;
     shapesMade = 0;
-    score = 0;
+    setScore(0);
     // Pattern 3: B, one step +x, then three along +z.
     putBlock(0, 0, 0, 0, 2);
     putBlock(1, 1, 0, 0, 2);
@@ -148,7 +148,7 @@ TEST_F(FloodFill, ShapeOfFiveHandsThePowerupToTheCurrentBlockWithoutAMessage)
     EXPECT_TRUE(matchShape(0, 2, 3));
     for (int i = 0; i < 5; ++i)
         EXPECT_TRUE(blocks[i].removing);
-    EXPECT_EQ(score, formCompletion);
+    EXPECT_EQ(getScore(), formCompletion);
     EXPECT_EQ(shapesMade, 1);
     EXPECT_EQ(blocks[10].colour, 10);   // the highest level among the cells decides: Drill
     EXPECT_EQ(colorQueue[5].colour, 10);

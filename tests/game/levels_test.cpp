@@ -185,11 +185,11 @@ TEST_F(LevelFiles, EachModeStartsFromItsLevel)
                {"levels\\3.blvl", levelBytes(0, {})}});
 
     gameMode = 1;
-    score = 77;
+    setScore(77);
     loadLevel(true);
     EXPECT_EQ(levelNumber, 0);
     EXPECT_EQ(activeBlocks(), 1);
-    EXPECT_EQ(score, 0);
+    EXPECT_EQ(getScore(), 0);
     EXPECT_EQ(comboLevel, 1);
     EXPECT_EQ(currentBlock, -1);
     EXPECT_FLOAT_EQ(massLimit, 54.0f);
@@ -206,7 +206,7 @@ TEST_F(LevelFiles, EachModeStartsFromItsLevel)
     loadLevel(true);
     EXPECT_EQ(levelNumber, 4);
     EXPECT_EQ(activeBlocks(), 3);
-    EXPECT_EQ(score, 250000);
+    EXPECT_EQ(getScore(), 250000);
     EXPECT_EQ(displayedScore, 250000);
 
     gameMode = 6;
@@ -219,11 +219,11 @@ TEST_F(LevelFiles, EachModeStartsFromItsLevel)
     // A rebuilt Classic board keeps the level number; count 0 gives an empty board.
     gameMode = 2;
     levelNumber = 2;
-    score = 500;
+    setScore(500);
     loadLevel(false);
     EXPECT_EQ(levelNumber, 2);
     EXPECT_EQ(activeBlocks(), 0);
-    EXPECT_EQ(score, 0);
+    EXPECT_EQ(getScore(), 0);
     for (int i = 0; i < 20; ++i)
         EXPECT_EQ(levelObjectives[i], 5 + 3 * i);
 }
