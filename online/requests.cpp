@@ -8,10 +8,17 @@ int offlineMode = 0;
 CURLM* curlMultiHandle = nullptr;
 std::string username;
 std::string playerPassword;
+std::string userId;
+std::string deathReply;
+void (*curlQueueHook)(const std::string&, std::string*, int, long) = nullptr;
 
-// Placeholders until the request machinery is written: nothing is sent, every
-// blocking request fails as a transport failure would.
-void curlQueue(std::string, std::string*, int, long) {}
+// Placeholders until the request machinery is written: nothing is sent (a test's recorder sees
+// the request), every blocking request fails as a transport failure would.
+void curlQueue(std::string url, std::string* reply, int requestKind, long timeoutSeconds)
+{
+    if (curlQueueHook)
+        curlQueueHook(url, reply, requestKind, timeoutSeconds);
+}
 int curlPerform(std::string, std::string*, long) { return 7; }
 void curlprocess() {}
 void handleReply(CurlRequest&) {}

@@ -21,6 +21,12 @@ extern int offlineMode;         // 99 while playing offline, 0 online
 extern CURLM* curlMultiHandle;
 extern std::string username;     // the profile's user name (kept in the settings)
 extern std::string playerPassword; // the plain password, opened from the stored one
+extern std::string userId;         // the account id of this login, sent as "&userid="
+extern std::string deathReply;     // reply target of the death report (kind 3); never read
+
+// A test's recorder: while set, curlQueue hands every request to it instead of sending.
+extern void (*curlQueueHook)(const std::string& url, std::string* reply, int requestKind,
+                             long timeoutSeconds);
 
 void curlQueue(std::string url, std::string* reply, int requestKind, long timeoutSeconds);
 int curlPerform(std::string url, std::string* reply, long timeoutSeconds);
