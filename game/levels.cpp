@@ -211,6 +211,9 @@ void loadLevel(bool newGame)
     gameTime = 0.0f;
     scoreRequestSent = scoreReplyReceived = false;
     highscoreRequestSent = highscoreReplyReceived = false;
+    requestWaitTimes[0] = 0.0f;   // the level's highscore request is a new report
+    redZoneSurvived = false;
+    dangerTime = 0.0f;
     for (float& t : powerupNoticeTimers)
         t = 5000.0f;
     multiplierActive = timewarpActive = fusionPulseActive = false;

@@ -18,6 +18,7 @@
 #include "game/scoring.h"
 #include "game/states.h"
 #include "game/tutorials.h"
+#include "online/requests.h"
 
 inline void resetRules(int mode)
 {
@@ -46,6 +47,29 @@ inline void resetRules(int mode)
         s.active = 0;
     cursorColour = previousCursorColour = -1;
     leftButtonDown = rotateDragActive = false;
+    // Offline, every tutorial page seen: nothing pauses a game unless a test asks for it.
+    offlineMode = 99;
+    for (int page = 0; page < 9; ++page)
+        tutorialSetting(page) = 1;
+    tutorialOpen = tutorialResetPrompt = escapeHeld = false;
+    for (bool& shown : tutorialShown)
+        shown = false;
+    tutorialClickTimer = 0.0f;
+    highscoreRequestSent = highscoreReplyReceived = scoreRequestSent = scoreReplyReceived = false;
+    highscoreReplyFirst = personalBest = performanceMean = performanceSpread = previousRank = -1;
+    scoreReplyFirst = scoreReplySecond = newRank = skillPointsBefore = skillPointsAfter = -1;
+    for (float& wait : requestWaitTimes)
+        wait = 0.0f;
+    serverWaitPause = continueReady = serverWaitContinued = false;
+    performanceGrade = finalPerformanceGrade = 0;
+    cheeveToasts.clear();
+    cheeveToastShown.clear();
+    dangerTime = 0.0f;
+    redZoneSurvived = false;
+    cameraTurnsX.clear();
+    cameraTurnsY.clear();
+    survivalCountdownElapsed = survivalSecondTimer = 0.0f;
+    curlQueueHook = nullptr;
 }
 
 inline int activeCount()
