@@ -65,7 +65,8 @@ void runEndPanel(float dtMs, bool gameOver)
         gameState = gs::GameOver;
         resetExplosion();
     } else {
-        const bool lastLevel = levelNumber == lastClassicLevel && !levelSelectPlay;
+        // Only a Classic game is completed; Rush plays a level of its own.
+        const bool lastLevel = gm::isClassic(gameMode) && levelNumber == lastClassicLevel && !levelSelectPlay;
         gameState = lastLevel ? gs::GameToGrats : gs::GameOver;
     }
 }

@@ -1,6 +1,9 @@
 #include "online/requests.h"
 
+#include "crypto/crypto.h"
 #include "engine/main.h"
+#include "game/level_end.h"
+#include "online/query.h"
 #include "platform/messages.h"
 
 std::vector<CurlRequest> requests;
@@ -31,8 +34,19 @@ void logout()
     programRunning = false;
 }
 
-// Placeholders until achievements are sent: nothing is queued, nothing waits.
-void awardAchievement(std::string) {}
+// Placeholder until achievements are sent: the upload is handed to curlQueue (which sends
+// nothing yet) on every award; the earned keys and the announcements come with the real one.
+static std::string achievementReply;
+void awardAchievement(std::string key)
+{
+    if (offlineMode == 99 || levelSelectPlay)
+        return;
+    curlQueue(buildRequest("client_cheeve.php?", {{"userid=", userId},
+                                                  {"&passwordHash=", hashString(playerPassword)},
+                                                  {"&cheeve=", key}}),
+              &achievementReply, 6, 5);
+}
+// Placeholder: nothing waits.
 void updateAchievementUpload(float) {}
 
 // Placeholders until the online pages are written.

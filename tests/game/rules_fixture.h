@@ -2,6 +2,7 @@
 #pragma once
 #include "board_fixture.h"
 
+#include "engine/fonts.h"
 #include "engine/polyparticles.h"
 #include "game/effects.h"
 #include "game/explosion.h"
@@ -17,8 +18,63 @@
 #include "game/reports.h"
 #include "game/scoring.h"
 #include "game/states.h"
+#include "game/layout.h"
 #include "game/tutorials.h"
 #include "online/requests.h"
+
+// What curlQueue was handed, in order: the test's recorder of requests.
+struct QueuedRequest {
+    std::string url;
+    int kind;
+    long timeoutSeconds;
+};
+inline std::vector<QueuedRequest> queuedRequests;
+inline void recordRequest(const std::string& url, std::string*, int kind, long timeoutSeconds)
+{
+    queuedRequests.push_back({url, kind, timeoutSeconds});
+}
+inline std::vector<int> queuedKinds()
+{
+    std::vector<int> kinds;
+    for (const QueuedRequest& r : queuedRequests)
+        kinds.push_back(r.kind);
+    return kinds;
+}
+// An achievement upload of this key was queued.
+inline bool awarded(const std::string& name)
+{
+    const std::string key = "&cheeve=" + name;
+    for (const QueuedRequest& r : queuedRequests)
+        if (r.kind == 6 && r.url.size() >= key.size() && r.url.compare(r.url.size() - key.size(), key.size(), key) == 0)
+            return true;
+    return false;
+}
+
+// A 1280 x 720 screen with a 24-pixel text unit, so the popup and page buttons have their size.
+struct TestScreen {
+    int width = screenWidth, height = screenHeight;
+    float unit = mediumFont.height;
+    TestScreen()
+    {
+        screenWidth = 1280;
+        screenHeight = 720;
+        mediumFont.height = 24.0f;
+    }
+    ~TestScreen()
+    {
+        screenWidth = width;
+        screenHeight = height;
+        mediumFont.height = unit;
+    }
+};
+
+// A held press in the middle of a button.
+inline void pressAt(const LayoutRect& r)
+{
+    mouseX = static_cast<int>((r.left + r.right) / 2);
+    mouseY = static_cast<int>((r.top + r.bottom) / 2);
+    leftButtonDown = true;
+}
 
 inline void resetRules(int mode)
 {
@@ -41,6 +97,7 @@ inline void resetRules(int mode)
     }
     survivalStage = 1;
     levelNumber = 0;
+    levelLoadFailed = false;
     floatys.clear();
     removalTimes.clear();
     for (PolyparticleSystem& s : particleSystems)
@@ -69,7 +126,12 @@ inline void resetRules(int mode)
     cameraTurnsX.clear();
     cameraTurnsY.clear();
     survivalCountdownElapsed = survivalSecondTimer = 0.0f;
-    curlQueueHook = nullptr;
+    curlQueueHook = recordRequest;
+    queuedRequests.clear();
+    username.clear();
+    userId.clear();
+    playerPassword.clear();
+    sessionHash.clear();
 }
 
 inline int activeCount()
@@ -90,6 +152,7 @@ protected:
     void TearDown() override
     {
         resetRules(gm::Overall);
+        curlQueueHook = nullptr;
         gameState = gs::Intro;
         BoardTest::TearDown();
     }
