@@ -196,14 +196,16 @@ TEST_F(LevelEndTest, ReportsSentOnlineOfflineAndInLevelSelectPlay)
 
 TEST_F(LevelEndTest, ServerWaitMends)
 {
-    // Two online level-select games send no score report, so no wait grows at their panels.
+    // Two online level-select games send no score report, so no wait grows at their panels, not
+    // even at the second one's, held up 12 s by an announcement.
     resetRules(gm::Casual);
     offlineMode = 0;
     levelSelectPlay = true;
     for (int game = 0; game < 2; ++game) {
         gameState = gs::Game;
         levelCompleteTimer = 0.0f;
-        for (int i = 0; i < 60; ++i) {
+        cheeveToasts.assign(game, 3);
+        for (int i = 0; i < 60 + 60 * game; ++i) {
             UpdateGame(100.0f);
             highscoreReplyReceived = true;
         }
