@@ -43,9 +43,7 @@ void runEndPanel(float dtMs, bool gameOver)
         finalPerformanceGrade = performanceGrade = 0;
     }
     levelCompleteTimer += dtMs;
-    // Held for the panel's whole life: a long panel must not explode and replay a won level.
-    if (levelCompleteTimer > 0.0f)
-        massLevel = 0.0f;
+    holdMassForPanel();
 
     // Decided here rather than by the drawing, so the report never waits for a drawn frame.
     settlePerformanceGrade();
@@ -124,6 +122,12 @@ void settlePerformanceGrade()
 {
     if (performanceGrade == 0)
         performanceGrade = performanceGradeFor(getScore(), performanceMean, performanceSpread);
+}
+
+void holdMassForPanel()
+{
+    if (levelCompleteTimer > 0.0f)
+        massLevel = 0.0f;
 }
 
 void updateSurvivalCountdown(float realDtMs)

@@ -23,6 +23,8 @@ int performanceGradeFor(int score, int mean, int spread);
 const char* performanceGradeName(int grade);
 // Decides performanceGrade once a panel (while it is 0), from the score as it stands.
 void settlePerformanceGrade();
+// While the panel is up the mass stays at 0, so a long panel never explodes and replays a won level.
+void holdMassForPanel();
 
 // Survival: the stage clock at real time; every minute the stage ends with an automatic Fusion
 // Pulse, the bonus and stage texts.

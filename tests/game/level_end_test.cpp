@@ -23,19 +23,32 @@ const char* const pwHash = "30c952fab122c3f9759f02a6d95c3758b246b4fee239957b2d4f
 
 } // namespace
 
+// Pages opened here save the settings: into a folder of the test's own.
 class LevelEndTest : public RulesTest {
 protected:
     TestScreen screen;
+    std::string folder, oldHome;
+    bool hadHome = false;
 
-    // Frames of dt while the game stays in play, up to limit ms; the ms played.
-    float playWhileInGame(float dt, float limit)
+    void SetUp() override
     {
-        float t = 0.0f;
-        while (gameState == gs::Game && t < limit) {
-            UpdateGame(dt);
-            t += dt;
+        RulesTest::SetUp();
+        char pattern[] = "/tmp/ts_level_end_XXXXXX";
+        folder = mkdtemp(pattern);
+        if (const char* old = getenv("XDG_CONFIG_HOME")) {
+            hadHome = true;
+            oldHome = old;
         }
-        return t;
+        setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+    }
+    void TearDown() override
+    {
+        if (hadHome)
+            setenv("XDG_CONFIG_HOME", oldHome.c_str(), 1);
+        else
+            unsetenv("XDG_CONFIG_HOME");
+        (void)std::system(("rm -rf '" + folder + "'").c_str());
+        RulesTest::TearDown();
     }
 };
 
@@ -280,12 +293,6 @@ TEST_F(LevelEndTest, AnOpenPageTakesTheClickFromThePopupBeneath)
 
 TEST_F(LevelEndTest, TutorialTriggersGuardAndReset)
 {
-    char folder[] = "/tmp/ts_tutorials_XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    const char* old = getenv("XDG_CONFIG_HOME");
-    const std::string oldHome = old ? old : "";
-    setenv("XDG_CONFIG_HOME", folder, 1);
-
     tuteComboNow = tuteColor = tuteCrit = tutePup = tuteCombo = 0;
     placementsSinceMatch = 5;
     cursorColour = 2;
@@ -341,11 +348,6 @@ TEST_F(LevelEndTest, TutorialTriggersGuardAndReset)
         EXPECT_EQ(paused, pausedAfter[i]) << i;
     }
 
-    if (old)
-        setenv("XDG_CONFIG_HOME", oldHome.c_str(), 1);
-    else
-        unsetenv("XDG_CONFIG_HOME");
-    std::system((std::string("rm -rf ") + folder).c_str());
 }
 
 TEST_F(LevelEndTest, SurvivalStagesAtRealTime)
