@@ -226,9 +226,6 @@ void removeEveryBlock()
         }
 }
 
-const std::string noCounters = "&apm=0&controls=0&drops=0&rotates=0&pup1earned=0&pup2earned=0&pup3earned=0"
-                               "&pup1used=0&pup2used=0&pup3used=0&kills=0";
-
 } // namespace
 
 // A cleared Classic level online: one highscore and one score report, the panel moves on 5 s in
@@ -258,8 +255,10 @@ TEST_F(PlayTest, ScriptedClassicLevelOnline)
         frame(dt);
     ASSERT_EQ(queuedKinds(), std::vector<int>({highscoreRequestKind, scoreRequestKind}));
     EXPECT_EQ(queuedRequests[1].url, "score.php?gamemode=1&level=1&score=0&time=" +
-                                         std::to_string(static_cast<long long>(gameTime)) + noCounters +
-                                         "&performance=3&sessionhash=s1&userid=12&passwordHash="
+                                         std::to_string(static_cast<long long>(gameTime)) +
+                                         "&apm=0&controls=0&drops=0&rotates=0&pup1earned=0&pup2earned=0"
+                                         "&pup3earned=0&pup1used=0&pup2used=0&pup3used=0&kills=0&performance=3"
+                                         "&sessionhash=s1&userid=12&passwordHash="
                                          "30c952fab122c3f9759f02a6d95c3758b246b4fee239957b2d4fee46e26170c4");
     while (levelCompleteTimer < 2000.0f)
         frame(dt);
@@ -297,6 +296,7 @@ TEST_F(PlayTest, ScriptedClassicLevelOfflineSendsOnlyDeaths)
     EXPECT_EQ(gameState, gs::GameOver);
     ASSERT_EQ(queuedKinds(), std::vector<int>{deathRequestKind});
     EXPECT_EQ(queuedRequests[0].url.rfind("death.php?gamemode=1&level=1&score=0&time=3", 0), 0u);
+    EXPECT_EQ(queuedRequests[0].timeoutSeconds, 5);
 }
 
 // Survival: the first stage ends with its texts and the automatic Fusion Pulse; the explosion
@@ -305,12 +305,15 @@ TEST_F(PlayTest, ScriptedSurvivalGame)
 {
     resetRules(gm::Survival);
     loadLevel(true);
+    powerupCharge = 150.0f;
+    startPowerup(powerupTimewarp, false);   // it slows the mass, not the stage clock
     const float dt = 1000.0f / 60.0f;
     while (survivalStage == 1 && gameTime < 70000.0f) {
         massLevel = massLimit * 0.1f;   // the player's clears keep the mass down
         frame(dt);
     }
     ASSERT_EQ(survivalStage, 2);
+    EXPECT_NEAR(gameTime, 60000.0f, 2 * dt);
     ASSERT_GE(floatys.size(), 2u);
     EXPECT_EQ(floatys[floatys.size() - 2].text, "+1000");
     EXPECT_EQ(floatys.back().text, "Stage 1 Clear!");

@@ -17,8 +17,8 @@
 #include "game/powerups.h"
 #include "game/reports.h"
 #include "game/scoring.h"
-#include "game/states.h"
 #include "game/layout.h"
+#include "game/states.h"
 #include "game/tutorials.h"
 #include "online/requests.h"
 
@@ -43,9 +43,8 @@ inline std::vector<int> queuedKinds()
 // An achievement upload of this key was queued.
 inline bool awarded(const std::string& name)
 {
-    const std::string key = "&cheeve=" + name;
     for (const QueuedRequest& r : queuedRequests)
-        if (r.kind == 6 && r.url.size() >= key.size() && r.url.compare(r.url.size() - key.size(), key.size(), key) == 0)
+        if (r.kind == 6 && r.url.find("&cheeve=" + name) != std::string::npos)
             return true;
     return false;
 }
@@ -54,18 +53,8 @@ inline bool awarded(const std::string& name)
 struct TestScreen {
     int width = screenWidth, height = screenHeight;
     float unit = mediumFont.height;
-    TestScreen()
-    {
-        screenWidth = 1280;
-        screenHeight = 720;
-        mediumFont.height = 24.0f;
-    }
-    ~TestScreen()
-    {
-        screenWidth = width;
-        screenHeight = height;
-        mediumFont.height = unit;
-    }
+    TestScreen() { screenWidth = 1280, screenHeight = 720, mediumFont.height = 24.0f; }
+    ~TestScreen() { screenWidth = width, screenHeight = height, mediumFont.height = unit; }
 };
 
 // A held press in the middle of a button.
@@ -106,32 +95,25 @@ inline void resetRules(int mode)
     leftButtonDown = rotateDragActive = false;
     // Offline, every tutorial page seen: nothing pauses a game unless a test asks for it.
     offlineMode = 99;
-    for (int page = 0; page < 9; ++page)
+    for (int page = 0; page < 9; ++page) {
         tutorialSetting(page) = 1;
-    tutorialOpen = tutorialResetPrompt = escapeHeld = false;
-    for (bool& shown : tutorialShown)
-        shown = false;
-    tutorialClickTimer = 0.0f;
+        tutorialShown[page] = false;
+    }
+    tutorialOpen = tutorialResetPrompt = escapeHeld = serverWaitPause = continueReady = false;
+    serverWaitContinued = redZoneSurvived = false;
     highscoreRequestSent = highscoreReplyReceived = scoreRequestSent = scoreReplyReceived = false;
     highscoreReplyFirst = personalBest = performanceMean = performanceSpread = previousRank = -1;
     scoreReplyFirst = scoreReplySecond = newRank = skillPointsBefore = skillPointsAfter = -1;
-    for (float& wait : requestWaitTimes)
-        wait = 0.0f;
-    serverWaitPause = continueReady = serverWaitContinued = false;
+    requestWaitTimes[0] = requestWaitTimes[1] = requestWaitTimes[2] = tutorialClickTimer = 0.0f;
+    dangerTime = survivalCountdownElapsed = survivalSecondTimer = 0.0f;
     performanceGrade = finalPerformanceGrade = 0;
     cheeveToasts.clear();
     cheeveToastShown.clear();
-    dangerTime = 0.0f;
-    redZoneSurvived = false;
     cameraTurnsX.clear();
     cameraTurnsY.clear();
-    survivalCountdownElapsed = survivalSecondTimer = 0.0f;
     curlQueueHook = recordRequest;
     queuedRequests.clear();
-    username.clear();
-    userId.clear();
-    playerPassword.clear();
-    sessionHash.clear();
+    username = userId = playerPassword = sessionHash = "";
 }
 
 inline int activeCount()
