@@ -145,8 +145,9 @@ static bool startFrontFile()
     const std::string path = texturePath(textureQueue.front().name);
     if (hasFailed(path)) return false;
     logMessage("streaming " + path);
-    const int offset = getAssetOffset(path);
-    const int size = getAssetSize(path);
+    const AssetLocation at = lookUpAsset(path);
+    const int offset = at.offset;
+    const int size = at.size;
     logMessage("asset offset " + std::to_string(std::abs(offset)));
     logMessage("asset size " + std::to_string(std::abs(size)));
     if (offset == -1 || size < 0 || !assetPackFile) {

@@ -127,8 +127,9 @@ int placeLevelBlocks(const std::vector<Vector3>& positions)
 bool loadLevelFile(int level)
 {
     const std::string name = levelAssetName(level);
-    const int offset = getAssetOffset(name);
-    const int size = getAssetSize(name);
+    const AssetLocation at = lookUpAsset(name);
+    const int offset = at.offset;
+    const int size = at.size;
     if (offset < 0 || size < 0) {
         // An empty board would look like a cleared level; say so loudly.
         logMessage("ERROR: level " + name + " is missing from the asset pack; the board stays empty");
