@@ -210,8 +210,9 @@ void loadLevel(bool newGame)
     score = gameMode == 4 ? 250000 : 0;
     displayedScore = score;
     gameTime = 0.0f;
+    // Only the score report starts over: the highscore request goes out once per game or score-page
+    // start (whoever starts it clears its flags), and a death report once per explosion.
     scoreRequestSent = scoreReplyReceived = false;
-    highscoreRequestSent = highscoreReplyReceived = false;
     for (float& t : powerupNoticeTimers)
         t = 5000.0f;
     multiplierActive = timewarpActive = fusionPulseActive = false;
@@ -221,7 +222,7 @@ void loadLevel(bool newGame)
         t = 0.0f;
     for (float& t : deathExplosionLateTimers)
         t = 0.0f;
-    explosionFinished = levelEnding = restartRequested = deathRequestSent = false;
+    explosionFinished = levelEnding = restartRequested = false;
     meditationGoalReached = false;
     meditationEndTimer = 0.0f;
     endBreakSoundPlayed = false;
