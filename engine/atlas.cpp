@@ -133,11 +133,16 @@ bool flushAtlasPage(int page)
         // Zero-filled, so free space and the one-texel chunk borders sample as transparent.
         const std::size_t bytes = static_cast<std::size_t>(size) * static_cast<std::size_t>(size) * 4u;
         unsigned char* texels = TS_ALLOC(unsigned char, bytes);
-        std::memset(texels, 0, bytes);
-        clearGlErrors();
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
-        TS_FREE(texels);
-        if (glGetError() == GL_OUT_OF_MEMORY) {
+        bool outOfMemory = !texels;
+        if (texels) {
+            std::memset(texels, 0, bytes);
+            clearGlErrors();
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+            TS_FREE(texels);
+            outOfMemory = glGetError() == GL_OUT_OF_MEMORY;
+        }
+        // Out of memory on either side: try the next smaller page.
+        if (outOfMemory) {
             size = halvedAtlasSize(size);
             if (size != 0 && size < 2048) smallTextures = 1;
             continue;

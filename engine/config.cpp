@@ -44,6 +44,8 @@ bool readText(const SettingsKey& key, const char* name, std::size_t maxLength, s
         return false;
     std::size_t length = stored.size() < maxLength ? stored.size() : maxLength;
     char* data = TS_ALLOC(char, length + 1);
+    if (!data)
+        return false;   // read as missing: the setting keeps its value
     std::memcpy(data, stored.data(), length);
     data[length] = '\0';
     text = data;   // stops at an embedded NUL, as the stored text would for a C reader

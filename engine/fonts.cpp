@@ -76,8 +76,13 @@ void buildGlyph(const std::string& key, FT_Face face, unsigned char ch, GLuint l
             logMessage("no room on atlas page 0 for a glyph of font " + key);
         }
     }
+    unsigned char* image = placed ? TS_ALLOC(unsigned char, static_cast<std::size_t>(w) * h * 2) : nullptr;
+    if (placed && !image) {
+        // The glyph keeps its advance and draws nothing.
+        logMessage("out of memory for a glyph of font " + key);
+        placed = false;
+    }
     if (placed) {
-        unsigned char* image = TS_ALLOC(unsigned char, static_cast<std::size_t>(w) * h * 2);
         for (int j = 0; j < h; ++j) {
             // Rows are pitch bytes apart; a negative pitch stores them bottom row first.
             const unsigned char* row = nullptr;

@@ -112,6 +112,7 @@ static void freeStreamBuffer()
 {
     if (textureStream.pixels) TS_FREE(textureStream.pixels);
     textureStream.pixels = nullptr;
+    textureStream.capacity = 0;
 }
 
 // Drops the front file and leaves the stream idle, so the next name starts its own seek. A file
@@ -145,8 +146,9 @@ static bool startFrontFile()
     const std::string path = texturePath(textureQueue.front().name);
     if (hasFailed(path)) return false;
     logMessage("streaming " + path);
-    const int offset = getAssetOffset(path);
-    const int size = getAssetSize(path);
+    const AssetLocation at = lookUpAsset(path);
+    const int offset = at.offset;
+    const int size = at.size;
     logMessage("asset offset " + std::to_string(std::abs(offset)));
     logMessage("asset size " + std::to_string(std::abs(size)));
     if (offset == -1 || size < 0 || !assetPackFile) {
@@ -274,24 +276,41 @@ static void loadHeader(gzFile file)
     logMessage("headers loaded");
 }
 
+// Pixels arrive in steps of this many bytes and the buffer grows with them, so a header and an
+// index entry that promise more than the pack holds never size one large block.
+static constexpr std::size_t pixelReadStep = 1 << 20;
+
 static void readPixels(gzFile file)
 {
     TextureStream& s = textureStream;
     const std::size_t total = s.rowBytes * s.height;
-    if (!s.pixels) s.pixels = TS_ALLOC(unsigned char, total);
-    const std::size_t want = total - s.bytesRead;
-    const int got = gzread(file, s.pixels + s.bytesRead, static_cast<unsigned>(want));
-    if (got <= 0 || static_cast<std::size_t>(got) != want) {
-        logMessage("read failed: " + textureQueue.front().name + " is cut short");
-        dropFrontFile();
-        return;
+    const std::string name = textureQueue.front().name;
+    while (s.bytesRead < total) {
+        const std::size_t want = std::min(total - s.bytesRead, pixelReadStep);
+        if (s.bytesRead + want > s.capacity) {
+            const std::size_t capacity = std::min(total, std::max(s.capacity * 2, s.bytesRead + want));
+            unsigned char* grown = TS_REALLOC(unsigned char, s.pixels, capacity);
+            if (!grown) {
+                // Not the file's fault: it may load on a later request.
+                logMessage("out of memory reading " + name);
+                dropFrontFile(false);
+                return;
+            }
+            s.pixels = grown;
+            s.capacity = capacity;
+        }
+        const int got = gzread(file, s.pixels + s.bytesRead, static_cast<unsigned>(want));
+        if (got <= 0 || static_cast<std::size_t>(got) != want) {
+            logMessage("read failed: " + name + " is cut short");
+            dropFrontFile();
+            return;
+        }
+        s.bytesRead += want;
     }
     if (!bgraSupported) {
-        unsigned char* p = s.pixels + s.bytesRead;
-        for (std::size_t i = 0; i + 2 < static_cast<std::size_t>(got); i += s.bytesPerPixel)
-            std::swap(p[i], p[i + 2]);
+        for (std::size_t i = 0; i + 2 < total; i += s.bytesPerPixel)
+            std::swap(s.pixels[i], s.pixels[i + 2]);
     }
-    s.bytesRead += static_cast<std::size_t>(got);
 }
 
 static void finishFile()

@@ -28,7 +28,8 @@ struct TextureStream {
     int bytesPerPixel = 0;
     std::size_t rowBytes = 0;
     std::size_t bytesRead = 0;
-    unsigned char* pixels = nullptr;  // allocated once per file
+    unsigned char* pixels = nullptr;  // grows with the bytes read
+    std::size_t capacity = 0;         // bytes allocated at pixels
 };
 
 extern std::vector<TextureRecord> textures;      // loaded, in the order they finished

@@ -127,8 +127,9 @@ int placeLevelBlocks(const std::vector<Vector3>& positions)
 bool loadLevelFile(int level)
 {
     const std::string name = levelAssetName(level);
-    const int offset = getAssetOffset(name);
-    const int size = getAssetSize(name);
+    const AssetLocation at = lookUpAsset(name);
+    const int offset = at.offset;
+    const int size = at.size;
     if (offset < 0 || size < 0) {
         // An empty board would look like a cleared level; say so loudly.
         logMessage("ERROR: level " + name + " is missing from the asset pack; the board stays empty");
@@ -209,8 +210,9 @@ void loadLevel(bool newGame)
     setScore(gameMode == 4 ? 250000 : 0);
     displayedScore = getScore();
     gameTime = 0.0f;
+    // Only the score report starts over: the highscore request goes out once per game or score-page
+    // start (whoever starts it clears its flags), and a death report once per explosion.
     scoreRequestSent = scoreReplyReceived = false;
-    highscoreRequestSent = highscoreReplyReceived = false;
     for (float& t : powerupNoticeTimers)
         t = 5000.0f;
     multiplierActive = timewarpActive = fusionPulseActive = false;

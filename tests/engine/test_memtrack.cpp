@@ -62,6 +62,34 @@ TEST(MemTrack, RecordsLiveBlocksAndForgetsFreedOnes)
     trackedFree(block);
 }
 
+// A block that cannot be had is null and unrecorded, never a null "success"; a failed resize
+// leaves the old block valid and tracked.
+TEST(MemTrack, FailedRequestsReturnNullAndRecordNothing)
+{
+    const std::size_t before = allocations.size();
+    trackedBlockLimit = 64;
+    EXPECT_EQ(trackedAlloc(65, "a.cpp", 1), nullptr);
+    EXPECT_EQ(TS_REALLOC(char, nullptr, 65), nullptr);
+    EXPECT_EQ(allocations.size(), before);
+    char* block = TS_ALLOC(char, 64);
+    ASSERT_NE(block, nullptr);
+    block[63] = 5;
+    EXPECT_EQ(TS_REALLOC(char, block, 65), nullptr);
+    ASSERT_EQ(allocations.size(), before + 1);
+    EXPECT_EQ(allocations.back().address, block);
+    EXPECT_EQ(block[63], 5);
+
+    trackedBlockLimit = SIZE_MAX;
+    char* grown = TS_REALLOC(char, block, 1 << 20);
+    ASSERT_NE(grown, nullptr);
+    EXPECT_EQ(grown[63], 5);
+    ASSERT_EQ(allocations.size(), before + 1);
+    EXPECT_EQ(allocations.back().address, grown);
+    EXPECT_EQ(allocations.back().size, 1u << 20);
+    TS_FREE(grown);
+    EXPECT_EQ(allocations.size(), before);
+}
+
 TEST(MemTrack, ReportListsWholeAddressesAndTheTotal)
 {
     char folder[] = "/tmp/ts_mem_XXXXXX";

@@ -12,9 +12,12 @@
 #include "engine/asset_pack.h"
 #include "engine/camera.h"
 #include "engine/console.h"
+#include "game/explosion.h"
 #include "game/game_types.h"
+#include "game/level_end.h"
 #include "game/levels.h"
 #include "game/mass.h"
+#include "game/reports.h"
 #include "game/scoring.h"
 
 namespace {
@@ -226,6 +229,22 @@ TEST_F(LevelFiles, EachModeStartsFromItsLevel)
     EXPECT_EQ(getScore(), 0);
     for (int i = 0; i < 20; ++i)
         EXPECT_EQ(levelObjectives[i], 5 + 3 * i);
+}
+
+// A level start resets only the score report: the highscore request belongs to whoever started
+// the game or the next level, the death report to its explosion.
+TEST_F(LevelFiles, LevelStartClearsOnlyTheScoreReportFlags)
+{
+    writePack({{"levels\\1.blvl", levelBytes(0, {})}});
+    for (bool newGame : {true, false}) {
+        levelNumber = 0;
+        scoreRequestSent = scoreReplyReceived = true;
+        highscoreRequestSent = highscoreReplyReceived = deathRequestSent = true;
+        loadLevel(newGame);
+        EXPECT_FALSE(scoreRequestSent || scoreReplyReceived) << newGame;
+        EXPECT_TRUE(highscoreRequestSent && highscoreReplyReceived && deathRequestSent) << newGame;
+    }
+    highscoreRequestSent = highscoreReplyReceived = deathRequestSent = false;
 }
 
 TEST_F(LevelFiles, MissingLevelIsLoggedAndPlacesNothing)
