@@ -110,6 +110,9 @@ std::string masked(const std::string& text)
 void record(StandIn& s, const std::string& line)
 {
     std::lock_guard<std::mutex> lock(s.mutex);
+    // The file keeps everything; memory only the recent past.
+    if (s.log.size() >= 1000)
+        s.log.erase(s.log.begin(), s.log.begin() + 500);
     s.log.push_back(line);
     if (!s.options.logPath.empty()) {
         std::ofstream file(s.options.logPath, std::ios::app | std::ios::binary);

@@ -52,7 +52,7 @@ struct StandIn {
     std::atomic<bool> stopping{false};
     std::mutex mutex;                        // faults and log
     std::map<std::string, Fault> faults;     // by script name ("login.php")
-    std::vector<std::string> log;            // decoded request texts, oldest first
+    std::vector<std::string> log;            // recent decoded request texts, oldest first
     unsigned garbageSeed = 1;
 };
 

@@ -156,20 +156,11 @@ TEST(Rsa, BlocksOfBothDirections)
 TEST(Aes, RoundTripsUnderItsPassAndSessionKeys)
 {
     std::string data = randomBytes(1000, 7);
-    std::string sealed = aesEncrypt(data, "pass");
-    EXPECT_EQ(sealed.size(), 1008u);
-    EXPECT_EQ(aesDecrypt(sealed, "pass"), data);
-    EXPECT_NE(aesDecrypt(sealed, "other"), data);
-
-    std::string key = randomKey(64);
-    EXPECT_EQ(key.size(), 64u);
-    for (char c : key)
-        EXPECT_TRUE(isBase64Char(c));
-    EXPECT_NE(randomKey(64), key);
-
+    EXPECT_EQ(aesDecrypt(aesEncrypt(data, "pass"), "pass"), data);
+    EXPECT_NE(aesDecrypt(aesEncrypt(data, "pass"), "other"), data);
     const std::string& privateKey = testKey();
     std::string session = sealWithSessionKey(data, publicKeyFromPrivatePem(privateKey));
     EXPECT_EQ(session.find('\n'), std::string::npos);
     EXPECT_EQ(openWithSessionKey(session, privateKey), data);
-    EXPECT_EQ(openWithSessionKey("no mark", privateKey), "");
+    EXPECT_NE(sealWithSessionKey(data, publicKeyFromPrivatePem(privateKey)), session) << "a new key each time";
 }

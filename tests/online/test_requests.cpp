@@ -248,6 +248,9 @@ TEST_F(Machinery, LoginScoreAndRankingRoundTrip)
     ASSERT_TRUE(pumpUntil([] { return gameState == gs::LoginToMenu; }));
     EXPECT_EQ(userId, "1");
     EXPECT_EQ(password, made.substr(8));
+    playerPassword.clear();
+    loadConfig();   // the next start opens the stored password with the carried key
+    EXPECT_EQ(playerPassword, "p&w d");
     ASSERT_EQ(requests.size(), 3u);
     EXPECT_EQ(requests[1].kind, rk::News);
     EXPECT_EQ(requests[2].kind, rk::AchievementSync);

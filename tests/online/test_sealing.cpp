@@ -77,23 +77,12 @@ TEST(Sealing, TheServiceIsOnLoopbackUnlessTheEnvironmentNamesAnother)
 {
     const char* saved = std::getenv("TESSARINE_SERVER");
     std::string old = saved ? saved : "";
-    struct Case {
-        const char* value;
-        const char* host;
-    };
-    for (Case c : {Case{nullptr, "127.0.0.1:8723"}, Case{"", "127.0.0.1:8723"}, Case{"10.0.0.5:9000", "10.0.0.5:9000"},
-                   Case{"localhost:80", "localhost:80"}, Case{"host", "127.0.0.1:8723"},
-                   Case{"a:1/evil?x", "127.0.0.1:8723"}, Case{"a b:1", "127.0.0.1:8723"}}) {
-        if (c.value)
-            setenv("TESSARINE_SERVER", c.value, 1);
-        else
-            unsetenv("TESSARINE_SERVER");
-        EXPECT_EQ(serviceHost(), c.host) << (c.value ? c.value : "(unset)");
+    for (auto c : std::vector<std::pair<std::string, std::string>>{
+             {"", "127.0.0.1:8723"}, {"10.0.0.5:9000", "10.0.0.5:9000"}, {"a:1/evil?x", "127.0.0.1:8723"}}) {
+        setenv("TESSARINE_SERVER", c.first.c_str(), 1);
+        EXPECT_EQ(serviceHost(), c.second) << c.first;
     }
-    if (saved)
-        setenv("TESSARINE_SERVER", old.c_str(), 1);
-    else
-        unsetenv("TESSARINE_SERVER");
+    saved ? setenv("TESSARINE_SERVER", old.c_str(), 1) : unsetenv("TESSARINE_SERVER");
 }
 
 TEST(Query, EveryValueIsEscapedSoNoValueAddsAField)
@@ -103,7 +92,4 @@ TEST(Query, EveryValueIsEscapedSoNoValueAddsAField)
               "highscore.php?gamemode=2&level=10&username=a%26userid%3D1&userid=");
     EXPECT_EQ(buildRequest("reg.php?beta=1", {{"&email=", "q.x+y@mail.org"}, {"&password=", "p w%"}}),
               "reg.php?beta=1&email=q.x%2By%40mail.org&password=p%20w%25");
-    EXPECT_EQ(buildRequest("news.php", {}), "news.php");
-    EXPECT_EQ(buildRequest("score.php?", {{"score=", -250}, {"&time=", 123456789012LL}}),
-              "score.php?score=-250&time=123456789012");
 }
