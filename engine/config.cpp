@@ -1,7 +1,9 @@
 #include "engine/config.h"
 
 #include "engine/memtrack.h"
-#include "crypto/crypto.h"
+#include "crypto/codec.h"
+#include "crypto/seal.h"
+#include "crypto/service_key.h"
 #include "online/requests.h"
 #include "platform/settings_store.h"
 
@@ -178,7 +180,7 @@ void loadConfig()
         readText(key, "Password", maxStringText, password);
 
         if (!password.empty())
-            playerPassword = rsaUnseal(base64Decode(password), servicePublicKeyPem, 1);
+            playerPassword = rsaUnseal(base64Decode(password), 1, servicePublicKeyPem);
         else
             playerPassword.clear();
         settingsClose(key);

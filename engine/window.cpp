@@ -6,6 +6,7 @@
 #include "game/achieve_carousel.h"
 #include "game/game_state.h"
 #include "game/input.h"
+#include "online/login.h"
 #include "online/rankings.h"
 #include "online/requests.h"
 #include "platform/messages.h"

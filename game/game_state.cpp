@@ -27,6 +27,9 @@
 #include "game/score_screen.h"
 #include "game/starfield.h"
 #include "game/tutorials.h"
+#include "online/login.h"
+#include "online/patching.h"
+#include "online/rankings.h"
 #include "online/requests.h"
 
 int gameState = 1;

@@ -15,7 +15,7 @@
 #include "game/reports.h"
 #include "game/scoring.h"
 #include "game/tutorials.h"
-#include "online/requests.h"
+#include "online/achievements.h"
 
 namespace {
 

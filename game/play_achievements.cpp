@@ -34,3 +34,8 @@ bool quicksaveEarned()
 }
 
 void updatePlayAchievements(float) {}
+// Set by the reply dispatch and the achievement upload; the HUD announces and play advances the timer.
+bool cheeveEarned[28] = {};
+std::vector<int> cheeveToasts;
+std::vector<bool> cheeveToastShown;
+float cheeveToastTimer = 0.0f;

@@ -13,3 +13,10 @@ std::vector<const char*> groupRemovalAwards(int n);
 bool quicksaveEarned();
 // The per-frame achievement tests of play; the level-end work fills it in.
 void updatePlayAchievements(float dtMs);
+
+// Earned flags by achievement number (1..27; 0 is none), the numbers waiting to be announced with
+// a shown flag each, and the age of the current announcement (ms).
+extern bool cheeveEarned[28];
+extern std::vector<int> cheeveToasts;
+extern std::vector<bool> cheeveToastShown;
+extern float cheeveToastTimer;

@@ -15,7 +15,7 @@
 #include "game/pointing.h"
 #include "game/powerups.h"
 #include "game/states.h"
-#include "online/requests.h"
+#include "online/achievements.h"
 
 namespace {
 constexpr uint32_t scoreOffset = 0x5A3C96E1u;

@@ -3,6 +3,12 @@
 // Placeholder until the rankings page is written: it fills the list and owns its row type.
 std::vector<std::string> rankingList;
 int rankingScroll = 0;
+// Set by the reply dispatch.
+int rankingOffset = 0;
+bool rankingRequestSent = false;
+bool rankingAtEnd = false;
+std::string rankingReply;
+std::deque<std::string> rankingReplies;
 
 void scrollRankings(int steps)
 {
@@ -11,3 +17,6 @@ void scrollRankings(int steps)
     else if (steps < 0 && std::size_t(rankingScroll) + 10 < rankingList.size())
         ++rankingScroll;
 }
+
+// Placeholder until the rankings page is written.
+void UpdateRanking(float) {}
