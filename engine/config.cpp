@@ -2,13 +2,13 @@
 
 #include "engine/memtrack.h"
 #include "crypto/crypto.h"
-#include "online/requests.h"
 #include "platform/settings_store.h"
 
 #include <climits>
 #include <cstdio>
 #include <cstring>
 
+int screenWidth = 0, screenHeight = 0;
 int AAlevel = 16;
 int vSync = 1;
 int visualQuality = 3;
@@ -22,6 +22,8 @@ int tuteControl = 0, tutePup = 0, tuteCombo = 0, tuteComboNow = 0, tuteColor = 0
     tuteRush = 0, tuteSurvival = 0, tuteMeditation = 0;
 int colorblind = 0;
 std::string password;
+std::string username;
+std::string playerPassword;
 
 int anisotropicFiltering = 1;
 int displayModeIndex = -1;

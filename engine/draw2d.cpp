@@ -183,9 +183,9 @@ void clearScreen(float r, float g, float b, float a)
     glLoadIdentity();
 }
 
-void applyCamera()
+void applyCamera(float massRatio)
 {
-    camera.look();
+    camera.look(massRatio);
 }
 
 bool isExtensionSupported(const char* name)

@@ -49,7 +49,8 @@ bool isCapabilityEnabled(GLenum cap);
 void pushOrtho();
 void popOrtho();
 void clearScreen(float r, float g, float b, float a);
-void applyCamera();
+// Camera::look with the mass ratio that shakes the view.
+void applyCamera(float massRatio);
 
 // Whole-word test of the GL extension string; false for an empty name, a name with a blank, or
 // when the driver gives no string.

@@ -5,7 +5,6 @@
 #include "engine/fonts.h"
 #include "engine/meshes.h"
 #include "engine/profiler.h"
-#include "game/game_state.h"
 
 #include <cstdio>
 #include <limits>
@@ -24,7 +23,7 @@ static void overlayText(const std::string& text, float x, float y)
     freetype::printShadowed(text.c_str(), x, y, 2.0f, 5, 0.5f, 255, 255, 255, 255, &smallFont);
 }
 
-void renderProfiler()
+void renderProfiler(const std::vector<float>& frameTimes)
 {
     const float h = static_cast<float>(screenHeight);
     const float w = static_cast<float>(screenWidth);

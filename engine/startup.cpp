@@ -14,8 +14,6 @@
 #include "engine/sound.h"
 #include "engine/textures.h"
 #include "engine/window.h"
-#include "game/levels.h"
-#include "online/requests.h"
 #include "platform/system.h"
 #include "platform/video.h"
 
@@ -23,7 +21,6 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 #include <GL/glu.h>
-#include <curl/curl.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -35,11 +32,8 @@ std::string glVersion, videoCard, glVendor;
 int startupPhase = 0;
 bool motionBlurReserved = false;
 float powerupBlockSpin = 0;
-std::vector<bool> rankingFlagsByMode;
-std::vector<std::vector<std::string>> rankingRowsByMode;
 
 namespace {
-bool curlStarted = false;
 bool soundExitRegistered = false;
 
 std::string glText(GLenum name)
@@ -103,7 +97,7 @@ std::string megabytesText(unsigned long long bytes)
     return std::to_string(bytes / 1024 / 1024);
 }
 
-bool initialize()
+void initializeEngine()
 {
     if (FILE* f = std::fopen("console.log", "w"))
         std::fclose(f);
@@ -144,16 +138,9 @@ bool initialize()
     enableCapability(GL_BLEND);
     enableCapability(GL_MULTISAMPLE_ARB);
 
-    if (curl_global_init(CURL_GLOBAL_ALL) == CURLE_OK) {
-        curlStarted = true;
-        curlMultiHandle = curl_multi_init();
-    }
-
     seedRandom(platformTickCount());
     atlasHueColor.setHSL(113, 100, 100);
     buildConsoleCommands();
-    rankingFlagsByMode.resize(7);
-    rankingRowsByMode.resize(7);
 
     glLoadIdentity();
     gluLookAt(0, -20 * blockSize, 0, 0, 0, 0, 0, 0, 1);
@@ -174,24 +161,13 @@ bool initialize()
     startupPhase = 2;
     if (vSync == 0 && swapControlSupported)
         setSwapInterval(0);
-    loadLevel(true);
 
     enableCapability(GL_CULL_FACE);
     glCullFace(GL_BACK);
-    logMessage("Finished initializing");
-    return true;
 }
 
-void deinitialize()
+void deinitializeEngine()
 {
-    if (curlMultiHandle) {
-        curl_multi_cleanup(curlMultiHandle);
-        curlMultiHandle = nullptr;
-    }
-    if (curlStarted) {
-        curl_global_cleanup();
-        curlStarted = false;
-    }
     closeAssetPack();
     // A quit during the intro reaches here before the fonts or meshes were ever loaded.
     cleanFonts();

@@ -1,7 +1,7 @@
 #include "engine/util.h"
 
 #include "engine/config.h"
-#include "game/input.h"
+#include "engine/window.h"
 #include "platform/system.h"
 
 void split(std::string text, std::string delimiter, std::vector<std::string>* pieces)

@@ -3,11 +3,6 @@
 #include "engine/config.h"
 #include "engine/console.h"
 #include "engine/draw2d.h"
-#include "game/achieve_carousel.h"
-#include "game/game_state.h"
-#include "game/input.h"
-#include "online/rankings.h"
-#include "online/requests.h"
 #include "platform/messages.h"
 #include "platform/system.h"
 #include "platform/video.h"
@@ -17,6 +12,7 @@
 #include <cstring>
 
 void* mainWindow = nullptr;
+int mouseX = 0, mouseY = 0;
 bool multisampleSupported = false;
 int multisampleFormat = 0;
 bool vboSupported = false;
@@ -259,12 +255,9 @@ void setupExtensions()
         smallTextures = 1;
 }
 
-long windowProc(unsigned message, std::uintptr_t wParam, std::intptr_t lParam)
+long handleWindowMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam)
 {
     switch (message) {
-    case WM_CLOSE:
-        logout();
-        return 0;
     case WM_SIZE:
         if (wParam == SIZE_MINIMIZED) {
             if (windowRecord)
@@ -279,39 +272,14 @@ long windowProc(unsigned message, std::uintptr_t wParam, std::intptr_t lParam)
             return 0;
         }
         return 0;
-    case WM_KEYDOWN:
-        handleKeyDown(int(wParam));
-        return 0;
     case WM_KEYUP:
         if (wParam < 256 && windowRecord && windowRecord->keys)
             windowRecord->keys[wParam] = 0;
         return 0;
     case WM_MOUSEMOVE:
-        handleMouseMove(int(loWord(std::uintptr_t(lParam))), int(hiWord(std::uintptr_t(lParam))));
+        mouseX = int(loWord(std::uintptr_t(lParam)));
+        mouseY = int(hiWord(std::uintptr_t(lParam)));
         return 0;
-    case WM_LBUTTONDOWN:
-        handleLeftButtonDown();
-        return 0;
-    case WM_LBUTTONUP:
-        handleLeftButtonUp();
-        return 0;
-    case WM_RBUTTONDOWN:
-        handleRightButtonDown();
-        return 0;
-    case WM_RBUTTONUP:
-        handleRightButtonUp();
-        return 0;
-    case WM_MOUSEWHEEL: {
-        // Whole notches only; each message moves by one whatever its size.
-        int steps = int(std::int16_t(hiWord(wParam))) / 120;
-        if (steps == 0)
-            return 0;
-        if (gameState == 49)
-            scrollRankings(steps);
-        else if (gameState == 69)
-            scrollAchievementCarousel(steps, screenWidth, screenHeight);
-        return 0;
-    }
     default:
         return 0;
     }

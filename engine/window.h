@@ -1,6 +1,6 @@
 // The game window: creation with its OpenGL context (full-screen mode switch, two-pass multisample
-// set-up, extension set-up), destruction, the projection that follows its size, and the window
-// procedure that hands window messages to the input handlers.
+// set-up, extension set-up), destruction, the projection that follows its size, and the window's
+// own share of its messages: size, key flags and the pointer position.
 #pragma once
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -31,6 +31,8 @@ GameWindow makeGameWindow(ApplicationInfo* application, std::uint32_t* keys, int
 
 // The game window (compared with the active window by the main loop's focus test).
 extern void* mainWindow;
+// The pointer in client coordinates, origin top left, as the last pointer move left it.
+extern int mouseX, mouseY;
 extern bool multisampleSupported;
 extern int multisampleFormat;        // the sample count of the multisampled format found
 extern bool vboSupported;
@@ -69,5 +71,6 @@ bool isWglExtensionSupported(const char* name);
 bool extensionListHas(const char* list, const char* name);
 void setupExtensions();
 
-// One window message in the window procedure's terms (platform/messages.h has the codes).
-long windowProc(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+// The window's own share of one message (platform/messages.h has the codes): minimise and restore,
+// the key flags, the pointer position. The game's share is the app's window procedure.
+long handleWindowMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);

@@ -2,14 +2,13 @@
 
 #include <algorithm>
 
-#include "engine/backdrops.h"
 #include "engine/config.h"
-#include "engine/main.h"
 #include "engine/polyparticles.h"
 #include "engine/profiler.h"
 #include "engine/sound.h"
 #include "engine/textures.h"
 #include "game/achievements_page.h"
+#include "game/backdrops.h"
 #include "game/credits.h"
 #include "game/game_setup.h"
 #include "game/game_types.h"

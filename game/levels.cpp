@@ -26,6 +26,7 @@
 #include "game/powerups.h"
 #include "game/reports.h"
 #include "game/scoring.h"
+#include "game/tuning.h"
 
 int levelNumber = 0;
 int levelObjectives[20];

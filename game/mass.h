@@ -6,3 +6,6 @@ extern float massLevel;
 extern float massLimit;
 extern float pendingMass;
 extern float massLevelSnapshot;
+
+// massLevel over massLimit, the danger that shakes the camera; 0 for a level without a limit.
+float massRatio();

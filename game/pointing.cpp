@@ -7,6 +7,7 @@
 #include "engine/picking.h"
 #include "engine/profiler.h"
 #include "engine/sound.h"
+#include "engine/window.h"
 #include "game/explosion.h"
 #include "game/game_types.h"
 #include "game/input.h"
@@ -15,6 +16,7 @@
 #include "game/powerups.h"
 #include "game/reports.h"
 #include "game/scoring.h"
+#include "game/tuning.h"
 
 int pickedBlock = -1;
 int pickedFace = -1;

@@ -3,6 +3,8 @@
 // Placeholder until the rankings page is written: it fills the list and owns its row type.
 std::vector<std::string> rankingList;
 int rankingScroll = 0;
+std::vector<bool> rankingFlagsByMode;
+std::vector<std::vector<std::string>> rankingRowsByMode;
 
 void scrollRankings(int steps)
 {

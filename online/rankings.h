@@ -5,6 +5,9 @@
 
 extern std::vector<std::string> rankingList;   // rows fetched so far
 extern int rankingScroll;                      // first visible row; ten rows are visible
+// One entry per game mode 0..6, sized at start-up.
+extern std::vector<bool> rankingFlagsByMode;
+extern std::vector<std::vector<std::string>> rankingRowsByMode;
 
 // The wheel on the rankings page: steps > 0 scrolls up one row, < 0 down one row.
 void scrollRankings(int steps);

@@ -6,8 +6,6 @@
 std::vector<CurlRequest> requests;
 int offlineMode = 0;
 CURLM* curlMultiHandle = nullptr;
-std::string username;
-std::string playerPassword;
 
 // Placeholders until the request machinery is written: nothing is sent, every
 // blocking request fails as a transport failure would.

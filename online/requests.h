@@ -2,6 +2,8 @@
 #pragma once
 #include <curl/curl.h>
 
+#include "engine/config.h"   // username and playerPassword, loaded with the settings
+
 #include <string>
 #include <vector>
 
@@ -19,8 +21,6 @@ extern std::vector<CurlRequest> requests;
 extern int offlineMode;         // 99 while playing offline, 0 online
 // The libcurl multi handle, made by start-up; asynchronous requests start only while it exists.
 extern CURLM* curlMultiHandle;
-extern std::string username;     // the profile's user name (kept in the settings)
-extern std::string playerPassword; // the plain password, opened from the stored one
 
 void curlQueue(std::string url, std::string* reply, int requestKind, long timeoutSeconds);
 int curlPerform(std::string url, std::string* reply, long timeoutSeconds);

@@ -1,6 +1,5 @@
 #include "engine/config.h"
 #include "engine/console.h"
-#include "online/requests.h"
 #include "platform/settings_store.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,6 @@
 #include "render_test_support.h"
 
 #include "engine/atlas.h"
-#include "engine/backdrops.h"
 #include "engine/config.h"
 #include "engine/console.h"
 #include "engine/draw2d.h"
@@ -13,9 +12,6 @@
 #include "engine/asset_pack.h"
 #include "engine/textures.h"
 #include "engine/window.h"
-#include "game/game_state.h"
-#include "game/game_types.h"
-#include "game/levels.h"
 
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -62,63 +58,6 @@ TEST(Anchors, MakeRectTruncatesTowardZeroAndKnowsOnlyCentreAndTop)
     r = makeRect(-5.5f, 0, 4, 4, 0);  // -7.5 truncates to -7, not -8
     EXPECT_EQ(r.left, -7);
     EXPECT_EQ(r.right, -3);
-}
-
-TEST(Backdrops, TheBackdropFollowsLevelModeAndState)
-{
-    const int savedState = gameState, savedMode = gameMode, savedLevel = levelNumber;
-    gameState = 5;  // a menu
-    gameMode = 2;
-    levelNumber = 7;
-    EXPECT_EQ(getBackgroundTexture(), "background1.tga");
-    gameState = 3;
-    levelNumber = 1;
-    EXPECT_EQ(getBackgroundTexture(), "background2.tga");
-    gameMode = 5;  // Survival starts at level 1
-    EXPECT_EQ(getBackgroundTexture(), "background9.tga");
-    gameMode = 4;
-    levelNumber = 5;
-    EXPECT_EQ(getBackgroundTexture(), "background6.tga");
-    levelNumber = 4;
-    EXPECT_EQ(getBackgroundTexture(), "background5.tga");
-    levelNumber = 12;
-    EXPECT_EQ(getBackgroundTexture(), "background6.tga");
-    gameState = 57;  // in game, but not one of Rush's own states
-    EXPECT_EQ(getBackgroundTexture(), "");
-    gameMode = 6;
-    levelNumber = 0;
-    gameState = 3;
-    EXPECT_EQ(getBackgroundTexture(), "background10.tga");
-    gameState = savedState;
-    gameMode = savedMode;
-    levelNumber = savedLevel;
-}
-
-TEST(Backdrops, BlockNamesHaveTheirVariantsAndAreAllQueuedByTheIntro)
-{
-    const int saved = colorblind;
-    colorblind = 1;
-    EXPECT_EQ(getBlockTextureName(6, 1), "grey.tga");
-    EXPECT_EQ(getBlockTextureName(4, 1), "orangeHCB.tga");
-    EXPECT_EQ(getBlockTextureName(1, 0), "yellowCB.tga");
-    colorblind = 0;
-    EXPECT_EQ(getBlockTextureName(4, 1), "orangeH.tga");
-    EXPECT_EQ(getBlockTextureName(7, 0), "green.tga");
-    EXPECT_EQ(getBlockTextureName(0, 0), "");
-    EXPECT_EQ(getBlockTextureName(8, 1), "");
-
-    const std::vector<std::string>& names = gameTextureNames();
-    EXPECT_EQ(names.size(), 122u);
-    int listed = 0;
-    for (int blind = 0; blind <= 1; ++blind)
-        for (int colour = 1; colour <= 7; ++colour)
-            for (int h = 0; h <= 1; ++h) {
-                colorblind = blind;
-                const std::string name = getBlockTextureName(colour, h);
-                listed += std::find(names.begin(), names.end(), name) != names.end();
-            }
-    EXPECT_EQ(listed, 28);
-    colorblind = saved;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -239,9 +178,9 @@ TEST_F(DrawPixels, TheProfilerOverlayDrawsABarForEachSectionThatRan)
     work.end = 6;
     lastFrameProfile.children.push_back(work);
     profileGraphs.clear();
-    frameTimes.assign(10, 16.0f);
+    const std::vector<float> frameTimes(10, 16.0f);
     pushOrtho();
-    renderProfiler();
+    renderProfiler(frameTimes);
     popOrtho();
     // Row 0 has its baseline at 0.02 H + 0.01 H = 18; the bar runs from 0.175 H = 105 for 300 pixels.
     const int y = 18 - static_cast<int>(0.25f * smallFont.height);
@@ -252,7 +191,6 @@ TEST_F(DrawPixels, TheProfilerOverlayDrawsABarForEachSectionThatRan)
     ASSERT_EQ(profileGraphs.size(), 1u);
     EXPECT_EQ(profileGraphs[0].history.front(), 5.0f);
     profileGraphs.clear();
-    frameTimes.clear();
     lastFrameProfile = ProfileNode();
 }
 

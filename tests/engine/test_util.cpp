@@ -1,6 +1,6 @@
 #include "engine/config.h"
 #include "engine/util.h"
-#include "game/input.h"
+#include "engine/window.h"
 #include "platform/settings_store.h"
 
 #include <gtest/gtest.h>

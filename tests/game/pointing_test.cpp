@@ -1,6 +1,7 @@
 #include "board_fixture.h"
 
 #include "engine/picking.h"
+#include "engine/window.h"
 #include "game/game_types.h"
 #include "game/input.h"
 #include "game/mass.h"

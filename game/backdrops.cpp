@@ -1,4 +1,4 @@
-#include "engine/backdrops.h"
+#include "game/backdrops.h"
 
 #include "engine/config.h"
 #include "game/game_state.h"
