@@ -5,6 +5,7 @@
 #include "game/achieve_carousel.h"
 #include "game/game_state.h"
 #include "game/input.h"
+#include "game/states.h"
 #include "online/rankings.h"
 #include "online/requests.h"
 #include "platform/messages.h"
@@ -36,9 +37,9 @@ long windowProc(unsigned message, std::uintptr_t wParam, std::intptr_t lParam)
         int steps = int(std::int16_t(hiWord(wParam))) / 120;
         if (steps == 0)
             return 0;
-        if (gameState == 49)
+        if (gameState == gs::Ranking)
             scrollRankings(steps);
-        else if (gameState == 69)
+        else if (gameState == gs::Achievements)
             scrollAchievementCarousel(steps, screenWidth, screenHeight);
         return 0;
     }

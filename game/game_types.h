@@ -2,7 +2,7 @@
 // Placeholder until the rules of the game types are written.
 #pragma once
 
-// 1 Casual, 2 Normal, 3 Expert, 4 Rush, 5 Survival, 6 Meditation; 0 before any game.
+// One of game/states.h's gm names; gm::Overall before any game.
 extern int gameMode;
 extern float rushPenaltyTimer;
 extern float rushPenaltyLimit;

@@ -26,6 +26,7 @@
 #include "game/powerups.h"
 #include "game/reports.h"
 #include "game/scoring.h"
+#include "game/states.h"
 #include "game/tuning.h"
 
 int levelNumber = 0;
@@ -207,7 +208,7 @@ void loadLevel(bool newGame)
     comboLevel = 1;
     bestCombo = 0;
     blocksLanded = 0;
-    score = gameMode == 4 ? 250000 : 0;
+    score = gameMode == gm::Rush ? 250000 : 0;
     displayedScore = score;
     gameTime = 0.0f;
     scoreRequestSent = scoreReplyReceived = false;
@@ -232,20 +233,20 @@ void loadLevel(bool newGame)
     killCount = 0;
     placementsSinceMatch = 0;
 
-    if (gameMode == 5) {
+    if (gameMode == gm::Survival) {
         survivalCountdownElapsed = 0.0f;
         levelNumber = 1;
         survivalStage = 1;
         survivalSecondTimer = 0.0f;
     }
-    if (gameMode == 4) {
+    if (gameMode == gm::Rush) {
         rushPenaltyTimer = 0.0f;
         rushPenaltyLimit = 10000.0f;
         levelNumber = 4;
     }
 
     levelLoadFailed = false;
-    if (gameMode != 6) {
+    if (gameMode != gm::Meditation) {
         levelLoadFailed = !loadLevelFile(levelNumber);
     } else {
         const int index = newBlock();

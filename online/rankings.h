@@ -5,7 +5,7 @@
 
 extern std::vector<std::string> rankingList;   // rows fetched so far
 extern int rankingScroll;                      // first visible row; ten rows are visible
-// One entry per game mode 0..6, sized at start-up.
+// One entry per game mode (gm::Overall to gm::Meditation), sized at start-up.
 extern std::vector<bool> rankingFlagsByMode;
 extern std::vector<std::vector<std::string>> rankingRowsByMode;
 
