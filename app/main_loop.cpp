@@ -3,7 +3,7 @@
 #include "app/startup.h"
 #include "app/window_proc.h"
 #include "engine/config.h"
-#include "engine/console.h"
+#include "engine/log.h"
 #include "engine/main.h"
 #include "engine/profiler.h"
 #include "engine/sound.h"

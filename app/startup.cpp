@@ -1,6 +1,6 @@
 #include "app/startup.h"
 
-#include "engine/console.h"
+#include "engine/log.h"
 #include "engine/startup.h"
 #include "game/levels.h"
 #include "game/states.h"

@@ -7,6 +7,7 @@
 #include "engine/camera.h"
 #include "engine/config.h"
 #include "engine/draw2d.h"
+#include "engine/gl_extensions.h"
 #include "engine/meshes.h"
 #include "engine/polyparticles.h"
 #include "engine/startup.h"

@@ -1,7 +1,7 @@
 #include "engine/config.h"
 
-#include "engine/memtrack.h"
 #include "crypto/crypto.h"
+#include "engine/memtrack.h"
 #include "platform/settings_store.h"
 
 #include <climits>
@@ -53,29 +53,6 @@ bool readText(const SettingsKey& key, const char* name, std::size_t maxLength, s
     return true;
 }
 
-// atoi's reading (blanks, an optional sign, leading digits, 0 when there are none),
-// but saturating instead of overflowing.
-int parseWhole(const std::string& text)
-{
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
-        i++;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; i++) {
-        value = value * 10 + (text[i] - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1)
-            value = static_cast<long long>(INT_MAX) + 1;
-    }
-    if (negative)
-        value = -value;
-    if (value > INT_MAX)
-        value = INT_MAX;
-    return static_cast<int>(value);
-}
-
 void readWhole(const SettingsKey& key, const char* name, int& setting)
 {
     std::string text;
@@ -115,6 +92,27 @@ std::string floatText(float value)
 }
 
 } // namespace
+
+int parseWhole(const std::string& text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+        i++;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; i++) {
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            value = static_cast<long long>(INT_MAX) + 1;
+    }
+    if (negative)
+        value = -value;
+    if (value > INT_MAX)
+        value = INT_MAX;
+    return static_cast<int>(value);
+}
 
 int findDisplayMode(int width, int height)
 {
@@ -199,6 +197,13 @@ void loadConfig()
     applyVisualQuality();
     displayModeIndex = findDisplayMode(screenWidth, screenHeight);
     buffer = 0;
+}
+
+void resetTutorials()
+{
+    tuteControl = tutePup = tuteCombo = tuteComboNow = tuteColor = tuteCrit = tuteRush = tuteSurvival =
+        tuteMeditation = 0;
+    saveConfig();
 }
 
 void saveConfig()

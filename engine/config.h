@@ -40,12 +40,18 @@ extern std::vector<Vector2> displayModes;
 // Index of the mode with this width and height in displayModes, or -1.
 int findDisplayMode(int width, int height);
 
+// atoi's reading (blanks, an optional sign, leading digits, 0 when there are none), but saturating
+// at the int range instead of overflowing: the numbers of the settings file and of the console.
+int parseWhole(const std::string& text);
+
 // Reads the settings file into the globals above; a missing file changes nothing but the derived values.
 void loadConfig();
 // Writes the settings back, creating the file on the first run.
 void saveConfig();
 // Applies the visual-quality preset to anisotropicFiltering, AAlevel and motionBlur.
 void applyVisualQuality();
+// Marks every tutorial page unseen and saves the settings.
+void resetTutorials();
 
 // Screen sizes accepted from the settings file; anything else falls back to the defaults.
 constexpr int defaultScreenWidth = 1024;

@@ -1,6 +1,6 @@
 #include "engine/main.h"
 
-#include "engine/console.h"
+#include "engine/log.h"
 #include "platform/system.h"
 
 std::string exeName;

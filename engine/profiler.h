@@ -63,9 +63,6 @@ float profileGraphMaximum(const ProfileGraph& graph);
 // of exactly 0.0, is above 0.0001.
 int countVisibleProfileGraphs();
 
-// Draws the overlay (engine/profiler_overlay.cpp); frameTimes are the recent frame durations.
-void renderProfiler(const std::vector<float>& frameTimes);
-
 // Opens a section for the rest of the enclosing scope, so every return closes it.
 struct ProfileScope {
     explicit ProfileScope(const char* name) { beginProfile(name); }

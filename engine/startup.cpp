@@ -7,13 +7,14 @@
 #include "engine/console.h"
 #include "engine/draw2d.h"
 #include "engine/fonts.h"
+#include "engine/gl_extensions.h"
+#include "engine/log.h"
 #include "engine/main.h"
 #include "engine/meshes.h"
 #include "engine/picking.h"
 #include "engine/random.h"
 #include "engine/sound.h"
 #include "engine/textures.h"
-#include "engine/window.h"
 #include "platform/system.h"
 #include "platform/video.h"
 
@@ -61,9 +62,6 @@ void reserveMotionBlur()
     if (page < 0) {
         motionBlurReserved = false;
         logMessage("screen larger than an atlas page: no motion blur");
-        // Page 0 still has to exist: the fonts are built on it.
-        if (atlasPages.empty())
-            createAtlasPage();
         return;
     }
     TextureRecord record;
@@ -99,8 +97,7 @@ std::string megabytesText(unsigned long long bytes)
 
 void initializeEngine()
 {
-    if (FILE* f = std::fopen("console.log", "w"))
-        std::fclose(f);
+    clearLogFile("console.log");
     logMessage("Initializing");
 
     osName = describeOs(platformOsName(), platformOsVersion());
@@ -119,11 +116,7 @@ void initializeEngine()
     logMessage("Video Card: " + videoCard);
     logMessage("Manufacturer: " + glVendor);
 
-    anisotropySupported = glText(GL_EXTENSIONS).find("GL_EXT_texture_filter_anisotropic") != std::string::npos;
-    GLfloat anisotropy = 0;
-    if (anisotropySupported)   // asking without the extension only raises a GL error
-        glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &anisotropy);
-    maxAnisotropy = anisotropy;
+    readAnisotropy();
     powerupBlockSpin = 0;
 
     glViewport(0, 0, screenWidth, screenHeight);
@@ -147,6 +140,9 @@ void initializeEngine()
     ExtractFrustum();
 
     readAssetIndex();
+    // The fonts' page 0 first (their glyphs live there); the motion-blur chunk goes in beside them.
+    drainGlErrors();
+    reloadFonts();
     reserveMotionBlur();
 
     alutInit(nullptr, nullptr);

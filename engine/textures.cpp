@@ -3,10 +3,10 @@
 #include "engine/asset_pack.h"
 #include "engine/atlas.h"
 #include "engine/config.h"
-#include "engine/console.h"
+#include "engine/gl_extensions.h"
+#include "engine/log.h"
 #include "engine/memtrack.h"
 #include "engine/profiler.h"
-#include "engine/window.h"
 #include "platform/system.h"
 
 #include <GL/gl.h>
@@ -405,6 +405,23 @@ void updateStreamingTextures(float dtMs)
         if (s.bytesRead < total) readPixels(assetPackFile);
         else finishFile();
     }
+}
+
+void activateAtlasChunk(int textureIndex)
+{
+    PROFILE_SCOPE("activateAtlasChunk");
+    if (textureIndex < 0 || textureIndex >= static_cast<int>(textures.size())) return;
+    const TextureRecord& record = textures[textureIndex];
+    bindAtlasPage(record.atlasPage);
+    if (activeChunk == textureIndex) return;
+    if (record.atlasPage < 0 || record.atlasPage >= static_cast<int>(atlasPageSizes.size())) return;
+    activeChunk = textureIndex;
+    const float s = static_cast<float>(atlasPageSizes[record.atlasPage]);
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glTranslatef((record.atlasX + 1.0f) / s, (record.atlasY + 1.0f) / s, 0.0f);
+    glScalef((record.width - 2.0f) / s, (record.height - 2.0f) / s, 1.0f);
+    glMatrixMode(GL_MODELVIEW);
 }
 
 void queueAllTextures()

@@ -60,6 +60,8 @@ std::string texturePath(const std::string& name);
 // a file the streamer rejects: the game runs without media). Asking queues the name like
 // getTextureIndex.
 bool isTextureReady(const std::string& name);
+// Binds the texture's atlas page and points the texture matrix at its chunk (one texel inset).
+void activateAtlasChunk(int textureIndex);
 // One streaming step for the front of the queue; fades loaded textures in.
 void updateStreamingTextures(float dtMs);
 // Queues every texture name of the game.

@@ -2,8 +2,6 @@
 // set-up, extension set-up), destruction, the projection that follows its size, and the window's
 // own share of its messages: size, key flags and the pointer position.
 #pragma once
-#include <GL/gl.h>
-#include <GL/glext.h>
 #include <cstdint>
 #include <string>
 
@@ -35,26 +33,6 @@ extern void* mainWindow;
 extern int mouseX, mouseY;
 extern bool multisampleSupported;
 extern int multisampleFormat;        // the sample count of the multisampled format found
-extern bool vboSupported;
-// The buffer-object entry points, loaded at run time. Our pointers carry their own names so that
-// they never shadow the functions libGL exports under the same names.
-extern PFNGLGENBUFFERSARBPROC tsGlGenBuffersARB;
-#define glGenBuffersARB tsGlGenBuffersARB
-extern PFNGLDELETEBUFFERSARBPROC tsGlDeleteBuffersARB;
-#define glDeleteBuffersARB tsGlDeleteBuffersARB
-extern PFNGLBINDBUFFERARBPROC tsGlBindBufferARB;
-#define glBindBufferARB tsGlBindBufferARB
-extern PFNGLBUFFERDATAARBPROC tsGlBufferDataARB;
-#define glBufferDataARB tsGlBufferDataARB
-extern PFNGLMAPBUFFERARBPROC tsGlMapBufferARB;
-#define glMapBufferARB tsGlMapBufferARB
-extern PFNGLUNMAPBUFFERARBPROC tsGlUnmapBufferARB;
-#define glUnmapBufferARB tsGlUnmapBufferARB
-extern bool swapControlSupported;
-// Sets the swap interval (0 off, 1 vertical sync); null until the extension set-up found swap control.
-extern int (*wglSwapIntervalEXT)(int interval);
-extern bool bgraSupported;
-extern int maxTextureSize;
 
 // Fills displayModes with the display's sizes in the window system's order (start-up, once).
 void buildDisplayModeList();
@@ -65,11 +43,6 @@ bool destroyWindow(GameWindow* window);
 bool changeDisplayMode(int width, int height, int bitsPerPixel);
 void resizeView(int width, int height);
 bool initMultisample(GameWindow* window);
-// Whole-word test against the window system's extension string (the GL one when there is none).
-bool isWglExtensionSupported(const char* name);
-// Whole-word test of name in a blank-separated extension list.
-bool extensionListHas(const char* list, const char* name);
-void setupExtensions();
 
 // The window's own share of one message (platform/messages.h has the codes): minimise and restore,
 // the key flags, the pointer position. The game's share is the app's window procedure.

@@ -10,7 +10,7 @@
 #include "engine/asset_pack.h"
 #include "engine/camera.h"
 #include "engine/config.h"
-#include "engine/console.h"
+#include "engine/log.h"
 #include "engine/random.h"
 #include "game/blocks.h"
 #include "game/effects.h"

@@ -4,7 +4,7 @@
 #include "engine/asset_pack.h"
 #include "engine/atlas.h"
 #include "engine/config.h"
-#include "engine/console.h"
+#include "engine/log.h"
 #include "engine/main.h"
 #include "engine/profiler.h"
 #include "engine/sound.h"

@@ -2,14 +2,16 @@
 // functions under the test display, read back pixel by pixel.
 #include "render_test_support.h"
 
+#include "engine/asset_pack.h"
 #include "engine/atlas.h"
 #include "engine/config.h"
-#include "engine/console.h"
+#include "engine/dev_overlays.h"
 #include "engine/draw2d.h"
 #include "engine/fonts.h"
+#include "engine/gl_extensions.h"
+#include "engine/log.h"
 #include "engine/meshes.h"
 #include "engine/profiler.h"
-#include "engine/asset_pack.h"
 #include "engine/textures.h"
 #include "engine/window.h"
 
@@ -58,6 +60,18 @@ TEST(Anchors, MakeRectTruncatesTowardZeroAndKnowsOnlyCentreAndTop)
     r = makeRect(-5.5f, 0, 4, 4, 0);  // -7.5 truncates to -7, not -8
     EXPECT_EQ(r.left, -7);
     EXPECT_EQ(r.right, -3);
+}
+
+TEST(HitRects, MouseInRectIsStrict)
+{
+    mouseX = 10;
+    mouseY = 20;
+    EXPECT_TRUE(isMouseInRect(9, 19, 11, 21));
+    EXPECT_FALSE(isMouseInRect(10, 19, 11, 21));
+    EXPECT_FALSE(isMouseInRect(9, 20, 11, 21));
+    EXPECT_FALSE(isMouseInRect(9, 19, 10, 21));
+    EXPECT_FALSE(isMouseInRect(9, 19, 11, 20));
+    EXPECT_FALSE(isMouseInRect(11, 19, 9, 21));   // inverted rectangle holds nothing
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -260,15 +274,6 @@ TEST_F(DrawPixels, TheAtlasViewerShowsTwoPagesARowFromTheBottom)
     const Rgba empty = readPixel(225, 75), beside = readPixel(350, 225);
     EXPECT_EQ(empty.r + empty.g + empty.b, 0);
     EXPECT_EQ(beside.r + beside.g + beside.b, 0);
-}
-
-TEST(Extensions, MalformedNamesAndAMissingExtensionStringAreNotSupported)
-{
-    // No GL context is current here, so the driver gives no extension string at all.
-    EXPECT_FALSE(isExtensionSupported("GL_EXT_bgra"));
-    EXPECT_FALSE(isExtensionSupported(""));
-    EXPECT_FALSE(isExtensionSupported(nullptr));
-    EXPECT_FALSE(isExtensionSupported("GL_EXT_bgra GL_ARB_multisample"));
 }
 
 // A page of images and text from the game's own pack, as the screens would draw it; the

@@ -4,8 +4,8 @@
 
 #include "engine/asset_pack.h"
 #include "engine/atlas.h"
-#include "engine/console.h"
 #include "engine/draw2d.h"
+#include "engine/log.h"
 #include "engine/textures.h"
 
 #include <gtest/gtest.h>

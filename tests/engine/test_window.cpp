@@ -1,5 +1,6 @@
 #include "engine/config.h"
-#include "engine/console.h"
+#include "engine/gl_extensions.h"
+#include "engine/log.h"
 #include "engine/window.h"
 #include "platform/messages.h"
 #include "platform/system.h"
@@ -14,18 +15,6 @@
 #include <vector>
 
 namespace {
-
-TEST(WindowExtensions, WholeWordMatchOnly)
-{
-    const char* list = "GL_EXT_bgra_extra GL_ARB_multisample GL_EXT_bgra";
-    EXPECT_TRUE(extensionListHas(list, "GL_EXT_bgra"));          // found on the second occurrence
-    EXPECT_TRUE(extensionListHas(list, "GL_ARB_multisample"));
-    EXPECT_FALSE(extensionListHas(list, "GL_ARB_multi"));
-    EXPECT_FALSE(extensionListHas(list, "sample"));
-    EXPECT_FALSE(extensionListHas("XGL_EXT_bgra", "GL_EXT_bgra"));
-    EXPECT_FALSE(extensionListHas(list, ""));
-    EXPECT_FALSE(extensionListHas(nullptr, "GL_EXT_bgra"));
-}
 
 // Feeds one message to the window's own share of the window procedure.
 long send(unsigned message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0)

@@ -11,7 +11,7 @@
 
 #include "engine/asset_pack.h"
 #include "engine/camera.h"
-#include "engine/console.h"
+#include "engine/log.h"
 #include "game/game_types.h"
 #include "game/levels.h"
 #include "game/mass.h"
