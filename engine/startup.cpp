@@ -15,6 +15,7 @@
 #include "engine/random.h"
 #include "engine/sound.h"
 #include "engine/textures.h"
+#include "engine/window.h"
 #include "platform/system.h"
 #include "platform/video.h"
 
@@ -119,12 +120,7 @@ void initializeEngine()
     readAnisotropy();
     powerupBlockSpin = 0;
 
-    glViewport(0, 0, screenWidth, screenHeight);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, screenHeight > 0 ? static_cast<double>(screenWidth) / screenHeight : 1.0, 32.0, 2000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    resizeView(screenWidth, screenHeight);
 
     enableCapability(GL_DEPTH_TEST);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);

@@ -64,9 +64,7 @@ bool isTextureReady(const std::string& name);
 void activateAtlasChunk(int textureIndex);
 // One streaming step for the front of the queue; fades loaded textures in.
 void updateStreamingTextures(float dtMs);
-// Queues every texture name of the game.
+// Queues every streamed texture name (engine/texture_names.h) in its order.
 void queueAllTextures();
-// The game's texture names in streaming order.
-const std::vector<std::string>& gameTextureNames();
 // Empties the lists and caches and frees the stream's buffer (tests and shut-down).
 void resetTextures();

@@ -41,6 +41,7 @@ void unregisterWindowClass(ApplicationInfo* application);
 bool createWindow(GameWindow* window);
 bool destroyWindow(GameWindow* window);
 bool changeDisplayMode(int width, int height, int bitsPerPixel);
+// Viewport and projection for a client area of this size: 45 degrees high, near 32, far 2000.
 void resizeView(int width, int height);
 bool initMultisample(GameWindow* window);
 

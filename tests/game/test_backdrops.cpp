@@ -1,5 +1,5 @@
 #include "engine/config.h"
-#include "engine/textures.h"
+#include "engine/texture_names.h"
 #include "game/backdrops.h"
 #include "game/game_state.h"
 #include "game/game_types.h"
@@ -55,7 +55,7 @@ TEST(Backdrops, BlockNamesHaveTheirVariantsAndAreAllQueuedByTheIntro)
     EXPECT_EQ(getBlockTextureName(0, 0), "");
     EXPECT_EQ(getBlockTextureName(8, 1), "");
 
-    const std::vector<std::string>& names = gameTextureNames();
+    const std::vector<std::string>& names = streamedTextureNames();
     EXPECT_EQ(names.size(), 122u);
     int listed = 0;
     for (int blind = 0; blind <= 1; ++blind)
