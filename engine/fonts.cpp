@@ -3,7 +3,7 @@
 #include "engine/asset_pack.h"
 #include "engine/atlas.h"
 #include "engine/config.h"
-#include "engine/console.h"
+#include "engine/log.h"
 #include "engine/memtrack.h"
 #include "engine/profiler.h"
 
@@ -194,17 +194,22 @@ void loadFont(Font* font, std::string fileName, float size)
     }
 }
 
-void reloadFonts()
+static void buildFonts()
 {
-    // Glyphs live on page 0; creating it flushes it, and the flush comes back here.
-    if (atlasPages.empty()) {
-        createAtlasPage();
-        return;
-    }
     const float unit = static_cast<float>(screenHeight) / 1050.0f * 55.0f;
     loadFont(&largeFont, "prototype.ttf", unit * 1.25f);
     loadFont(&mediumFont, "prototype.ttf", unit * 0.5f);
     loadFont(&smallFont, "arialbd.ttf", unit * 0.25f);
+}
+
+void reloadFonts()
+{
+    // Glyphs live on page 0: every flush of it builds them again, creating it included.
+    atlasPageZeroFlushed = buildFonts;
+    if (atlasPages.empty())
+        createAtlasPage();
+    else
+        buildFonts();
 }
 
 void cleanFonts()

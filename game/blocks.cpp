@@ -5,6 +5,7 @@
 #include "engine/config.h"
 #include "engine/profiler.h"
 #include "game/scoring.h"
+#include "game/tuning.h"
 
 BlockRecord blocks[blockCount];
 int currentBlock = -1;

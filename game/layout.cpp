@@ -1,7 +1,7 @@
 #include "game/layout.h"
 
 #include "engine/config.h"
-#include "game/input.h"
+#include "engine/window.h"
 
 ScreenRect powerupCardRect(int kind)
 {

@@ -10,7 +10,7 @@
 #include "engine/asset_pack.h"
 #include "engine/camera.h"
 #include "engine/config.h"
-#include "engine/console.h"
+#include "engine/log.h"
 #include "engine/random.h"
 #include "game/blocks.h"
 #include "game/effects.h"
@@ -26,6 +26,8 @@
 #include "game/powerups.h"
 #include "game/reports.h"
 #include "game/scoring.h"
+#include "game/states.h"
+#include "game/tuning.h"
 
 int levelNumber = 0;
 int levelObjectives[20];
@@ -207,7 +209,7 @@ void loadLevel(bool newGame)
     comboLevel = 1;
     bestCombo = 0;
     blocksLanded = 0;
-    setScore(gameMode == 4 ? 250000 : 0);
+    setScore(gameMode == gm::Rush ? 250000 : 0);
     displayedScore = getScore();
     gameTime = 0.0f;
     // Only the score report starts over: the highscore request goes out once per game or score-page
@@ -234,20 +236,20 @@ void loadLevel(bool newGame)
     killCount = 0;
     placementsSinceMatch = 0;
 
-    if (gameMode == 5) {
+    if (gameMode == gm::Survival) {
         survivalCountdownElapsed = 0.0f;
         levelNumber = 1;
         survivalStage = 1;
         survivalSecondTimer = 0.0f;
     }
-    if (gameMode == 4) {
+    if (gameMode == gm::Rush) {
         rushPenaltyTimer = 0.0f;
         rushPenaltyLimit = 10000.0f;
         levelNumber = 4;
     }
 
     levelLoadFailed = false;
-    if (gameMode != 6) {
+    if (gameMode != gm::Meditation) {
         levelLoadFailed = !loadLevelFile(levelNumber);
     } else {
         const int index = newBlock();

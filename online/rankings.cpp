@@ -9,6 +9,8 @@ bool rankingRequestSent = false;
 bool rankingAtEnd = false;
 std::string rankingReply;
 std::deque<std::string> rankingReplies;
+std::vector<bool> rankingFlagsByMode;
+std::vector<std::vector<std::string>> rankingRowsByMode;
 
 void scrollRankings(int steps)
 {

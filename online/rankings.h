@@ -13,6 +13,9 @@ extern bool rankingRequestSent;                // a page request is in flight
 extern bool rankingAtEnd;                      // the service said the list is complete
 extern std::string rankingReply;               // reply target of the page request (kind 9)
 extern std::deque<std::string> rankingReplies; // page bodies waiting to become rows
+// One entry per game mode (gm::Overall to gm::Meditation), sized at start-up.
+extern std::vector<bool> rankingFlagsByMode;
+extern std::vector<std::vector<std::string>> rankingRowsByMode;
 
 // The wheel on the rankings page: steps > 0 scrolls up one row, < 0 down one row.
 void scrollRankings(int steps);

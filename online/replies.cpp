@@ -2,7 +2,7 @@
 
 #include "crypto/digest.h"
 #include "engine/config.h"
-#include "engine/console.h"
+#include "engine/log.h"
 #include "engine/util.h"
 #include "game/game_state.h"
 #include "game/game_types.h"

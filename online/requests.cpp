@@ -12,8 +12,6 @@ CURL* blockingEasyHandle = nullptr;
 char curlErrorBuffer[CURL_ERROR_SIZE];
 std::string urlsLogPath = "urls.txt";
 int offlineMode = 0;
-std::string username;
-std::string playerPassword;
 
 namespace {
 

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <memory>
+#include "engine/config.h"   // username and playerPassword, loaded with the settings
+
 #include <string>
 #include <vector>
 
@@ -41,8 +43,6 @@ extern char curlErrorBuffer[CURL_ERROR_SIZE];
 extern std::string urlsLogPath;
 
 extern int offlineMode;            // 99 while playing offline, 0 online
-extern std::string username;       // the profile's user name (kept in the settings)
-extern std::string playerPassword; // the plain password, opened from the stored one
 
 // libcurl's write callback: appends to sink->target; 0 (a write error) without a target or past the limit.
 std::size_t curlWriteToString(char* data, std::size_t size, std::size_t count, void* sink);

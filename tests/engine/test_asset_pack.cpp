@@ -1,6 +1,6 @@
 #include "engine/asset_pack.h"
 
-#include "engine/console.h"
+#include "engine/log.h"
 
 #include <gtest/gtest.h>
 

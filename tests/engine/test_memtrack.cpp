@@ -1,26 +1,11 @@
 #include "engine/memtrack.h"
 #include "engine/util.h"
+#include "scratch_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <cinttypes>
 #include <cstdint>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-#include <unistd.h>
-
-namespace {
-
-std::string readFile(const char* path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-} // namespace
 
 TEST(MemTrack, RecordsLiveBlocksAndForgetsFreedOnes)
 {
@@ -92,12 +77,7 @@ TEST(MemTrack, FailedRequestsReturnNullAndRecordNothing)
 
 TEST(MemTrack, ReportListsWholeAddressesAndTheTotal)
 {
-    char folder[] = "/tmp/ts_mem_XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    char cwd[4096];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    ASSERT_EQ(chdir(folder), 0);
-
+    ScratchFolder folder;
     void* big = trackedAlloc(1234567, "engine\\engine_sound.cpp", 42);
     void* small = trackedAlloc(10, "/src/engine/atlas.cpp", 7);
     unsigned long long total = 0;
@@ -118,7 +98,4 @@ TEST(MemTrack, ReportListsWholeAddressesAndTheTotal)
     EXPECT_NE(report.find(std::string(59, '-') + "\n"), std::string::npos);
     EXPECT_NE(report.find("Total Unfreed: " + groupDigits(std::to_string(total)) + " bytes\n"), std::string::npos)
         << report;
-
-    ASSERT_EQ(chdir(cwd), 0);
-    ASSERT_EQ(std::system((std::string("rm -rf ") + folder).c_str()), 0);
 }

@@ -3,7 +3,7 @@
 #include "engine/asset_format.h"
 #include "engine/asset_pack.h"
 #include "engine/config.h"
-#include "engine/console.h"
+#include "engine/log.h"
 #include "engine/main.h"
 #include "engine/memtrack.h"
 #include "engine/sound.h"

@@ -4,9 +4,9 @@
 
 #include "engine/asset_pack.h"
 #include "engine/atlas.h"
-#include "engine/console.h"
 #include "engine/draw2d.h"
 #include "engine/memtrack.h"
+#include "engine/log.h"
 #include "engine/textures.h"
 
 #include <gtest/gtest.h>

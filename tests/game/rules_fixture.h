@@ -7,6 +7,7 @@
 #include "game/explosion.h"
 #include "game/game_state.h"
 #include "game/game_types.h"
+#include "engine/window.h"
 #include "game/input.h"
 #include "game/level_end.h"
 #include "game/levels.h"

@@ -1,7 +1,7 @@
 // The game's online code against an in-process stand-in: the sealed address points at it, a multi
 // handle of the test's own, the status log and the settings in the test's folder.
 #pragma once
-#include "tests/server/stand_in_fixture.h"
+#include "../server/stand_in_fixture.h"
 
 #include "engine/config.h"
 #include "game/game_state.h"
@@ -29,7 +29,7 @@ inline void resetOnlineGlobals()
 {
     gameState = gs::Login;
     popupId = 12;
-    gameMode = 0;
+    gameMode = gm::Overall;
     offlineMode = 0;
     levelSelectPlay = false;
     loginRetries = 0;

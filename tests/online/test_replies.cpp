@@ -1,7 +1,7 @@
 #include "online_fixture.h"
 
 #include "crypto/digest.h"
-#include "engine/console.h"
+#include "engine/log.h"
 
 #include <climits>
 #include <random>
@@ -199,7 +199,7 @@ TEST_F(Dispatch, NewsIsKeptOrAskedForAgain)
 
 TEST_F(Dispatch, RankingPagesOfTheShownModeOnly)
 {
-    gameMode = 2;
+    gameMode = gm::Normal;
     struct Case {
         std::string reply;
         int code, offset;
@@ -230,7 +230,7 @@ TEST_F(Dispatch, RankingPagesOfTheShownModeOnly)
 
 TEST_F(Dispatch, RankingModeIsADigitAndAnEmptyPageEndsTheList)
 {
-    gameMode = 0;
+    gameMode = gm::Overall;
     reply(rk::RankingPage, "x ROWS 5\r\nrow\r\n");
     EXPECT_EQ(rankingOffset, 0) << "a letter is no mode, not the overall list";
     EXPECT_TRUE(rankingReplies.empty());

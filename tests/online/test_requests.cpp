@@ -257,7 +257,7 @@ TEST_F(Machinery, LoginScoreAndRankingRoundTrip)
     ASSERT_TRUE(pumpUntilIdle());
     EXPECT_EQ(newsText, newsOf());
 
-    gameMode = 4;
+    gameMode = gm::Rush;
     scoreRequestSent = true;
     curlQueue(buildRequest("score.php?", {{"gamemode=", 4}, {"&level=", 1}, {"&score=", 4200}, {"&performance=", 7},
                                           {"&userid=", userId}, {"&passwordHash=", hashString(playerPassword)}}),
