@@ -4,7 +4,7 @@
 
 #include "engine/config.h"
 #include "engine/profiler.h"
-#include "game/scoring.h"
+#include "game/score.h"
 #include "game/tuning.h"
 
 BlockRecord blocks[blockCount];

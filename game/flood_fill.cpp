@@ -5,7 +5,7 @@
 
 #include "engine/profiler.h"
 #include "game/piece_queues.h"
-#include "game/scoring.h"
+#include "game/score.h"
 #include "game/tuning.h"
 
 uint8_t floodVisited[blockCount];

@@ -4,7 +4,7 @@
 #include "game/level_end.h"
 #include "game/play_achievements.h"
 #include "game/reports.h"
-#include "online/replies.h"
+#include "online/query.h"
 #include "online/query.h"
 #include "online/requests.h"
 

@@ -21,6 +21,21 @@ inline constexpr std::size_t maxPatchBytes = std::size_t(256) << 20;   // kind 5
 inline constexpr std::size_t maxRequestRecords = 100;
 
 // One queued request. Records stay in `requests` after completion (done) until the list is cut back.
+// Request kinds: what a queued request is, and so what its reply does.
+namespace rk {
+enum : int {
+    Login = 1,
+    Highscore = 2,
+    Death = 3,
+    Score = 4,
+    Patch = 5,
+    AchievementUpload = 6,
+    AchievementSync = 7,
+    News = 8,
+    RankingPage = 9,
+};
+}
+
 struct CurlRequest {
     std::string url;                   // the plain request text, before sealing
     int kind = 0;                      // 1..9, what handleReply does with the reply
