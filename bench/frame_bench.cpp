@@ -7,12 +7,12 @@
 #include "engine/camera.h"
 #include "engine/config.h"
 #include "engine/draw2d.h"
+#include "engine/gl_extensions.h"
 #include "engine/meshes.h"
 #include "engine/polyparticles.h"
 #include "engine/startup.h"
 #include "engine/textures.h"
 #include "engine/window.h"
-#include "game/mass.h"
 #include "platform/system.h"
 #include "platform/video.h"
 
@@ -70,7 +70,7 @@ void startParticles(PolyparticleSystem& prototype)
 void drawScene()
 {
     clearScreen(0.02f, 0.02f, 0.05f, 1);
-    applyCamera();
+    applyCamera(0.0f);
     glColor4ub(255, 255, 255, 255);
     int n = 0;
     for (int x = 0; x < 8; x++)
@@ -91,7 +91,7 @@ void drawScene()
     particleSpritesDrawn = 0;
     for (PolyparticleSystem& s : particleSystems)
         if (s.active)
-            renderPolyparticleSprite(&s);
+            renderPolyparticleSprite(&s, false);
     glDepthMask(GL_TRUE);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }
@@ -127,7 +127,7 @@ bool runAt(int width, int height, int frames, const char* screenshot)
         std::fprintf(stderr, "no window at %dx%d\n", width, height);
         return false;
     }
-    initialize();
+    initializeEngine();
     setSwapInterval(0);
     loadMesh(&cubeMesh, "cube.mbm");
     loadMesh(&geosphereMesh, "geosphere.mbm");
@@ -136,13 +136,12 @@ bool runAt(int width, int height, int frames, const char* screenshot)
     loadPolyparticleMesh(geosphereMesh, &prototype);
     if (cubeMesh.meshes.empty() || prototype.particles.empty() || !streamTextures()) {
         std::fprintf(stderr, "the pack's meshes or textures did not load\n");
-        deinitialize();
+        deinitializeEngine();
         destroyWindow(&window);
         return false;
     }
     startParticles(prototype);
     camera.set(-150, -20 * blockSize, 220, 0, 0, 0, 0, 0, 1);
-    massLimit = 0;
     particleDeg = 1.0f;
 
     // Warm up both paths once, then time them in the same run.
@@ -175,7 +174,7 @@ bool runAt(int width, int height, int frames, const char* screenshot)
     }
     for (PolyparticleSystem& s : particleSystems)
         s.active = 0;
-    deinitialize();
+    deinitializeEngine();
     destroyWindow(&window);
     return true;
 }

@@ -4,7 +4,7 @@
 // Runs without a GL context: the uploads cost nothing here, the reading and placing is measured.
 #include "engine/asset_pack.h"
 #include "engine/atlas.h"
-#include "engine/console.h"
+#include "engine/log.h"
 #include "engine/textures.h"
 
 #include <algorithm>

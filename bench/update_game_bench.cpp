@@ -6,6 +6,7 @@
 #include "engine/config.h"
 #include "engine/picking.h"
 #include "game/blocks.h"
+#include "engine/window.h"
 #include "game/input.h"
 #include "game/mass.h"
 #include "game/play.h"

@@ -68,7 +68,7 @@ AssetIndexStatus parseAssetIndex(const AssetByteSource& source, std::vector<Asse
 
     int32_t count = 0;
     if (!readInt32(source, count)) return AssetIndexStatus::Truncated;
-    if (count < 0) return AssetIndexStatus::BadEntryCount;
+    if (count < 0 || count > maxAssetEntries) return AssetIndexStatus::BadEntryCount;
 
     // No reserve(count): a damaged count must not allocate; the data runs out first.
     for (int32_t i = 0; i < count; ++i) {

@@ -27,13 +27,16 @@ extern const char* const assetPackHeaderText;
 // Lengths beyond these are treated as damage rather than allocated.
 constexpr int32_t maxAssetHeaderLength = 1 << 20;
 constexpr int32_t maxAssetNameLength = 4096;
+// The game's pack holds 313 assets: every texture in two sizes, the sounds, meshes, fonts and
+// levels. A count beyond this is damage; reading it would mean millions of empty entries.
+constexpr int32_t maxAssetEntries = 4096;
 
 // How an index read ended.
 enum class AssetIndexStatus {
     Complete,          // every entry the count promised was read
     Truncated,         // the data ended inside the index
     BadHeaderLength,   // L negative or beyond maxAssetHeaderLength
-    BadEntryCount,     // N negative
+    BadEntryCount,     // N negative or beyond maxAssetEntries
     BadNameLength,     // n negative or beyond maxAssetNameLength
     BadEntryRange,     // offset or size negative, or offset + size beyond 2^31 - 1
 };

@@ -1,6 +1,6 @@
 #include "engine/asset_pack.h"
 
-#include "engine/console.h"
+#include "engine/log.h"
 
 #include <algorithm>
 
@@ -48,45 +48,44 @@ void readAssetIndex() {
 
 namespace {
 
-const AssetIndexEntry* findAsset(const std::string& name) {
-    for (const AssetIndexEntry& entry : assetIndex)
-        if (entry.name == name) return &entry;
+// The one scan of the index, logged in the words of the field asked for.
+const AssetIndexEntry* findAsset(const std::string& name, const char* field) {
+    logMessage(std::string("Looking up ") + field + " for " + name);
+    for (const AssetIndexEntry& entry : assetIndex) {
+        if (entry.name != name) continue;
+        logMessage(std::string("found ") + field);
+        return &entry;
+    }
     return nullptr;
 }
 
 } // namespace
 
+AssetLocation lookUpAsset(const std::string& name) {
+    const AssetIndexEntry* entry = findAsset(name, "offset");
+    // The size comes from the same entry; only its log lines are repeated.
+    logMessage("Looking up size for " + name);
+    if (!entry) return AssetLocation();
+    logMessage("found size");
+    return AssetLocation{entry->offset, entry->size};
+}
+
 int getAssetOffset(std::string name) {
-    logMessage("Looking up offset for " + name);
-    const AssetIndexEntry* entry = findAsset(name);
-    if (!entry) return -1;
-    logMessage("found offset");
-    return entry->offset;
+    const AssetIndexEntry* entry = findAsset(name, "offset");
+    return entry ? entry->offset : -1;
 }
 
 int getAssetSize(std::string name) {
-    logMessage("Looking up size for " + name);
-    const AssetIndexEntry* entry = findAsset(name);
-    if (!entry) return -1;
-    logMessage("found size");
-    return entry->size;
+    const AssetIndexEntry* entry = findAsset(name, "size");
+    return entry ? entry->size : -1;
 }
 
-bool readAssetBytes(const std::string& name, std::vector<unsigned char>& out) {
+bool readPackBytes(int offset, int size, std::vector<unsigned char>& out) {
     out.clear();
-    int offset = getAssetOffset(name);
-    int size = getAssetSize(name);
-    if (offset < 0 || size < 0) {
-        logMessage("Missing asset " + name);
-        return false;
-    }
+    if (offset < 0 || size < 0) return false;
     gzFile file = gzopen(assetPackPath.c_str(), "rb");
-    if (!file) {
-        logMessage("gzopen failed for " + name);
-        return false;
-    }
+    if (!file) return false;
     bool ok = gzseek(file, offset, SEEK_SET) == offset;
-    // Grow as the data arrives, so a damaged size never turns into one huge allocation.
     const size_t step = 1 << 20;
     while (ok && out.size() < static_cast<size_t>(size)) {
         size_t want = std::min(step, static_cast<size_t>(size) - out.size());
@@ -96,9 +95,20 @@ bool readAssetBytes(const std::string& name, std::vector<unsigned char>& out) {
         if (got != static_cast<int>(want)) ok = false;
     }
     gzclose(file);
-    if (!ok) {
-        logMessage("Could not read asset " + name);
-        out.clear();
-    }
+    if (!ok) out.clear();
     return ok;
+}
+
+bool readAssetBytes(const std::string& name, std::vector<unsigned char>& out) {
+    out.clear();
+    const AssetLocation at = lookUpAsset(name);
+    if (at.offset < 0 || at.size < 0) {
+        logMessage("Missing asset " + name);
+        return false;
+    }
+    if (!readPackBytes(at.offset, at.size, out)) {
+        logMessage("Could not read asset " + name);
+        return false;
+    }
+    return true;
 }

@@ -1,12 +1,10 @@
 #include "engine/atlas.h"
 
 #include "engine/config.h"
-#include "engine/console.h"
-#include "engine/draw2d.h"
-#include "engine/fonts.h"
+#include "engine/gl_extensions.h"
+#include "engine/log.h"
 #include "engine/memtrack.h"
 #include "engine/profiler.h"
-#include "engine/textures.h"
 
 #include <GL/glext.h>
 #include <cstring>
@@ -16,8 +14,9 @@ std::vector<std::vector<AtlasSlot>> atlasSlots;
 std::vector<int> atlasPageSizes;
 int boundAtlasPage = -1;
 int activeChunk = -1;
-bool anisotropySupported = false;
-float maxAnisotropy = 0.0f;
+int atlasSize = 4096;
+int smallTextures = 0;
+void (*atlasPageZeroFlushed)() = nullptr;
 
 int validAtlasSize(int requested, int maxTexture)
 {
@@ -133,11 +132,16 @@ bool flushAtlasPage(int page)
         // Zero-filled, so free space and the one-texel chunk borders sample as transparent.
         const std::size_t bytes = static_cast<std::size_t>(size) * static_cast<std::size_t>(size) * 4u;
         unsigned char* texels = TS_ALLOC(unsigned char, bytes);
-        std::memset(texels, 0, bytes);
-        clearGlErrors();
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
-        TS_FREE(texels);
-        if (glGetError() == GL_OUT_OF_MEMORY) {
+        bool outOfMemory = !texels;
+        if (texels) {
+            std::memset(texels, 0, bytes);
+            clearGlErrors();
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+            TS_FREE(texels);
+            outOfMemory = glGetError() == GL_OUT_OF_MEMORY;
+        }
+        // Out of memory on either side: try the next smaller page.
+        if (outOfMemory) {
             size = halvedAtlasSize(size);
             if (size != 0 && size < 2048) smallTextures = 1;
             continue;
@@ -145,7 +149,7 @@ bool flushAtlasPage(int page)
         break;
     }
     if (atlasSize < 2048) smallTextures = 1;
-    if (page == 0) reloadFonts();
+    if (page == 0 && atlasPageZeroFlushed) atlasPageZeroFlushed();
     return true;
 }
 
@@ -207,49 +211,10 @@ void releaseAtlasChunks(int page, const std::string& name)
         if (slot.name == name) slot.name.clear();
 }
 
-void activateAtlasChunk(int textureIndex)
+void fitAtlasToTextureLimit(int maxTexture)
 {
-    PROFILE_SCOPE("activateAtlasChunk");
-    if (textureIndex < 0 || textureIndex >= static_cast<int>(textures.size())) return;
-    const TextureRecord& record = textures[textureIndex];
-    bindAtlasPage(record.atlasPage);
-    if (activeChunk == textureIndex) return;
-    if (record.atlasPage < 0 || record.atlasPage >= static_cast<int>(atlasPageSizes.size())) return;
-    activeChunk = textureIndex;
-    const float s = static_cast<float>(atlasPageSizes[record.atlasPage]);
-    glMatrixMode(GL_TEXTURE);
-    glLoadIdentity();
-    glTranslatef((record.atlasX + 1.0f) / s, (record.atlasY + 1.0f) / s, 0.0f);
-    glScalef((record.width - 2.0f) / s, (record.height - 2.0f) / s, 1.0f);
-    glMatrixMode(GL_MODELVIEW);
-}
-
-void renderAtlasViewer()
-{
-    PROFILE_SCOPE("renderAtlasViewer");
-    const float h = static_cast<float>(screenHeight);
-    glColor4ub(0, 0, 0, 1);
-    Render2D(Vector2(0.0f, h), Vector2(h, h), 3, "", 1.0f);
-
-    const int pages = static_cast<int>(atlasPages.size());
-    const int columns = (pages + 1) / 2;
-    if (columns > 0) {
-        float tile = h / static_cast<float>(columns);
-        const float halfWidth = static_cast<float>(screenWidth / 2);
-        if (tile > halfWidth) tile = halfWidth;
-        for (int i = 0; i < columns; ++i) {
-            const float y = h - static_cast<float>(i) * tile;
-            bindAtlasPage(2 * i);
-            Render2D(Vector2(0.0f, y), Vector2(tile, tile), 3, "atlas", 128.0f);
-            if (2 * i + 1 < pages) {
-                bindAtlasPage(2 * i + 1);
-                Render2D(Vector2(tile, y), Vector2(tile, tile), 3, "atlas", 128.0f);
-            }
-        }
-    }
-    const std::string caption = std::to_string(atlasSize) + " texel atlas";
-    freetype::printShadowed(caption.c_str(), 32.0f, 32.0f + mediumFont.height, 2.0f, 5, 1.0f, 255, 255, 255, 128,
-                            &mediumFont);
+    if (atlasSize > maxTexture) atlasSize = maxTexture;
+    if (atlasSize < 2048) smallTextures = 1;
 }
 
 void deleteAtlasPages()

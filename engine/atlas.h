@@ -18,8 +18,16 @@ extern std::vector<std::vector<AtlasSlot>> atlasSlots;  // rectangles of each pa
 extern std::vector<int> atlasPageSizes;                 // edge of each page as it was allocated
 extern int boundAtlasPage;   // page bound last by bindAtlasPage; -1 when unknown
 extern int activeChunk;      // texture index the texture matrix maps; -1 when none
-extern bool anisotropySupported;
-extern float maxAnisotropy;
+// The page edge asked for in texels, a power of two (the console's "set atlassize" changes it);
+// pages are allocated at the largest edge the card and memory allow up to it.
+extern int atlasSize;
+constexpr int maxAtlasSize = 16384;
+// Stream the reduced images: set when pages come out below 2048 texels (or by the console).
+extern int smallTextures;
+
+// Run after page 0 has been flushed: the fonts keep their glyphs there and build them again.
+// Set by the fonts (reloadFonts); nothing runs while it is null.
+extern void (*atlasPageZeroFlushed)();
 
 // Pages are never allocated smaller than this: halving stops here and the page is given up.
 constexpr int minAtlasSize = 256;
@@ -40,7 +48,7 @@ Vector2 placeInAtlasSlot(int slot, float w, float h, std::string name);
 // Adds a page and flushes it. False when no page could be allocated (the size floor was
 // reached); nothing is added then.
 bool createAtlasPage();
-// Empties a page and allocates its texels zero-filled. Page 0 rebuilds the fonts afterwards.
+// Empties a page and allocates its texels zero-filled; page 0 then runs atlasPageZeroFlushed.
 // False when the allocation failed down to the size floor.
 bool flushAtlasPage(int page);
 // The placement protocol: first page with room, else a new page. Returns the page (bound)
@@ -48,9 +56,8 @@ bool flushAtlasPage(int page);
 int placeInAtlas(float w, float h, const std::string& name, Vector2& position);
 // Gives every chunk of that name on the page back as free space (a font's glyphs on rebuild).
 void releaseAtlasChunks(int page, const std::string& name);
-// Binds the texture's page and points the texture matrix at its chunk (one texel inset).
-void activateAtlasChunk(int textureIndex);
-// Debug overlay: the pages, two a row from the bottom of the screen.
-void renderAtlasViewer();
+// Caps atlasSize at the largest texture the card takes; below 2048 texels the reduced images
+// stream instead.
+void fitAtlasToTextureLimit(int maxTexture);
 // Deletes every page's texture (shut-down).
 void deleteAtlasPages();

@@ -2,8 +2,7 @@
 
 #include "engine/config.h"
 #include "engine/random.h"
-#include "game/input.h"
-#include "game/mass.h"
+#include "engine/window.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -49,17 +48,15 @@ void Camera::orbitUp(float angle, float x, float y, float z)
     up = view + rotateAboutAxis(up - view, angle, Vector3(x, y, z));
 }
 
-void Camera::update()
+void Camera::update(bool dragging)
 {
     strafe = normalize(cross(view - position, up));
-    mouseLook();
+    mouseLook(dragging);
 }
 
-void Camera::mouseLook()
+void Camera::mouseLook(bool dragging)
 {
     const Vector2 mouse(static_cast<float>(mouseX), static_cast<float>(mouseY));
-    const bool dragging = ((mouseFlip == 0 || mouseFlip == 2) && leftButtonDown) ||
-                          (mouseFlip == 1 && rotateDragActive);
     // Both axes scale by the width, so a drag turns alike on every screen shape.
     const float widthScale = screenWidth > 0 ? 1920.0f / static_cast<float>(screenWidth) : 1.0f;
 
@@ -92,11 +89,9 @@ void Camera::mouseLook()
     cameraAngles[1] += turnY;
 }
 
-Vector3 Camera::computeLookEye()
+Vector3 Camera::computeLookEye(float ratio)
 {
     Vector3 eye = position;
-    // A level without a limit has no danger; never divide by it.
-    float ratio = massLimit > 0 ? massLevel / massLimit : 0.0f;
     if (!std::isfinite(ratio))
         ratio = 0.0f;
     if (ratio > 0 && ratio < 1)
@@ -121,9 +116,9 @@ Vector3 Camera::computeLookEye()
     return lookEye;
 }
 
-void Camera::look()
+void Camera::look(float massRatio)
 {
-    const Vector3 eye = computeLookEye();
+    const Vector3 eye = computeLookEye(massRatio);
     gluLookAt(eye.x, eye.y, eye.z, view.x, view.y, view.z, up.x, up.y, up.z);
 }
 

@@ -15,12 +15,14 @@ struct Camera {
     void set(float px, float py, float pz, float vx, float vy, float vz, float ux, float uy, float uz);
     void orbitPosition(float angle, float x, float y, float z);
     void orbitUp(float angle, float x, float y, float z);
-    void update();
-    void mouseLook();
-    // Computes the pulled-in, shaken eye into lookEye (draws from the game's random source).
-    Vector3 computeLookEye();
+    // dragging: the pointer turns the view this frame (the game's mouse scheme decides).
+    void update(bool dragging);
+    void mouseLook(bool dragging);
+    // Computes the pulled-in, shaken eye into lookEye (draws from the game's random source);
+    // massRatio is the mass over its limit, 0 for none, 1 and above at the limit.
+    Vector3 computeLookEye(float massRatio);
     // computeLookEye, then gluLookAt on the current matrix.
-    void look();
+    void look(float massRatio);
 
     Vector3 getPosition() const { return position; }
     Vector3 getUpVector() const { return up; }

@@ -1,14 +1,16 @@
 #include "engine/config.h"
 
 #include "engine/memtrack.h"
-#include "crypto/crypto.h"
-#include "online/requests.h"
+#include "crypto/codec.h"
+#include "crypto/seal.h"
+#include "crypto/service_key.h"
 #include "platform/settings_store.h"
 
 #include <climits>
 #include <cstdio>
 #include <cstring>
 
+int screenWidth = 0, screenHeight = 0;
 int AAlevel = 16;
 int vSync = 1;
 int visualQuality = 3;
@@ -22,6 +24,8 @@ int tuteControl = 0, tutePup = 0, tuteCombo = 0, tuteComboNow = 0, tuteColor = 0
     tuteRush = 0, tuteSurvival = 0, tuteMeditation = 0;
 int colorblind = 0;
 std::string password;
+std::string username;
+std::string playerPassword;
 
 int anisotropicFiltering = 1;
 int displayModeIndex = -1;
@@ -44,34 +48,13 @@ bool readText(const SettingsKey& key, const char* name, std::size_t maxLength, s
         return false;
     std::size_t length = stored.size() < maxLength ? stored.size() : maxLength;
     char* data = TS_ALLOC(char, length + 1);
+    if (!data)
+        return false;   // read as missing: the setting keeps its value
     std::memcpy(data, stored.data(), length);
     data[length] = '\0';
     text = data;   // stops at an embedded NUL, as the stored text would for a C reader
     TS_FREE(data);
     return true;
-}
-
-// atoi's reading (blanks, an optional sign, leading digits, 0 when there are none),
-// but saturating instead of overflowing.
-int parseWhole(const std::string& text)
-{
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
-        i++;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; i++) {
-        value = value * 10 + (text[i] - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1)
-            value = static_cast<long long>(INT_MAX) + 1;
-    }
-    if (negative)
-        value = -value;
-    if (value > INT_MAX)
-        value = INT_MAX;
-    return static_cast<int>(value);
 }
 
 void readWhole(const SettingsKey& key, const char* name, int& setting)
@@ -113,6 +96,27 @@ std::string floatText(float value)
 }
 
 } // namespace
+
+int parseWhole(const std::string& text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+        i++;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; i++) {
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            value = static_cast<long long>(INT_MAX) + 1;
+    }
+    if (negative)
+        value = -value;
+    if (value > INT_MAX)
+        value = INT_MAX;
+    return static_cast<int>(value);
+}
 
 int findDisplayMode(int width, int height)
 {
@@ -176,7 +180,7 @@ void loadConfig()
         readText(key, "Password", maxStringText, password);
 
         if (!password.empty())
-            playerPassword = rsaUnseal(base64Decode(password), servicePublicKeyPem, 1);
+            playerPassword = rsaUnseal(base64Decode(password), 1, servicePublicKeyPem);
         else
             playerPassword.clear();
         settingsClose(key);
@@ -197,6 +201,13 @@ void loadConfig()
     applyVisualQuality();
     displayModeIndex = findDisplayMode(screenWidth, screenHeight);
     buffer = 0;
+}
+
+void resetTutorials()
+{
+    tuteControl = tutePup = tuteCombo = tuteComboNow = tuteColor = tuteCrit = tuteRush = tuteSurvival =
+        tuteMeditation = 0;
+    saveConfig();
 }
 
 void saveConfig()

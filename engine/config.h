@@ -1,11 +1,11 @@
-// The player's settings (kept in the settings file) and the game's fixed tuning values.
+// The player's settings (kept in the settings file) and the world's scale.
 #pragma once
 #include <string>
 #include <vector>
 
 #include "engine/vecmath.h"
 
-// Screen size in pixels; defined with the main loop, which puts the desktop size in first.
+// Screen size in pixels: the program's entry puts the desktop size in before the settings load.
 extern int screenWidth, screenHeight;
 
 extern int AAlevel;               // highest multisample count tried for the window
@@ -27,6 +27,9 @@ extern int tuteControl, tutePup, tuteCombo, tuteComboNow, tuteColor, tuteCrit, t
     tuteMeditation;
 extern int colorblind;            // colour-blind block textures
 extern std::string password;      // the stored password in the web service's sealed form
+// The profile's credentials as the settings give them; the online pages type over them.
+extern std::string username;        // the profile's user name
+extern std::string playerPassword;  // the plain password, opened from the stored one
 
 // Derived on every load.
 extern int anisotropicFiltering;  // 0/1, from the preset
@@ -37,27 +40,24 @@ extern std::vector<Vector2> displayModes;
 // Index of the mode with this width and height in displayModes, or -1.
 int findDisplayMode(int width, int height);
 
+// atoi's reading (blanks, an optional sign, leading digits, 0 when there are none), but saturating
+// at the int range instead of overflowing: the numbers of the settings file and of the console.
+int parseWhole(const std::string& text);
+
 // Reads the settings file into the globals above; a missing file changes nothing but the derived values.
 void loadConfig();
 // Writes the settings back, creating the file on the first run.
 void saveConfig();
 // Applies the visual-quality preset to anisotropicFiltering, AAlevel and motionBlur.
 void applyVisualQuality();
+// Marks every tutorial page unseen and saves the settings.
+void resetTutorials();
 
 // Screen sizes accepted from the settings file; anything else falls back to the defaults.
 constexpr int defaultScreenWidth = 1024;
 constexpr int defaultScreenHeight = 768;
 constexpr int maxScreenSide = 16384;
 
-// Tuning values: fixed for the program, never changed at run time.
-inline constexpr int columnCount = 9;            // slots per row of the grid
-inline constexpr int rowCount = 15;              // rows of the grid
-inline constexpr float blockSize = 32.0f;        // edge of one block in world units
-inline constexpr float playerSpeed = 1.5f;       // piece movement rate and slot tolerance
-inline constexpr int levelStartDelay = 2000;     // ms
-inline constexpr int powerupCooldown = 10000;    // ms
-inline constexpr int levelObjectiveBase = 5;     // objective of level i: i * increase + base
-inline constexpr int levelObjectiveIncrease = 3;
-inline constexpr int biasProbability = 50;       // percent
-inline constexpr int formCompletion = 0;         // score for completing a five-block shape
-inline constexpr int blockBonus = 0;             // added at block allocation
+// Edge of one block in world units: the scale of the game's world, fixed for the program (the
+// rules' own tuning values are the game's, game/tuning.h).
+inline constexpr float blockSize = 32.0f;

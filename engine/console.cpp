@@ -1,5 +1,6 @@
 #include "engine/console.h"
 
+#include "engine/atlas.h"
 #include "engine/config.h"
 #include "engine/fonts.h"
 #include "engine/polyparticles.h"
@@ -8,9 +9,6 @@
 #include "engine/util.h"
 #include "engine/vecmath.h"
 
-#include <cstdio>
-
-std::vector<std::string> consoleLines;
 std::vector<ConsoleCommand> consoleCommands;
 std::string consoleSuggestion;
 
@@ -18,30 +16,6 @@ bool showAtlas = false;
 bool showCurlConsole = false;
 int showFps = 0;
 int showParticleCount = 0;
-
-int smallTextures = 0;
-int atlasSize = 4096;
-
-void logMessage(std::string message)
-{
-    consoleLines.push_back(message);
-    if (consoleLines.size() > consoleLineLimit)
-        consoleLines.erase(consoleLines.begin());
-
-    FILE* f = std::fopen("console.log", "a");
-    if (!f)
-        return;
-    message += "\r\n";
-    std::fwrite(message.data(), 1, message.size(), f);
-    std::fclose(f);
-}
-
-void clearLogFile(const char* path)
-{
-    FILE* f = std::fopen(path, "w");
-    if (f)
-        std::fclose(f);
-}
 
 void buildConsoleCommands()
 {
@@ -70,31 +44,9 @@ void buildConsoleCommands()
 
 namespace {
 
-// atoi's reading without its overflow: blanks, an optional sign, leading digits, 0 when there are none.
-int wordToInt(const std::string& word)
-{
-    std::size_t i = 0;
-    while (i < word.size() && (word[i] == ' ' || (word[i] >= '\t' && word[i] <= '\r')))
-        i++;
-    bool negative = false;
-    if (i < word.size() && (word[i] == '+' || word[i] == '-'))
-        negative = word[i++] == '-';
-    long long value = 0;
-    for (; i < word.size() && word[i] >= '0' && word[i] <= '9'; i++)
-        if (value <= 2147483648LL)
-            value = value * 10 + (word[i] - '0');
-    if (negative)
-        value = -value;
-    if (value > 2147483647LL)
-        value = 2147483647LL;
-    if (value < -2147483647LL - 1)
-        value = -2147483647LL - 1;
-    return static_cast<int>(value);
-}
-
 void setCommand(const std::string& name, const std::string& word)
 {
-    int value = wordToInt(word);
+    int value = parseWhole(word);
     if (name == "smalltextures") {
         smallTextures = value;
     } else if (name == "motionblur") {

@@ -3,6 +3,7 @@
 #include "engine/atlas.h"
 #include "engine/camera.h"
 #include "engine/config.h"
+#include "engine/gl_extensions.h"
 #include "engine/meshes.h"
 #include "engine/profiler.h"
 #include "engine/textures.h"
@@ -130,6 +131,11 @@ ScreenRect makeRect(float x, float y, float w, float h, int anchor)
     return rect;
 }
 
+bool isMouseInRect(int left, int top, int right, int bottom)
+{
+    return mouseX > left && mouseX < right && mouseY > top && mouseY < bottom;
+}
+
 bool isCapabilityEnabled(GLenum cap)
 {
     return std::find(enabledCapabilities.begin(), enabledCapabilities.end(), cap) != enabledCapabilities.end();
@@ -183,22 +189,9 @@ void clearScreen(float r, float g, float b, float a)
     glLoadIdentity();
 }
 
-void applyCamera()
+void applyCamera(float massRatio)
 {
-    camera.look();
-}
-
-bool isExtensionSupported(const char* name)
-{
-    if (!name || !*name || std::strchr(name, ' ')) return false;
-    const GLubyte* list = glGetString(GL_EXTENSIONS);
-    if (!list) return false;
-    return extensionListHas(reinterpret_cast<const char*>(list), name);
-}
-
-void setSwapInterval(int interval)
-{
-    if (wglSwapIntervalEXT) wglSwapIntervalEXT(interval);
+    camera.look(massRatio);
 }
 
 void resetMeshSetCache()

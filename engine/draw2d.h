@@ -38,6 +38,8 @@ void Render2DUV(float x, float y, float w, float h, int anchor, std::string text
 // The hit rectangle of a button: anchor 0 (centre) or 7 (middle of the top edge), values
 // truncated toward zero; any other anchor gives an empty rectangle.
 ScreenRect makeRect(float x, float y, float w, float h, int anchor);
+// True when the pointer (mouseX, mouseY) lies strictly inside; an edge is outside.
+bool isMouseInRect(int left, int top, int right, int bottom);
 
 // glEnable / glDisable only when the state changes; every enable and disable goes through these.
 void enableCapability(GLenum cap);
@@ -49,12 +51,9 @@ bool isCapabilityEnabled(GLenum cap);
 void pushOrtho();
 void popOrtho();
 void clearScreen(float r, float g, float b, float a);
-void applyCamera();
+// Camera::look with the mass ratio that shakes the view.
+void applyCamera(float massRatio);
 
-// Whole-word test of the GL extension string; false for an empty name, a name with a blank, or
-// when the driver gives no string.
-bool isExtensionSupported(const char* name);
-void setSwapInterval(int interval);
 
 // Draws every mesh of the set from its interleaved (x, y, z, u, v) corners through client arrays.
 void drawMeshSet(MeshSet* set);

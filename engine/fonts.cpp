@@ -3,7 +3,7 @@
 #include "engine/asset_pack.h"
 #include "engine/atlas.h"
 #include "engine/config.h"
-#include "engine/console.h"
+#include "engine/log.h"
 #include "engine/memtrack.h"
 #include "engine/profiler.h"
 
@@ -76,8 +76,13 @@ void buildGlyph(const std::string& key, FT_Face face, unsigned char ch, GLuint l
             logMessage("no room on atlas page 0 for a glyph of font " + key);
         }
     }
+    unsigned char* image = placed ? TS_ALLOC(unsigned char, static_cast<std::size_t>(w) * h * 2) : nullptr;
+    if (placed && !image) {
+        // The glyph keeps its advance and draws nothing.
+        logMessage("out of memory for a glyph of font " + key);
+        placed = false;
+    }
     if (placed) {
-        unsigned char* image = TS_ALLOC(unsigned char, static_cast<std::size_t>(w) * h * 2);
         for (int j = 0; j < h; ++j) {
             // Rows are pitch bytes apart; a negative pitch stores them bottom row first.
             const unsigned char* row = nullptr;
@@ -189,17 +194,22 @@ void loadFont(Font* font, std::string fileName, float size)
     }
 }
 
-void reloadFonts()
+static void buildFonts()
 {
-    // Glyphs live on page 0; creating it flushes it, and the flush comes back here.
-    if (atlasPages.empty()) {
-        createAtlasPage();
-        return;
-    }
     const float unit = static_cast<float>(screenHeight) / 1050.0f * 55.0f;
     loadFont(&largeFont, "prototype.ttf", unit * 1.25f);
     loadFont(&mediumFont, "prototype.ttf", unit * 0.5f);
     loadFont(&smallFont, "arialbd.ttf", unit * 0.25f);
+}
+
+void reloadFonts()
+{
+    // Glyphs live on page 0: every flush of it builds them again, creating it included.
+    atlasPageZeroFlushed = buildFonts;
+    if (atlasPages.empty())
+        createAtlasPage();
+    else
+        buildFonts();
 }
 
 void cleanFonts()

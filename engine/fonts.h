@@ -28,7 +28,8 @@ extern Font largeFont, mediumFont, smallFont;
 // Reads "fonts\" + fileName from the pack and builds the font at that size. A missing file or a
 // FreeType failure is logged and leaves a font that draws nothing and measures 0.
 void loadFont(Font* font, std::string fileName, float size);
-// Builds the three game fonts from the screen height (creating atlas page 0 first if needed).
+// Builds the three game fonts from the screen height (creating atlas page 0 first if needed); from
+// then on every flush of page 0 builds them again.
 void reloadFonts();
 // Cleans the three game fonts (shut-down).
 void cleanFonts();

@@ -1,25 +1,14 @@
-// Program entry and the main loop.
+// The program's own facts and run flags, and the wait for an older copy at start-up. The program's
+// entry and its main loop are the app's (app/main_loop.h).
 #pragma once
-#include <cstdint>
 #include <string>
 
 extern std::string exeName;       // the program's path relative to the working directory (restart)
 extern std::string gameVersion;   // "Version " + the build's version text
 extern std::string macAddress;
-extern int screenWidth, screenHeight;
 extern bool programRunning;
 extern bool fullscreenChoice;
 extern float masterGain;          // 1 while the window is active, 0 while it is not
-
-// The game's entry: start-up, window passes, shut-down. Returns the process exit code:
-// 0 after a normal run, non-zero when no window could be made.
-int gameMain(int argc, char** argv);
-
-struct GameWindow;
-// One frame of the main loop: at most one window message, the focus test, the frame time since
-// previousCount (updated), streaming, Update, Draw and the swap. False once the frame took the
-// quit message (the frame still ran to its end).
-bool runFrame(GameWindow& window, std::uint64_t& previousCount);
 
 // "Version " + text with blanks removed and "," turned into ".".
 std::string makeGameVersion(const std::string& versionText);

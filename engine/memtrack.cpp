@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 std::vector<AllocationRecord> allocations;
+std::size_t trackedBlockLimit = SIZE_MAX;
 
 void trackAllocation(void* address, std::size_t size, const char* file, int line)
 {
@@ -32,9 +33,34 @@ void untrackAllocation(void* address)
 void* trackedAlloc(std::size_t size, const char* file, int line)
 {
     // malloc(0) may return null or a unique block; ask for one byte so every block is unique.
-    void* block = std::malloc(size ? size : 1);
+    void* block = size > trackedBlockLimit ? nullptr : std::malloc(size ? size : 1);
+    if (!block)
+        return nullptr;
     trackAllocation(block, size, file, line);
     return block;
+}
+
+void* trackedRealloc(void* block, std::size_t size, const char* file, int line)
+{
+    if (!block)
+        return trackedAlloc(size, file, line);
+    // Found before the move: the old address must not be compared once it is freed.
+    std::size_t index = 0;
+    while (index < allocations.size() && allocations[index].address != block)
+        index++;
+    void* moved = size > trackedBlockLimit ? nullptr : std::realloc(block, size ? size : 1);
+    if (!moved)
+        return nullptr;
+    if (index == allocations.size()) {
+        trackAllocation(moved, size, file, line);
+    } else {
+        AllocationRecord& record = allocations[index];
+        record.address = moved;
+        record.size = size;
+        record.file = file ? std::string(file).substr(0, 255) : std::string();
+        record.line = line;
+    }
+    return moved;
 }
 
 void trackedFree(void* block)

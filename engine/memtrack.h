@@ -17,7 +17,15 @@ struct AllocationRecord {
 // Live tracked blocks in allocation order.
 extern std::vector<AllocationRecord> allocations;
 
+// The largest block handed out; a larger request fails like an exhausted heap. Tests lower it to
+// walk the callers' failure paths.
+extern std::size_t trackedBlockLimit;
+
+// A new block, or null when it cannot be had (nothing is recorded then): every caller checks.
 void* trackedAlloc(std::size_t size, const char* file, int line);
+// Resizes a tracked block (null: a new one), keeping its record. On failure returns null; the old
+// block then stays valid and tracked.
+void* trackedRealloc(void* block, std::size_t size, const char* file, int line);
 void trackedFree(void* block);
 void trackAllocation(void* address, std::size_t size, const char* file, int line);
 // Forgets the first record of that address; an untracked address changes nothing.
@@ -27,4 +35,6 @@ void writeMemoryReport();
 
 // A raw buffer of `count` trivially-constructible T, tracked with this file and line.
 #define TS_ALLOC(T, count) static_cast<T*>(trackedAlloc(sizeof(T) * static_cast<std::size_t>(count), __FILE__, __LINE__))
+#define TS_REALLOC(T, block, count) \
+    static_cast<T*>(trackedRealloc(block, sizeof(T) * static_cast<std::size_t>(count), __FILE__, __LINE__))
 #define TS_FREE(block) trackedFree(block)

@@ -1,8 +1,8 @@
 #include "engine/meshes.h"
 
 #include "engine/asset_pack.h"
-#include "engine/console.h"
-#include "engine/window.h"
+#include "engine/gl_extensions.h"
+#include "engine/log.h"
 
 #include <cmath>
 #include <cstdint>

@@ -2,7 +2,7 @@
 
 #include "engine/config.h"
 #include "engine/profiler.h"
-#include "game/input.h"
+#include "engine/window.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

@@ -3,12 +3,11 @@
 #include "engine/atlas.h"
 #include "engine/camera.h"
 #include "engine/config.h"
-#include "engine/console.h"
 #include "engine/draw2d.h"
+#include "engine/log.h"
 #include "engine/profiler.h"
 #include "engine/random.h"
 #include "engine/textures.h"
-#include "game/game_state.h"
 
 #include <GL/gl.h>
 #include <algorithm>
@@ -89,7 +88,7 @@ void polyparticleSpritePoints(const PolyparticleSystem& system, float step, std:
     }
 }
 
-void renderPolyparticleSprite(PolyparticleSystem* system)
+void renderPolyparticleSprite(PolyparticleSystem* system, bool levelStartView)
 {
     PROFILE_SCOPE("renderPolyparticleSprite");
     // The game never starts a system without a texture; there is nothing sensible to draw.
@@ -104,10 +103,8 @@ void renderPolyparticleSprite(PolyparticleSystem* system)
     activateAtlasChunk(index);
     glColor4f(1, 1, 1, 1 - system->age / particleLifetime);
 
-    // The congratulations pages draw from the fixed level-start eye.
-    const bool fixedEye = gameState == 56 || gameState == 58;
-    const Vector3 eye = fixedEye ? Vector3(0, -20 * blockSize, 0) : camera.getPosition();
-    const Vector3 eyeUp = fixedEye ? Vector3(0, 0, 1) : camera.getUpVector();
+    const Vector3 eye = levelStartView ? Vector3(0, -20 * blockSize, 0) : camera.getPosition();
+    const Vector3 eyeUp = levelStartView ? Vector3(0, 0, 1) : camera.getUpVector();
 
     static std::vector<Vector3> points;
     polyparticleSpritePoints(*system, particleDeg, &points);

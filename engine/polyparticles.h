@@ -33,7 +33,9 @@ extern int peakParticleSprites;
 void loadPolyparticleMesh(MeshSet source, PolyparticleSystem* out);
 // Starts an effect in out as a copy of the prototype's particles.
 void loadPolyparticle(Vector3 origin, PolyparticleSystem* prototype, std::string texture, PolyparticleSystem* out);
-void renderPolyparticleSprite(PolyparticleSystem* system);
+// Draws the system's sprites facing the camera, or facing the level-start eye when
+// levelStartView is set (the congratulations pages draw the burst from there).
+void renderPolyparticleSprite(PolyparticleSystem* system, bool levelStartView);
 
 // Where the system's sprites go (heads, then each streak), in drawing order; step is the streak
 // spacing. A step of 0 or less draws no streaks.

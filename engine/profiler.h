@@ -63,9 +63,6 @@ float profileGraphMaximum(const ProfileGraph& graph);
 // of exactly 0.0, is above 0.0001.
 int countVisibleProfileGraphs();
 
-// Draws the overlay (engine/profiler_overlay.cpp).
-void renderProfiler();
-
 // Opens a section for the rest of the enclosing scope, so every return closes it.
 struct ProfileScope {
     explicit ProfileScope(const char* name) { beginProfile(name); }

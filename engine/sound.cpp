@@ -2,7 +2,7 @@
 
 #include "engine/asset_pack.h"
 #include "engine/config.h"
-#include "engine/console.h"
+#include "engine/log.h"
 #include "engine/main.h"
 #include "engine/memtrack.h"
 #include "engine/profiler.h"
@@ -14,7 +14,6 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -36,28 +35,21 @@ float listenerOrientation[6] = {0.0f, 0.0f, -1.0f, 0.0f, 1.0f, 0.0f};
 
 namespace {
 
-// The longest sound decoded whole; anything longer is a damaged length field, not music.
-constexpr ogg_int64_t maxSoundSeconds = 600;
+// The decoded size of the longest sound we accept. The game's longest, the two menu loops, are
+// 11.4 s of 44.1 kHz stereo (2,016,000 bytes); 8 MiB leaves four times that. A file claiming more
+// has a damaged length, and is refused before anything is allocated for it.
+constexpr int maxSoundBytes = 8 << 20;
 constexpr long maxSampleRate = 192000;
-// A sound file bigger than this is a damaged index entry; it is not allocated.
-constexpr int maxSoundFileBytes = 64 << 20;
+// Compressed, a sound is smaller than its samples (its headers aside): a bigger file is damage.
+constexpr int maxSoundFileBytes = maxSoundBytes;
+// The first sample buffer is sized by the file, not by the length it claims: our sounds decode
+// to at most about 30 bytes per compressed byte. A longer sound grows the buffer as it decodes.
+constexpr int maxBytesPerCompressedByte = 64;
 
 // Set after a source could not be created, so a device at its limit logs once, not every play.
 bool sourceLimitLogged = false;
 
 bool haveAudioDevice() { return alcGetCurrentContext() != nullptr; }
-
-// Reads `size` bytes at `offset` of the uncompressed pack; false unless every byte was read.
-bool readPackBytes(int offset, int size, unsigned char* out)
-{
-    gzFile file = gzopen(assetPackPath.c_str(), "rb");
-    if (!file)
-        return false;
-    bool ok = gzseek(file, offset, SEEK_SET) == offset;
-    ok = ok && gzread(file, out, static_cast<unsigned>(size)) == size;
-    gzclose(file);
-    return ok;
-}
 
 // Decodes an .ogg image into a new OpenAL buffer; noSoundBuffer (after a log line) on failure.
 ALuint decodeOggImage(const unsigned char* image, int size, const std::string& name)
@@ -80,22 +72,35 @@ ALuint decodeOggImage(const unsigned char* image, int size, const std::string& n
         return noSoundBuffer;
     }
 
-    // The whole length in bytes, checked before it is narrowed to the int OpenAL takes.
+    // The whole length in bytes, checked against the cap before anything is sized by it.
     const ogg_int64_t frames = ov_pcm_total(&vorbis, -1);
     const int frameBytes = channels * 2;
-    if (frames <= 0 || frames > static_cast<ogg_int64_t>(rate) * maxSoundSeconds ||
-        frames > INT_MAX / frameBytes) {
+    if (frames <= 0 || frames > maxSoundBytes / frameBytes) {
         logMessage("Sound length out of range in " + name);
         ov_clear(&vorbis);
         return noSoundBuffer;
     }
     const int expected = static_cast<int>(frames) * frameBytes;
 
-    char* samples = TS_ALLOC(char, expected);
+    // A length that the file's size cannot back is only believed as the samples arrive.
+    const long long backed = static_cast<long long>(size) * maxBytesPerCompressedByte;
+    int capacity = static_cast<int>(std::min<long long>(expected, std::max<long long>(backed, 1 << 16)));
+    char* samples = TS_ALLOC(char, capacity);
     int filled = 0;
-    while (filled < expected) {
+    bool outOfMemory = !samples;
+    while (samples && filled < expected) {
+        if (filled == capacity) {
+            const int grown = static_cast<int>(std::min<long long>(expected, 2LL * capacity));
+            char* larger = TS_REALLOC(char, samples, grown);
+            if (!larger) {
+                outOfMemory = true;
+                break;
+            }
+            samples = larger;
+            capacity = grown;
+        }
         int section = 0;
-        const long got = ov_read(&vorbis, samples + filled, expected - filled, 0, 2, 1, &section);
+        const long got = ov_read(&vorbis, samples + filled, capacity - filled, 0, 2, 1, &section);
         if (got <= 0)
             break;
         // A chained stream that changes its layout cannot go into one buffer.
@@ -103,6 +108,12 @@ ALuint decodeOggImage(const unsigned char* image, int size, const std::string& n
         if (!sectionInfo || sectionInfo->channels != channels)
             break;
         filled += static_cast<int>(got);
+    }
+    if (outOfMemory) {
+        logMessage("Out of memory decoding " + name);
+        ov_clear(&vorbis);
+        TS_FREE(samples);
+        return noSoundBuffer;
     }
     ov_clear(&vorbis);
     // Only whole decoded frames reach OpenAL; a damaged stream plays what it held.
@@ -242,24 +253,21 @@ ALuint LoadSoundFile(std::string name)
         return noSoundBuffer;
 
     const std::string path = "sounds\\" + name;
-    const int offset = getAssetOffset(path);
-    if (offset == -1)
+    const AssetLocation at = lookUpAsset(path);
+    if (at.offset == -1)
         return noSoundBuffer;  // not remembered: the next request looks again
-    const int size = getAssetSize(path);
 
     ALuint buffer = noSoundBuffer;
-    if (offset < 0 || size <= 0 || size > maxSoundFileBytes) {
+    if (at.offset < 0 || at.size <= 0 || at.size > maxSoundFileBytes) {
         logMessage("Sound file size out of range: " + name);
     } else {
-        unsigned char* image = TS_ALLOC(unsigned char, size);
-        if (!readPackBytes(offset, size, image)) {
+        std::vector<unsigned char> image;
+        if (!readPackBytes(at.offset, at.size, image)) {
             // The pack itself failed: not remembered, as with a missing entry.
             logMessage("Could not read " + path + " from the asset pack");
-            TS_FREE(image);
             return noSoundBuffer;
         }
-        buffer = decodeOggImage(image, size, name);
-        TS_FREE(image);
+        buffer = decodeOggImage(image.data(), static_cast<int>(image.size()), name);
     }
     soundBuffers.push_back(buffer);
     soundBufferNames.push_back(name);

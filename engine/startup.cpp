@@ -7,6 +7,8 @@
 #include "engine/console.h"
 #include "engine/draw2d.h"
 #include "engine/fonts.h"
+#include "engine/gl_extensions.h"
+#include "engine/log.h"
 #include "engine/main.h"
 #include "engine/meshes.h"
 #include "engine/picking.h"
@@ -14,8 +16,6 @@
 #include "engine/sound.h"
 #include "engine/textures.h"
 #include "engine/window.h"
-#include "game/levels.h"
-#include "online/requests.h"
 #include "platform/system.h"
 #include "platform/video.h"
 
@@ -23,7 +23,6 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 #include <GL/glu.h>
-#include <curl/curl.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -35,11 +34,8 @@ std::string glVersion, videoCard, glVendor;
 int startupPhase = 0;
 bool motionBlurReserved = false;
 float powerupBlockSpin = 0;
-std::vector<bool> rankingFlagsByMode;
-std::vector<std::vector<std::string>> rankingRowsByMode;
 
 namespace {
-bool curlStarted = false;
 bool soundExitRegistered = false;
 
 std::string glText(GLenum name)
@@ -67,9 +63,6 @@ void reserveMotionBlur()
     if (page < 0) {
         motionBlurReserved = false;
         logMessage("screen larger than an atlas page: no motion blur");
-        // Page 0 still has to exist: the fonts are built on it.
-        if (atlasPages.empty())
-            createAtlasPage();
         return;
     }
     TextureRecord record;
@@ -103,10 +96,9 @@ std::string megabytesText(unsigned long long bytes)
     return std::to_string(bytes / 1024 / 1024);
 }
 
-bool initialize()
+void initializeEngine()
 {
-    if (FILE* f = std::fopen("console.log", "w"))
-        std::fclose(f);
+    clearLogFile("console.log");
     logMessage("Initializing");
 
     osName = describeOs(platformOsName(), platformOsVersion());
@@ -125,41 +117,28 @@ bool initialize()
     logMessage("Video Card: " + videoCard);
     logMessage("Manufacturer: " + glVendor);
 
-    anisotropySupported = glText(GL_EXTENSIONS).find("GL_EXT_texture_filter_anisotropic") != std::string::npos;
-    GLfloat anisotropy = 0;
-    if (anisotropySupported)   // asking without the extension only raises a GL error
-        glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &anisotropy);
-    maxAnisotropy = anisotropy;
+    readAnisotropy();
     powerupBlockSpin = 0;
 
-    glViewport(0, 0, screenWidth, screenHeight);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, screenHeight > 0 ? static_cast<double>(screenWidth) / screenHeight : 1.0, 32.0, 2000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    resizeView(screenWidth, screenHeight);
 
     enableCapability(GL_DEPTH_TEST);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     enableCapability(GL_BLEND);
     enableCapability(GL_MULTISAMPLE_ARB);
 
-    if (curl_global_init(CURL_GLOBAL_ALL) == CURLE_OK) {
-        curlStarted = true;
-        curlMultiHandle = curl_multi_init();
-    }
-
     seedRandom(platformTickCount());
     atlasHueColor.setHSL(113, 100, 100);
     buildConsoleCommands();
-    rankingFlagsByMode.resize(7);
-    rankingRowsByMode.resize(7);
 
     glLoadIdentity();
     gluLookAt(0, -20 * blockSize, 0, 0, 0, 0, 0, 0, 1);
     ExtractFrustum();
 
     readAssetIndex();
+    // The fonts' page 0 first (their glyphs live there); the motion-blur chunk goes in beside them.
+    drainGlErrors();
+    reloadFonts();
     reserveMotionBlur();
 
     alutInit(nullptr, nullptr);
@@ -174,24 +153,13 @@ bool initialize()
     startupPhase = 2;
     if (vSync == 0 && swapControlSupported)
         setSwapInterval(0);
-    loadLevel(true);
 
     enableCapability(GL_CULL_FACE);
     glCullFace(GL_BACK);
-    logMessage("Finished initializing");
-    return true;
 }
 
-void deinitialize()
+void deinitializeEngine()
 {
-    if (curlMultiHandle) {
-        curl_multi_cleanup(curlMultiHandle);
-        curlMultiHandle = nullptr;
-    }
-    if (curlStarted) {
-        curl_global_cleanup();
-        curlStarted = false;
-    }
     closeAssetPack();
     // A quit during the intro reaches here before the fonts or meshes were ever loaded.
     cleanFonts();

@@ -1,8 +1,8 @@
-// Engine start-up initialisation (after the window and its GL context exist) and shut-down
-// (after the main loop, before the window goes).
+// The engine's share of start-up (after the window and its GL context exist) and of shut-down
+// (after the main loop, before the window goes); the program's order around it is the app's
+// (app/startup.h).
 #pragma once
 #include <string>
-#include <vector>
 
 // Machine facts for the system report and the login request.
 extern std::string osName;     // OS name and version
@@ -14,15 +14,14 @@ extern int startupPhase;       // 2 once initialize has finished; the intro wait
 // off without it (a screen larger than an atlas page).
 extern bool motionBlurReserved;
 extern float powerupBlockSpin;   // degrees the powerup blocks have turned; 0 at start-up
-// One entry per game mode 0..6 for the rankings page.
-extern std::vector<bool> rankingFlagsByMode;
-extern std::vector<std::vector<std::string>> rankingRowsByMode;
 
-// Always true: problems are logged and the program carries on.
-bool initialize();
-// Releases what lives outside the process: HTTP handles, the pack stream, fonts, vertex buffers,
-// mesh data and atlas textures. Safe when the media were never loaded.
-void deinitialize();
+// The system report, the fixed GL state, the console's words, the game view, the pack index, the
+// motion-blur chunk, the sound device and the settings written back. Problems are logged and the
+// program carries on.
+void initializeEngine();
+// Releases what lives outside the process: the pack stream, fonts, vertex buffers, mesh data and
+// atlas textures. Safe when the media were never loaded.
+void deinitializeEngine();
 
 // Text helpers of the system report.
 std::string describeOs(const std::string& name, const std::string& version);

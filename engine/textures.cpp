@@ -3,10 +3,11 @@
 #include "engine/asset_pack.h"
 #include "engine/atlas.h"
 #include "engine/config.h"
-#include "engine/console.h"
+#include "engine/gl_extensions.h"
+#include "engine/log.h"
 #include "engine/memtrack.h"
 #include "engine/profiler.h"
-#include "engine/window.h"
+#include "engine/texture_names.h"
 #include "platform/system.h"
 
 #include <GL/gl.h>
@@ -22,35 +23,6 @@ int seekStep = 1;
 TextureStream textureStream;
 std::vector<std::string> missingTexturePaths;
 
-static const std::vector<std::string> textureNames = {
-    "voderivozudid.tga", "background1.tga", "whiteparticle.tga", "titlegrid.tga", "newswindow.tga",
-    "tessarinelogo.tga", "loadingbar.tga", "cursor.tga", "cursor_blue.tga", "cursor_red.tga",
-    "cursor_yellow.tga", "cursor_orange.tga", "cursor_green.tga", "cursor_pink.tga", "menuonoff.tga",
-    "social-twitter.tga", "social-facebook.tga", "social-tsg.tga", "steamicon.tga", "red.tga", "pink.tga",
-    "orange.tga", "green.tga", "yellow.tga", "blue.tga", "redH.tga", "pinkH.tga", "orangeH.tga",
-    "greenH.tga", "yellowH.tga", "blueH.tga", "redCB.tga", "pinkCB.tga", "orangeCB.tga", "greenCB.tga",
-    "yellowCB.tga", "blueCB.tga", "redHCB.tga", "pinkHCB.tga", "orangeHCB.tga", "greenHCB.tga",
-    "yellowHCB.tga", "blueHCB.tga", "trollface.tga", "grey.tga", "wpixel.tga", "pixel.tga",
-    "pinkparticle.tga", "redparticle.tga", "orangeparticle.tga", "greenparticle.tga",
-    "yellowparticle.tga", "blueparticle.tga", "masswarning.tga", "gratz.tga", "powerupbg.tga",
-    "powerupcolor.tga", "powerupcolor-on.tga", "powerupreflection.tga", "pupnukeicon.tga",
-    "puptimeicon.tga", "pupmultiicon.tga", "multinoty.tga", "timenoty.tga", "fusionnoty.tga",
-    "cooldownedges.tga", "deathsplosion.tga", "powerupglow.tga", "popupwindow.tga", "leftmouse.tga",
-    "rightmouse.tga", "escbutton.tga", "arrowup.tga", "arrowdown.tga", "arrowleft.tga", "arrowright.tga",
-    "tute-pup.tga", "tute-combo.tga", "tute-combonow.tga", "tute-color.tga", "tute-crit.tga",
-    "tute-control.tga", "tute-control-rev.tga", "tute-control-single.tga", "tute-rush.tga",
-    "tute-rush-rev.tga", "tute-rush-single.tga", "tute-surv.tga", "tute-surv-rev.tga",
-    "tute-surv-single.tga", "tute-med.tga", "tute-med-rev.tga", "tute-med-single.tga", "achi-bg.tga",
-    "achi-locked.tga", "achi-lastmanstanding.tga", "achi-youvegotredonyou.tga", "achi-survivalist.tga",
-    "achi-enlightenment.tga", "achi-intothevoid.tga", "achi-buttonmasher.tga", "achi-killstreak.tga",
-    "achi-quorvane.tga", "achi-classicallytrained.tga", "achi-betatester.tga", "achi-elitist.tga",
-    "achi-ambidextrous.tga", "achi-quicksave.tga", "achi-holdstill.tga", "achi-vexallyinsane.tga",
-    "achi-vexalexpert.tga", "achi-vexalmaster.tga", "achi-vexalpro.tga", "achi-learnedtoplay.tga",
-    "achi-massaddict.tga", "achi-tessarine.tga", "achi-legendary.tga", "achi-epic.tga",
-    "achi-personalgrowth.tga", "achi-chainreaction.tga", "achi-lightheaded.tga", "achi-zenmaster.tga",
-};
-
-const std::vector<std::string>& gameTextureNames() { return textureNames; }
 
 std::string texturePath(const std::string& name)
 {
@@ -112,6 +84,7 @@ static void freeStreamBuffer()
 {
     if (textureStream.pixels) TS_FREE(textureStream.pixels);
     textureStream.pixels = nullptr;
+    textureStream.capacity = 0;
 }
 
 // Drops the front file and leaves the stream idle, so the next name starts its own seek. A file
@@ -145,8 +118,9 @@ static bool startFrontFile()
     const std::string path = texturePath(textureQueue.front().name);
     if (hasFailed(path)) return false;
     logMessage("streaming " + path);
-    const int offset = getAssetOffset(path);
-    const int size = getAssetSize(path);
+    const AssetLocation at = lookUpAsset(path);
+    const int offset = at.offset;
+    const int size = at.size;
     logMessage("asset offset " + std::to_string(std::abs(offset)));
     logMessage("asset size " + std::to_string(std::abs(size)));
     if (offset == -1 || size < 0 || !assetPackFile) {
@@ -274,24 +248,41 @@ static void loadHeader(gzFile file)
     logMessage("headers loaded");
 }
 
+// Pixels arrive in steps of this many bytes and the buffer grows with them, so a header and an
+// index entry that promise more than the pack holds never size one large block.
+static constexpr std::size_t pixelReadStep = 1 << 20;
+
 static void readPixels(gzFile file)
 {
     TextureStream& s = textureStream;
     const std::size_t total = s.rowBytes * s.height;
-    if (!s.pixels) s.pixels = TS_ALLOC(unsigned char, total);
-    const std::size_t want = total - s.bytesRead;
-    const int got = gzread(file, s.pixels + s.bytesRead, static_cast<unsigned>(want));
-    if (got <= 0 || static_cast<std::size_t>(got) != want) {
-        logMessage("read failed: " + textureQueue.front().name + " is cut short");
-        dropFrontFile();
-        return;
+    const std::string name = textureQueue.front().name;
+    while (s.bytesRead < total) {
+        const std::size_t want = std::min(total - s.bytesRead, pixelReadStep);
+        if (s.bytesRead + want > s.capacity) {
+            const std::size_t capacity = std::min(total, std::max(s.capacity * 2, s.bytesRead + want));
+            unsigned char* grown = TS_REALLOC(unsigned char, s.pixels, capacity);
+            if (!grown) {
+                // Not the file's fault: it may load on a later request.
+                logMessage("out of memory reading " + name);
+                dropFrontFile(false);
+                return;
+            }
+            s.pixels = grown;
+            s.capacity = capacity;
+        }
+        const int got = gzread(file, s.pixels + s.bytesRead, static_cast<unsigned>(want));
+        if (got <= 0 || static_cast<std::size_t>(got) != want) {
+            logMessage("read failed: " + name + " is cut short");
+            dropFrontFile();
+            return;
+        }
+        s.bytesRead += want;
     }
     if (!bgraSupported) {
-        unsigned char* p = s.pixels + s.bytesRead;
-        for (std::size_t i = 0; i + 2 < static_cast<std::size_t>(got); i += s.bytesPerPixel)
-            std::swap(p[i], p[i + 2]);
+        for (std::size_t i = 0; i + 2 < total; i += s.bytesPerPixel)
+            std::swap(s.pixels[i], s.pixels[i + 2]);
     }
-    s.bytesRead += static_cast<std::size_t>(got);
 }
 
 static void finishFile()
@@ -407,8 +398,25 @@ void updateStreamingTextures(float dtMs)
     }
 }
 
+void activateAtlasChunk(int textureIndex)
+{
+    PROFILE_SCOPE("activateAtlasChunk");
+    if (textureIndex < 0 || textureIndex >= static_cast<int>(textures.size())) return;
+    const TextureRecord& record = textures[textureIndex];
+    bindAtlasPage(record.atlasPage);
+    if (activeChunk == textureIndex) return;
+    if (record.atlasPage < 0 || record.atlasPage >= static_cast<int>(atlasPageSizes.size())) return;
+    activeChunk = textureIndex;
+    const float s = static_cast<float>(atlasPageSizes[record.atlasPage]);
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glTranslatef((record.atlasX + 1.0f) / s, (record.atlasY + 1.0f) / s, 0.0f);
+    glScalef((record.width - 2.0f) / s, (record.height - 2.0f) / s, 1.0f);
+    glMatrixMode(GL_MODELVIEW);
+}
+
 void queueAllTextures()
 {
     PROFILE_SCOPE("queueAllTextures");
-    for (const std::string& name : textureNames) getTextureIndex(name);
+    for (const std::string& name : streamedTextureNames()) getTextureIndex(name);
 }

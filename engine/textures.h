@@ -28,7 +28,8 @@ struct TextureStream {
     int bytesPerPixel = 0;
     std::size_t rowBytes = 0;
     std::size_t bytesRead = 0;
-    unsigned char* pixels = nullptr;  // allocated once per file
+    unsigned char* pixels = nullptr;  // grows with the bytes read
+    std::size_t capacity = 0;         // bytes allocated at pixels
 };
 
 extern std::vector<TextureRecord> textures;      // loaded, in the order they finished
@@ -60,11 +61,11 @@ std::string texturePath(const std::string& name);
 // a file the streamer rejects: the game runs without media). Asking queues the name like
 // getTextureIndex.
 bool isTextureReady(const std::string& name);
+// Binds the texture's atlas page and points the texture matrix at its chunk (one texel inset).
+void activateAtlasChunk(int textureIndex);
 // One streaming step for the front of the queue; fades loaded textures in.
 void updateStreamingTextures(float dtMs);
-// Queues every texture name of the game.
+// Queues every streamed texture name (engine/texture_names.h) in its order.
 void queueAllTextures();
-// The game's texture names in streaming order.
-const std::vector<std::string>& gameTextureNames();
 // Empties the lists and caches and frees the stream's buffer (tests and shut-down).
 void resetTextures();

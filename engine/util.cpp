@@ -1,7 +1,5 @@
 #include "engine/util.h"
 
-#include "engine/config.h"
-#include "game/input.h"
 #include "platform/system.h"
 
 void split(std::string text, std::string delimiter, std::vector<std::string>* pieces)
@@ -43,11 +41,6 @@ std::string replaceAll(const std::string& pattern, const std::string& replacemen
     return text;
 }
 
-bool isMouseInRect(int left, int top, int right, int bottom)
-{
-    return mouseX > left && mouseX < right && mouseY > top && mouseY < bottom;
-}
-
 std::string formatSeconds(int seconds)
 {
     // A countdown that ran past zero shows "-0:05" rather than a garbled "0:0-5".
@@ -84,13 +77,6 @@ int fibonacci(int n)
 std::string getClipboardText()
 {
     return platformClipboardText();
-}
-
-void resetTutorials()
-{
-    tuteControl = tutePup = tuteCombo = tuteComboNow = tuteColor = tuteCrit = tuteRush = tuteSurvival =
-        tuteMeditation = 0;
-    saveConfig();
 }
 
 std::string unsignedToString(unsigned value)

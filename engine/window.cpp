@@ -1,13 +1,11 @@
 #include "engine/window.h"
 
+#include "engine/atlas.h"
 #include "engine/config.h"
 #include "engine/console.h"
 #include "engine/draw2d.h"
-#include "game/achieve_carousel.h"
-#include "game/game_state.h"
-#include "game/input.h"
-#include "online/rankings.h"
-#include "online/requests.h"
+#include "engine/gl_extensions.h"
+#include "engine/log.h"
 #include "platform/messages.h"
 #include "platform/system.h"
 #include "platform/video.h"
@@ -17,27 +15,12 @@
 #include <cstring>
 
 void* mainWindow = nullptr;
+int mouseX = 0, mouseY = 0;
 bool multisampleSupported = false;
 int multisampleFormat = 0;
-bool vboSupported = false;
-PFNGLGENBUFFERSARBPROC tsGlGenBuffersARB = nullptr;
-PFNGLDELETEBUFFERSARBPROC tsGlDeleteBuffersARB = nullptr;
-PFNGLBINDBUFFERARBPROC tsGlBindBufferARB = nullptr;
-PFNGLBUFFERDATAARBPROC tsGlBufferDataARB = nullptr;
-PFNGLMAPBUFFERARBPROC tsGlMapBufferARB = nullptr;
-PFNGLUNMAPBUFFERARBPROC tsGlUnmapBufferARB = nullptr;
-bool swapControlSupported = false;
-int (*wglSwapIntervalEXT)(int interval) = nullptr;
-bool bgraSupported = false;
-int maxTextureSize = 0;
 
 // The record of the window that exists, for the window procedure.
 static GameWindow* windowRecord = nullptr;
-
-static int swapInterval(int interval)
-{
-    return platformSetSwapInterval(interval) ? 1 : 0;
-}
 
 void buildDisplayModeList()
 {
@@ -140,6 +123,7 @@ bool createWindow(GameWindow* window)
     }
 
     setupExtensions();
+    fitAtlasToTextureLimit(maxTextureSize);
 
     if (!(vboSupported && bgraSupported && swapControlSupported && smallTextures == 0))
         platformMessageBox("Your OpenGL version appears to be out of date. If you have issues running the game, "
@@ -210,61 +194,9 @@ bool initMultisample(GameWindow*)
     return multisampleSupported;
 }
 
-bool extensionListHas(const char* list, const char* name)
-{
-    if (!list || !name || !*name)
-        return false;
-    size_t length = std::strlen(name);
-    for (const char* at = std::strstr(list, name); at; at = std::strstr(at + 1, name)) {
-        bool startsWord = at == list || at[-1] == ' ';
-        bool endsWord = at[length] == '\0' || at[length] == ' ';
-        if (startsWord && endsWord)
-            return true;
-    }
-    return false;
-}
-
-bool isWglExtensionSupported(const char* name)
-{
-    std::string list = platformWindowSystemExtensions();
-    if (!list.empty())
-        return extensionListHas(list.c_str(), name);
-    const GLubyte* glList = glGetString(GL_EXTENSIONS);
-    return glList && extensionListHas(reinterpret_cast<const char*>(glList), name);
-}
-
-void setupExtensions()
-{
-    if (isExtensionSupported("GL_ARB_vertex_buffer_object")) {
-        glGenBuffersARB = reinterpret_cast<PFNGLGENBUFFERSARBPROC>(platformGetProcAddress("glGenBuffersARB"));
-        glDeleteBuffersARB = reinterpret_cast<PFNGLDELETEBUFFERSARBPROC>(platformGetProcAddress("glDeleteBuffersARB"));
-        glBindBufferARB = reinterpret_cast<PFNGLBINDBUFFERARBPROC>(platformGetProcAddress("glBindBufferARB"));
-        glBufferDataARB = reinterpret_cast<PFNGLBUFFERDATAARBPROC>(platformGetProcAddress("glBufferDataARB"));
-        glMapBufferARB = reinterpret_cast<PFNGLMAPBUFFERARBPROC>(platformGetProcAddress("glMapBufferARB"));
-        glUnmapBufferARB = reinterpret_cast<PFNGLUNMAPBUFFERARBPROC>(platformGetProcAddress("glUnmapBufferARB"));
-        vboSupported = true;
-    }
-    if (platformSwapIntervalAvailable()) {
-        wglSwapIntervalEXT = swapInterval;
-        swapControlSupported = true;
-    }
-    if (isExtensionSupported("GL_EXT_bgra"))
-        bgraSupported = true;
-    GLint size = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
-    maxTextureSize = size;
-    if (atlasSize > maxTextureSize)
-        atlasSize = maxTextureSize;
-    if (atlasSize < 2048)
-        smallTextures = 1;
-}
-
-long windowProc(unsigned message, std::uintptr_t wParam, std::intptr_t lParam)
+long handleWindowMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam)
 {
     switch (message) {
-    case WM_CLOSE:
-        logout();
-        return 0;
     case WM_SIZE:
         if (wParam == SIZE_MINIMIZED) {
             if (windowRecord)
@@ -279,39 +211,14 @@ long windowProc(unsigned message, std::uintptr_t wParam, std::intptr_t lParam)
             return 0;
         }
         return 0;
-    case WM_KEYDOWN:
-        handleKeyDown(int(wParam));
-        return 0;
     case WM_KEYUP:
         if (wParam < 256 && windowRecord && windowRecord->keys)
             windowRecord->keys[wParam] = 0;
         return 0;
     case WM_MOUSEMOVE:
-        handleMouseMove(int(loWord(std::uintptr_t(lParam))), int(hiWord(std::uintptr_t(lParam))));
+        mouseX = int(loWord(std::uintptr_t(lParam)));
+        mouseY = int(hiWord(std::uintptr_t(lParam)));
         return 0;
-    case WM_LBUTTONDOWN:
-        handleLeftButtonDown();
-        return 0;
-    case WM_LBUTTONUP:
-        handleLeftButtonUp();
-        return 0;
-    case WM_RBUTTONDOWN:
-        handleRightButtonDown();
-        return 0;
-    case WM_RBUTTONUP:
-        handleRightButtonUp();
-        return 0;
-    case WM_MOUSEWHEEL: {
-        // Whole notches only; each message moves by one whatever its size.
-        int steps = int(std::int16_t(hiWord(wParam))) / 120;
-        if (steps == 0)
-            return 0;
-        if (gameState == 49)
-            scrollRankings(steps);
-        else if (gameState == 69)
-            scrollAchievementCarousel(steps, screenWidth, screenHeight);
-        return 0;
-    }
     default:
         return 0;
     }

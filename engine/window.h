@@ -1,9 +1,7 @@
 // The game window: creation with its OpenGL context (full-screen mode switch, two-pass multisample
-// set-up, extension set-up), destruction, the projection that follows its size, and the window
-// procedure that hands window messages to the input handlers.
+// set-up, extension set-up), destruction, the projection that follows its size, and the window's
+// own share of its messages: size, key flags and the pointer position.
 #pragma once
-#include <GL/gl.h>
-#include <GL/glext.h>
 #include <cstdint>
 #include <string>
 
@@ -31,28 +29,10 @@ GameWindow makeGameWindow(ApplicationInfo* application, std::uint32_t* keys, int
 
 // The game window (compared with the active window by the main loop's focus test).
 extern void* mainWindow;
+// The pointer in client coordinates, origin top left, as the last pointer move left it.
+extern int mouseX, mouseY;
 extern bool multisampleSupported;
 extern int multisampleFormat;        // the sample count of the multisampled format found
-extern bool vboSupported;
-// The buffer-object entry points, loaded at run time. Our pointers carry their own names so that
-// they never shadow the functions libGL exports under the same names.
-extern PFNGLGENBUFFERSARBPROC tsGlGenBuffersARB;
-#define glGenBuffersARB tsGlGenBuffersARB
-extern PFNGLDELETEBUFFERSARBPROC tsGlDeleteBuffersARB;
-#define glDeleteBuffersARB tsGlDeleteBuffersARB
-extern PFNGLBINDBUFFERARBPROC tsGlBindBufferARB;
-#define glBindBufferARB tsGlBindBufferARB
-extern PFNGLBUFFERDATAARBPROC tsGlBufferDataARB;
-#define glBufferDataARB tsGlBufferDataARB
-extern PFNGLMAPBUFFERARBPROC tsGlMapBufferARB;
-#define glMapBufferARB tsGlMapBufferARB
-extern PFNGLUNMAPBUFFERARBPROC tsGlUnmapBufferARB;
-#define glUnmapBufferARB tsGlUnmapBufferARB
-extern bool swapControlSupported;
-// Sets the swap interval (0 off, 1 vertical sync); null until the extension set-up found swap control.
-extern int (*wglSwapIntervalEXT)(int interval);
-extern bool bgraSupported;
-extern int maxTextureSize;
 
 // Fills displayModes with the display's sizes in the window system's order (start-up, once).
 void buildDisplayModeList();
@@ -61,13 +41,10 @@ void unregisterWindowClass(ApplicationInfo* application);
 bool createWindow(GameWindow* window);
 bool destroyWindow(GameWindow* window);
 bool changeDisplayMode(int width, int height, int bitsPerPixel);
+// Viewport and projection for a client area of this size: 45 degrees high, near 32, far 2000.
 void resizeView(int width, int height);
 bool initMultisample(GameWindow* window);
-// Whole-word test against the window system's extension string (the GL one when there is none).
-bool isWglExtensionSupported(const char* name);
-// Whole-word test of name in a blank-separated extension list.
-bool extensionListHas(const char* list, const char* name);
-void setupExtensions();
 
-// One window message in the window procedure's terms (platform/messages.h has the codes).
-long windowProc(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+// The window's own share of one message (platform/messages.h has the codes): minimise and restore,
+// the key flags, the pointer position. The game's share is the app's window procedure.
+long handleWindowMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);

@@ -4,7 +4,8 @@
 
 #include "engine/config.h"
 #include "engine/profiler.h"
-#include "game/scoring.h"
+#include "game/score.h"
+#include "game/tuning.h"
 
 BlockRecord blocks[blockCount];
 int currentBlock = -1;

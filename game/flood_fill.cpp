@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/config.h"
 #include "engine/profiler.h"
 #include "game/piece_queues.h"
-#include "game/scoring.h"
+#include "game/score.h"
+#include "game/tuning.h"
 
 uint8_t floodVisited[blockCount];
 uint8_t floodMatched[blockCount];

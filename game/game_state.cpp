@@ -2,14 +2,13 @@
 
 #include <algorithm>
 
-#include "engine/backdrops.h"
 #include "engine/config.h"
-#include "engine/main.h"
 #include "engine/polyparticles.h"
 #include "engine/profiler.h"
 #include "engine/sound.h"
 #include "engine/textures.h"
 #include "game/achievements_page.h"
+#include "game/backdrops.h"
 #include "game/credits.h"
 #include "game/game_setup.h"
 #include "game/game_types.h"
@@ -26,10 +25,14 @@
 #include "game/reports.h"
 #include "game/score_screen.h"
 #include "game/starfield.h"
+#include "game/states.h"
 #include "game/tutorials.h"
+#include "online/login.h"
+#include "online/patching.h"
+#include "online/rankings.h"
 #include "online/requests.h"
 
-int gameState = 1;
+int gameState = gs::Intro;
 int popupId = 1;
 float fadeLevel = 0.0f;
 std::vector<float> frameTimes;
@@ -45,10 +48,13 @@ int quitLogoutsSent = 0;
 
 namespace {
 
-constexpr int quitState = 60;
 constexpr int maxFrameTimes = 100;
 
-const int stableStates[] = {1, 2, 3, 4, 6, 22, 27, 32, 39, 49, 56, 68, 69, 72, 78, 81};
+const int stableStates[] = {
+    gs::Intro, gs::Menu,     gs::Game,     gs::Options,      gs::Credits,  gs::NewProfile,
+    gs::Login, gs::Score,    gs::GameType, gs::Ranking,      gs::Grats,    gs::Difficulty,
+    gs::Achievements,        gs::Patching, gs::LevelSelect,  gs::RankedChoice,
+};
 
 enum class SideAction {
     None,
@@ -69,41 +75,41 @@ struct Transition {
 };
 
 const Transition transitions[] = {
-    {51, 6, SideAction::None},
-    {52, 2, SideAction::None},
-    {34, 22, SideAction::None},
-    {62, 2, SideAction::None},
-    {71, 2, SideAction::None},
-    {61, 49, SideAction::None},
-    {70, 69, SideAction::None},
-    {44, 27, SideAction::None},
-    {38, 22, SideAction::PopupEmail},
-    {37, 2, SideAction::None},
-    {36, 27, SideAction::PopupAfterRegister},
-    {10, 2, SideAction::None},
-    {29, 32, SideAction::ScoreSlideIn},
-    {30, 3, SideAction::NextOrRetry},
-    {31, 2, SideAction::None},
-    {57, 56, SideAction::None},
-    {58, 32, SideAction::ScoreSlideIn},
-    {35, 2, SideAction::None},
-    {41, 3, SideAction::NewGame},
-    {65, 68, SideAction::None},
-    {67, 39, SideAction::None},
-    {85, 3, SideAction::NewGame},
-    {80, 81, SideAction::None},
-    {83, 68, SideAction::None},
-    {82, 78, SideAction::None},
-    {84, 81, SideAction::None},
-    {79, 3, SideAction::ChosenLevel},
-    {40, 39, SideAction::None},
-    {43, 27, SideAction::ForgetPassword},
-    {42, 2, SideAction::None},
-    {11, 4, SideAction::None},
-    {12, 2, SideAction::None},
-    {64, 3, SideAction::BackToPausedGame},
-    {63, 4, SideAction::None},
-    {13, 8, SideAction::None},
+    {gs::MenuToCredits, gs::Credits, SideAction::None},
+    {gs::CreditsToMenu, gs::Menu, SideAction::None},
+    {gs::IntroToNewProfile, gs::NewProfile, SideAction::None},
+    {gs::RankingToMenu, gs::Menu, SideAction::None},
+    {gs::AchievementsToMenu, gs::Menu, SideAction::None},
+    {gs::MenuToRanking, gs::Ranking, SideAction::None},
+    {gs::MenuToAchievements, gs::Achievements, SideAction::None},
+    {gs::IntroToLogin, gs::Login, SideAction::None},
+    {gs::LoginToNewProfile, gs::NewProfile, SideAction::PopupEmail},
+    {gs::LoginToMenu, gs::Menu, SideAction::None},
+    {gs::NewProfileToLogin, gs::Login, SideAction::PopupAfterRegister},
+    {gs::GameToMenu, gs::Menu, SideAction::None},
+    {gs::GameOver, gs::Score, SideAction::ScoreSlideIn},
+    {gs::ScoreToGame, gs::Game, SideAction::NextOrRetry},
+    {gs::ScoreToMenu, gs::Menu, SideAction::None},
+    {gs::GameToGrats, gs::Grats, SideAction::None},
+    {gs::GratsToScore, gs::Score, SideAction::ScoreSlideIn},
+    {gs::NewProfileToMenu, gs::Menu, SideAction::None},
+    {gs::GameTypeToGame, gs::Game, SideAction::NewGame},
+    {gs::GameTypeToDifficulty, gs::Difficulty, SideAction::None},
+    {gs::DifficultyToGameType, gs::GameType, SideAction::None},
+    {gs::RankedChoiceToGame, gs::Game, SideAction::NewGame},
+    {gs::DifficultyToRankedChoice, gs::RankedChoice, SideAction::None},
+    {gs::RankedChoiceToDifficulty, gs::Difficulty, SideAction::None},
+    {gs::RankedChoiceToLevelSelect, gs::LevelSelect, SideAction::None},
+    {gs::LevelSelectToRankedChoice, gs::RankedChoice, SideAction::None},
+    {gs::LevelSelectToGame, gs::Game, SideAction::ChosenLevel},
+    {gs::MenuToGameType, gs::GameType, SideAction::None},
+    {gs::MenuToLogin, gs::Login, SideAction::ForgetPassword},
+    {gs::GameTypeToMenu, gs::Menu, SideAction::None},
+    {gs::MenuToOptions, gs::Options, SideAction::None},
+    {gs::OptionsToMenu, gs::Menu, SideAction::None},
+    {gs::OptionsToGame, gs::Game, SideAction::BackToPausedGame},
+    {gs::GameToOptions, gs::Options, SideAction::None},
+    {gs::OptionsToRestart, gs::Restart, SideAction::None},
 };
 
 const Transition* findTransition(int state)
@@ -131,11 +137,11 @@ void runSideAction(SideAction action)
         scoreScreenSlide = -static_cast<float>(screenWidth);
         break;
     case SideAction::NextOrRetry:
-        if (levelNumber < 20 && gameMode != 5 && !retryPending)
+        if (levelNumber < 20 && gameMode != gm::Survival && !retryPending)
             ++levelNumber;
         retryPending = false;
         loadLevel(false);
-        highscoreReplyReceived = highscoreRequestSent = false;
+        startHighscoreReport();
         break;
     case SideAction::NewGame:
         loadLevel(true);
@@ -153,30 +159,32 @@ void runSideAction(SideAction action)
 }
 
 // The per-state updates in the order they are tried; the state is read afresh before each test.
+// Play and the congratulations page keep updating through the transition that leaves them.
+constexpr int noState = 0;
 struct StateUpdate {
     int state;
-    int alsoState;
     void (*update)(float);
+    int alsoState = noState;
 };
 
 const StateUpdate stateUpdates[] = {
-    {1, 0, UpdateIntro},
-    {2, 0, UpdateMenu},
-    {39, 0, UpdateGametype},
-    {68, 0, UpdateDifficulty},
-    {78, 0, UpdateLevelSelect},
-    {81, 0, UpdateClassicModeSelect},
-    {49, 0, UpdateRanking},
-    {69, 0, UpdateAchieves},
-    {72, 0, UpdatePatching},
-    {22, 0, UpdateCreateAcc},
-    {4, 0, UpdateOptions},
-    {3, 29, UpdateGame},          // play keeps running while game over fades out
-    {32, 0, UpdateScoreScreen},
-    {56, 58, UpdateGrats},        // so does the congratulations page
-    {8, 0, UpdateRestart},
-    {27, 0, UpdateLogin},
-    {6, 0, UpdateCredits},
+    {gs::Intro, UpdateIntro},
+    {gs::Menu, UpdateMenu},
+    {gs::GameType, UpdateGametype},
+    {gs::Difficulty, UpdateDifficulty},
+    {gs::LevelSelect, UpdateLevelSelect},
+    {gs::RankedChoice, UpdateClassicModeSelect},
+    {gs::Ranking, UpdateRanking},
+    {gs::Achievements, UpdateAchieves},
+    {gs::Patching, UpdatePatching},
+    {gs::NewProfile, UpdateCreateAcc},
+    {gs::Options, UpdateOptions},
+    {gs::Game, UpdateGame, gs::GameOver},
+    {gs::Score, UpdateScoreScreen},
+    {gs::Grats, UpdateGrats, gs::GratsToScore},
+    {gs::Restart, UpdateRestart},
+    {gs::Login, UpdateLogin},
+    {gs::Credits, UpdateCredits},
 };
 
 // A backdrop the pack does not hold can never load; the page then fades in without it rather
@@ -229,7 +237,7 @@ void mixMassWarning()
     if (massIncreaseSource == -1)
         return;
     float volume = 0.0f;
-    if (gameState == 3 && massLimit > 0.0f) {
+    if (gameState == gs::Game && massLimit > 0.0f) {
         const float p = massLevel / massLimit * 100.0f;
         if (p > 75.0f) {
             const int percent = std::min(100, static_cast<int>((p - 75.0f) / 25.0f * 100.0f));
@@ -245,7 +253,7 @@ void mixEthereal(float dtMs)
     if (etherealSource == -1)
         return;
     float volume = 0.0f;
-    if (gameState == 3) {
+    if (gameState == gs::Game) {
         volume = volumeOf(etherealSource) + (timewarpActive ? dtMs : -dtMs) / 1000.0f;
         volume = std::clamp(volume, 0.0f, 0.15f * soundVol / 10.0f);
     }
@@ -254,7 +262,9 @@ void mixEthereal(float dtMs)
 
 void mixMelody(float dtMs)
 {
-    const bool followsFade = stateIn({quitState, 13}) || (stateIn({41, 31, 10}) && gameMode == 6);
+    const bool followsFade = stateIn({gs::MenuQuit, gs::OptionsToRestart}) ||
+                             (stateIn({gs::GameTypeToGame, gs::ScoreToMenu, gs::GameToMenu}) &&
+                              gameMode == gm::Meditation);
     if (followsFade) {
         if (sourceValid(menuMelodySource)) {
             float volume = volumeOf(menuMelodySource);
@@ -283,9 +293,9 @@ void mixMelody(float dtMs)
     float volume = volumeOf(menuMelodySource);
     if (volume < cap) {
         float k = 30000.0f;
-        if (gameState == 3 && gameMode == 6)
+        if (gameState == gs::Game && gameMode == gm::Meditation)
             k = 10000.0f;
-        else if (gameState == 32)
+        else if (gameState == gs::Score)
             k = 3000.0f;
         volume += dtMs / k;
     }
@@ -294,8 +304,10 @@ void mixMelody(float dtMs)
 
 void mixPitch(float dtMs)
 {
-    const bool slowMusic = gameMode == 6 && (stateIn({3, 10, 29, 30, 31, 32}) ||
-                                             (stateIn({4, 63, 64}) && optionsFromGame));
+    const bool slowMusic =
+        gameMode == gm::Meditation &&
+        (stateIn({gs::Game, gs::GameToMenu, gs::GameOver, gs::ScoreToGame, gs::ScoreToMenu, gs::Score}) ||
+         (stateIn({gs::Options, gs::GameToOptions, gs::OptionsToGame}) && optionsFromGame));
     const int sources[2] = {menuMelodySource, menuDrumsSource};
     for (int handle : sources) {
         if (!sourceValid(handle))
@@ -308,11 +320,11 @@ void mixPitch(float dtMs)
             if (pitch < 1.0f)
                 pitch = std::min(1.0f, pitch + dtMs / 500.0f);
         }
-        if (gameState == 2)
+        if (gameState == gs::Menu)
             pitch = 1.0f;
         setPitch(handle, pitch);
     }
-    if (gameState == 2)
+    if (gameState == gs::Menu)
         setVolume(menuDrumsSource, 0.0f);
 }
 
@@ -321,10 +333,10 @@ void mixDrums(float dtMs)
     if (!sourceValid(menuDrumsSource))
         return;
     float volume = volumeOf(menuDrumsSource);
-    if (gameState == 3 && levelCompleteTimer == 0.0f) {
+    if (gameState == gs::Game && levelCompleteTimer == 0.0f) {
         const float cap = 0.45f * (paused ? musicVol / 4.0f : musicVol) / 10.0f;
         if (volume < cap)
-            volume += dtMs / (gameMode == 6 ? 30000.0f : 10000.0f);
+            volume += dtMs / (gameMode == gm::Meditation ? 30000.0f : 10000.0f);
         volume = std::min(volume, cap);
     } else {
         volume = std::max(0.0f, volume - dtMs / 2000.0f);
@@ -347,7 +359,7 @@ void updateFrameRate()
     if (particleSpritesDrawn > 0 && slow && !timewarpActive)
         particleDeg += 0.01f;
     // Only for this run: writing 0 into motionBlur would be saved with the next settings save.
-    if (slow && (timewarpActive || gameState == 56))
+    if (slow && (timewarpActive || gameState == gs::Grats))
         motionBlurSuspended = true;
     particleSpritesDrawn = 0;
 }
@@ -361,7 +373,7 @@ bool isStableState(int state)
 
 bool isTransitionState(int state)
 {
-    return state == quitState || findTransition(state) != nullptr;
+    return state == gs::MenuQuit || findTransition(state) != nullptr;
 }
 
 int transitionTarget(int state)
@@ -393,7 +405,7 @@ void UpdateFadeIn(float dtMs)
     UpdateSound();
 
     // The score page stays dark until its score has been sent.
-    if (gameState == 32 && !scoreRequestSent && offlineMode != 99 && !levelSelectPlay)
+    if (gameState == gs::Score && !scoreRequestSent && offlineMode != 99 && !levelSelectPlay)
         return;
 
     if (isStableState(gameState)) {
@@ -405,10 +417,10 @@ void UpdateFadeIn(float dtMs)
     if (!isTransitionState(gameState))
         return;   // the restart prompt keeps the fade where it is
     if (fadeLevel > 0.0f) {
-        fadeLevel -= (gameState == 41 && gameMode == 6) ? dtMs / 2.0f : dtMs;
+        fadeLevel -= (gameState == gs::GameTypeToGame && gameMode == gm::Meditation) ? dtMs / 2.0f : dtMs;
         return;
     }
-    if (gameState == quitState) {
+    if (gameState == gs::MenuQuit) {
         // logout blocks on the network; once is enough, the quit message ends the program.
         if (quitLogoutsSent == 0) {
             ++quitLogoutsSent;
@@ -450,6 +462,6 @@ void Update(float dtMs)
     UpdateFadeIn(dtMs);
 
     for (const StateUpdate& entry : stateUpdates)
-        if (gameState == entry.state || (entry.alsoState != 0 && gameState == entry.alsoState))
+        if (gameState == entry.state || (entry.alsoState != noState && gameState == entry.alsoState))
             entry.update(dtMs);
 }

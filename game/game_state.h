@@ -2,7 +2,7 @@
 #pragma once
 #include <vector>
 
-// The current page or transition (1 the intro at start).
+// The current page or transition (gs::Intro at start; game/states.h names them all).
 extern int gameState;
 extern int popupId;                    // the panel shown over the current page
 
@@ -30,7 +30,7 @@ extern int quitLogoutsSent;
 // Kinds of state.
 bool isStableState(int state);
 bool isTransitionState(int state);
-// Target of a transition state; -1 when the state is no transition (and for the quit state 60).
+// Target of a transition state; -1 when the state is no transition (and for the quit, gs::MenuQuit).
 int transitionTarget(int state);
 
 // Once a frame from the main loop.

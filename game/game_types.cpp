@@ -11,7 +11,7 @@
 #include "game/scoring.h"
 #include "game/states.h"
 
-int gameMode = 0;
+int gameMode = gm::Overall;
 float rushPenaltyTimer = 0.0f;
 float rushPenaltyLimit = 10000.0f;
 int pendingSpawns = 0;

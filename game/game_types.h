@@ -1,7 +1,7 @@
 // The rules that belong to one game type: the Rush penalty clock and the Survival spawner.
 #pragma once
 
-// 1 Casual, 2 Normal, 3 Expert, 4 Rush, 5 Survival, 6 Meditation; 0 before any game (game/states.h).
+// One of game/states.h's gm names; gm::Overall before any game.
 extern int gameMode;
 extern float rushPenaltyTimer;
 extern float rushPenaltyLimit;

@@ -1,8 +1,8 @@
 #include "game/input.h"
 
+#include "engine/config.h"
 #include "platform/messages.h"
 
-int mouseX = 0, mouseY = 0;
 bool leftButtonDown = false;
 bool rotateDragActive = false;
 float mouseHoldTime = 0.0f;
@@ -21,10 +21,9 @@ short getKeyState(int virtualKey)
     return platformGetKeyState(virtualKey);
 }
 
-void handleMouseMove(int x, int y)
+bool viewDragging()
 {
-    mouseX = x;
-    mouseY = y;
+    return ((mouseFlip == 0 || mouseFlip == 2) && leftButtonDown) || (mouseFlip == 1 && rotateDragActive);
 }
 
 // Placeholders until the input handlers are written: the button flags follow the buttons so the

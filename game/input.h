@@ -1,9 +1,9 @@
 // Keyboard and mouse handlers called by the window procedure, and the input globals they write.
+// The pointer position itself is the window's (engine/window.h).
 #pragma once
 #include "engine/vecmath.h"
 #include <string>
 
-extern int mouseX, mouseY;            // pointer in client coordinates, origin top left
 extern bool leftButtonDown;
 extern bool rotateDragActive;
 extern float mouseHoldTime;           // ms the button has been held
@@ -12,11 +12,14 @@ extern int rotateDragTime;            // ms, age of the current rotate drag
 extern const int quickClickLimit;     // 200 ms
 extern const int rotateDragLimit;     // 100 ms
 extern Vector2 dragStart;
-extern Vector2 lastMousePos;          // kept with the camera's mouse look (engine/camera.cpp)
 extern float actionCount;
 extern int viewRotateCount;
 extern bool consoleVisible;
 extern std::string consoleInput;
+
+// Whether the pointer turns the view (the camera's mouse look): the left button held in mouse
+// schemes 0 and 2, the rotate drag in scheme 1.
+bool viewDragging();
 
 // A key's state, polled by the game's update: bit 0x8000 set while held (the value is then
 // negative), bit 1 its toggle state (Caps Lock on). virtualKey 0..255, else 0.
@@ -24,7 +27,6 @@ short getKeyState(int virtualKey);
 
 // key: a virtual-key code (0..255; 'A'..'Z', '0'..'9', 8 Backspace, 13 Return, 27 Escape, 0xC0 backquote).
 void handleKeyDown(int key);
-void handleMouseMove(int x, int y);
 void handleLeftButtonDown();
 void handleLeftButtonUp();
 void handleRightButtonDown();

@@ -2,7 +2,7 @@
 
 #include "engine/config.h"
 #include "engine/fonts.h"
-#include "game/input.h"
+#include "engine/window.h"
 
 namespace {
 

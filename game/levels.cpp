@@ -10,7 +10,7 @@
 #include "engine/asset_pack.h"
 #include "engine/camera.h"
 #include "engine/config.h"
-#include "engine/console.h"
+#include "engine/log.h"
 #include "engine/random.h"
 #include "game/blocks.h"
 #include "game/effects.h"
@@ -26,6 +26,8 @@
 #include "game/powerups.h"
 #include "game/reports.h"
 #include "game/scoring.h"
+#include "game/states.h"
+#include "game/tuning.h"
 
 int levelNumber = 0;
 int levelObjectives[20];
@@ -127,8 +129,9 @@ int placeLevelBlocks(const std::vector<Vector3>& positions)
 bool loadLevelFile(int level)
 {
     const std::string name = levelAssetName(level);
-    const int offset = getAssetOffset(name);
-    const int size = getAssetSize(name);
+    const AssetLocation at = lookUpAsset(name);
+    const int offset = at.offset;
+    const int size = at.size;
     if (offset < 0 || size < 0) {
         // An empty board would look like a cleared level; say so loudly.
         logMessage("ERROR: level " + name + " is missing from the asset pack; the board stays empty");
@@ -206,12 +209,12 @@ void loadLevel(bool newGame)
     comboLevel = 1;
     bestCombo = 0;
     blocksLanded = 0;
-    setScore(gameMode == 4 ? 250000 : 0);
+    setScore(gameMode == gm::Rush ? 250000 : 0);
     displayedScore = getScore();
     gameTime = 0.0f;
+    // Only the score report starts over: the highscore request goes out once per game or score-page
+    // start (whoever starts it clears its flags), and a death report once per explosion.
     scoreRequestSent = scoreReplyReceived = false;
-    highscoreRequestSent = highscoreReplyReceived = false;
-    requestWaitTimes[0] = 0.0f;   // the level's highscore request is a new report
     redZoneSurvived = false;
     dangerTime = 0.0f;
     for (float& t : powerupNoticeTimers)
@@ -235,20 +238,20 @@ void loadLevel(bool newGame)
     killCount = 0;
     placementsSinceMatch = 0;
 
-    if (gameMode == 5) {
+    if (gameMode == gm::Survival) {
         survivalCountdownElapsed = 0.0f;
         levelNumber = 1;
         survivalStage = 1;
         survivalSecondTimer = 0.0f;
     }
-    if (gameMode == 4) {
+    if (gameMode == gm::Rush) {
         rushPenaltyTimer = 0.0f;
         rushPenaltyLimit = 10000.0f;
         levelNumber = 4;
     }
 
     levelLoadFailed = false;
-    if (gameMode != 6) {
+    if (gameMode != gm::Meditation) {
         levelLoadFailed = !loadLevelFile(levelNumber);
     } else {
         const int index = newBlock();

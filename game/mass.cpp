@@ -110,3 +110,9 @@ void updateMass(float dtMs)
     if (gameMode == gm::Meditation && !deathExplosionActive)
         massLevel = massLimit / 10.0f;
 }
+
+float massRatio()
+{
+    // A level without a limit has no danger; never divide by it.
+    return massLimit > 0.0f ? massLevel / massLimit : 0.0f;
+}

@@ -19,3 +19,6 @@ void updateColourCensus();
 void cutMassForGroup(int n);
 // Growth, the Fusion Pulse drain, pending mass, the floor at 0 and Meditation's hold.
 void updateMass(float dtMs);
+
+// massLevel over massLimit, the danger that shakes the camera; 0 for a level without a limit.
+float massRatio();

@@ -7,6 +7,7 @@
 #include "game/explosion.h"
 #include "game/game_types.h"
 #include "game/level_end.h"
+#include "game/input.h"
 #include "game/mass.h"
 #include "game/piece_queues.h"
 #include "game/play_achievements.h"
@@ -15,7 +16,7 @@
 #include "game/reports.h"
 #include "game/scoring.h"
 #include "game/tutorials.h"
-#include "online/requests.h"
+#include "online/achievements.h"
 
 namespace {
 
@@ -26,9 +27,9 @@ void playFrame(float realDtMs)
     const float dt = timewarpActive ? realDtMs / timewarpFactor : realDtMs;
 
     colourBiasActive = true;
-    camera.update();
+    camera.update(viewDragging());
     updateIdleTurn(dt);
-    camera.look();
+    camera.look(massRatio());
     updatePointing();
 
     updatePowerupKeys();

@@ -8,7 +8,7 @@
 #include "game/reports.h"
 #include "game/scoring.h"
 #include "game/states.h"
-#include "online/requests.h"
+#include "online/achievements.h"
 
 std::vector<float> cameraTurnsX, cameraTurnsY;
 std::vector<float> removalTimes;

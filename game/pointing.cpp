@@ -10,6 +10,7 @@
 #include "engine/profiler.h"
 #include "engine/random.h"
 #include "engine/sound.h"
+#include "engine/window.h"
 #include "game/explosion.h"
 #include "game/game_types.h"
 #include "game/input.h"
@@ -19,6 +20,7 @@
 #include "game/reports.h"
 #include "game/scoring.h"
 #include "game/states.h"
+#include "game/tuning.h"
 
 int pickedBlock = -1;
 int pickedFace = -1;
@@ -171,7 +173,7 @@ bool trySetDown()
     const bool gesture = mouseFlip == 1 ? leftButtonDown : rotateDragActive;
     if (!gesture || markerAlpha <= 100.0f || hoverTimer < hoverDelay)
         return false;
-    if (gameMode == 6 && blocksLanded >= meditationGoal)
+    if (gameMode == gm::Meditation && blocksLanded >= meditationGoal)
         return false;
     if (cursorColour == -1)
         return false;
@@ -201,7 +203,7 @@ bool trySetDown()
     rotateDragActive = false;
     markerAlpha = 0.0f;
     ++dropCount;
-    if (gameMode >= 1 && gameMode <= 3 && placementsSinceMatch != 0)
+    if (gm::isClassic(gameMode) && placementsSinceMatch != 0)
         pendingMass += placementsSinceMatch * massLimit * 0.005f;
     ++placementsSinceMatch;
     PlaySound("swish.ogg", 0.5f, 1.0f);

@@ -8,7 +8,7 @@
 #include "game/play_achievements.h"
 #include "game/states.h"
 #include "game/tutorials.h"
-#include "online/requests.h"
+#include "online/achievements.h"
 
 bool multiplierActive = false, timewarpActive = false, fusionPulseActive = false;
 float powerupCharge = 0.0f;

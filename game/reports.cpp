@@ -4,7 +4,7 @@
 #include <locale>
 #include <sstream>
 
-#include "crypto/crypto.h"
+#include "crypto/digest.h"
 #include "engine/config.h"
 #include "engine/sound.h"
 #include "game/game_types.h"
@@ -19,6 +19,7 @@
 #include "game/states.h"
 #include "game/tutorials.h"
 #include "online/query.h"
+#include "online/replies.h"
 #include "online/requests.h"
 
 bool highscoreRequestSent = false, highscoreReplyReceived = false;
@@ -27,6 +28,7 @@ float gameTime = 0.0f;
 float apmTime = 0.0f;
 std::string sessionHash;
 
+// Written by the reply dispatch; the reports and the server wait read them.
 std::string highscoreReply, scoreReply;
 int highscoreReplyFirst = -1, personalBest = -1, performanceMean = -1, performanceSpread = -1, previousRank = -1;
 int scoreReplyFirst = -1, scoreReplySecond = -1, newRank = -1, skillPointsBefore = -1, skillPointsAfter = -1;
@@ -136,16 +138,22 @@ void updateHighscoreRequest()
     if (gameMode == gm::Meditation)
         silenceMenuMusic();
     highscoreReply.clear();
-    curlQueue(highscoreQuery(), &highscoreReply, highscoreRequestKind, reportTimeoutSeconds);
+    curlQueue(highscoreQuery(), &highscoreReply, rk::Highscore, reportTimeoutSeconds);
     highscoreRequestSent = true;
     highscoreReplyFirst = personalBest = performanceMean = performanceSpread = -1;
+}
+
+void startHighscoreReport()
+{
+    highscoreRequestSent = highscoreReplyReceived = false;
+    requestWaitTimes[0] = 0.0f;
 }
 
 void queueDeathReport()
 {
     // Nothing reads the reply; emptying it keeps a long run's replies from piling up.
     deathReply.clear();
-    curlQueue(deathQuery(), &deathReply, deathRequestKind, reportTimeoutSeconds);
+    curlQueue(deathQuery(), &deathReply, rk::Death, reportTimeoutSeconds);
 }
 
 void resetScoreReport()
@@ -159,7 +167,7 @@ void queueScoreReport()
 {
     // Emptied before the transfer starts, so nothing it has already written is lost.
     scoreReply.clear();
-    curlQueue(scoreQuery(), &scoreReply, scoreRequestKind, reportTimeoutSeconds);
+    curlQueue(scoreQuery(), &scoreReply, rk::Score, reportTimeoutSeconds);
     scoreRequestSent = true;
     cheeveToasts.clear();
     cheeveToastShown.clear();

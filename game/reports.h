@@ -23,8 +23,7 @@ extern bool continueReady;         // a reply came during that pause
 extern bool serverWaitContinued;   // the popup asks whether to go offline
 extern float connectingDotsTimer;  // ms, 0..4000: the popup's "Connecting" dots
 
-// Request kinds and time-out of the three reports.
-enum { highscoreRequestKind = 2, deathRequestKind = 3, scoreRequestKind = 4 };
+// Time-out of the three reports (request kinds rk::Highscore, rk::Death, rk::Score).
 inline constexpr long reportTimeoutSeconds = 5;
 
 // The query texts, every value URL-escaped. The death report gives its time in seconds with a
@@ -40,6 +39,9 @@ void silenceMenuMusic();
 // First step of every frame of the game, paused or not: asks for the player's standing in this
 // mode and level while online, once per level and again after a transport failure.
 void updateHighscoreRequest();
+// A new game, or the next level from the score page: the highscore request goes out again and
+// its wait starts from 0 (a retry after a transport failure keeps its wait).
+void startHighscoreReport();
 // Once per explosion, after its last phase, also offline (the request machinery drops it then).
 void queueDeathReport();
 // The ending panel's first frame: a new score report, unsent, with its numbers unknown and its

@@ -15,23 +15,7 @@
 #include "game/pointing.h"
 #include "game/powerups.h"
 #include "game/states.h"
-#include "online/requests.h"
-
-namespace {
-constexpr uint32_t scoreOffset = 0x5A3C96E1u;
-// Unsigned, so adding the offset wraps instead of overflowing.
-uint32_t heldScore = scoreOffset;
-}
-
-int getScore()
-{
-    return static_cast<int>(heldScore - scoreOffset);
-}
-
-void setScore(int value)
-{
-    heldScore = static_cast<uint32_t>(value) + scoreOffset;
-}
+#include "online/achievements.h"
 
 int displayedScore = 0;
 int comboLevel = 1;

@@ -1,10 +1,6 @@
 // Group removal, combos and scoring.
 #pragma once
-
-// The true score. Memory holds it with a constant offset added, so a memory editor finds no
-// plain value; every rule reads and writes true values through these two.
-int getScore();
-void setScore(int value);
+#include "game/score.h"
 
 extern int displayedScore;
 extern int comboLevel;            // 1 at level start; climbs as a group's members vanish

@@ -91,6 +91,7 @@ enum : int {
     Survival = 5,
     Meditation = 6,
 };
+inline constexpr int modeCount = Meditation + 1;   // Overall and the six modes
 
 // Casual, Normal and Expert: the Classic difficulties.
 inline bool isClassic(int mode) { return mode >= Casual && mode <= Expert; }

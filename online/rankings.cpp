@@ -3,6 +3,14 @@
 // Placeholder until the rankings page is written: it fills the list and owns its row type.
 std::vector<std::string> rankingList;
 int rankingScroll = 0;
+// Set by the reply dispatch.
+int rankingOffset = 0;
+bool rankingRequestSent = false;
+bool rankingAtEnd = false;
+std::string rankingReply;
+std::deque<std::string> rankingReplies;
+std::vector<bool> rankingFlagsByMode;
+std::vector<std::vector<std::string>> rankingRowsByMode;
 
 void scrollRankings(int steps)
 {
@@ -11,3 +19,6 @@ void scrollRankings(int steps)
     else if (steps < 0 && std::size_t(rankingScroll) + 10 < rankingList.size())
         ++rankingScroll;
 }
+
+// Placeholder until the rankings page is written.
+void UpdateRanking(float) {}

@@ -1,56 +1,167 @@
 #include "online/requests.h"
 
-#include "crypto/crypto.h"
-#include "engine/main.h"
-#include "game/level_end.h"
-#include "online/query.h"
-#include "platform/messages.h"
+#include "engine/profiler.h"
+#include "online/replies.h"
+#include "online/sealing.h"
+
+#include <cstdio>
 
 std::vector<CurlRequest> requests;
-int offlineMode = 0;
 CURLM* curlMultiHandle = nullptr;
-std::string username;
-std::string playerPassword;
-std::string userId;
-std::string deathReply;
+CURL* blockingEasyHandle = nullptr;
+char curlErrorBuffer[CURL_ERROR_SIZE];
+std::string urlsLogPath = "urls.txt";
+int offlineMode = 0;
 void (*curlQueueHook)(const std::string&, std::string*, int, long) = nullptr;
 
-// Placeholders until the request machinery is written: nothing is sent (a test's recorder sees
-// the request), every blocking request fails as a transport failure would.
-void curlQueue(std::string url, std::string* reply, int requestKind, long timeoutSeconds)
-{
-    if (curlQueueHook)
-        curlQueueHook(url, reply, requestKind, timeoutSeconds);
-}
-int curlPerform(std::string, std::string*, long) { return 7; }
-void curlprocess() {}
-void handleReply(CurlRequest&) {}
+namespace {
 
-// The logout request itself is a placeholder until the request machinery is written; ending the
-// program is real: the main loop ends on the quit message and no further window pass starts.
-void logout()
+void setUpTransfer(CURL* handle, const std::string& url, ReplySink* sink, long timeoutSeconds)
 {
-    platformPostQuitMessage();
-    programRunning = false;
+    curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, curlErrorBuffer);
+    curl_easy_setopt(handle, CURLOPT_URL, sealUrl(url).c_str());
+    curl_easy_setopt(handle, CURLOPT_HEADER, 0L);
+    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, curlWriteToString);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, sink);
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT, timeoutSeconds);
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, 5L);
 }
 
-// Placeholder until achievements are sent: the upload is handed to curlQueue (which sends
-// nothing yet) on every award; the earned keys and the announcements come with the real one.
-static std::string achievementReply;
-void awardAchievement(std::string key)
+void pump()
 {
-    if (offlineMode == 99 || levelSelectPlay)
+    int running = 0;
+    while (curl_multi_perform(curlMultiHandle, &running) == CURLM_CALL_MULTI_PERFORM) {
+    }
+}
+
+void logStatus(const std::string& statusText)
+{
+    std::FILE* file = std::fopen(urlsLogPath.c_str(), "a");
+    if (!file)
         return;
-    curlQueue(buildRequest("client_cheeve.php?", {{"userid=", userId},
-                                                  {"&passwordHash=", hashString(playerPassword)},
-                                                  {"&cheeve=", key}}),
-              &achievementReply, 6, 5);
+    std::fputs(statusText.c_str(), file);
+    std::fputs("\r\n", file);
+    std::fclose(file);
 }
-// Placeholder: nothing waits.
-void updateAchievementUpload(float) {}
 
-// Placeholders until the online pages are written.
-void UpdateLogin(float) {}
-void UpdateCreateAcc(float) {}
-void UpdateRanking(float) {}
-void UpdatePatching(float) {}
+CurlRequest* findRunning(CURL* handle)
+{
+    for (CurlRequest& r : requests)
+        if (!r.done && r.easyHandle == handle)
+            return &r;
+    return nullptr;
+}
+
+// Oldest finished records go first; a running transfer keeps its record, whatever the count.
+void cutBack()
+{
+    if (requests.size() <= maxRequestRecords)
+        return;
+    std::size_t excess = requests.size() - maxRequestRecords;
+    std::vector<CurlRequest> kept;
+    kept.reserve(requests.size());
+    for (CurlRequest& r : requests) {
+        if (excess > 0 && r.done) {
+            --excess;
+            continue;
+        }
+        kept.push_back(std::move(r));
+    }
+    requests.swap(kept);
+}
+
+}
+
+std::size_t curlWriteToString(char* data, std::size_t size, std::size_t count, void* sink)
+{
+    auto* s = static_cast<ReplySink*>(sink);
+    if (!s || !s->target)
+        return 0;
+    if (size != 0 && count > s->limit / size)
+        return 0;
+    std::size_t bytes = size * count;
+    if (s->target->size() + bytes > s->limit)
+        return 0;
+    s->target->append(data, bytes);
+    return bytes;
+}
+
+CURLcode curlPerform(std::string url, std::string* response, long timeoutSeconds)
+{
+    CURL* handle = curl_easy_init();
+    if (!handle)
+        return CURLE_FAILED_INIT;
+    ReplySink sink{response, maxReplyBytes};
+    setUpTransfer(handle, url, &sink, timeoutSeconds);
+    blockingEasyHandle = handle;
+    CURLcode code = curl_easy_perform(handle);
+    blockingEasyHandle = nullptr;
+    curl_easy_cleanup(handle);
+    return code;
+}
+
+void curlQueue(std::string url, std::string* response, int kind, long timeoutSeconds)
+{
+    if (curlQueueHook) {
+        curlQueueHook(url, response, kind, timeoutSeconds);
+        return;
+    }
+    if (!curlMultiHandle)
+        return;
+    CURL* handle = curl_easy_init();
+    if (!handle)
+        return;
+    auto sink = std::make_unique<ReplySink>(ReplySink{response, kind == 5 ? maxPatchBytes : maxReplyBytes});
+    setUpTransfer(handle, url, sink.get(), timeoutSeconds);
+    if (curl_multi_add_handle(curlMultiHandle, handle) != CURLM_OK) {
+        curl_easy_cleanup(handle);
+        return;
+    }
+    CurlRequest record;
+    record.url = std::move(url);
+    record.kind = kind;
+    record.easyHandle = handle;
+    record.response = response;
+    record.sink = std::move(sink);
+    requests.push_back(std::move(record));
+    pump();
+}
+
+void curlprocess()
+{
+    PROFILE_SCOPE("curlprocess");
+    if (!curlMultiHandle)
+        return;
+    pump();
+
+    int left = 1;
+    while (left > 0) {
+        CURLMsg* message = curl_multi_info_read(curlMultiHandle, &left);
+        if (!message)
+            break;
+        if (message->msg != CURLMSG_DONE)
+            continue;
+        // The message does not outlive the handle's removal.
+        CURL* handle = message->easy_handle;
+        CURLcode code = message->data.result;
+        CurlRequest* record = findRunning(handle);
+        curl_multi_remove_handle(curlMultiHandle, handle);
+        curl_easy_cleanup(handle);
+        if (!record)
+            continue;
+
+        record->resultCode = code;
+        record->statusText = curl_easy_strerror(code);
+        record->done = true;
+        record->easyHandle = nullptr;
+        record->sink.reset();
+        logStatus(record->statusText);
+        // handleReply may queue requests and so move the records: hand it copies.
+        int kind = record->kind;
+        int resultCode = record->resultCode;
+        std::string* response = record->response;
+        handleReply(kind, resultCode, response);
+    }
+    cutBack();
+}

@@ -1,45 +1,73 @@
-// HTTP requests to the game's web service.
+// HTTP requests to the game's web service over libcurl: the blocking form, the queued form on the
+// multi handle, and the once-a-frame pump that completes queued transfers and dispatches them.
 #pragma once
 #include <curl/curl.h>
+
+#include <cstddef>
+#include <memory>
+#include "engine/config.h"   // username and playerPassword, loaded with the settings
 
 #include <string>
 #include <vector>
 
+// Where one transfer appends its reply, and the most it may append before it ends as a write error.
+struct ReplySink {
+    std::string* target = nullptr;
+    std::size_t limit = 0;
+};
+
+inline constexpr std::size_t maxReplyBytes = std::size_t(4) << 20;
+inline constexpr std::size_t maxPatchBytes = std::size_t(256) << 20;   // kind 5, the patch download
+inline constexpr std::size_t maxRequestRecords = 100;
+
+// One queued request. Records stay in `requests` after completion (done) until the list is cut back.
+// Request kinds: what a queued request is, and so what its reply does.
+namespace rk {
+enum : int {
+    Login = 1,
+    Highscore = 2,
+    Death = 3,
+    Score = 4,
+    Patch = 5,
+    AchievementUpload = 6,
+    AchievementSync = 7,
+    News = 8,
+    RankingPage = 9,
+};
+}
+
 struct CurlRequest {
-    std::string url;            // as the caller built it, before sealing
-    int kind = 0;
-    void* handle = nullptr;     // the transfer
-    std::string* reply = nullptr;
-    std::string status;
-    int result = 0;
+    std::string url;                   // the plain request text, before sealing
+    int kind = 0;                      // 1..9, what handleReply does with the reply
+    CURL* easyHandle = nullptr;        // the transfer; null once done (libcurl reuses the address)
+    std::string* response = nullptr;   // the sender's reply text, alive for the whole run
+    std::string statusText;            // libcurl's text for resultCode, set on completion
+    int resultCode = 0;                // 0 success, else a transport failure
+    float timer = 0.0f;
     bool done = false;
+    std::unique_ptr<ReplySink> sink;   // libcurl writes through it; fixed while the list grows
 };
 
 extern std::vector<CurlRequest> requests;
-extern int offlineMode;         // 99 while playing offline, 0 online
-// The libcurl multi handle, made by start-up; asynchronous requests start only while it exists.
+// The libcurl multi handle, made by start-up; asynchronous requests are sent only while it exists.
 extern CURLM* curlMultiHandle;
-extern std::string username;     // the profile's user name (kept in the settings)
-extern std::string playerPassword; // the plain password, opened from the stored one
-extern std::string userId;         // the account id of this login, sent as "&userid="
-extern std::string deathReply;     // reply target of the death report (kind 3); never read
+// The blocking request's handle while curlPerform runs, else null.
+extern CURL* blockingEasyHandle;
+extern char curlErrorBuffer[CURL_ERROR_SIZE];
+// The status log: one line per completed queued request ("urls.txt" in the working folder).
+extern std::string urlsLogPath;
 
+extern int offlineMode;            // 99 while playing offline, 0 online
+
+// libcurl's write callback: appends to sink->target; 0 (a write error) without a target or past the limit.
+std::size_t curlWriteToString(char* data, std::size_t size, std::size_t count, void* sink);
+
+// Sends the sealed form of url and waits; appends the reply to *response. CURLE_FAILED_INIT when
+// no transfer could be made.
+CURLcode curlPerform(std::string url, std::string* response, long timeoutSeconds);
+// Starts the sealed form of url on the multi handle and records it; nothing without a multi handle.
+void curlQueue(std::string url, std::string* response, int kind, long timeoutSeconds);
 // A test's recorder: while set, curlQueue hands every request to it instead of sending.
-extern void (*curlQueueHook)(const std::string& url, std::string* reply, int requestKind,
-                             long timeoutSeconds);
-
-void curlQueue(std::string url, std::string* reply, int requestKind, long timeoutSeconds);
-int curlPerform(std::string url, std::string* reply, long timeoutSeconds);
+extern void (*curlQueueHook)(const std::string& url, std::string* response, int kind, long timeoutSeconds);
+// Once a frame: moves the transfers on, completes the finished ones (urls.txt, handleReply).
 void curlprocess();
-void handleReply(CurlRequest& request);
-void logout();
-// Sends an achievement key earned in play, once per run.
-void awardAchievement(std::string key);
-// Once a frame of play: the wait for the last achievement upload.
-void updateAchievementUpload(float dtMs);
-
-// Per-frame updates of the online pages (login 27, new profile 22, rankings 49, patching 72).
-void UpdateLogin(float dtMs);
-void UpdateCreateAcc(float dtMs);
-void UpdateRanking(float dtMs);
-void UpdatePatching(float dtMs);

@@ -12,7 +12,7 @@
 #include <unistd.h>
 
 // The file is text: a header line, then one "name=value" line per value. Bytes that would break
-// the line structure (control bytes, "\", "=") are written as "\xHH".
+// the line structure (control bytes, "\", "=", a name's leading "#") are written as "\xHH".
 static const char* const settingsHeader = "# Tessarine settings 1";
 // Anything larger is not a file this game wrote.
 static const size_t settingsMaxFileBytes = 1 << 20;
@@ -28,11 +28,16 @@ std::string settingsPath()
     return settingsFolder() + "/settings";
 }
 
+static bool needsEscape(unsigned char c)
+{
+    return c < 0x20 || c == 0x7f || c == '\\' || c == '=';
+}
+
 static std::string escapeText(const std::string& text)
 {
     std::string out;
     for (unsigned char c : text) {
-        if (c < 0x20 || c == 0x7f || c == '\\' || c == '=') {
+        if (needsEscape(c)) {
             char buf[5];
             snprintf(buf, sizeof buf, "\\x%02X", c);
             out += buf;
@@ -41,6 +46,30 @@ static std::string escapeText(const std::string& text)
         }
     }
     return out;
+}
+
+// A name is escaped like any text, and a leading "#" too, or its line would read as a comment.
+static std::string escapeName(const std::string& name)
+{
+    std::string out = escapeText(name);
+    if (!out.empty() && out[0] == '#')
+        out.replace(0, 1, "\\x23");
+    return out;
+}
+
+static std::string settingsLine(const std::string& name, const std::string& value)
+{
+    return escapeName(name) + "=" + escapeText(value) + "\n";
+}
+
+// The length of settingsLine(name, value), without building it.
+static size_t settingsLineBytes(const std::string& name, const std::string& value)
+{
+    size_t bytes = 2 + (!name.empty() && name[0] == '#' ? 3 : 0);
+    for (const std::string* text : {&name, &value})
+        for (unsigned char c : *text)
+            bytes += needsEscape(c) ? 4 : 1;
+    return bytes;
 }
 
 static int hexDigit(char c)
@@ -130,13 +159,23 @@ bool settingsRead(const SettingsKey& key, const std::string& name, std::string& 
     return true;
 }
 
-void settingsWrite(SettingsKey& key, const std::string& name, const std::string& value)
+bool settingsWrite(SettingsKey& key, const std::string& name, const std::string& value)
 {
+    if (name.empty() || name.size() > settingsMaxTextBytes || value.size() > settingsMaxTextBytes)
+        return false;
     auto it = key.values.find(name);
-    if (it == key.values.end() || it->second != value) {
-        key.values[name] = value;
-        key.dirty = true;
-    }
+    if (it != key.values.end() && it->second == value)
+        return true;
+    // The file as it would be written, so a load never meets one too large to read.
+    size_t fileBytes = strlen(settingsHeader) + 1 + settingsLineBytes(name, value);
+    for (const auto& stored : key.values)
+        if (stored.first != name)
+            fileBytes += settingsLineBytes(stored.first, stored.second);
+    if (fileBytes > settingsMaxFileBytes)
+        return false;
+    key.values[name] = value;
+    key.dirty = true;
+    return true;
 }
 
 static bool writeAll(int fd, const std::string& text)
@@ -163,7 +202,7 @@ static bool writeSettingsFile(const SettingsKey& key)
 
     std::string text = std::string(settingsHeader) + "\n";
     for (const auto& value : key.values)
-        text += escapeText(value.first) + "=" + escapeText(value.second) + "\n";
+        text += settingsLine(value.first, value.second);
 
     std::string path = settingsPath();
     std::string temp = path + ".tmp" + std::to_string(getpid());

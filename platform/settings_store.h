@@ -17,7 +17,9 @@ struct SettingsKey {
 bool settingsOpen(SettingsKey& key, bool create);
 // The stored text of one value, or false when the value does not exist.
 bool settingsRead(const SettingsKey& key, const std::string& name, std::string& value);
-void settingsWrite(SettingsKey& key, const std::string& name, const std::string& value);
+// Stores one value. Refuses (false, nothing changed) what the next load could not give back: an
+// empty name, a name or value longer than a load takes, or a file grown past what a load reads.
+bool settingsWrite(SettingsKey& key, const std::string& name, const std::string& value);
 // Writes the file when anything changed; returns false when the write failed (the old file stays).
 bool settingsClose(SettingsKey& key);
 // The settings file's full path.

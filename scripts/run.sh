@@ -14,6 +14,8 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "No DISPLAY: running under Xvfb (nothing will be visible)."
   # Nobody can click a dialog on an invisible display: message boxes go to stderr instead.
   export TS_HEADLESS=1
-  exec xvfb-run -a -s "-screen 0 1280x720x24" ./Tessarine "$@"
+  # Not exec: the stand-in is stopped when the game ends.
+  xvfb-run -a -s "-screen 0 1280x720x24" ./Tessarine "$@"
+  exit
 fi
 ./Tessarine "$@"

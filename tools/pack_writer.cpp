@@ -7,6 +7,10 @@
 bool layoutAssetPack(const std::vector<PackAsset>& assets, std::vector<AssetIndexEntry>& entries,
                      std::string& error) {
     entries.clear();
+    if (assets.size() > static_cast<size_t>(maxAssetEntries)) {
+        error = "more than " + std::to_string(maxAssetEntries) + " assets";
+        return false;
+    }
     std::vector<std::string> names;
     std::set<std::string> seen;
     for (const PackAsset& asset : assets) {

@@ -10,6 +10,7 @@
 #include <functional>
 #include <thread>
 
+#include "engine/texture_names.h"
 #include "tools/art_kit.h"
 #include "tools/pack_assets.h"
 #include "tools/tga_write.h"
@@ -1166,7 +1167,8 @@ Image makePowerupTile(int kind) {
 }
 
 // ---------------------------------------------------------------------------------------------------------
-// The list, in streaming order.
+// What each texture looks like, by name; the names and their order are the pack's
+// (engine/texture_names.h).
 
 struct TextureJob {
     std::string name;
@@ -1291,7 +1293,7 @@ static Image drawTexture(const TextureJob& job) {
     return img;
 }
 
-std::vector<std::string> textureNames() {
+std::vector<std::string> drawnTextureNames() {
     std::vector<std::string> names;
     for (const TextureJob& j : textureJobs()) names.push_back(j.name);
     return names;
@@ -1327,7 +1329,16 @@ void generateTextures(std::vector<PackAsset>& out) {
                      artFontDir().c_str());
         std::exit(1);
     }
-    std::vector<TextureJob> jobs = textureJobs();
+    const std::vector<TextureJob> art = textureJobs();
+    std::vector<TextureJob> jobs;
+    for (const std::string& name : packTextureNames()) {
+        auto job = std::find_if(art.begin(), art.end(), [&](const TextureJob& j) { return j.name == name; });
+        if (job == art.end()) {
+            std::fprintf(stderr, "ts_packer: no art for the texture %s\n", name.c_str());
+            std::exit(1);
+        }
+        jobs.push_back(*job);
+    }
     std::vector<std::vector<unsigned char>> full(jobs.size()), small(jobs.size());
     // The images are independent: draw them on all cores. Each result lands in its own slot, so the
     // pack's bytes do not depend on which thread finished first.

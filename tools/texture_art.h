@@ -1,12 +1,12 @@
-// The pack's textures: names in streaming order and the generator behind each.
+// The pack's textures: the generator behind each name of engine/texture_names.h.
 #pragma once
 #include <string>
 #include <vector>
 
 #include "tools/raster.h"
 
-// Every texture name (without folder) in streaming order: the intro's list, the other backdrops, the tiles.
-std::vector<std::string> textureNames();
+// Every name the generators can draw (without folder), in no particular order.
+std::vector<std::string> drawnTextureNames();
 // Draws the named texture at full size; false for a name that is not ours.
 bool renderTexture(const std::string& name, Image& out);
 // The reduced copy for small atlases: half size (at least 4 texels a side), at most 1024 a side.

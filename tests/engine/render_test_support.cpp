@@ -3,9 +3,9 @@
 #include "engine/asset_pack.h"
 #include "engine/atlas.h"
 #include "engine/config.h"
-#include "engine/console.h"
 #include "engine/draw2d.h"
 #include "engine/fonts.h"
+#include "engine/log.h"
 #include "engine/textures.h"
 #include "tools/pack_writer.h"
 
@@ -148,11 +148,13 @@ void useOwnFolder()
         if (getcwd(here, sizeof(here))) startFolder = here;
     }
     if (chdir(ownFolder().c_str()) != 0) std::fprintf(stderr, "cannot enter %s\n", ownFolder().c_str());
+    closeLogFile();   // the next line opens "console.log" here
 }
 
 // Other tests of this program expect the build folder as the working directory.
 static void leaveOwnFolder()
 {
+    closeLogFile();
     if (!startFolder.empty() && chdir(startFolder.c_str()) != 0)
         std::fprintf(stderr, "cannot return to %s\n", startFolder.c_str());
 }

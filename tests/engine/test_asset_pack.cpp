@@ -1,6 +1,6 @@
 #include "engine/asset_pack.h"
 
-#include "engine/console.h"
+#include "engine/log.h"
 
 #include <gtest/gtest.h>
 
@@ -253,13 +253,33 @@ TEST_F(AssetPackTest, BadLengthsStopTheReadAndKeepEarlierEntries) {
         EXPECT_TRUE(loggedStartingWith("AssPack index damaged (bad header length)")) << headerLength;
         consoleLines.clear();
     }
-    Bytes negativeCount;
-    appendInt32LE(negativeCount, 0);
-    appendInt32LE(negativeCount, -3);
-    writeGzip(path, negativeCount);
+    // A negative count, and counts beyond any real pack: the last is a 12 KB file whose stream
+    // inflates to a million empty entries. None is read entry by entry.
+    for (int32_t count : {-3, maxAssetEntries + 1, 1 << 20}) {
+        Bytes out;
+        appendInt32LE(out, 0);
+        appendInt32LE(out, count);
+        out.resize(out.size() + (count > 0 ? 12 * static_cast<size_t>(count) : 0));
+        writeGzip(path, out);
+        consoleLines.clear();
+        readAssetIndex();
+        EXPECT_TRUE(assetIndex.empty()) << count;
+        EXPECT_TRUE(loggedStartingWith("AssPack index damaged (bad entry count)")) << count;
+        EXPECT_LT(consoleLines.size(), 10u) << count;
+    }
+    // The largest count a pack may have is read whole.
+    Bytes full;
+    appendInt32LE(full, 0);
+    appendInt32LE(full, maxAssetEntries);
+    for (int32_t i = 0; i < maxAssetEntries; ++i) {
+        appendInt32LE(full, 1);
+        full.push_back('a');
+        appendInt32LE(full, 0);
+        appendInt32LE(full, 0);
+    }
+    writeGzip(path, full);
     readAssetIndex();
-    EXPECT_TRUE(assetIndex.empty());
-    EXPECT_TRUE(loggedStartingWith("AssPack index damaged (bad entry count)"));
+    EXPECT_EQ(assetIndex.size(), static_cast<size_t>(maxAssetEntries));
 }
 
 TEST_F(AssetPackTest, FileWithoutGzipHeaderOnlyPassesWithASoundIndex) {

@@ -2,7 +2,7 @@
 #include "render_test_support.h"
 
 #include "engine/atlas.h"
-#include "engine/console.h"
+#include "engine/log.h"
 
 #include <gtest/gtest.h>
 

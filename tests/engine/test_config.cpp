@@ -1,10 +1,10 @@
 #include "engine/config.h"
 #include "engine/console.h"
-#include "online/requests.h"
 #include "platform/settings_store.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -312,4 +312,32 @@ TEST_F(ConfigTest, SuspendedMotionBlurReturnsOnReloadOrConsole)
     EXPECT_TRUE(motionBlurEnabled());
     runConsoleCommand("set motionblur 0");
     EXPECT_FALSE(motionBlurEnabled());
+}
+
+TEST_F(ConfigTest, ResetTutorialsClearsAndSaves)
+{
+    tuteControl = tutePup = tuteCombo = tuteComboNow = tuteColor = tuteCrit = tuteRush = tuteSurvival =
+        tuteMeditation = 1;
+    resetTutorials();
+    EXPECT_EQ(tuteControl + tutePup + tuteCombo + tuteComboNow + tuteColor + tuteCrit + tuteRush + tuteSurvival +
+                  tuteMeditation,
+              0);
+    SettingsKey key;
+    ASSERT_TRUE(settingsOpen(key, false));
+    std::string value;
+    ASSERT_TRUE(settingsRead(key, "TuteCrit", value));
+    EXPECT_EQ(value, "0");
+    settingsClose(key);
+}
+
+// The settings file and the console read their numbers alike: atoi's reading, saturated.
+TEST(ParseWhole, ReadsLikeAtoiButSaturates)
+{
+    const std::pair<const char*, int> cases[] = {
+        {"", 0},          {"abc", 0},     {"  42", 42},          {"\t\n+7", 7},
+        {"-13x", -13},    {"4 5", 4},     {"2147483647", INT_MAX}, {"2147483648", INT_MAX},
+        {"99999999999999999999", INT_MAX}, {"-2147483648", INT_MIN}, {"-99999999999", INT_MIN},
+    };
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(parseWhole(text), value) << '"' << text << '"';
 }

@@ -1,35 +1,27 @@
+#include "engine/atlas.h"
 #include "engine/config.h"
 #include "engine/console.h"
+#include "engine/log.h"
 #include "engine/polyparticles.h"
 #include "engine/profiler.h"
+#include "scratch_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
-// Runs each test in its own empty folder (console.log is written to the working directory)
-// with its own settings folder.
+// Runs each test in its own empty folder, which is its settings folder too.
 struct ConsoleTest : ::testing::Test {
-    char folder[64] = "/tmp/ts_console_XXXXXX";
-    std::string oldDir;
+    ScratchFolder folder;
     std::string oldConfigHome;
     void SetUp() override
     {
-        char cwd[4096];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        oldDir = cwd;
-        ASSERT_NE(mkdtemp(folder), nullptr);
-        ASSERT_EQ(chdir(folder), 0);
         const char* old = std::getenv("XDG_CONFIG_HOME");
         oldConfigHome = old ? old : "";
-        setenv("XDG_CONFIG_HOME", folder, 1);
+        setenv("XDG_CONFIG_HOME", folder.path().c_str(), 1);
         consoleLines.clear();
         showAtlas = showCurlConsole = showProfiling = false;
         showFps = showParticleCount = 0;
@@ -47,47 +39,10 @@ struct ConsoleTest : ::testing::Test {
         showProfiling = false;
         visualQuality = 3;
         applyVisualQuality();
-        ASSERT_EQ(chdir(oldDir.c_str()), 0);
-        std::string command = std::string("rm -rf ") + folder;
-        ASSERT_EQ(std::system(command.c_str()), 0);
     }
 };
 
-std::string readFile(const char* path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 } // namespace
-
-TEST_F(ConsoleTest, LogKeepsTwentyLinesAndWritesEveryOneWithCrLf)
-{
-    std::string expected;
-    for (int i = 1; i <= 21; i++) {
-        logMessage("line " + std::to_string(i));
-        expected += "line " + std::to_string(i) + "\r\n";
-    }
-    ASSERT_EQ(consoleLines.size(), 20u);
-    EXPECT_EQ(consoleLines.front(), "line 2");
-    EXPECT_EQ(consoleLines.back(), "line 21");
-    EXPECT_EQ(readFile("console.log"), expected);
-
-    clearLogFile("console.log");
-    EXPECT_EQ(readFile("console.log"), "");
-    EXPECT_EQ(consoleLines.size(), 20u);   // emptying the file keeps the on-screen lines
-}
-
-TEST_F(ConsoleTest, LogLineSurvivesAnUnwritableFile)
-{
-    ASSERT_EQ(mkdir("console.log", 0700), 0);   // a folder where the file should be
-    logMessage("kept in memory");
-    ASSERT_EQ(consoleLines.size(), 1u);
-    EXPECT_EQ(consoleLines[0], "kept in memory");
-    rmdir("console.log");
-}
 
 TEST_F(ConsoleTest, SetWords)
 {

@@ -2,20 +2,18 @@
 // functions under the test display, read back pixel by pixel.
 #include "render_test_support.h"
 
+#include "engine/asset_pack.h"
 #include "engine/atlas.h"
-#include "engine/backdrops.h"
 #include "engine/config.h"
-#include "engine/console.h"
+#include "engine/dev_overlays.h"
 #include "engine/draw2d.h"
 #include "engine/fonts.h"
+#include "engine/gl_extensions.h"
+#include "engine/log.h"
 #include "engine/meshes.h"
 #include "engine/profiler.h"
-#include "engine/asset_pack.h"
 #include "engine/textures.h"
 #include "engine/window.h"
-#include "game/game_state.h"
-#include "game/game_types.h"
-#include "game/levels.h"
 
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -64,61 +62,16 @@ TEST(Anchors, MakeRectTruncatesTowardZeroAndKnowsOnlyCentreAndTop)
     EXPECT_EQ(r.right, -3);
 }
 
-TEST(Backdrops, TheBackdropFollowsLevelModeAndState)
+TEST(HitRects, MouseInRectIsStrict)
 {
-    const int savedState = gameState, savedMode = gameMode, savedLevel = levelNumber;
-    gameState = 5;  // a menu
-    gameMode = 2;
-    levelNumber = 7;
-    EXPECT_EQ(getBackgroundTexture(), "background1.tga");
-    gameState = 3;
-    levelNumber = 1;
-    EXPECT_EQ(getBackgroundTexture(), "background2.tga");
-    gameMode = 5;  // Survival starts at level 1
-    EXPECT_EQ(getBackgroundTexture(), "background9.tga");
-    gameMode = 4;
-    levelNumber = 5;
-    EXPECT_EQ(getBackgroundTexture(), "background6.tga");
-    levelNumber = 4;
-    EXPECT_EQ(getBackgroundTexture(), "background5.tga");
-    levelNumber = 12;
-    EXPECT_EQ(getBackgroundTexture(), "background6.tga");
-    gameState = 57;  // in game, but not one of Rush's own states
-    EXPECT_EQ(getBackgroundTexture(), "");
-    gameMode = 6;
-    levelNumber = 0;
-    gameState = 3;
-    EXPECT_EQ(getBackgroundTexture(), "background10.tga");
-    gameState = savedState;
-    gameMode = savedMode;
-    levelNumber = savedLevel;
-}
-
-TEST(Backdrops, BlockNamesHaveTheirVariantsAndAreAllQueuedByTheIntro)
-{
-    const int saved = colorblind;
-    colorblind = 1;
-    EXPECT_EQ(getBlockTextureName(6, 1), "grey.tga");
-    EXPECT_EQ(getBlockTextureName(4, 1), "orangeHCB.tga");
-    EXPECT_EQ(getBlockTextureName(1, 0), "yellowCB.tga");
-    colorblind = 0;
-    EXPECT_EQ(getBlockTextureName(4, 1), "orangeH.tga");
-    EXPECT_EQ(getBlockTextureName(7, 0), "green.tga");
-    EXPECT_EQ(getBlockTextureName(0, 0), "");
-    EXPECT_EQ(getBlockTextureName(8, 1), "");
-
-    const std::vector<std::string>& names = gameTextureNames();
-    EXPECT_EQ(names.size(), 122u);
-    int listed = 0;
-    for (int blind = 0; blind <= 1; ++blind)
-        for (int colour = 1; colour <= 7; ++colour)
-            for (int h = 0; h <= 1; ++h) {
-                colorblind = blind;
-                const std::string name = getBlockTextureName(colour, h);
-                listed += std::find(names.begin(), names.end(), name) != names.end();
-            }
-    EXPECT_EQ(listed, 28);
-    colorblind = saved;
+    mouseX = 10;
+    mouseY = 20;
+    EXPECT_TRUE(isMouseInRect(9, 19, 11, 21));
+    EXPECT_FALSE(isMouseInRect(10, 19, 11, 21));
+    EXPECT_FALSE(isMouseInRect(9, 20, 11, 21));
+    EXPECT_FALSE(isMouseInRect(9, 19, 10, 21));
+    EXPECT_FALSE(isMouseInRect(9, 19, 11, 20));
+    EXPECT_FALSE(isMouseInRect(11, 19, 9, 21));   // inverted rectangle holds nothing
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -239,9 +192,9 @@ TEST_F(DrawPixels, TheProfilerOverlayDrawsABarForEachSectionThatRan)
     work.end = 6;
     lastFrameProfile.children.push_back(work);
     profileGraphs.clear();
-    frameTimes.assign(10, 16.0f);
+    const std::vector<float> frameTimes(10, 16.0f);
     pushOrtho();
-    renderProfiler();
+    renderProfiler(frameTimes);
     popOrtho();
     // Row 0 has its baseline at 0.02 H + 0.01 H = 18; the bar runs from 0.175 H = 105 for 300 pixels.
     const int y = 18 - static_cast<int>(0.25f * smallFont.height);
@@ -252,7 +205,6 @@ TEST_F(DrawPixels, TheProfilerOverlayDrawsABarForEachSectionThatRan)
     ASSERT_EQ(profileGraphs.size(), 1u);
     EXPECT_EQ(profileGraphs[0].history.front(), 5.0f);
     profileGraphs.clear();
-    frameTimes.clear();
     lastFrameProfile = ProfileNode();
 }
 
@@ -322,15 +274,6 @@ TEST_F(DrawPixels, TheAtlasViewerShowsTwoPagesARowFromTheBottom)
     const Rgba empty = readPixel(225, 75), beside = readPixel(350, 225);
     EXPECT_EQ(empty.r + empty.g + empty.b, 0);
     EXPECT_EQ(beside.r + beside.g + beside.b, 0);
-}
-
-TEST(Extensions, MalformedNamesAndAMissingExtensionStringAreNotSupported)
-{
-    // No GL context is current here, so the driver gives no extension string at all.
-    EXPECT_FALSE(isExtensionSupported("GL_EXT_bgra"));
-    EXPECT_FALSE(isExtensionSupported(""));
-    EXPECT_FALSE(isExtensionSupported(nullptr));
-    EXPECT_FALSE(isExtensionSupported("GL_EXT_bgra GL_ARB_multisample"));
 }
 
 // A page of images and text from the game's own pack, as the screens would draw it; the

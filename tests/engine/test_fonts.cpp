@@ -4,9 +4,9 @@
 
 #include "engine/atlas.h"
 #include "engine/config.h"
-#include "engine/console.h"
 #include "engine/draw2d.h"
 #include "engine/fonts.h"
+#include "engine/log.h"
 
 #include <gtest/gtest.h>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "engine/console.h"
+#include "engine/log.h"
 #include "engine/main.h"
 #include "platform/system.h"
 

@@ -1,26 +1,11 @@
 #include "engine/memtrack.h"
 #include "engine/util.h"
+#include "scratch_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <cinttypes>
 #include <cstdint>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-#include <unistd.h>
-
-namespace {
-
-std::string readFile(const char* path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-} // namespace
 
 TEST(MemTrack, RecordsLiveBlocksAndForgetsFreedOnes)
 {
@@ -62,14 +47,37 @@ TEST(MemTrack, RecordsLiveBlocksAndForgetsFreedOnes)
     trackedFree(block);
 }
 
+// A block that cannot be had is null and unrecorded, never a null "success"; a failed resize
+// leaves the old block valid and tracked.
+TEST(MemTrack, FailedRequestsReturnNullAndRecordNothing)
+{
+    const std::size_t before = allocations.size();
+    trackedBlockLimit = 64;
+    EXPECT_EQ(trackedAlloc(65, "a.cpp", 1), nullptr);
+    EXPECT_EQ(TS_REALLOC(char, nullptr, 65), nullptr);
+    EXPECT_EQ(allocations.size(), before);
+    char* block = TS_ALLOC(char, 64);
+    ASSERT_NE(block, nullptr);
+    block[63] = 5;
+    EXPECT_EQ(TS_REALLOC(char, block, 65), nullptr);
+    ASSERT_EQ(allocations.size(), before + 1);
+    EXPECT_EQ(allocations.back().address, block);
+    EXPECT_EQ(block[63], 5);
+
+    trackedBlockLimit = SIZE_MAX;
+    char* grown = TS_REALLOC(char, block, 1 << 20);
+    ASSERT_NE(grown, nullptr);
+    EXPECT_EQ(grown[63], 5);
+    ASSERT_EQ(allocations.size(), before + 1);
+    EXPECT_EQ(allocations.back().address, grown);
+    EXPECT_EQ(allocations.back().size, 1u << 20);
+    TS_FREE(grown);
+    EXPECT_EQ(allocations.size(), before);
+}
+
 TEST(MemTrack, ReportListsWholeAddressesAndTheTotal)
 {
-    char folder[] = "/tmp/ts_mem_XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    char cwd[4096];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    ASSERT_EQ(chdir(folder), 0);
-
+    ScratchFolder folder;
     void* big = trackedAlloc(1234567, "engine\\engine_sound.cpp", 42);
     void* small = trackedAlloc(10, "/src/engine/atlas.cpp", 7);
     unsigned long long total = 0;
@@ -90,7 +98,4 @@ TEST(MemTrack, ReportListsWholeAddressesAndTheTotal)
     EXPECT_NE(report.find(std::string(59, '-') + "\n"), std::string::npos);
     EXPECT_NE(report.find("Total Unfreed: " + groupDigits(std::to_string(total)) + " bytes\n"), std::string::npos)
         << report;
-
-    ASSERT_EQ(chdir(cwd), 0);
-    ASSERT_EQ(std::system((std::string("rm -rf ") + folder).c_str()), 0);
 }

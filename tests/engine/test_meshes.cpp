@@ -1,4 +1,5 @@
 #include "engine/asset_pack.h"
+#include "engine/gl_extensions.h"
 #include "engine/meshes.h"
 #include "engine/window.h"
 

@@ -1,7 +1,7 @@
 #include "engine/camera.h"
 #include "engine/config.h"
 #include "engine/picking.h"
-#include "game/input.h"
+#include "engine/window.h"
 
 #include <GL/glu.h>
 #include <gtest/gtest.h>

@@ -114,9 +114,9 @@ TEST(Polyparticles, UndrawableSystemsLeaveTheCountersAlone)
     peakParticleSprites = 0;
     PolyparticleSystem s = movingSystem();
     s.active = 1;
-    renderPolyparticleSprite(&s);   // no texture: nothing to draw
+    renderPolyparticleSprite(&s, false);   // no texture: nothing to draw
     s.texture = "whiteparticle.tga";
-    renderPolyparticleSprite(&s);   // not streamed yet: queued, nothing drawn
+    renderPolyparticleSprite(&s, false);   // not streamed yet: queued, nothing drawn
     EXPECT_EQ(particleSpritesDrawn, 0);
     EXPECT_EQ(peakParticleSprites, 0);
     EXPECT_EQ(findTextureIndex("whiteparticle.tga"), textureNotLoaded);

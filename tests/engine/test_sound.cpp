@@ -3,8 +3,9 @@
 #include "engine/asset_format.h"
 #include "engine/asset_pack.h"
 #include "engine/config.h"
-#include "engine/console.h"
+#include "engine/log.h"
 #include "engine/main.h"
+#include "engine/memtrack.h"
 #include "engine/sound.h"
 
 #include <AL/alc.h>
@@ -122,7 +123,44 @@ bool logged(const std::string& text)
 }
 
 // The built pack's sounds, copied into a small test pack beside damaged ones.
-std::vector<unsigned char> tickOgg, beepOgg, loopOgg;
+std::vector<unsigned char> tickOgg, beepOgg, loopOgg, massOgg, claims40sOgg;
+
+// Ogg pages carry a CRC of their bytes: a forged field needs a new one.
+void resealOggPage(std::vector<unsigned char>& file, size_t page)
+{
+    const size_t segments = file[page + 26];
+    size_t length = 27 + segments;
+    for (size_t i = 0; i < segments; ++i)
+        length += file[page + 27 + i];
+    for (size_t i = 22; i < 26; ++i)
+        file[page + i] = 0;
+    uint32_t crc = 0;
+    for (size_t i = page; i < page + length; ++i) {
+        crc ^= static_cast<uint32_t>(file[i]) << 24;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04c11db7u : crc << 1;
+    }
+    for (size_t i = 0; i < 4; ++i)
+        file[page + 22 + i] = static_cast<unsigned char>(crc >> (8 * i));
+}
+
+// A sound whose headers claim another sample rate and a length of `frames`: the rate sits in the
+// identification header of the first page, the length in the last page's granule position.
+std::vector<unsigned char> forgedOgg(const std::vector<unsigned char>& real, uint32_t rate, int64_t frames)
+{
+    std::vector<unsigned char> file = real;
+    const std::string id = "\x01vorbis";
+    const size_t at = std::search(file.begin(), file.end(), id.begin(), id.end()) - file.begin();
+    for (size_t i = 0; i < 4; ++i)
+        file[at + 12 + i] = static_cast<unsigned char>(rate >> (8 * i));
+    resealOggPage(file, 0);
+    const std::string capture = "OggS";
+    const size_t last = std::find_end(file.begin(), file.end(), capture.begin(), capture.end()) - file.begin();
+    for (size_t i = 0; i < 8; ++i)
+        file[last + 6 + i] = static_cast<unsigned char>(static_cast<uint64_t>(frames) >> (8 * i));
+    resealOggPage(file, last);
+    return file;
+}
 
 class SoundTest : public ::testing::Test {
 protected:
@@ -133,6 +171,8 @@ protected:
         ASSERT_TRUE(readAssetBytes("sounds\\tick.ogg", tickOgg)) << "build the asset_pack target first";
         ASSERT_TRUE(readAssetBytes("sounds\\clockbeep.ogg", beepOgg));
         ASSERT_TRUE(readAssetBytes("sounds\\ethereal2.ogg", loopOgg));
+        ASSERT_TRUE(readAssetBytes("sounds\\massincrease.ogg", massOgg));
+        claims40sOgg = forgedOgg(massOgg, 44100, 44100 * 40);
         closeAssetPack();
 
         std::vector<unsigned char> garbage(4000);
@@ -152,6 +192,9 @@ protected:
                                                  {"sounds\\truncated.ogg", truncated},
                                                  {"sounds\\wrecked.ogg", wrecked},
                                                  {"sounds\\empty.ogg", {}},
+                                                 // 14 KB, 2 s of stereo, claiming 600 s at 192 kHz
+                                                 {"sounds\\claims600s.ogg", forgedOgg(massOgg, 192000, 192000 * 600)},
+                                                 {"sounds\\claims40s.ogg", claims40sOgg},
                                              });
     }
 
@@ -260,6 +303,46 @@ TEST_F(SoundTest, BadFilesAreLoggedAndSkippedNotFatal)
         EXPECT_LE(wreckedSize, static_cast<ALint>(decodeOgg(beepOgg).size() * 2));
     }
     EXPECT_GE(PlaySound("tick.ogg", 1.0f, 1.0f), 0);
+}
+
+// A length beyond the cap is refused before anything is sized by it; one within the cap is
+// believed only as far as the file's own size backs it, the rest as the samples arrive. A
+// sample buffer that cannot be had fails that sound only.
+TEST_F(SoundTest, ForgedLengthsNeverSizeTheSampleBuffer)
+{
+    struct RestoreLimit {
+        ~RestoreLimit() { trackedBlockLimit = SIZE_MAX; }
+    } restore;
+    trackedBlockLimit = 1 << 20;
+    consoleLines.clear();
+    EXPECT_EQ(LoadSoundFile("claims600s.ogg"), noSoundBuffer);
+    EXPECT_TRUE(logged("Sound length out of range in claims600s.ogg"));
+
+    const ALuint claims40s = LoadSoundFile("claims40s.ogg");
+    ASSERT_NE(claims40s, noSoundBuffer);
+    ALint size = 0;
+    alGetBufferi(claims40s, AL_SIZE, &size);
+    EXPECT_EQ(size, static_cast<ALint>(decodeOgg(claims40sOgg).size() * 2));
+
+    trackedBlockLimit = 1000;
+    EXPECT_EQ(LoadSoundFile("ethereal2.ogg"), noSoundBuffer);
+    EXPECT_TRUE(logged("Out of memory decoding ethereal2.ogg"));
+}
+
+// The cap leaves room for every sound the game ships, the two menu loops (the longest) included.
+TEST_F(SoundTest, EveryShippedSoundDecodesUnderTheCap)
+{
+    assetPackPath = kBuiltPack;
+    readAssetIndex();
+    closeAssetPack();
+    int sounds = 0;
+    for (const AssetIndexEntry& entry : std::vector<AssetIndexEntry>(assetIndex)) {
+        if (entry.name.rfind("sounds\\", 0) != 0)
+            continue;
+        ++sounds;
+        EXPECT_NE(LoadSoundFile(entry.name.substr(7)), noSoundBuffer) << entry.name;
+    }
+    EXPECT_GE(sounds, 17);
 }
 
 TEST_F(SoundTest, PlaysGiveHandlesWithTheirVolumesAndPitches)

@@ -4,9 +4,10 @@
 #include "engine/atlas.h"
 #include "engine/camera.h"
 #include "engine/config.h"
-#include "engine/console.h"
 #include "engine/draw2d.h"
 #include "engine/fonts.h"
+#include "engine/gl_extensions.h"
+#include "engine/log.h"
 #include "engine/memtrack.h"
 #include "engine/meshes.h"
 #include "engine/picking.h"
@@ -15,8 +16,6 @@
 #include "engine/startup.h"
 #include "engine/textures.h"
 #include "engine/window.h"
-#include "game/mass.h"
-#include "online/requests.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -25,12 +24,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
-#include <csignal>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 #include <vector>
 
 namespace {
@@ -108,8 +102,7 @@ protected:
         glColor4f(1, 1, 1, 1);
         clearScreen(0, 0, 0, 1);
         camera.set(0, -20 * blockSize, 0, 0, 0, 0, 0, 0, 1);
-        massLimit = 0;
-        applyCamera();
+        applyCamera(0.0f);
         drawMeshSet(&cubeMesh);
     }
 
@@ -136,23 +129,16 @@ TEST_F(StartupTest, StartUpWritesTheReportInOrderAndShutDownReleasesEverything)
 {
     glBindTexture(0x7FFF, 0);   // an error left pending must not pass for the atlas running out of memory
     powerupBlockSpin = 90;       // left turned by an earlier window pass
-    EXPECT_TRUE(initialize());
+    initializeEngine();
     EXPECT_EQ(startupPhase, 2);
     EXPECT_EQ(powerupBlockSpin, 0);
-    ASSERT_EQ(rankingFlagsByMode.size(), 7u);   // modes 0 ("Overall") to 6
-    ASSERT_EQ(rankingRowsByMode.size(), 7u);
-    for (int mode = 0; mode < 7; mode++) {
-        EXPECT_FALSE(rankingFlagsByMode[static_cast<std::size_t>(mode)]);
-        EXPECT_TRUE(rankingRowsByMode[static_cast<std::size_t>(mode)].empty());
-    }
 
     const std::vector<std::string> log = readLines("console.log");
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log[0], "Initializing");
     int at = 0;
     for (const char* prefix : {"OS: ", "CPU: ", "RAM: ", "OpenGL: ", "Video Card: ", "Manufacturer: ",
-                               "Opening AssPack", "Indexed asset ", "AssPack headers loaded",
-                               "Finished initializing"}) {
+                               "Opening AssPack", "Indexed asset ", "AssPack headers loaded"}) {
         const int found = findLine(log, prefix, at);
         EXPECT_GT(found, at - 1) << prefix;
         if (found >= 0)
@@ -162,7 +148,6 @@ TEST_F(StartupTest, StartUpWritesTheReportInOrderAndShutDownReleasesEverything)
     EXPECT_EQ(log[static_cast<std::size_t>(findLine(log, "OpenGL: "))], "OpenGL: " + glVersion);
     EXPECT_FALSE(assetIndex.empty());
 
-    EXPECT_NE(curlMultiHandle, nullptr);
     EXPECT_TRUE(motionBlurReserved);
     const int blur = findTextureIndex("motionblur");
     ASSERT_GE(blur, 0);
@@ -175,8 +160,7 @@ TEST_F(StartupTest, StartUpWritesTheReportInOrderAndShutDownReleasesEverything)
     EXPECT_TRUE(isCapabilityEnabled(GL_CULL_FACE));
 
     // A quit before the intro loaded any mesh or font: shut-down copes and leaks nothing.
-    deinitialize();
-    EXPECT_EQ(curlMultiHandle, nullptr);
+    deinitializeEngine();
     EXPECT_EQ(assetPackFile, nullptr);
     EXPECT_TRUE(atlasPages.empty());
     EXPECT_TRUE(enabledCapabilities.empty());
@@ -190,14 +174,14 @@ TEST_F(StartupTest, ScreenLargerThanAnAtlasPageLeavesMotionBlurOff)
     const int savedAtlasSize = atlasSize;
     atlasSize = minAtlasSize;   // smaller than the 640 x 480 screen
     glGetError();
-    initialize();
+    initializeEngine();
     atlasSize = savedAtlasSize;
     EXPECT_FALSE(motionBlurReserved);
     EXPECT_EQ(findTextureIndex("motionblur"), textureNotLoaded);
     EXPECT_EQ(atlasPages.size(), 1u);   // page 0 for the fonts, no endless pages
     EXPECT_NE(findLine(readLines("console.log"), "screen larger than an atlas page"), -1);
     EXPECT_EQ(startupPhase, 2);
-    deinitialize();
+    deinitializeEngine();
 }
 
 // Textures stream in all through the intro, so a quit or a new window pass finds one half read.
@@ -227,37 +211,37 @@ TEST_F(StartupTest, ShutDownMidStreamFreesTheBufferAndTheNextPassStreamsAfresh)
         return chunk;
     };
 
-    initialize();
+    initializeEngine();
     const bool reference = stream(loaded);
     const std::vector<unsigned char> expected = reference ? texels() : std::vector<unsigned char>();
-    deinitialize();
+    deinitializeEngine();
     ASSERT_TRUE(reference) << "the texture never streamed in";
     ASSERT_FALSE(expected.empty());
 
     // Header read, pixels not: the next pass must not read them from wherever the reopened
     // pack happens to stand.
-    initialize();
+    initializeEngine();
     const bool header = stream([] { return textureStream.headerLoaded && textureStream.bytesRead == 0; });
-    deinitialize();
+    deinitializeEngine();
     EXPECT_TRUE(header);
-    initialize();
+    initializeEngine();
     const bool again = stream(loaded);
     const std::vector<unsigned char> after = again ? texels() : std::vector<unsigned char>();
-    deinitialize();
+    deinitializeEngine();
     EXPECT_TRUE(again) << "the texture never loaded after the window pass";
     EXPECT_TRUE(after == expected) << "the texture came out damaged after the window pass";
 
     // Read in full, not yet placed: a quit now must give the buffer back.
-    initialize();
+    initializeEngine();
     const bool read = stream([] { return textureStream.pixels != nullptr; });
-    deinitialize();
+    deinitializeEngine();
     EXPECT_TRUE(read);
     EXPECT_TRUE(allocations.empty()) << allocations.size() << " tracked blocks still alive";
 }
 
 TEST_F(StartupTest, CubeFacesShowFromOutsideAndCullFromInside)
 {
-    initialize();
+    initializeEngine();
     loadMesh(&cubeMesh, "cube.mbm");
     ASSERT_EQ(cubeMesh.meshCount, 1);
     EXPECT_EQ(cubeMesh.meshes[0].faceCount, 12);
@@ -287,7 +271,7 @@ TEST_F(StartupTest, CubeFacesShowFromOutsideAndCullFromInside)
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
 
-    deinitialize();
+    deinitializeEngine();
     EXPECT_TRUE(cubeMesh.meshes.empty());
     EXPECT_TRUE(allocations.empty());
 }
@@ -317,9 +301,9 @@ TEST_F(StartupTest, ComputedMatricesMatchGlu)
 
 TEST_F(StartupTest, UnmappableVertexBufferStillUploads)
 {
-    initialize();
+    initializeEngine();
     if (!vboSupported) {
-        deinitialize();
+        deinitializeEngine();
         GTEST_SKIP() << "no vertex buffers";
     }
     const PFNGLMAPBUFFERARBPROC realMap = glMapBufferARB;
@@ -332,12 +316,12 @@ TEST_F(StartupTest, UnmappableVertexBufferStillUploads)
     drawCubeFromOpeningView();
     EXPECT_GT(frameBrightness(310, 230, 20, 20), 20L * 20 * 3 * 200);
     EXPECT_NE(findLine(readLines("console.log"), "vertex buffer could not be mapped"), -1);
-    deinitialize();
+    deinitializeEngine();
 }
 
 TEST_F(StartupTest, ParticleBurstDrawsCameraFacingSprites)
 {
-    initialize();
+    initializeEngine();
     loadMesh(&geosphereMesh, "geosphere.mbm");
     buildParticleMesh(&particleMesh);
     ASSERT_GT(geosphereMesh.meshCount, 0);
@@ -362,14 +346,13 @@ TEST_F(StartupTest, ParticleBurstDrawsCameraFacingSprites)
 
     clearScreen(0, 0, 0, 1);
     camera.set(0, -20 * blockSize, 0, 0, 0, 0, 0, 0, 1);
-    massLimit = 0;
-    applyCamera();
+    applyCamera(0.0f);
     // Sprites face the eye with their front side: they show with back faces culled.
     EXPECT_TRUE(isCapabilityEnabled(GL_CULL_FACE));
     glDepthMask(GL_FALSE);
     particleSpritesDrawn = 0;
     particleDeg = 2.5f;
-    renderPolyparticleSprite(&burst);
+    renderPolyparticleSprite(&burst, false);
     glDepthMask(GL_TRUE);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 
@@ -380,66 +363,7 @@ TEST_F(StartupTest, ParticleBurstDrawsCameraFacingSprites)
     EXPECT_GT(frameBrightness(220, 140, 200, 200), 0);
     particleDeg = 1.0f;
     burst.active = 0;
-    deinitialize();
-}
-
-// The game itself: its report lands in "console.log" in order, and a close request ends it
-// cleanly with exit code 0.
-TEST(GameProcess, StartsReportsAndQuitsWithExitCodeZero)
-{
-    if (!std::getenv("DISPLAY"))
-        GTEST_SKIP() << "no display";
-    const std::string game = TS_BINARY_DIR "/Tessarine";
-    if (access(game.c_str(), X_OK) != 0 || access(packPath, R_OK) != 0)
-        GTEST_SKIP() << "the game or its pack is not built";
-    char pattern[] = "/tmp/ts-game-XXXXXX";
-    const char* dir = mkdtemp(pattern);
-    ASSERT_NE(dir, nullptr);
-    const std::string run = dir;
-    ASSERT_EQ(symlink(TS_BINARY_DIR "/run/data", (run + "/data").c_str()), 0);
-    setenv("XDG_CONFIG_HOME", dir, 1);
-    setenv("XDG_DATA_HOME", dir, 1);
-    ASSERT_EQ(chdir(dir), 0);
-
-    pid_t pid = 0;
-    char* argv[] = {const_cast<char*>(game.c_str()), nullptr};
-    ASSERT_EQ(posix_spawn(&pid, game.c_str(), nullptr, nullptr, argv, environ), 0);
-    bool started = false;
-    for (int i = 0; i < 600 && !started; i++) {   // up to a minute under a software renderer
-        usleep(100000);
-        started = findLine(readLines("console.log"), "Starting main loop") >= 0;
-        int status;
-        if (waitpid(pid, &status, WNOHANG) == pid)
-            FAIL() << "the game ended before its main loop";
-    }
-    EXPECT_TRUE(started);
-    kill(pid, SIGTERM);
-    int status = 0;
-    pid_t done = 0;
-    for (int i = 0; i < 300 && done == 0; i++) {
-        usleep(100000);
-        done = waitpid(pid, &status, WNOHANG);
-    }
-    if (done == 0) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-        FAIL() << "the game did not end after the close request";
-    }
-    EXPECT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-
-    const std::vector<std::string> log = readLines("console.log");
-    ASSERT_FALSE(log.empty());
-    EXPECT_EQ(log[0], "Initializing");
-    int at = 0;
-    for (const char* prefix : {"OS: ", "CPU: ", "RAM: ", "Version ", "OpenGL: ", "Video Card: ", "Manufacturer: ",
-                               "Opening AssPack", "Indexed asset ", "AssPack headers loaded",
-                               "Finished initializing", "Starting main loop"}) {
-        const int found = findLine(log, prefix, at);
-        EXPECT_GE(found, at) << prefix;
-        if (found >= 0)
-            at = found;
-    }
+    deinitializeEngine();
 }
 
 } // namespace

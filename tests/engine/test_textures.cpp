@@ -4,8 +4,9 @@
 
 #include "engine/asset_pack.h"
 #include "engine/atlas.h"
-#include "engine/console.h"
 #include "engine/draw2d.h"
+#include "engine/memtrack.h"
+#include "engine/log.h"
 #include "engine/textures.h"
 
 #include <gtest/gtest.h>
@@ -262,6 +263,39 @@ TEST_F(TextureStreaming, AHeaderCutShortByThePackEndIsDropped)
     EXPECT_GE(findTextureIndex("fine.tga"), 0);
     EXPECT_TRUE(isTextureReady("stub.tga"));
     EXPECT_TRUE(textureQueue.empty());
+}
+
+// A 23-byte Targa whose header and index entry both claim 2048 x 2048 x 32: the pixel buffer
+// follows the bytes that arrive, not the claim. A buffer that cannot be had drops the file
+// without marking it broken.
+TEST_F(TextureStreaming, TheBytesThereNotTheHeaderSizeThePixelBuffer)
+{
+    std::vector<unsigned char> forged = solidTga(2, 2, 32, 1, 1, 1);
+    forged[12] = forged[14] = 0;
+    forged[13] = forged[15] = 8;  // 2048 x 2048
+    forged.resize(23);
+    openTestPack("forged.ass", {{"textures\\small.tga", solidTga(4, 4, 32, 1, 2, 3)},
+                                {"textures\\forged.tga", forged}});
+    assetIndex.back().size = 18 + 2048 * 2048 * 4;
+    struct RestoreLimit {
+        ~RestoreLimit() { trackedBlockLimit = SIZE_MAX; }
+    } restore;
+    trackedBlockLimit = 4 << 20;  // far below the 16 MiB claimed
+    getTextureIndex("forged.tga");
+    std::vector<std::string> log;
+    streamAll(&log);
+    EXPECT_EQ(countLines(log, "read failed: forged.tga is cut short"), 1);
+    EXPECT_EQ(textureStream.pixels, nullptr);
+
+    trackedBlockLimit = 16;  // less than the 64 pixel bytes of small.tga
+    getTextureIndex("small.tga");
+    streamAll(&log);
+    EXPECT_EQ(countLines(log, "out of memory reading small.tga"), 1);
+    EXPECT_TRUE(textureQueue.empty());
+    trackedBlockLimit = SIZE_MAX;
+    getTextureIndex("small.tga");
+    streamAll(&log);
+    EXPECT_GE(findTextureIndex("small.tga"), 0);
 }
 
 TEST_F(TextureStreaming, APackReopenedBetweenHeaderAndPixelsStillLoadsTheRightPixels)

@@ -1,11 +1,6 @@
-#include "engine/config.h"
 #include "engine/util.h"
-#include "game/input.h"
-#include "platform/settings_store.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
 
 TEST(Util, SplitDropsEmptyPieces)
 {
@@ -40,18 +35,6 @@ TEST(Util, ReplaceAllDoesNotOverlap)
     EXPECT_EQ(replaceAll("a", "aa", text), "aaaa");   // the replacement is not scanned again
 }
 
-TEST(Util, MouseInRectIsStrict)
-{
-    mouseX = 10;
-    mouseY = 20;
-    EXPECT_TRUE(isMouseInRect(9, 19, 11, 21));
-    EXPECT_FALSE(isMouseInRect(10, 19, 11, 21));
-    EXPECT_FALSE(isMouseInRect(9, 20, 11, 21));
-    EXPECT_FALSE(isMouseInRect(9, 19, 10, 21));
-    EXPECT_FALSE(isMouseInRect(9, 19, 11, 20));
-    EXPECT_FALSE(isMouseInRect(11, 19, 9, 21));   // inverted rectangle holds nothing
-}
-
 TEST(Util, NumberTexts)
 {
     EXPECT_EQ(formatSeconds(0), "0:00");
@@ -78,30 +61,4 @@ TEST(Util, NumberTexts)
     EXPECT_EQ(fibonacci(2), 1);
     EXPECT_EQ(fibonacci(10), 55);
     EXPECT_EQ(fibonacci(25), 75025);
-}
-
-TEST(Util, ResetTutorialsClearsAndSaves)
-{
-    char folder[] = "/tmp/ts_util_XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    const char* old = std::getenv("XDG_CONFIG_HOME");
-    std::string oldConfigHome = old ? old : "";
-    setenv("XDG_CONFIG_HOME", folder, 1);
-    tuteControl = tutePup = tuteCombo = tuteComboNow = tuteColor = tuteCrit = tuteRush = tuteSurvival =
-        tuteMeditation = 1;
-    resetTutorials();
-    EXPECT_EQ(tuteControl + tutePup + tuteCombo + tuteComboNow + tuteColor + tuteCrit + tuteRush + tuteSurvival +
-                  tuteMeditation,
-              0);
-    SettingsKey key;
-    ASSERT_TRUE(settingsOpen(key, false));
-    std::string value;
-    ASSERT_TRUE(settingsRead(key, "TuteCrit", value));
-    EXPECT_EQ(value, "0");
-    settingsClose(key);
-    if (oldConfigHome.empty())
-        unsetenv("XDG_CONFIG_HOME");
-    else
-        setenv("XDG_CONFIG_HOME", oldConfigHome.c_str(), 1);
-    ASSERT_EQ(std::system((std::string("rm -rf ") + folder).c_str()), 0);
 }

@@ -1,12 +1,7 @@
 #include "engine/config.h"
-#include "engine/console.h"
-#include "engine/main.h"
-#include "engine/profiler.h"
+#include "engine/gl_extensions.h"
+#include "engine/log.h"
 #include "engine/window.h"
-#include "game/achieve_carousel.h"
-#include "game/game_state.h"
-#include "game/input.h"
-#include "online/rankings.h"
 #include "platform/messages.h"
 #include "platform/system.h"
 #include "platform/video.h"
@@ -21,77 +16,20 @@
 
 namespace {
 
-TEST(WindowExtensions, WholeWordMatchOnly)
-{
-    const char* list = "GL_EXT_bgra_extra GL_ARB_multisample GL_EXT_bgra";
-    EXPECT_TRUE(extensionListHas(list, "GL_EXT_bgra"));          // found on the second occurrence
-    EXPECT_TRUE(extensionListHas(list, "GL_ARB_multisample"));
-    EXPECT_FALSE(extensionListHas(list, "GL_ARB_multi"));
-    EXPECT_FALSE(extensionListHas(list, "sample"));
-    EXPECT_FALSE(extensionListHas("XGL_EXT_bgra", "GL_EXT_bgra"));
-    EXPECT_FALSE(extensionListHas(list, ""));
-    EXPECT_FALSE(extensionListHas(nullptr, "GL_EXT_bgra"));
-}
-
-// Feeds one message to the window procedure as the main loop would.
+// Feeds one message to the window's own share of the window procedure.
 long send(unsigned message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0)
 {
-    return windowProc(message, wParam, lParam);
+    return handleWindowMessage(message, wParam, lParam);
 }
 
-TEST(WindowProcedure, MouseMoveAndWheel)
+TEST(WindowMessages, PointerMoveIsKept)
 {
     send(WM_MOUSEMOVE, 0, makeLParam(640, 480));
     EXPECT_EQ(mouseX, 640);
     EXPECT_EQ(mouseY, 480);
-
-    gameState = 49;
-    rankingList.assign(25, "row");
-    rankingScroll = 0;
-    send(WM_MOUSEWHEEL, std::uintptr_t(std::uint16_t(std::int16_t(-119))) << 16);
-    EXPECT_EQ(rankingScroll, 0);   // less than a notch does nothing
-    send(WM_MOUSEWHEEL, std::uintptr_t(std::uint16_t(std::int16_t(-240))) << 16);
-    EXPECT_EQ(rankingScroll, 1);   // two notches in one message still move one row
-    for (int i = 0; i < 30; ++i)
-        send(WM_MOUSEWHEEL, std::uintptr_t(std::uint16_t(std::int16_t(-120))) << 16);
-    EXPECT_EQ(rankingScroll, 15);  // the last ten rows stay visible
-    send(WM_MOUSEWHEEL, std::uintptr_t(120) << 16);
-    EXPECT_EQ(rankingScroll, 14);
-
-    rankingList.assign(10, "row");
-    rankingScroll = 0;
-    send(WM_MOUSEWHEEL, std::uintptr_t(std::uint16_t(std::int16_t(-120))) << 16);
-    EXPECT_EQ(rankingScroll, 0);   // ten rows or fewer never scroll
-
-    gameState = 69;
-    screenWidth = 1024;
-    screenHeight = 768;
-    achievementPage = 3;
-    for (auto& slot : achieveCarousel)
-        slot = CarouselSlot();
-    send(WM_MOUSEWHEEL, std::uintptr_t(std::uint16_t(std::int16_t(-120))) << 16);
-    EXPECT_EQ(achievementPage, 4);
-    EXPECT_FLOAT_EQ(achieveCarousel[4].targetX, screenWidth * 0.5f);
-    EXPECT_FLOAT_EQ(achieveCarousel[3].targetX, screenWidth * 0.5f - screenHeight * 0.375f);
-    EXPECT_FLOAT_EQ(achieveCarousel[2].targetScale, 0.0f);
-    // Page 4's slot is now moving: the wheel waits for it.
-    send(WM_MOUSEWHEEL, std::uintptr_t(std::uint16_t(std::int16_t(-120))) << 16);
-    EXPECT_EQ(achievementPage, 4);
-    achieveCarousel[4].x = achieveCarousel[4].targetX;
-    send(WM_MOUSEWHEEL, std::uintptr_t(120) << 16);
-    EXPECT_EQ(achievementPage, 3);
-    gameState = 0;
-}
-
-TEST(WindowProcedure, CloseEndsTheProgram)
-{
-    platformClearMessages();
-    programRunning = true;
-    send(WM_CLOSE);
-    EXPECT_FALSE(programRunning);
-    WindowMessage message;
-    ASSERT_TRUE(platformPeekMessage(message));
-    EXPECT_EQ(message.message, unsigned(WM_QUIT));
+    send(WM_MOUSEMOVE, 0, makeLParam(0, 65535));
+    EXPECT_EQ(mouseX, 0);
+    EXPECT_EQ(mouseY, 65535);   // the position travels as two unsigned 16-bit words
 }
 
 bool haveDisplay()
@@ -219,76 +157,6 @@ TEST_F(WindowTest, RefusedModeSwitchFallsBackToAWindow)
     ASSERT_TRUE(createWindow(&window));
     EXPECT_FALSE(window.isFullScreen);
     EXPECT_EQ(consoleLines[1], "Resolution 1234x567");
-}
-
-} // namespace
-
-namespace {
-
-// Lets the window system's own events for a new window (focus, pointer entering) arrive, then
-// forgets them, so the test's messages are the only ones queued.
-void settleMessages()
-{
-    for (int i = 0; i < 20; ++i) {
-        platformPendingMessages();
-        platformSleep(10);
-    }
-    platformClearMessages();
-}
-
-TEST_F(WindowTest, OneMessageAFrameAndTheQuitFrameRunsToItsEnd)
-{
-    AAlevel = 0;
-    ASSERT_TRUE(createWindow(&window));
-    settleMessages();
-
-    WindowMessage move;
-    move.message = WM_MOUSEMOVE;
-    move.lParam = makeLParam(10, 20);
-    platformPostMessage(move);
-    move.lParam = makeLParam(30, 40);
-    platformPostMessage(move);
-
-    std::uint64_t previous = platformCounter();
-    EXPECT_TRUE(runFrame(window, previous));
-    EXPECT_EQ(mouseX, 10);           // the second message waits for the next frame
-    EXPECT_TRUE(runFrame(window, previous));
-    EXPECT_EQ(mouseX, 30);
-    EXPECT_EQ(mouseY, 40);
-    if (platformActiveWindow() == mainWindow) {
-        EXPECT_FLOAT_EQ(masterGain, 1.0f);
-    }
-
-    // A minimised window sleeps, and the sleep is part of the frame time. Late events of the new
-    // window may be queued ahead of the test's message: each takes a frame of its own.
-    WindowMessage size;
-    size.message = WM_SIZE;
-    size.wParam = SIZE_MINIMIZED;
-    platformPostMessage(size);
-    double frameMs = 0.0;
-    for (int frame = 0; frame < 50 && window.isVisible; ++frame) {
-        std::uint64_t before = previous;
-        EXPECT_TRUE(runFrame(window, previous));
-        frameMs = double(previous - before) / double(platformCounterFrequency()) * 1000.0;
-    }
-    ASSERT_FALSE(window.isVisible);
-    EXPECT_GE(frameMs, 99.0);
-    size.wParam = SIZE_RESTORED;
-    size.lParam = makeLParam(640, 480);
-    platformPostMessage(size);
-    for (int frame = 0; frame < 50 && !window.isVisible; ++frame)
-        EXPECT_TRUE(runFrame(window, previous));
-    EXPECT_TRUE(window.isVisible);
-
-    // The quit message ends the loop only after its frame ran to the end.
-    platformPostQuitMessage();
-    bool looping = true;
-    for (int frame = 0; frame < 50 && looping; ++frame) {
-        frameTime = -1.0f;
-        looping = runFrame(window, previous);
-    }
-    EXPECT_FALSE(looping);
-    EXPECT_GE(frameTime, 0.0f);
 }
 
 } // namespace

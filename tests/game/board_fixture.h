@@ -6,6 +6,7 @@
 #include "engine/random.h"
 #include "game/blocks.h"
 #include "game/piece_queues.h"
+#include "game/tuning.h"
 
 inline void clearBoard()
 {

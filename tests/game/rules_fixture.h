@@ -8,6 +8,7 @@
 #include "game/explosion.h"
 #include "game/game_state.h"
 #include "game/game_types.h"
+#include "engine/window.h"
 #include "game/input.h"
 #include "game/level_end.h"
 #include "game/levels.h"
@@ -20,6 +21,8 @@
 #include "game/layout.h"
 #include "game/states.h"
 #include "game/tutorials.h"
+#include "online/achievements.h"
+#include "online/query.h"
 #include "online/requests.h"
 
 // What curlQueue was handed, in order: the test's recorder of requests.
@@ -109,6 +112,9 @@ inline void resetRules(int mode)
     performanceGrade = finalPerformanceGrade = 0;
     cheeveToasts.clear();
     cheeveToastShown.clear();
+    for (bool& earned : cheeveEarned)
+        earned = false;
+    resetAchievementUploads();
     cameraTurnsX.clear();
     cameraTurnsY.clear();
     curlQueueHook = recordRequest;

@@ -140,6 +140,53 @@ TEST_F(SettingsStoreTest, DamagedFilesGiveDefaultsAndAreReplacedWhole)
     EXPECT_EQ(readRaw(), "# Tessarine settings 1\nVolume=7.5\n");
 }
 
+// Whatever a write accepts comes back unchanged from the next load, and again after a save of
+// what was loaded; what a load could not give back is refused.
+TEST_F(SettingsStoreTest, EveryAcceptedNameLoadsBackUnchanged)
+{
+    const std::string names[] = {"#Username", "##", "a=b", "=lead", "line\nbreak", "cr\r",
+                                 "back\\slash", " spaced ", "\x7f", std::string(4096, 'n')};
+    const size_t count = sizeof names / sizeof names[0];
+    auto valueOf = [](size_t i) { return "#" + std::to_string(i) + "=\n"; };
+    SettingsKey key;
+    ASSERT_TRUE(settingsOpen(key, true));
+    for (size_t i = 0; i < count; ++i)
+        EXPECT_TRUE(settingsWrite(key, names[i], valueOf(i))) << i;
+    EXPECT_FALSE(settingsWrite(key, "", "x"));
+    EXPECT_FALSE(settingsWrite(key, std::string(4097, 'n'), "x"));
+    EXPECT_FALSE(settingsWrite(key, "Long", std::string(4097, 'v')));
+    ASSERT_TRUE(settingsClose(key));
+
+    for (int pass = 0; pass < 2; ++pass) {
+        ASSERT_TRUE(settingsOpen(key, false));
+        std::string value;
+        for (size_t i = 0; i < count; ++i) {
+            EXPECT_TRUE(settingsRead(key, names[i], value)) << "pass " << pass << ", name " << i;
+            EXPECT_EQ(value, valueOf(i));
+        }
+        EXPECT_FALSE(settingsRead(key, "Long", value));
+        settingsWrite(key, "Pass", std::to_string(pass));   // the save rewrites the file
+        ASSERT_TRUE(settingsClose(key));
+    }
+}
+
+// Values that would grow the file past what a load reads are refused; the ones before stay.
+TEST_F(SettingsStoreTest, AFileTooLargeToLoadIsNeverWritten)
+{
+    SettingsKey key;
+    ASSERT_TRUE(settingsOpen(key, true));
+    const std::string control(4096, '\x01');   // four bytes each once escaped
+    int accepted = 0;
+    while (accepted < 200 && settingsWrite(key, "Value" + std::to_string(accepted), control))
+        ++accepted;
+    EXPECT_GT(accepted, 10);
+    EXPECT_LT(accepted, 200);
+    ASSERT_TRUE(settingsClose(key));
+    EXPECT_GT(readRaw().size(), (1u << 20) - 4 * control.size());   // refused only when needed
+    ASSERT_TRUE(settingsOpen(key, false));
+    EXPECT_EQ(key.values.size(), static_cast<size_t>(accepted));
+}
+
 TEST_F(SettingsStoreTest, FailedWriteKeepsTheOldFile)
 {
     SettingsKey key;

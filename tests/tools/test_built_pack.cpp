@@ -1,5 +1,5 @@
 #include "engine/asset_format.h"
-#include "tools/texture_art.h"
+#include "engine/texture_names.h"
 
 #include <gtest/gtest.h>
 
@@ -10,13 +10,6 @@
 
 // The pack the build wrote into the run folder must hold every asset the game asks for.
 namespace {
-
-// The texture streamer's names in its order, then the backdrops and tiles nothing queues (the generator's
-// list, which the texture-art tests hold against the streamer's).
-const std::vector<std::string>& packTexturesList() {
-    static const std::vector<std::string> names = textureNames();
-    return names;
-}
 
 const std::vector<std::string> soundNames = {
     "stab6.ogg", "clunk-hardcore.ogg", "swish.ogg", "tick.ogg", "massincrease.ogg", "subdrop.ogg",
@@ -87,13 +80,13 @@ TEST(BuiltPack, HoldsEveryTextureInStreamingOrderThenTheSmallCopies) {
     auto at = positions(entries);
     size_t previous = 0, lastFull = 0;
     for (size_t i = 0; i < 122; ++i) {
-        size_t p = positionOf(at, "textures\\" + packTexturesList()[i]);
+        size_t p = positionOf(at, "textures\\" + packTextureNames()[i]);
         if (i > 0) {
-            EXPECT_GT(p, previous) << packTexturesList()[i] << " is out of streaming order";
+            EXPECT_GT(p, previous) << packTextureNames()[i] << " is out of streaming order";
         }
         previous = p;
     }
-    for (const std::string& name : packTexturesList()) lastFull = std::max(lastFull, positionOf(at, "textures\\" + name));
-    for (const std::string& name : packTexturesList())
+    for (const std::string& name : packTextureNames()) lastFull = std::max(lastFull, positionOf(at, "textures\\" + name));
+    for (const std::string& name : packTextureNames())
         EXPECT_GT(positionOf(at, "textures\\small\\" + name), lastFull) << name;
 }

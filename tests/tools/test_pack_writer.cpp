@@ -75,6 +75,12 @@ TEST(PackWriter, RefusesPacksTheReaderCouldNotServe) {
     std::vector<PackAsset> longName = {{std::string(maxAssetNameLength + 1, 'n'), {}}};
     EXPECT_FALSE(layoutAssetPack(longName, entries, error));
 
+    std::vector<PackAsset> tooMany;
+    for (int i = 0; i <= maxAssetEntries; ++i) tooMany.push_back({"levels\\" + std::to_string(i) + ".blvl", {}});
+    EXPECT_FALSE(layoutAssetPack(tooMany, entries, error));
+    tooMany.pop_back();
+    EXPECT_TRUE(layoutAssetPack(tooMany, entries, error)) << error;
+
     std::string path = std::string(TS_BINARY_DIR) + "/no-such-folder/x.ass";
     EXPECT_FALSE(writeAssetPack(path, samplePack(), error));
 }

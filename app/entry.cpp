@@ -1,4 +1,4 @@
-#include "engine/main.h"
+#include "app/main_loop.h"
 
 int main(int argc, char** argv)
 {

@@ -243,7 +243,7 @@ TEST_F(PlayTest, ScriptedClassicLevelOnline)
     const float dt = 20.0f;
     for (int i = 0; i < 50; ++i)
         frame(dt);
-    ASSERT_EQ(queuedKinds(), std::vector<int>{highscoreRequestKind});
+    ASSERT_EQ(queuedKinds(), std::vector<int>{rk::Highscore});
     EXPECT_EQ(queuedRequests[0].url, "highscore.php?gamemode=1&level=1&username=ada&userid=12");
     highscoreReplyReceived = true;   // the dispatch stores the reply's numbers
     personalBest = 0;
@@ -253,7 +253,7 @@ TEST_F(PlayTest, ScriptedClassicLevelOnline)
     removeEveryBlock();
     while (levelCompleteTimer == 0.0f && gameTime < 10000.0f)
         frame(dt);
-    ASSERT_EQ(queuedKinds(), std::vector<int>({highscoreRequestKind, scoreRequestKind}));
+    ASSERT_EQ(queuedKinds(), std::vector<int>({rk::Highscore, rk::Score}));
     EXPECT_EQ(queuedRequests[1].url, "score.php?gamemode=1&level=1&score=0&time=" +
                                          std::to_string(static_cast<long long>(gameTime)) +
                                          "&apm=0&controls=0&drops=0&rotates=0&pup1earned=0&pup2earned=0"
@@ -294,7 +294,7 @@ TEST_F(PlayTest, ScriptedClassicLevelOfflineSendsOnlyDeaths)
     while (gameState == gs::Game && gameTime < 60000.0f)
         frame(dt);
     EXPECT_EQ(gameState, gs::GameOver);
-    ASSERT_EQ(queuedKinds(), std::vector<int>{deathRequestKind});
+    ASSERT_EQ(queuedKinds(), std::vector<int>{rk::Death});
     EXPECT_EQ(queuedRequests[0].url.rfind("death.php?gamemode=1&level=1&score=0&time=3", 0), 0u);
     EXPECT_EQ(queuedRequests[0].timeoutSeconds, 5);
 }
@@ -322,19 +322,24 @@ TEST_F(PlayTest, ScriptedSurvivalGame)
         frame(dt);
     EXPECT_EQ(gameState, gs::GameOver);
     EXPECT_EQ(reports, 1);
-    EXPECT_EQ(queuedKinds(), std::vector<int>{deathRequestKind});
+    EXPECT_EQ(queuedKinds(), std::vector<int>{rk::Death});
 }
 
-// A level that starts again while its highscore request is unanswered begins a new wait.
-TEST_F(PlayTest, LevelStartBeginsTheHighscoreWaitAtZero)
+// The next level from the score page starts a new highscore report while the last one is still
+// unanswered: its wait begins at 0.
+TEST_F(PlayTest, NextLevelBeginsTheHighscoreWaitAtZero)
 {
     offlineMode = 0;
     loadLevel(true);
     frame(16.0f);
     requestWaitTimes[0] = 9000.0f;
-    loadLevel(false);
+    gameState = gs::ScoreToGame;
+    fadeLevel = 0.0f;
+    Update(16.0f);
+    ASSERT_EQ(gameState, gs::Game);
     for (int i = 0; i < 50; ++i)
         frame(50.0f);
     EXPECT_FALSE(serverWaitPause);
-    EXPECT_FLOAT_EQ(requestWaitTimes[0], 2500.0f);
+    EXPECT_NEAR(requestWaitTimes[0], 2516.0f, 1.0f);
+    EXPECT_EQ(queuedKinds(), std::vector<int>({rk::Highscore, rk::Highscore}));
 }

@@ -1,9 +1,10 @@
-#include "engine/backdrops.h"
+#include "game/backdrops.h"
 
 #include "engine/config.h"
 #include "game/game_state.h"
 #include "game/game_types.h"
 #include "game/levels.h"
+#include "game/states.h"
 
 #include <initializer_list>
 
@@ -20,18 +21,18 @@ std::string getBackgroundTexture()
     const int mode = gameMode;
     const int state = gameState;
     // Play and the transitions that leave it.
-    const bool inGame = isOneOf(state, {3, 10, 29, 57, 63});
-    const bool playing = isOneOf(state, {3, 29, 10, 63});
-    if (!inGame || (level == 0 && mode != 5 && mode != 6)) return "background1.tga";
-    if (level == 1 && mode != 5) return "background2.tga";
+    const bool inGame = isOneOf(state, {gs::Game, gs::GameToMenu, gs::GameOver, gs::GameToGrats, gs::GameToOptions});
+    const bool playing = isOneOf(state, {gs::Game, gs::GameOver, gs::GameToMenu, gs::GameToOptions});
+    if (!inGame || (level == 0 && mode != gm::Survival && mode != gm::Meditation)) return "background1.tga";
+    if (level == 1 && mode != gm::Survival) return "background2.tga";
     if (level == 2) return "background3.tga";
     if (level == 3) return "background4.tga";
     if (level == 4) return "background5.tga";
-    if (level == 5 || (mode == 4 && playing)) return "background6.tga";
+    if (level == 5 || (mode == gm::Rush && playing)) return "background6.tga";
     if (level == 6) return "background7.tga";
     if (level == 7) return "background8.tga";
-    if (level == 8 || (mode == 5 && playing)) return "background9.tga";
-    if (level == 9 || (mode == 6 && playing)) return "background10.tga";
+    if (level == 8 || (mode == gm::Survival && playing)) return "background9.tga";
+    if (level == 9 || (mode == gm::Meditation && playing)) return "background10.tga";
     return "";
 }
 

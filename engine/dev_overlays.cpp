@@ -1,11 +1,11 @@
-// The profiler overlay: each section's recent own times as bars and numbers, the frame time,
-// "FPS" and "VRAM".
+#include "engine/dev_overlays.h"
+
+#include "engine/atlas.h"
 #include "engine/config.h"
 #include "engine/draw2d.h"
 #include "engine/fonts.h"
 #include "engine/meshes.h"
 #include "engine/profiler.h"
-#include "game/game_state.h"
 
 #include <cstdio>
 #include <limits>
@@ -24,7 +24,7 @@ static void overlayText(const std::string& text, float x, float y)
     freetype::printShadowed(text.c_str(), x, y, 2.0f, 5, 0.5f, 255, 255, 255, 255, &smallFont);
 }
 
-void renderProfiler()
+void renderProfiler(const std::vector<float>& frameTimes)
 {
     const float h = static_cast<float>(screenHeight);
     const float w = static_cast<float>(screenWidth);
@@ -78,4 +78,32 @@ void renderProfiler()
     overlayText(shortNumber(1000.0 / frameAverage), 0.1f * h, rowY(r));
     overlayText("VRAM", 0.01f * h, rowY(r + 1));
     overlayText(shortNumber(static_cast<double>(vboBytes / 1024 / 1024)), 0.1f * h, rowY(r + 1));
+}
+
+void renderAtlasViewer()
+{
+    PROFILE_SCOPE("renderAtlasViewer");
+    const float h = static_cast<float>(screenHeight);
+    glColor4ub(0, 0, 0, 1);
+    Render2D(Vector2(0.0f, h), Vector2(h, h), 3, "", 1.0f);
+
+    const int pages = static_cast<int>(atlasPages.size());
+    const int columns = (pages + 1) / 2;
+    if (columns > 0) {
+        float tile = h / static_cast<float>(columns);
+        const float halfWidth = static_cast<float>(screenWidth / 2);
+        if (tile > halfWidth) tile = halfWidth;
+        for (int i = 0; i < columns; ++i) {
+            const float y = h - static_cast<float>(i) * tile;
+            bindAtlasPage(2 * i);
+            Render2D(Vector2(0.0f, y), Vector2(tile, tile), 3, "atlas", 128.0f);
+            if (2 * i + 1 < pages) {
+                bindAtlasPage(2 * i + 1);
+                Render2D(Vector2(tile, y), Vector2(tile, tile), 3, "atlas", 128.0f);
+            }
+        }
+    }
+    const std::string caption = std::to_string(atlasSize) + " texel atlas";
+    freetype::printShadowed(caption.c_str(), 32.0f, 32.0f + mediumFont.height, 2.0f, 5, 1.0f, 255, 255, 255, 128,
+                            &mediumFont);
 }

@@ -140,7 +140,7 @@ TEST_F(LevelEndTest, ServerWaitMends)
         }
     }
     EXPECT_FALSE(serverWaitPause);
-    EXPECT_EQ(queuedKinds(), std::vector<int>{highscoreRequestKind});
+    EXPECT_EQ(queuedKinds(), std::vector<int>{rk::Highscore});
 
     // Transport failures every frame: the request goes out again each time and its wait goes on.
     resetRules(gm::Normal);

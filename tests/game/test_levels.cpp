@@ -11,11 +11,15 @@
 
 #include "engine/asset_pack.h"
 #include "engine/camera.h"
-#include "engine/console.h"
+#include "game/explosion.h"
+#include "engine/log.h"
 #include "game/game_types.h"
+#include "game/level_end.h"
 #include "game/levels.h"
 #include "game/mass.h"
+#include "game/reports.h"
 #include "game/scoring.h"
+#include "game/states.h"
 
 namespace {
 
@@ -76,14 +80,14 @@ protected:
         savedIndex = assetIndex;
         // ctest runs tests in parallel processes: one pack file per process.
         packPath = ::testing::TempDir() + "levels_test_pack_" + std::to_string(::getpid()) + ".ass";
-        gameMode = 1;
+        gameMode = gm::Casual;
     }
     void TearDown() override
     {
         assetPackPath = savedPath;
         assetIndex = savedIndex;
         std::remove(packPath.c_str());
-        gameMode = 0;
+        gameMode = gm::Overall;
         BoardTest::TearDown();
     }
 
@@ -184,7 +188,7 @@ TEST_F(LevelFiles, EachModeStartsFromItsLevel)
                {"levels\\5.blvl", levelBytes(3, {{0, 0, 0}, {32, 0, 0}, {64, 0, 0}})},
                {"levels\\3.blvl", levelBytes(0, {})}});
 
-    gameMode = 1;
+    gameMode = gm::Casual;
     setScore(77);
     loadLevel(true);
     EXPECT_EQ(levelNumber, 0);
@@ -197,19 +201,19 @@ TEST_F(LevelFiles, EachModeStartsFromItsLevel)
     EXPECT_FLOAT_EQ(camera.position.y, -20.0f * blockSize);
     EXPECT_FLOAT_EQ(camera.up.z, 1.0f);
 
-    gameMode = 5;
+    gameMode = gm::Survival;
     loadLevel(true);
     EXPECT_EQ(levelNumber, 1);
     EXPECT_EQ(activeBlocks(), 2);
 
-    gameMode = 4;
+    gameMode = gm::Rush;
     loadLevel(true);
     EXPECT_EQ(levelNumber, 4);
     EXPECT_EQ(activeBlocks(), 3);
     EXPECT_EQ(getScore(), 250000);
     EXPECT_EQ(displayedScore, 250000);
 
-    gameMode = 6;
+    gameMode = gm::Meditation;
     loadLevel(true);
     ASSERT_EQ(activeBlocks(), 1);
     EXPECT_EQ(blocks[0].colour, 6);
@@ -217,7 +221,7 @@ TEST_F(LevelFiles, EachModeStartsFromItsLevel)
     EXPECT_TRUE(blockAtRest(blocks[0]));
 
     // A rebuilt Classic board keeps the level number; count 0 gives an empty board.
-    gameMode = 2;
+    gameMode = gm::Normal;
     levelNumber = 2;
     setScore(500);
     loadLevel(false);
@@ -228,11 +232,27 @@ TEST_F(LevelFiles, EachModeStartsFromItsLevel)
         EXPECT_EQ(levelObjectives[i], 5 + 3 * i);
 }
 
+// A level start resets only the score report: the highscore request belongs to whoever started
+// the game or the next level, the death report to its explosion.
+TEST_F(LevelFiles, LevelStartClearsOnlyTheScoreReportFlags)
+{
+    writePack({{"levels\\1.blvl", levelBytes(0, {})}});
+    for (bool newGame : {true, false}) {
+        levelNumber = 0;
+        scoreRequestSent = scoreReplyReceived = true;
+        highscoreRequestSent = highscoreReplyReceived = deathRequestSent = true;
+        loadLevel(newGame);
+        EXPECT_FALSE(scoreRequestSent || scoreReplyReceived) << newGame;
+        EXPECT_TRUE(highscoreRequestSent && highscoreReplyReceived && deathRequestSent) << newGame;
+    }
+    highscoreRequestSent = highscoreReplyReceived = deathRequestSent = false;
+}
+
 TEST_F(LevelFiles, MissingLevelIsLoggedAndPlacesNothing)
 {
     writePack({{"levels\\1.blvl", levelBytes(1, {{0, 0, 0}})}});
     consoleLines.clear();
-    gameMode = 1;
+    gameMode = gm::Casual;
     levelNumber = 6;
     loadLevel(false);
     EXPECT_EQ(activeBlocks(), 0);
@@ -278,7 +298,7 @@ TEST_F(LevelFiles, UnreadableOrUnusableLevelFailsTheStart)
         EXPECT_TRUE(loggedError()) << levelAssetName(level);
         EXPECT_EQ(activeBlocks(), 0);
     }
-    gameMode = 1;
+    gameMode = gm::Casual;
     levelNumber = 4;
     loadLevel(false);
     EXPECT_TRUE(levelLoadFailed);

@@ -1,10 +1,12 @@
 #include "board_fixture.h"
 
 #include "engine/picking.h"
+#include "engine/window.h"
 #include "game/game_types.h"
 #include "game/input.h"
 #include "game/mass.h"
 #include "game/pointing.h"
+#include "game/states.h"
 #include "game/powerups.h"
 #include "game/reports.h"
 #include "game/scoring.h"
@@ -26,12 +28,12 @@ protected:
         placementsSinceMatch = 0;
         pendingMass = 0.0f;
         massLimit = 54.0f;
-        gameMode = 1;
+        gameMode = gm::Casual;
     }
     void TearDown() override
     {
         rotateDragActive = leftButtonDown = false;
-        gameMode = 0;
+        gameMode = gm::Overall;
         BoardTest::TearDown();
     }
 
@@ -180,19 +182,19 @@ TEST_F(Pointing, SetDownStartsAFlightAlongTheFaceNormal)
 
     // Only the Classic modes add mass for placements, and the first placement after a match adds none.
     pendingMass = 0.0f;
-    for (int mode : {4, 5, 6}) {
+    for (int mode : {gm::Rush, gm::Survival, gm::Meditation}) {
         gameMode = mode;
         armSetDown(0, dirMinusZ, 3);
         ASSERT_TRUE(trySetDown()) << mode;
     }
     EXPECT_FLOAT_EQ(pendingMass, 0.0f);
-    gameMode = 3;
+    gameMode = gm::Expert;
     placementsSinceMatch = 0;
     armSetDown(0, dirMinusZ, 3);
     ASSERT_TRUE(trySetDown());
     EXPECT_FLOAT_EQ(pendingMass, 0.0f);
     EXPECT_EQ(placementsSinceMatch, 1);
-    gameMode = 1;
+    gameMode = gm::Casual;
 
     // Without the drop gesture, a visible marker or a carried colour nothing happens.
     armSetDown(0, dirPlusX, 2);
@@ -234,7 +236,7 @@ TEST_F(Pointing, SetDownRefusedWhenThePoolIsFullOrMeditationIsDone)
 
     clearBoard();
     putBlock(0, 0, 0, 0, 6);
-    gameMode = 6;
+    gameMode = gm::Meditation;
     blocksLanded = 100;
     armSetDown(0, dirMinusY, 2);
     EXPECT_FALSE(trySetDown());

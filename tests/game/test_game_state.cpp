@@ -20,6 +20,7 @@
 #include "game/reports.h"
 #include "game/score_screen.h"
 #include "game/tutorials.h"
+#include "game/states.h"
 #include "online/requests.h"
 #include "platform/messages.h"
 
@@ -28,7 +29,7 @@ protected:
     void SetUp() override
     {
         BoardTest::SetUp();
-        gameState = 1;
+        gameState = gs::Intro;
         fadeLevel = 0.0f;
         frameTimes.clear();
         frameTime = 16.0f;
@@ -41,7 +42,7 @@ protected:
         timewarpActive = multiplierActive = false;
         quitLogoutsSent = 0;
         popupId = 1;
-        gameMode = 0;
+        gameMode = gm::Overall;
         levelNumber = 0;
         retryPending = false;
         scoreRequestSent = false;
@@ -61,8 +62,8 @@ protected:
         resetTextures();
         platformClearMessages();   // the quit fade's logout posts the quit message
         programRunning = false;
-        gameState = 1;
-        gameMode = 0;
+        gameState = gs::Intro;
+        gameMode = gm::Overall;
         BoardTest::TearDown();
     }
 
@@ -108,32 +109,48 @@ protected:
 
 TEST_F(StateMachine, StateKindsMatchThePages)
 {
-    for (int s : {1, 2, 3, 4, 6, 22, 27, 32, 39, 49, 56, 68, 69, 72, 78, 81})
+    for (int s : {gs::Intro, gs::Menu, gs::Game, gs::Options, gs::Credits, gs::NewProfile, gs::Login, gs::Score,
+                  gs::GameType, gs::Ranking, gs::Grats, gs::Difficulty, gs::Achievements, gs::Patching,
+                  gs::LevelSelect, gs::RankedChoice})
         EXPECT_TRUE(isStableState(s)) << s;
-    const int pairs[][2] = {{51, 6},  {52, 2},  {34, 22}, {62, 2},  {71, 2},  {61, 49}, {70, 69},
-                            {44, 27}, {38, 22}, {37, 2},  {36, 27}, {10, 2},  {29, 32}, {30, 3},
-                            {31, 2},  {57, 56}, {58, 32}, {35, 2},  {41, 3},  {65, 68}, {67, 39},
-                            {85, 3},  {80, 81}, {83, 68}, {82, 78}, {84, 81}, {79, 3},  {40, 39},
-                            {43, 27}, {42, 2},  {11, 4},  {12, 2},  {64, 3},  {63, 4},  {13, 8}};
+    const int pairs[][2] = {{gs::MenuToCredits, gs::Credits}, {gs::CreditsToMenu, gs::Menu},
+                            {gs::IntroToNewProfile, gs::NewProfile}, {gs::RankingToMenu, gs::Menu},
+                            {gs::AchievementsToMenu, gs::Menu}, {gs::MenuToRanking, gs::Ranking},
+                            {gs::MenuToAchievements, gs::Achievements}, {gs::IntroToLogin, gs::Login},
+                            {gs::LoginToNewProfile, gs::NewProfile}, {gs::LoginToMenu, gs::Menu},
+                            {gs::NewProfileToLogin, gs::Login}, {gs::GameToMenu, gs::Menu},
+                            {gs::GameOver, gs::Score}, {gs::ScoreToGame, gs::Game}, {gs::ScoreToMenu, gs::Menu},
+                            {gs::GameToGrats, gs::Grats}, {gs::GratsToScore, gs::Score},
+                            {gs::NewProfileToMenu, gs::Menu}, {gs::GameTypeToGame, gs::Game},
+                            {gs::GameTypeToDifficulty, gs::Difficulty}, {gs::DifficultyToGameType, gs::GameType},
+                            {gs::RankedChoiceToGame, gs::Game}, {gs::DifficultyToRankedChoice, gs::RankedChoice},
+                            {gs::RankedChoiceToDifficulty, gs::Difficulty},
+                            {gs::RankedChoiceToLevelSelect, gs::LevelSelect},
+                            {gs::LevelSelectToRankedChoice, gs::RankedChoice}, {gs::LevelSelectToGame, gs::Game},
+                            {gs::MenuToGameType, gs::GameType}, {gs::MenuToLogin, gs::Login},
+                            {gs::GameTypeToMenu, gs::Menu}, {gs::MenuToOptions, gs::Options},
+                            {gs::OptionsToMenu, gs::Menu}, {gs::OptionsToGame, gs::Game},
+                            {gs::GameToOptions, gs::Options}, {gs::OptionsToRestart, gs::Restart}};
     for (const auto& p : pairs) {
         EXPECT_TRUE(isTransitionState(p[0])) << p[0];
         EXPECT_EQ(transitionTarget(p[0]), p[1]) << p[0];
     }
-    EXPECT_TRUE(isTransitionState(60));
-    EXPECT_EQ(transitionTarget(60), -1);
-    // The restart prompt is neither; numbers never entered are nothing.
-    for (int s : {8, 0, 5, 7, 9, 54, 86})
+    EXPECT_TRUE(isTransitionState(gs::MenuQuit));
+    EXPECT_EQ(transitionTarget(gs::MenuQuit), -1);
+    // The restart prompt is neither; numbers that name no state are nothing.
+    EXPECT_FALSE(isStableState(gs::Restart) || isTransitionState(gs::Restart));
+    for (int s : {0, 5, 7, 9, 54, 86})
         EXPECT_FALSE(isStableState(s) || isTransitionState(s)) << s;
 }
 
 TEST_F(StateMachine, FullPageChangeFadesOutThenIn)
 {
-    gameState = 2;
+    gameState = gs::Menu;
     fadeLevel = fadeDuration;
-    gameState = 51;
+    gameState = gs::MenuToCredits;
     // 50 frames of 10 ms bring the level to 0; the switch comes in the frame after.
-    EXPECT_EQ(framesUntilStateLeaves(51), 51);
-    EXPECT_EQ(gameState, 6);
+    EXPECT_EQ(framesUntilStateLeaves(gs::MenuToCredits), 51);
+    EXPECT_EQ(gameState, gs::Credits);
     EXPECT_FLOAT_EQ(fadeLevel, 0.0f);
     frames(49);
     EXPECT_LT(fadeLevel, fadeDuration);
@@ -145,37 +162,37 @@ TEST_F(StateMachine, FullPageChangeFadesOutThenIn)
 
 TEST_F(StateMachine, FadeIsNotClampedAndStartsFromTheLevelReached)
 {
-    gameState = 2;
+    gameState = gs::Menu;
     frames(3, 170.0f);
     EXPECT_FLOAT_EQ(fadeLevel, 510.0f);
-    gameState = 11;       // a click while half faded in
+    gameState = gs::MenuToOptions;       // a click while half faded in
     fadeLevel = 200.0f;
-    EXPECT_EQ(framesUntilStateLeaves(11), 21);
-    EXPECT_EQ(gameState, 4);
+    EXPECT_EQ(framesUntilStateLeaves(gs::MenuToOptions), 21);
+    EXPECT_EQ(gameState, gs::Options);
 }
 
 TEST_F(StateMachine, MeditationStartFadesAtHalfSpeed)
 {
-    gameState = 41;
-    gameMode = 6;
+    gameState = gs::GameTypeToGame;
+    gameMode = gm::Meditation;
     fadeLevel = fadeDuration;
-    EXPECT_EQ(framesUntilStateLeaves(41), 101);
-    EXPECT_EQ(gameState, 3);
+    EXPECT_EQ(framesUntilStateLeaves(gs::GameTypeToGame), 101);
+    EXPECT_EQ(gameState, gs::Game);
 }
 
 TEST_F(StateMachine, StablePageWaitsForItsBackdrop)
 {
     resetTextures();
-    gameState = 2;
+    gameState = gs::Menu;
     frames(20);
     EXPECT_FLOAT_EQ(fadeLevel, 0.0f);
     // Transitions do not wait.
     fadeLevel = 30.0f;
-    gameState = 40;
+    gameState = gs::MenuToGameType;
     frames(4);
-    EXPECT_EQ(gameState, 39);
+    EXPECT_EQ(gameState, gs::GameType);
     // A backdrop the pack lacks never loads: the page shows without it.
-    gameState = 2;
+    gameState = gs::Menu;
     fadeLevel = 0.0f;
     missingTexturePaths.push_back(texturePath("background1.tga"));
     frames(3);
@@ -184,7 +201,7 @@ TEST_F(StateMachine, StablePageWaitsForItsBackdrop)
 
 TEST_F(StateMachine, ScorePageWaitsForTheScoreReport)
 {
-    gameState = 32;
+    gameState = gs::Score;
     frames(10);
     EXPECT_FLOAT_EQ(fadeLevel, 0.0f);
     scoreRequestSent = true;
@@ -199,33 +216,33 @@ TEST_F(StateMachine, ScorePageWaitsForTheScoreReport)
 
 TEST_F(StateMachine, SideActionsOfTheTransitions)
 {
-    fadeStep(38);
-    EXPECT_EQ(gameState, 22);
+    fadeStep(gs::LoginToNewProfile);
+    EXPECT_EQ(gameState, gs::NewProfile);
     EXPECT_EQ(popupId, 20);
 
     popupId = 13;
-    fadeStep(36);
-    EXPECT_EQ(gameState, 27);
+    fadeStep(gs::NewProfileToLogin);
+    EXPECT_EQ(gameState, gs::Login);
     EXPECT_EQ(popupId, 13);
     popupId = 7;
-    fadeStep(36);
+    fadeStep(gs::NewProfileToLogin);
     EXPECT_EQ(popupId, 1);
 
     playerPassword = "secret";
-    fadeStep(43);
-    EXPECT_EQ(gameState, 27);
+    fadeStep(gs::MenuToLogin);
+    EXPECT_EQ(gameState, gs::Login);
     EXPECT_TRUE(playerPassword.empty());
 
     optionsFromGame = true;
-    fadeStep(64);
-    EXPECT_EQ(gameState, 3);
+    fadeStep(gs::OptionsToGame);
+    EXPECT_EQ(gameState, gs::Game);
     EXPECT_FALSE(optionsFromGame);
 
-    for (int from : {29, 58}) {
+    for (int from : {gs::GameOver, gs::GratsToScore}) {
         scoreScreenSlideIn = false;
         scoreScreenSlide = 0.0f;
         fadeStep(from);
-        EXPECT_EQ(gameState, 32);
+        EXPECT_EQ(gameState, gs::Score);
         EXPECT_TRUE(scoreScreenSlideIn);
         EXPECT_FLOAT_EQ(scoreScreenSlide, -static_cast<float>(screenWidth));
     }
@@ -233,26 +250,26 @@ TEST_F(StateMachine, SideActionsOfTheTransitions)
 
 TEST_F(StateMachine, RetryReplaysContinueAdvances)
 {
-    gameMode = 1;
+    gameMode = gm::Casual;
     levelNumber = 3;
     highscoreReplyReceived = highscoreRequestSent = true;
-    fadeStep(30);
-    EXPECT_EQ(gameState, 3);
+    fadeStep(gs::ScoreToGame);
+    EXPECT_EQ(gameState, gs::Game);
     EXPECT_EQ(levelNumber, 4);
     EXPECT_FALSE(highscoreReplyReceived || highscoreRequestSent);
 
     retryPending = true;
-    fadeStep(30);
+    fadeStep(gs::ScoreToGame);
     EXPECT_EQ(levelNumber, 4);
     EXPECT_FALSE(retryPending);
 
     levelNumber = 20;
-    fadeStep(30);
+    fadeStep(gs::ScoreToGame);
     EXPECT_EQ(levelNumber, 20);
 
-    gameMode = 5;   // Survival never advances here
+    gameMode = gm::Survival;   // Survival never advances here
     levelNumber = 1;
-    fadeStep(30);
+    fadeStep(gs::ScoreToGame);
     EXPECT_EQ(levelNumber, 1);
 }
 
@@ -262,7 +279,7 @@ TEST_F(StateMachine, QuitSendsOneLogout)
 {
     platformClearMessages();
     programRunning = true;
-    gameState = 60;
+    gameState = gs::MenuQuit;
     fadeLevel = 20.0f;
     frames(2);
     EXPECT_TRUE(programRunning);
@@ -276,7 +293,7 @@ TEST_F(StateMachine, QuitSendsOneLogout)
     frames(30);
     EXPECT_TRUE(programRunning);
     EXPECT_EQ(platformPendingMessages(), 1);
-    EXPECT_EQ(gameState, 60);
+    EXPECT_EQ(gameState, gs::MenuQuit);
     platformClearMessages();
 }
 
@@ -304,7 +321,7 @@ TEST_F(StateMachine, FrameTimeAverageOverTheLast100Frames)
 
 TEST_F(StateMachine, AStallAdvancesOnlyTheAverage)
 {
-    gameState = 2;
+    gameState = gs::Menu;
     frameTime = 1000.0f;
     Update(1000.0f);
     EXPECT_EQ(frameTimes.size(), 1u);
@@ -319,7 +336,7 @@ TEST_F(StateMachine, AStallAdvancesOnlyTheAverage)
 
 TEST_F(StateMachine, CaretTogglesAfterMoreThan500WholeMs)
 {
-    gameState = 2;
+    gameState = gs::Menu;
     frames(5, 100.0f);
     EXPECT_EQ(caretBlinkTime, 500);
     EXPECT_TRUE(caretBlink);
@@ -370,7 +387,7 @@ protected:
 
 TEST_F(FrameWork, HoverTicksOnlyOnceThePageIsShown)
 {
-    gameState = 2;
+    gameState = gs::Menu;
     fadeLevel = 100.0f;
     hoveredButton = 1;
     EXPECT_EQ(ticks(frameSections()), 0);   // still fading in
@@ -400,7 +417,7 @@ TEST_F(FrameWork, HoverTicksOnlyOnceThePageIsShown)
 
 TEST_F(StateMachine, HoldTimersDropTheFractionAndEndQuickDrags)
 {
-    gameState = 2;
+    gameState = gs::Menu;
     leftButtonDown = true;
     frames(4, 16.7f);
     EXPECT_EQ(leftHoldTime, 64);
@@ -483,7 +500,7 @@ protected:
 
 TEST_F(MusicMix, MenuMelodyRisesToItsCapDrumsStaySilent)
 {
-    gameState = 2;
+    gameState = gs::Menu;
     updateMusicMix(3000.0f);
     EXPECT_FLOAT_EQ(sourceVolumes[0], 0.1f);
     EXPECT_FLOAT_EQ(sourceVolumes[1], 0.0f);
@@ -492,11 +509,11 @@ TEST_F(MusicMix, MenuMelodyRisesToItsCapDrumsStaySilent)
     EXPECT_FLOAT_EQ(sourceVolumes[0], 0.45f);
 
     // Play brings the drums in; the quit fade takes the melody down with the screen.
-    gameState = 3;
-    gameMode = 1;
+    gameState = gs::Game;
+    gameMode = gm::Casual;
     updateMusicMix(1000.0f);
     EXPECT_FLOAT_EQ(sourceVolumes[1], 0.1f);
-    gameState = 60;
+    gameState = gs::MenuQuit;
     fadeLevel = 100.0f;
     updateMusicMix(10.0f);
     EXPECT_FLOAT_EQ(sourceVolumes[0], 0.2f);
@@ -504,12 +521,12 @@ TEST_F(MusicMix, MenuMelodyRisesToItsCapDrumsStaySilent)
 
 TEST_F(MusicMix, MeditationSlowsThePitch)
 {
-    gameState = 3;
-    gameMode = 6;
+    gameState = gs::Game;
+    gameMode = gm::Meditation;
     updateMusicMix(10.0f);
     EXPECT_FLOAT_EQ(sourcePitches[0], 0.6f);
     EXPECT_FLOAT_EQ(sourcePitches[1], 0.6f);
-    gameState = 2;
+    gameState = gs::Menu;
     updateMusicMix(10.0f);
     EXPECT_FLOAT_EQ(sourcePitches[0], 1.0f);
 }
@@ -518,7 +535,7 @@ TEST_F(MusicMix, MeditationSlowsThePitch)
 // slot may belong to another sound by then.
 TEST_F(MusicMix, StaleHandlesAreNeverWrittenThrough)
 {
-    gameState = 2;
+    gameState = gs::Menu;
     menuMelodySource = 4;   // the free slot
     menuDrumsSource = 9;    // beyond the lists
     massIncreaseSource = 4;
@@ -538,8 +555,8 @@ TEST_F(MusicMix, StaleHandlesAreNeverWrittenThrough)
 TEST_F(MusicMix, MelodyFollowsTheFadeOnlyWhereItShould)
 {
     sourceVolumes[0] = 0.45f;
-    gameMode = 6;
-    gameState = 41;
+    gameMode = gm::Meditation;
+    gameState = gs::GameTypeToGame;
     fadeLevel = 250.0f;
     updateMusicMix(10.0f);
     EXPECT_FLOAT_EQ(sourceVolumes[0], 0.45f);   // still below the screen's level
@@ -552,19 +569,19 @@ TEST_F(MusicMix, MelodyFollowsTheFadeOnlyWhereItShould)
 
     // Starting any other game keeps the melody up through the fade.
     sourceVolumes[0] = 0.45f;
-    gameMode = 4;
+    gameMode = gm::Rush;
     fadeLevel = 100.0f;
     updateMusicMix(10.0f);
     EXPECT_FLOAT_EQ(sourceVolumes[0], 0.45f);
-    gameState = 13;
+    gameState = gs::OptionsToRestart;
     updateMusicMix(10.0f);
     EXPECT_FLOAT_EQ(sourceVolumes[0], 0.2f);
 }
 
 TEST_F(MusicMix, MassWarningAndTimewarpLoopsPlayOnlyInPlay)
 {
-    gameState = 3;
-    gameMode = 1;
+    gameState = gs::Game;
+    gameMode = gm::Casual;
     massLevel = 75.0f;
     updateMusicMix(10.0f);
     EXPECT_FLOAT_EQ(sourceVolumes[2], 0.0f);
@@ -588,7 +605,7 @@ TEST_F(MusicMix, MassWarningAndTimewarpLoopsPlayOnlyInPlay)
     updateMusicMix(100.0f);
     EXPECT_FLOAT_EQ(sourceVolumes[3], 0.05f);
 
-    gameState = 10;   // leaving play silences both at once
+    gameState = gs::GameToMenu;   // leaving play silences both at once
     updateMusicMix(10.0f);
     EXPECT_FLOAT_EQ(sourceVolumes[2], 0.0f);
     EXPECT_FLOAT_EQ(sourceVolumes[3], 0.0f);
@@ -598,7 +615,7 @@ TEST_F(MusicMix, PausePanelAndPowerupsTemperTheMusic)
 {
     // For the first 300 ms of music handling the melody is left where it starts.
     musicDelayTime = 0.0f;
-    gameState = 2;
+    gameState = gs::Menu;
     updateMusicMix(200.0f);
     EXPECT_FLOAT_EQ(sourceVolumes[0], 0.0f);
     EXPECT_FLOAT_EQ(musicDelayTime, 200.0f);
@@ -607,8 +624,8 @@ TEST_F(MusicMix, PausePanelAndPowerupsTemperTheMusic)
     EXPECT_FLOAT_EQ(sourceVolumes[0], 0.1f);
 
     // Paused play: both loops are held at a quarter of the cap.
-    gameState = 3;
-    gameMode = 1;
+    gameState = gs::Game;
+    gameMode = gm::Casual;
     paused = true;
     sourceVolumes[0] = 0.45f;
     sourceVolumes[1] = 0.45f;
@@ -648,40 +665,40 @@ TEST_F(StateMachine, ScriptedWalkThroughThePages)
 {
     auto settle = [&] { frames(60); };
     settle();
-    EXPECT_EQ(gameState, 1);
+    EXPECT_EQ(gameState, gs::Intro);
     EXPECT_GE(fadeLevel, fadeDuration);
 
-    gameState = 44;   // the intro heads for the login page
-    EXPECT_EQ(framesUntilStateLeaves(44), 51);
-    EXPECT_EQ(gameState, 27);
+    gameState = gs::IntroToLogin;   // the intro heads for the login page
+    EXPECT_EQ(framesUntilStateLeaves(gs::IntroToLogin), 51);
+    EXPECT_EQ(gameState, gs::Login);
     settle();
-    gameState = 37;   // logged in
-    EXPECT_EQ(framesUntilStateLeaves(37), 51);
-    EXPECT_EQ(gameState, 2);
+    gameState = gs::LoginToMenu;   // logged in
+    EXPECT_EQ(framesUntilStateLeaves(gs::LoginToMenu), 51);
+    EXPECT_EQ(gameState, gs::Menu);
     settle();
 
     hoveredButton = 1;
     frames(1);
     EXPECT_EQ(lastHoveredButton, 1);
-    gameState = 40;   // Play
-    framesUntilStateLeaves(40);
-    EXPECT_EQ(gameState, 39);
+    gameState = gs::MenuToGameType;   // Play
+    framesUntilStateLeaves(gs::MenuToGameType);
+    EXPECT_EQ(gameState, gs::GameType);
     settle();
-    gameMode = 4;
-    gameState = 41;   // a Rush game
-    framesUntilStateLeaves(41);
-    EXPECT_EQ(gameState, 3);
+    gameMode = gm::Rush;
+    gameState = gs::GameTypeToGame;   // a Rush game
+    framesUntilStateLeaves(gs::GameTypeToGame);
+    EXPECT_EQ(gameState, gs::Game);
     EXPECT_EQ(levelNumber, 4);
     EXPECT_FLOAT_EQ(fadeLevel, 0.0f);
     settle();
     EXPECT_GE(fadeLevel, fadeDuration);
 
-    gameState = 10;   // quit to the menu
-    framesUntilStateLeaves(10);
-    EXPECT_EQ(gameState, 2);
+    gameState = gs::GameToMenu;   // quit to the menu
+    framesUntilStateLeaves(gs::GameToMenu);
+    EXPECT_EQ(gameState, gs::Menu);
     settle();
-    gameState = 60;
+    gameState = gs::MenuQuit;
     frames(80);
-    EXPECT_EQ(gameState, 60);
+    EXPECT_EQ(gameState, gs::MenuQuit);
     EXPECT_EQ(quitLogoutsSent, 1);
 }

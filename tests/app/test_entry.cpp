@@ -147,6 +147,19 @@ TEST_F(GameRunTest, StartsRunsAndClosesCleanly)
     ASSERT_EQ(stat(settings.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     EXPECT_NE(readFile(settings).find("ScreenWidth="), std::string::npos);
+
+    // The report that starts "console.log", in order, up to the main loop.
+    std::string log = readFile(run + "/console.log");
+    EXPECT_EQ(log.rfind("Initializing\r\n", 0), 0u) << log;
+    std::size_t at = 0;
+    for (const char* line : {"\nOS: ", "\nCPU: ", "\nRAM: ", "\nVersion ", "\nOpenGL: ", "\nVideo Card: ",
+                             "\nManufacturer: ", "\nOpening AssPack\r", "\nIndexed asset ", "\nAssPack headers loaded\r",
+                             "\nFinished initializing\r", "\nStarting main loop\r"}) {
+        std::size_t found = log.find(line, at);
+        EXPECT_NE(found, std::string::npos) << line;
+        if (found != std::string::npos)
+            at = found;
+    }
 }
 
 TEST_F(GameRunTest, SecondCopyWaitsForTheFirst)

@@ -1,0 +1,13 @@
+// Program entry and the main loop: start-up, the window passes, shut-down, and one frame.
+#pragma once
+#include <cstdint>
+
+// The game's entry: start-up, window passes, shut-down. Returns the process exit code:
+// 0 after a normal run, non-zero when no window could be made.
+int gameMain(int argc, char** argv);
+
+struct GameWindow;
+// One frame of the main loop: at most one window message, the focus test, the frame time since
+// previousCount (updated), streaming, Update, Draw and the swap. False once the frame took the
+// quit message (the frame still ran to its end).
+bool runFrame(GameWindow& window, std::uint64_t& previousCount);

@@ -1,0 +1,129 @@
+// Times the request path against the frame it runs in: sealUrl of a login-sized request, and one
+// curlprocess with 10 requests in flight against the in-process stand-in (a pump that only polls,
+// and the slowest pump while they complete), each beside a 16.7 ms frame.
+//   bench_online_bench
+#include "online/query.h"
+#include "online/requests.h"
+#include "online/sealing.h"
+#include "server/stand_in.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr double frameMs = 1000.0 / 60.0;
+
+double msSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+void report(const char* what, double ms)
+{
+    std::printf("%-50s %8.4f ms   frame %.1f ms   %6.2f%% of a frame\n", what, ms, frameMs, 100.0 * ms / frameMs);
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+bool allDone()
+{
+    for (const CurlRequest& r : requests)
+        if (!r.done)
+            return false;
+    return true;
+}
+
+}
+
+int main()
+{
+    std::string login = buildRequest(
+        "login.php?version=rc2&build=direct",
+        {{"&platform=", ""}, {"&username=", "quill"}, {"&password=", "hunter22"},
+         {"&glversion=", "4.5 (Compatibility Profile) Mesa 22.3.6"}, {"&videocard=", "llvmpipe (LLVM 15.0.6, 256 bits)"},
+         {"&manufacturer=", "Mesa"}, {"&res=", "1920x1080"}, {"&gameversion=", "Version 0.1.0"},
+         {"&os=", "Debian GNU/Linux 12 (bookworm)"}, {"&ram=", "16384"},
+         {"&cpu=", "Intel(R) Core(TM) i7-8700 CPU @ 3.20GHz"}, {"&mac=", "00-1A-2B-3C-4D-5E 00-1A-2B-3C-4D-5F"}});
+    std::vector<double> seals;
+    for (int i = 0; i < 200; ++i) {
+        auto start = Clock::now();
+        std::string url = sealUrl(login);
+        seals.push_back(msSince(start));
+        if (url.size() < secureUrl.size())
+            return 1;
+    }
+    std::printf("login request: %zu bytes, %zu RSA blocks\n", login.size(), (login.size() + 116) / 117);
+    report("sealUrl (median of 200)", median(seals));
+
+    char folder[] = "/tmp/ts_online_bench_XXXXXX";
+    if (!mkdtemp(folder))
+        return 1;
+    StandIn service;
+    StandInOptions options;
+    options.databasePath = std::string(folder) + "/service.db";
+    std::string error;
+    if (!startStandIn(service, options, &error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    secureUrl = service.context.securePrefix;
+    urlsLogPath = std::string(folder) + "/urls.txt";
+    curl_global_init(CURL_GLOBAL_ALL);
+    curlMultiHandle = curl_multi_init();
+
+    // Ten transfers the service holds for a while: every pump only polls.
+    setStandInFault(service, "news=delay:1500");
+    std::string replies[10];
+    for (std::string& r : replies)
+        curlQueue("news.php", &r, 3, 5);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::vector<double> polls;
+    for (int i = 0; i < 50; ++i) {
+        auto start = Clock::now();
+        curlprocess();
+        polls.push_back(msSince(start));
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    report("curlprocess, 10 in flight (median of 50)", median(polls));
+    while (!allDone())
+        curlprocess();
+
+    // Ten transfers from queueing to completion, pumped every millisecond: the slowest pump of
+    // each round (it is the one that completes several replies and dispatches them).
+    clearStandInFaults(service);
+    std::vector<double> slowest;
+    for (int round = 0; round < 20; ++round) {
+        requests.clear();
+        for (std::string& r : replies) {
+            r.clear();
+            curlQueue("news.php", &r, 3, 5);
+        }
+        double worst = 0.0;
+        while (!allDone()) {
+            auto start = Clock::now();
+            curlprocess();
+            worst = std::max(worst, msSince(start));
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        slowest.push_back(worst);
+    }
+    report("slowest curlprocess of 10 (median of 20 rounds)", median(slowest));
+
+    curl_multi_cleanup(curlMultiHandle);
+    curl_global_cleanup();
+    stopStandIn(service);
+    std::system((std::string("rm -rf ") + folder).c_str());
+    return 0;
+}

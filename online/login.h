@@ -1,0 +1,14 @@
+// Login, account creation and logout.
+// The login and create-account pages' updates are placeholders until those pages are written.
+#pragma once
+
+extern bool loginRequestSent;   // the login of the current attempt has been sent
+extern int blockingResult;      // libcurl's result of the last blocking request
+
+// Sends the blocking logout request (its failure only delays the exit) and ends the program
+// after the current frame.
+void logout();
+
+// Per-frame updates of the login page (27) and the new-profile page (22).
+void UpdateLogin(float dtMs);
+void UpdateCreateAcc(float dtMs);

@@ -1,0 +1,218 @@
+#include "online/replies.h"
+
+#include "crypto/digest.h"
+#include "engine/config.h"
+#include "engine/log.h"
+#include "engine/util.h"
+#include "game/game_state.h"
+#include "game/game_types.h"
+#include "game/level_end.h"
+#include "game/play_achievements.h"
+#include "game/reports.h"
+#include "game/states.h"
+#include "online/achievements.h"
+#include "online/login.h"
+#include "online/patching.h"
+#include "online/query.h"
+#include "online/rankings.h"
+#include "online/requests.h"
+#include "platform/system.h"
+
+#include <climits>
+
+std::string loginReply, syncReply, newsReply, deathReply;
+int hasNews = 0;
+std::string newsText;
+int loginRetries = 0;
+
+namespace {
+
+// The console log keeps the reply, not the secrets in it.
+std::string maskedLoginReply(const std::string& reply, const std::vector<std::string>& fields)
+{
+    if (fields.empty() || fields[0] != "success")
+        return reply;
+    std::string text;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            text += ' ';
+        text += (i == 2 || i == 3) ? "***" : fields[i];
+    }
+    return text;
+}
+
+void loginResult(int resultCode, const std::string& reply)
+{
+    if (resultCode != 0) {
+        if (loginRetries < 3) {
+            loginRequestSent = false;
+            ++loginRetries;
+            platformSleep(100);
+        } else {
+            popupId = 11;
+            offlineMode = 99;
+        }
+        return;
+    }
+    std::vector<std::string> fields = replyFields(reply);
+    logMessage(maskedLoginReply(reply, fields));
+    if (reply == "fail") {
+        popupId = 14;
+        return;
+    }
+    if (fields.size() >= 4 && (fields[0] == "update" || fields[0] == "update_exe")) {
+        patchUrl = fields[1];
+        patchSize = static_cast<float>(readNumber(fields[2]));
+        patchHash = fields[3];
+        patchIsUpdater = fields[0] == "update_exe";
+        gameState = gs::Patching;
+        return;
+    }
+    if (fields.size() >= 6 && fields[0] == "success") {
+        userId = fields[1];
+        playHash = fields[2];
+        password = fields[3];
+        hasNews = readNumber(fields[5]);
+        if (hasNews != 0)
+            curlQueue("news.php", &newsReply, rk::News, 5);
+        offlineMode = 0;
+        saveConfig();
+        if (gameState == gs::Restart)
+            return;
+        gameState = gs::LoginToMenu;
+        std::string sync = buildRequest("sync_cheeves.php?", {{"userid=", userId},
+                                                               {"&passwordHash=", hashString(playerPassword)}});
+        syncReply.clear();
+        for (bool& earned : cheeveEarned)
+            earned = false;
+        curlQueue(sync, &syncReply, rk::AchievementSync, 5);
+        return;
+    }
+    // Anything else (a cut reply, an error page) would leave "Logging In" up for good.
+    popupId = 14;
+}
+
+// Kinds 2 and 4 share their handling of failures, "fail" and the wait.
+bool replyArrived(int resultCode, const std::string& reply, bool& requestSent, bool& replyReceived, int waitIndex)
+{
+    if (resultCode != 0) {
+        replyReceived = false;
+        requestSent = false;
+        return false;
+    }
+    if (reply == "fail") {
+        replyReceived = true;
+        return false;
+    }
+    if (reply.empty())
+        return false;
+    requestWaitTimes[waitIndex] = 0.0f;
+    if (serverWaitPause)
+        continueReady = true;
+    replyReceived = true;
+    return true;
+}
+
+void highscoreResult(int resultCode, const std::string& reply)
+{
+    if (!replyArrived(resultCode, reply, highscoreRequestSent, highscoreReplyReceived, 0))
+        return;
+    std::vector<std::string> fields = replyFields(reply);
+    if (fields.size() < 5)
+        return;
+    highscoreReplyFirst = readNumber(fields[0]);
+    personalBest = readNumber(fields[1]);
+    performanceMean = readNumber(fields[2]);
+    performanceSpread = readNumber(fields[3]);
+    previousRank = readNumber(fields[4]);
+}
+
+void scoreResult(int resultCode, const std::string& reply)
+{
+    if (!replyArrived(resultCode, reply, scoreRequestSent, scoreReplyReceived, 2))
+        return;
+    std::vector<std::string> fields = replyFields(reply);
+    if (fields.size() >= 8) {
+        scoreReplyFirst = readNumber(fields[2]);
+        scoreReplySecond = readNumber(fields[3]);
+        newRank = readNumber(fields[5]);
+        skillPointsBefore = readNumber(fields[6]);
+        skillPointsAfter = readNumber(fields[7]);
+    }
+    for (std::size_t i = 8; i < fields.size(); ++i) {
+        int n = readNumber(fields[i]);
+        if (n < 1 || n > achievementCount)
+            continue;
+        cheeveEarned[n] = true;
+        announceAchievement(n);
+    }
+}
+
+void syncResult(int resultCode, const std::string& reply)
+{
+    if (resultCode != 0 || reply == "fail" || reply.empty())
+        return;
+    for (const std::string& field : replyFields(reply)) {
+        int n = readNumber(field);
+        if (n >= 1 && n <= achievementCount)
+            cheeveEarned[n] = true;
+    }
+}
+
+void newsResult(int resultCode, std::string* response)
+{
+    if (resultCode != 0) {
+        if (response)
+            response->clear();
+        if (hasNews != 0)
+            curlQueue("news.php", &newsReply, rk::News, 5);
+        return;
+    }
+    newsText = response ? *response : std::string();
+}
+
+// Header "M EOF\r\n" ends the list; "M ROWS n\r\n" is followed by n rows.
+void rankingResult(int resultCode, const std::string& reply)
+{
+    rankingRequestSent = false;
+    if (resultCode != 0 || reply.empty())
+        return;
+    // A page of another mode (or no digit at all) belongs to a list no longer shown.
+    if (reply[0] < '0' || reply[0] > '9' || reply[0] - '0' != gameMode)
+        return;
+    if (reply.size() >= 5 && reply.compare(2, 3, "EOF") == 0) {
+        rankingAtEnd = true;
+        return;
+    }
+    std::size_t lineEnd = reply.find("\r\n");
+    if (reply.size() < 7 || lineEnd == std::string::npos || lineEnd < 7)
+        return;
+    int count = readNumber(reply.substr(7, lineEnd - 7));
+    // A page without rows would be asked for again at the same offset for ever.
+    if (count <= 0) {
+        rankingAtEnd = true;
+        return;
+    }
+    rankingOffset = count > INT_MAX - rankingOffset ? INT_MAX : rankingOffset + count;
+    rankingReplies.push_back(reply.substr(lineEnd + 2));
+}
+
+}
+
+void handleReply(int kind, int resultCode, std::string* response)
+{
+    const std::string empty;
+    const std::string& reply = response ? *response : empty;
+    switch (kind) {
+    case rk::Login: loginResult(resultCode, reply); break;
+    case rk::Highscore: highscoreResult(resultCode, reply); break;
+    case rk::Death: break;
+    case rk::Score: scoreResult(resultCode, reply); break;
+    case rk::Patch: handlePatchReply(resultCode, response); break;
+    case rk::AchievementUpload: handleAchievementReply(resultCode, response); break;
+    case rk::AchievementSync: syncResult(resultCode, reply); break;
+    case rk::News: newsResult(resultCode, response); break;
+    case rk::RankingPage: rankingResult(resultCode, reply); break;
+    default: break;
+    }
+}

@@ -1,0 +1,15 @@
+// The reply dispatch: what each kind of completed request does to the game, and the texts and
+// values that the web service's replies set.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "online/query.h"   // userId, playHash and the reply fields
+
+extern std::string loginReply, syncReply, newsReply, deathReply;
+extern int hasNews;            // the login announced news
+extern std::string newsText;   // shown by the main menu
+extern int loginRetries;       // login transport failures so far
+
+// Once for every completed queued request: kind, libcurl's result (0 success) and its reply text.
+void handleReply(int kind, int resultCode, std::string* response);

@@ -1,0 +1,373 @@
+#include "server/stand_in.h"
+
+#include "crypto/codec.h"
+#include "crypto/seal.h"
+
+#include <httplib.h>
+#include <sys/socket.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <random>
+
+namespace {
+
+constexpr std::size_t sealedBlock = 128;
+
+const std::map<std::string, std::string> staticPages = {
+    {"/twitter.html", "<html><head><title>Tessarine</title></head><body><h1>Tessarine news</h1>"
+                      "<p>Follow the game's news here.</p></body></html>"},
+    {"/facebook.html", "<html><head><title>Tessarine</title></head><body><h1>Tessarine community</h1>"
+                       "<p>Meet other players here.</p></body></html>"},
+    {"/contact.html", "<html><head><title>Tessarine</title></head><body><h1>Contact</h1>"
+                      "<p>Questions about the game go to the maintainers.</p></body></html>"},
+    {"/retrieve.html", "<html><head><title>Tessarine</title></head><body><h1>Forgotten password</h1>"
+                       "<p>Ask the maintainers to reset your profile's password.</p></body></html>"},
+};
+
+// Sleeps in short steps so that stopping the service does not wait for a long delay.
+void pause(StandIn& s, int milliseconds)
+{
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!s.stopping && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
+bool openRequest(StandIn& s, const std::string& data, std::string* text)
+{
+    std::string standard = data;
+    for (char& c : standard) {
+        if (c == '-')
+            c = '+';
+        else if (c == '_')
+            c = '/';
+    }
+    std::string sealed = base64Decode(standard);
+    if (sealed.empty() || sealed.size() % sealedBlock != 0)
+        return false;
+    text->clear();
+    for (std::size_t at = 0; at < sealed.size(); at += sealedBlock) {
+        std::string block = rsaPrivateDecrypt(sealed.substr(at, sealedBlock), s.context.privateKeyPem);
+        if (block.empty())
+            return false;
+        *text += block;
+    }
+    return true;
+}
+
+// "script?key=value&key=value": the values' escapes undone, the keys' order kept.
+bool parseRequest(const std::string& text, std::string* script, Fields* fields)
+{
+    std::size_t mark = text.find('?');
+    *script = text.substr(0, mark);
+    fields->clear();
+    if (mark == std::string::npos)
+        return true;
+    std::size_t at = mark + 1;
+    while (at <= text.size()) {
+        std::size_t end = text.find('&', at);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string piece = text.substr(at, end - at);
+        if (!piece.empty()) {
+            std::size_t equals = piece.find('=');
+            std::string key, value;
+            if (!urlDecode(piece.substr(0, equals), &key) ||
+                !urlDecode(equals == std::string::npos ? std::string() : piece.substr(equals + 1), &value))
+                return false;
+            fields->emplace_back(key, value);
+        }
+        at = end + 1;
+    }
+    return true;
+}
+
+std::string masked(const std::string& text)
+{
+    std::size_t mark = text.find('?');
+    if (mark == std::string::npos)
+        return text;
+    std::string out = text.substr(0, mark + 1);
+    std::size_t at = mark + 1;
+    while (at <= text.size()) {
+        std::size_t end = text.find('&', at);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string piece = text.substr(at, end - at);
+        std::size_t equals = piece.find('=');
+        std::string key = piece.substr(0, equals);
+        if (equals != std::string::npos && (key == "password" || key == "passwordHash"))
+            piece = key + "=***";
+        out += piece;
+        if (end < text.size())
+            out += '&';
+        at = end + 1;
+    }
+    return out;
+}
+
+void record(StandIn& s, const std::string& line)
+{
+    std::lock_guard<std::mutex> lock(s.mutex);
+    // The file keeps everything; memory only the recent past.
+    if (s.log.size() >= 1000)
+        s.log.erase(s.log.begin(), s.log.begin() + 500);
+    s.log.push_back(line);
+    if (!s.options.logPath.empty()) {
+        std::ofstream file(s.options.logPath, std::ios::app | std::ios::binary);
+        file << line << '\n';
+    }
+}
+
+bool takeFault(StandIn& s, const std::string& script, Fault* fault)
+{
+    std::lock_guard<std::mutex> lock(s.mutex);
+    auto found = s.faults.find(script);
+    if (found == s.faults.end())
+        return false;
+    *fault = found->second;
+    if (found->second.remaining > 0 && --found->second.remaining == 0)
+        s.faults.erase(found);
+    return true;
+}
+
+std::string dataValue(const std::string& target)
+{
+    std::size_t mark = target.find('?');
+    while (mark != std::string::npos) {
+        if (target.compare(mark + 1, 5, "data=") == 0) {
+            std::size_t start = mark + 6;
+            std::size_t end = target.find('&', start);
+            return target.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        }
+        mark = target.find('&', mark + 1);
+    }
+    return std::string();
+}
+
+void answerWithFault(StandIn& s, const Fault& fault, const httplib::Request& request, httplib::Response& response,
+                     const std::string& reply)
+{
+    switch (fault.kind) {
+    case FaultKind::Delay:
+        pause(s, fault.value);
+        response.set_content(reply, "text/plain");
+        break;
+    case FaultKind::Status:
+        response.status = fault.value;
+        response.set_content("<html><body><h1>" + std::to_string(fault.value) +
+                                 "</h1><p>The service failed.</p></body></html>",
+                             "text/html");
+        break;
+    case FaultKind::Garbage: {
+        std::mt19937 random;
+        {
+            std::lock_guard<std::mutex> lock(s.mutex);
+            random.seed(s.garbageSeed++);
+        }
+        std::string bytes(static_cast<std::size_t>(fault.value > 0 ? fault.value : 256), '\0');
+        for (char& c : bytes)
+            c = static_cast<char>(random() & 0xff);
+        response.set_content(bytes, "application/octet-stream");
+        break;
+    }
+    case FaultKind::Chunks: {
+        int gap = fault.value;
+        StandIn* service = &s;
+        response.set_chunked_content_provider(
+            "text/plain", [service, reply, gap](std::size_t offset, httplib::DataSink& sink) {
+                if (offset >= reply.size()) {
+                    sink.done();
+                    return true;
+                }
+                if (offset > 0)
+                    pause(*service, gap);
+                std::size_t piece = std::min<std::size_t>(3, reply.size() - offset);
+                return sink.write(reply.data() + offset, piece);
+            });
+        break;
+    }
+    case FaultKind::Redirect:
+        response.set_redirect(request.target + "&hop=1");
+        break;
+    case FaultKind::Empty:
+        response.set_content("", "text/plain");
+        break;
+    }
+}
+
+void answerHttp(StandIn& s, const httplib::Request& request, httplib::Response& response)
+{
+    std::string data = dataValue(request.target);
+    std::string text, script;
+    Fields fields;
+    std::string reply = "fail";
+    if (openRequest(s, data, &text)) {
+        record(s, masked(text));
+        if (parseRequest(text, &script, &fields))
+            reply = runScript(s.context, script, fields);
+    }
+    Fault fault;
+    // The redirect's second hop is answered plainly.
+    bool hop = request.target.find("&hop=1") != std::string::npos;
+    if (!script.empty() && !hop && takeFault(s, script, &fault)) {
+        answerWithFault(s, fault, request, response, reply);
+        return;
+    }
+    response.set_content(reply, "text/plain");
+}
+
+bool writePortFile(const std::string& path, int port)
+{
+    std::string temporary = path + ".tmp";
+    {
+        std::ofstream file(temporary, std::ios::trunc);
+        file << port << '\n';
+        if (!file.flush())
+            return false;
+    }
+    return std::rename(temporary.c_str(), path.c_str()) == 0;
+}
+
+}
+
+StandIn::StandIn() = default;
+
+StandIn::~StandIn()
+{
+    stopStandIn(*this);
+}
+
+bool startStandIn(StandIn& s, const StandInOptions& options, std::string* error)
+{
+    stopStandIn(s);
+    s.options = options;
+    s.stopping = false;
+    if (!openStore(s.store, options.databasePath, error))
+        return false;
+    s.context.store = &s.store;
+    s.context.privateKeyPem = options.privateKeyPem.empty() ? servicePrivateKeyPem : options.privateKeyPem;
+
+    s.server = std::make_unique<httplib::Server>();
+    // A quick restart may reuse the address, but a second service never shares the port.
+    s.server->set_socket_options([](socket_t sock) {
+        int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
+    StandIn* service = &s;
+    s.server->Get("/secure.php", [service](const httplib::Request& request, httplib::Response& response) {
+        answerHttp(*service, request, response);
+    });
+    for (const auto& page : staticPages) {
+        std::string body = page.second;
+        s.server->Get(page.first, [body](const httplib::Request&, httplib::Response& response) {
+            response.set_content(body, "text/html");
+        });
+    }
+    // Loopback only: the service is never reachable from another machine.
+    s.port = options.port == 0 ? s.server->bind_to_any_port("127.0.0.1")
+                               : (s.server->bind_to_port("127.0.0.1", options.port) ? options.port : -1);
+    if (s.port <= 0) {
+        if (error)
+            *error = "cannot listen on 127.0.0.1:" + std::to_string(options.port);
+        s.server.reset();
+        closeStore(s.store);
+        return false;
+    }
+    s.context.securePrefix = "http://127.0.0.1:" + std::to_string(s.port) + "/secure.php?data=";
+    if (!options.portFile.empty() && !writePortFile(options.portFile, s.port)) {
+        if (error)
+            *error = "cannot write " + options.portFile;
+        s.server.reset();
+        closeStore(s.store);
+        return false;
+    }
+    httplib::Server* server = s.server.get();
+    s.thread = std::thread([server] { server->listen_after_bind(); });
+    // stop() only reaches a server that has started listening.
+    while (!server->is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return true;
+}
+
+void stopStandIn(StandIn& s)
+{
+    s.stopping = true;
+    if (s.server)
+        s.server->stop();
+    if (s.thread.joinable())
+        s.thread.join();
+    s.server.reset();
+    closeStore(s.store);
+    s.port = 0;
+}
+
+bool setStandInFault(StandIn& s, const std::string& spec)
+{
+    std::size_t equals = spec.find('=');
+    if (equals == std::string::npos || equals == 0)
+        return false;
+    std::string script = spec.substr(0, equals);
+    if (script.size() < 4 || script.compare(script.size() - 4, 4, ".php") != 0)
+        script += ".php";
+    std::string rest = spec.substr(equals + 1);
+    Fault fault;
+    std::size_t star = rest.find('*');
+    if (star != std::string::npos) {
+        try {
+            fault.remaining = std::stoi(rest.substr(star + 1));
+        } catch (...) {
+            return false;
+        }
+        if (fault.remaining <= 0)
+            return false;
+        rest.erase(star);
+    }
+    std::size_t colon = rest.find(':');
+    std::string kind = rest.substr(0, colon);
+    if (colon != std::string::npos) {
+        try {
+            fault.value = std::stoi(rest.substr(colon + 1));
+        } catch (...) {
+            return false;
+        }
+    }
+    static const std::map<std::string, FaultKind> kinds = {
+        {"delay", FaultKind::Delay},   {"status", FaultKind::Status},     {"garbage", FaultKind::Garbage},
+        {"chunks", FaultKind::Chunks}, {"redirect", FaultKind::Redirect}, {"empty", FaultKind::Empty},
+    };
+    auto found = kinds.find(kind);
+    if (found == kinds.end() || fault.value < 0)
+        return false;
+    fault.kind = found->second;
+    if (fault.kind == FaultKind::Status && (fault.value < 100 || fault.value > 599))
+        return false;
+    std::lock_guard<std::mutex> lock(s.mutex);
+    s.faults[script] = fault;
+    return true;
+}
+
+void clearStandInFaults(StandIn& s)
+{
+    std::lock_guard<std::mutex> lock(s.mutex);
+    s.faults.clear();
+}
+
+std::string answerSealed(StandIn& s, const std::string& data)
+{
+    std::string text, script;
+    Fields fields;
+    if (!openRequest(s, data, &text))
+        return "fail";
+    record(s, masked(text));
+    if (!parseRequest(text, &script, &fields))
+        return "fail";
+    return runScript(s.context, script, fields);
+}
+
+std::vector<std::string> standInLog(StandIn& s)
+{
+    std::lock_guard<std::mutex> lock(s.mutex);
+    return s.log;
+}

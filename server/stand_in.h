@@ -1,0 +1,75 @@
+// The stand-in web service: answers the game's sealed requests on 127.0.0.1 from the SQLite
+// store, serves the static pages, and can be told to misbehave per script for tests.
+#pragma once
+#include "server/scripts.h"
+#include "server/store.h"
+
+#include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace httplib {
+class Server;
+}
+
+struct StandInOptions {
+    std::string databasePath;    // the SQLite file; state survives a restart on the same file
+    int port = 0;                // 0: an ephemeral port
+    std::string portFile;        // the bound port is written here when not empty
+    std::string logPath;         // the decoded requests (passwords masked) are appended here
+    std::string privateKeyPem;   // empty: the service's own key
+};
+
+// What a script's replies do instead of the normal answer.
+enum class FaultKind {
+    Delay,      // wait value ms, then answer
+    Status,     // HTTP status value with an error page as body
+    Garbage,    // value random bytes
+    Chunks,     // the answer a few bytes at a time, value ms between pieces
+    Redirect,   // a redirect to the same request, answered there
+    Empty,      // an empty body
+};
+
+struct Fault {
+    FaultKind kind = FaultKind::Delay;
+    int value = 0;
+    int remaining = -1;   // requests left to spoil; -1 for all
+};
+
+struct StandIn {
+    StandIn();
+    ~StandIn();
+    StandInOptions options;
+    Store store;
+    ScriptContext context;
+    std::unique_ptr<httplib::Server> server;
+    std::thread thread;
+    int port = 0;
+    std::atomic<bool> stopping{false};
+    std::mutex mutex;                        // faults and log
+    std::map<std::string, Fault> faults;     // by script name ("login.php")
+    std::vector<std::string> log;            // recent decoded request texts, oldest first
+    unsigned garbageSeed = 1;
+};
+
+// Opens the store, binds 127.0.0.1 and answers on a thread of its own; false with a reason.
+bool startStandIn(StandIn& service, const StandInOptions& options, std::string* error);
+// Stops answering (requests held by a delay end at once) and closes the store.
+void stopStandIn(StandIn& service);
+
+// "login.php=delay:7000", "score=status:500*1": a script (".php" may be left out), a kind
+// (delay, status, garbage, chunks, redirect, empty), a value, and how many requests it spoils.
+bool setStandInFault(StandIn& service, const std::string& spec);
+void clearStandInFaults(StandIn& service);
+
+// The answer to a sealed request's data value, without faults: "fail" unless it is base64url of
+// whole 128-byte blocks that every one opens, with well-formed escapes.
+std::string answerSealed(StandIn& service, const std::string& data);
+// The decoded request texts so far, the values of password fields as "***".
+std::vector<std::string> standInLog(StandIn& service);
+// The private key the service uses unless told otherwise (server/service_key.pem).
+extern const std::string servicePrivateKeyPem;

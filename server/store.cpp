@@ -1,0 +1,173 @@
+#include "server/store.h"
+
+namespace {
+
+const char* const schema = R"(
+CREATE TABLE IF NOT EXISTS users(
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    name TEXT NOT NULL UNIQUE COLLATE NOCASE,
+    password_digest TEXT NOT NULL,
+    email TEXT NOT NULL,
+    created INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS sessions(
+    play_hash TEXT PRIMARY KEY,
+    user_id INTEGER NOT NULL,
+    machine TEXT NOT NULL,
+    started INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS achievements(
+    user_id INTEGER NOT NULL,
+    number INTEGER NOT NULL,
+    earned INTEGER NOT NULL,
+    PRIMARY KEY(user_id, number));
+CREATE TABLE IF NOT EXISTS scores(
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    user_id INTEGER NOT NULL,
+    mode INTEGER NOT NULL,
+    level INTEGER NOT NULL,
+    score INTEGER NOT NULL,
+    performance INTEGER NOT NULL,
+    details TEXT NOT NULL,
+    created INTEGER NOT NULL);
+CREATE INDEX IF NOT EXISTS scores_by_mode ON scores(mode, level);
+CREATE TABLE IF NOT EXISTS deaths(
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    user_id INTEGER NOT NULL,
+    mode INTEGER NOT NULL,
+    level INTEGER NOT NULL,
+    score INTEGER NOT NULL,
+    details TEXT NOT NULL,
+    created INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS news(
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    text TEXT NOT NULL);
+CREATE TABLE IF NOT EXISTS patches(
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    kind TEXT NOT NULL,
+    version TEXT NOT NULL,
+    size INTEGER NOT NULL,
+    digest TEXT NOT NULL,
+    sealed_digest TEXT NOT NULL,
+    data BLOB NOT NULL);
+)";
+
+// A new database greets its first players.
+const char* const firstNews = "INSERT INTO news(text) SELECT 'Welcome to Tessarine!\nThe world rankings are open.' "
+                              "WHERE NOT EXISTS (SELECT 1 FROM sqlite_sequence WHERE name = 'news');";
+
+}
+
+bool openStore(Store& store, const std::string& path, std::string* error)
+{
+    closeStore(store);
+    if (sqlite3_open_v2(path.c_str(), &store.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
+                        nullptr) != SQLITE_OK) {
+        if (error)
+            *error = store.db ? sqlite3_errmsg(store.db) : "cannot open " + path;
+        closeStore(store);
+        return false;
+    }
+    sqlite3_busy_timeout(store.db, 5000);
+    char* message = nullptr;
+    if (sqlite3_exec(store.db, schema, nullptr, nullptr, &message) != SQLITE_OK ||
+        sqlite3_exec(store.db, firstNews, nullptr, nullptr, &message) != SQLITE_OK) {
+        if (error)
+            *error = message ? message : "cannot create the tables";
+        sqlite3_free(message);
+        closeStore(store);
+        return false;
+    }
+    return true;
+}
+
+void closeStore(Store& store)
+{
+    if (store.db)
+        sqlite3_close_v2(store.db);
+    store.db = nullptr;
+}
+
+Statement::Statement(Store& store, const char* sql)
+{
+    good = sqlite3_prepare_v2(store.db, sql, -1, &statement, nullptr) == SQLITE_OK;
+}
+
+Statement::~Statement()
+{
+    sqlite3_finalize(statement);
+}
+
+Statement& Statement::bind(int index, std::int64_t value)
+{
+    if (good && sqlite3_bind_int64(statement, index, value) != SQLITE_OK)
+        good = false;
+    return *this;
+}
+
+Statement& Statement::bind(int index, const std::string& value)
+{
+    if (good && sqlite3_bind_text(statement, index, value.data(), static_cast<int>(value.size()),
+                                  SQLITE_TRANSIENT) != SQLITE_OK)
+        good = false;
+    return *this;
+}
+
+Statement& Statement::bindBlob(int index, const std::string& bytes)
+{
+    if (good && sqlite3_bind_blob(statement, index, bytes.data(), static_cast<int>(bytes.size()),
+                                  SQLITE_TRANSIENT) != SQLITE_OK)
+        good = false;
+    return *this;
+}
+
+bool Statement::step()
+{
+    if (!good)
+        return false;
+    int rc = sqlite3_step(statement);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc != SQLITE_DONE)
+        good = false;
+    return false;
+}
+
+std::int64_t Statement::integer(int column) const
+{
+    return sqlite3_column_int64(statement, column);
+}
+
+std::string Statement::text(int column) const
+{
+    const void* bytes = sqlite3_column_blob(statement, column);
+    int length = sqlite3_column_bytes(statement, column);
+    return bytes ? std::string(static_cast<const char*>(bytes), static_cast<std::size_t>(length)) : std::string();
+}
+
+Transaction::Transaction(Store& s) : store(s)
+{
+    open = sqlite3_exec(store.db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+Transaction::~Transaction()
+{
+    if (open)
+        sqlite3_exec(store.db, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+bool Transaction::commit()
+{
+    if (!open)
+        return false;
+    open = false;
+    return sqlite3_exec(store.db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+std::int64_t lastInsertId(Store& store)
+{
+    return sqlite3_last_insert_rowid(store.db);
+}
+
+int changedRows(Store& store)
+{
+    return sqlite3_changes(store.db);
+}

@@ -1,0 +1,52 @@
+// The stand-in service's SQLite database: users, sessions, achievements, scores, deaths, news
+// and patch offers, in one file that outlives the process.
+#pragma once
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+struct Store {
+    sqlite3* db = nullptr;
+    // One connection serves every worker thread; each script holds this for its whole work.
+    std::mutex mutex;
+};
+
+// Opens (creating when missing) the database and its tables; false with a reason in *error.
+bool openStore(Store& store, const std::string& path, std::string* error);
+void closeStore(Store& store);
+
+// One prepared statement, finalised when it goes out of scope. Parameters count from 1.
+struct Statement {
+    Statement(Store& store, const char* sql);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    Statement& bind(int index, std::int64_t value);
+    Statement& bind(int index, const std::string& value);
+    Statement& bindBlob(int index, const std::string& bytes);
+    // True while a row is ready; false when done (or on an error, which ok() then reports).
+    bool step();
+    bool ok() const { return good; }
+    std::int64_t integer(int column) const;
+    std::string text(int column) const;
+
+    sqlite3_stmt* statement = nullptr;
+    bool good = true;
+};
+
+// A write transaction: committed by commit(), rolled back when left without it.
+struct Transaction {
+    explicit Transaction(Store& store);
+    ~Transaction();
+    bool commit();
+    Store& store;
+    bool open = false;
+};
+
+// The row id of the last insert.
+std::int64_t lastInsertId(Store& store);
+// Rows changed by the last statement.
+int changedRows(Store& store);

@@ -1,0 +1,157 @@
+// The frame and the start-up order in a real window (Xvfb + Mesa).
+#include "app/main_loop.h"
+#include "app/startup.h"
+#include "engine/asset_pack.h"
+#include "engine/atlas.h"
+#include "engine/config.h"
+#include "engine/log.h"
+#include "engine/main.h"
+#include "engine/profiler.h"
+#include "engine/sound.h"
+#include "engine/window.h"
+#include "game/game_types.h"
+#include "game/levels.h"
+#include "game/states.h"
+#include "online/rankings.h"
+#include "online/requests.h"
+#include "platform/messages.h"
+#include "platform/system.h"
+#include "platform/video.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+class AppWindow : public ::testing::Test {
+protected:
+    std::uint32_t keys[256] = {};
+    ApplicationInfo application;
+    GameWindow window;
+
+    void SetUp() override
+    {
+        const char* display = std::getenv("DISPLAY");
+        if (!display || !*display)
+            GTEST_SKIP() << "no DISPLAY";
+        consoleLines.clear();
+        application.className = "TS";
+        ASSERT_TRUE(registerWindowClass(&application));
+        window = makeGameWindow(&application, keys, 640, 480, false);
+        fullscreen = 0;
+        AAlevel = 0;
+        multisampleSupported = false;
+        multisampleFormat = 0;
+        ASSERT_TRUE(createWindow(&window));
+    }
+    void TearDown() override
+    {
+        if (window.hWnd)
+            destroyWindow(&window);
+        unregisterWindowClass(&application);
+    }
+};
+
+// Lets the window system's own events for a new window (focus, pointer entering) arrive, then
+// forgets them, so the test's messages are the only ones queued.
+void settleMessages()
+{
+    for (int i = 0; i < 20; ++i) {
+        platformPendingMessages();
+        platformSleep(10);
+    }
+    platformClearMessages();
+}
+
+TEST_F(AppWindow, OneMessageAFrameAndTheQuitFrameRunsToItsEnd)
+{
+    settleMessages();
+
+    WindowMessage move;
+    move.message = WM_MOUSEMOVE;
+    move.lParam = makeLParam(10, 20);
+    platformPostMessage(move);
+    move.lParam = makeLParam(30, 40);
+    platformPostMessage(move);
+
+    std::uint64_t previous = platformCounter();
+    EXPECT_TRUE(runFrame(window, previous));
+    EXPECT_EQ(mouseX, 10);           // the second message waits for the next frame
+    EXPECT_TRUE(runFrame(window, previous));
+    EXPECT_EQ(mouseX, 30);
+    EXPECT_EQ(mouseY, 40);
+    if (platformActiveWindow() == mainWindow) {
+        EXPECT_FLOAT_EQ(masterGain, 1.0f);
+    }
+
+    // A minimised window sleeps, and the sleep is part of the frame time. Late events of the new
+    // window may be queued ahead of the test's message: each takes a frame of its own.
+    WindowMessage size;
+    size.message = WM_SIZE;
+    size.wParam = SIZE_MINIMIZED;
+    platformPostMessage(size);
+    double frameMs = 0.0;
+    for (int frame = 0; frame < 50 && window.isVisible; ++frame) {
+        std::uint64_t before = previous;
+        EXPECT_TRUE(runFrame(window, previous));
+        frameMs = double(previous - before) / double(platformCounterFrequency()) * 1000.0;
+    }
+    ASSERT_FALSE(window.isVisible);
+    EXPECT_GE(frameMs, 99.0);
+    size.wParam = SIZE_RESTORED;
+    size.lParam = makeLParam(640, 480);
+    platformPostMessage(size);
+    for (int frame = 0; frame < 50 && !window.isVisible; ++frame)
+        EXPECT_TRUE(runFrame(window, previous));
+    EXPECT_TRUE(window.isVisible);
+
+    // The quit message ends the loop only after its frame ran to the end.
+    platformPostQuitMessage();
+    bool looping = true;
+    for (int frame = 0; frame < 50 && looping; ++frame) {
+        frameTime = -1.0f;
+        looping = runFrame(window, previous);
+    }
+    EXPECT_FALSE(looping);
+    EXPECT_GE(frameTime, 0.0f);
+}
+
+// The app's share of start-up around the engine's: the HTTP handles, the rankings' lists and the
+// first level before "Finished initializing"; shut-down gives the handles back first.
+TEST_F(AppWindow, StartUpPreparesRequestsRankingsAndTheFirstLevel)
+{
+    const char* const pack = TS_BINARY_DIR "/run/data/assets.ass";
+    if (access(pack, R_OK) != 0)
+        GTEST_SKIP() << "no asset pack at " << pack;
+    char pattern[] = "/tmp/ts-app-XXXXXX";
+    const char* dir = mkdtemp(pattern);
+    ASSERT_NE(dir, nullptr);
+    setenv("XDG_CONFIG_HOME", dir, 1);
+    ASSERT_EQ(chdir(dir), 0);
+    assetPackPath = pack;
+    gameMode = gm::Overall;
+    levelLoadFailed = true;
+
+    EXPECT_TRUE(initialize());
+    EXPECT_NE(curlMultiHandle, nullptr);
+    ASSERT_EQ(rankingFlagsByMode.size(), std::size_t(gm::modeCount));
+    ASSERT_EQ(rankingRowsByMode.size(), std::size_t(gm::modeCount));
+    EXPECT_FALSE(levelLoadFailed);   // the first level of a new game is on the board
+    std::ifstream log("console.log");
+    std::string line, last;
+    while (std::getline(log, line))
+        last = line;
+    EXPECT_EQ(last, "Finished initializing\r");
+
+    deinitialize();
+    EXPECT_EQ(curlMultiHandle, nullptr);
+    EXPECT_EQ(assetPackFile, nullptr);
+    EXPECT_TRUE(atlasPages.empty());
+    shutdownSound();
+}
+
+} // namespace

@@ -1,0 +1,53 @@
+// A test's own empty working folder, and reading a file back whole.
+#pragma once
+#include "engine/log.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+// The file's bytes; empty when it cannot be read.
+inline std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A fresh folder made the working directory while it lives ("console.log" then opens there); the
+// folder before is entered again and the scratch one removed at the end.
+class ScratchFolder {
+public:
+    ScratchFolder()
+    {
+        char cwd[4096];
+        if (getcwd(cwd, sizeof cwd))
+            previous = cwd;
+        char pattern[] = "/tmp/ts_test_XXXXXX";
+        if (!mkdtemp(pattern) || chdir(pattern) != 0) {
+            ADD_FAILURE() << "no scratch folder";
+            return;
+        }
+        folder = pattern;
+        closeLogFile();
+    }
+    ~ScratchFolder()
+    {
+        closeLogFile();
+        if (folder.empty())
+            return;
+        EXPECT_EQ(chdir(previous.c_str()), 0);
+        EXPECT_EQ(std::system(("rm -rf '" + folder + "'").c_str()), 0);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::string& path() const { return folder; }
+
+private:
+    std::string folder, previous;
+};

@@ -1,0 +1,277 @@
+#include "online_fixture.h"
+
+#include "crypto/digest.h"
+#include "engine/log.h"
+
+#include <climits>
+#include <random>
+
+namespace {
+
+struct Dispatch : OnlineTest {
+    void reply(int kind, const std::string& text, int resultCode = 0)
+    {
+        std::string target = text;
+        handleReply(kind, resultCode, &target);
+    }
+    std::vector<std::string> queued()
+    {
+        std::vector<std::string> urls;
+        for (const CurlRequest& r : requests)
+            urls.push_back(std::to_string(r.kind) + " " + r.url);
+        return urls;
+    }
+};
+
+}
+
+TEST_F(Dispatch, LoginRetriesThreeTimesThenGoesOffline)
+{
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        loginRequestSent = true;
+        auto start = std::chrono::steady_clock::now();
+        reply(rk::Login, "", CURLE_COULDNT_CONNECT);
+        EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+        EXPECT_FALSE(loginRequestSent) << attempt;
+        EXPECT_EQ(loginRetries, attempt);
+        EXPECT_EQ(offlineMode, 0);
+    }
+    loginRequestSent = true;
+    reply(rk::Login, "", CURLE_OPERATION_TIMEDOUT);
+    EXPECT_EQ(popupId, 11);
+    EXPECT_EQ(offlineMode, 99);
+    EXPECT_TRUE(loginRequestSent);
+}
+
+TEST_F(Dispatch, LoginSuccessSetsTheAccountAndQueuesItsFollowUps)
+{
+    playerPassword = "pw";
+    username = "quill";
+    cheeveEarned[5] = true;
+    offlineMode = 99;
+    reply(rk::Login, "success 7 abcdef0123 c3RvcmVk 0 0");
+    EXPECT_EQ(userId, "7");
+    EXPECT_EQ(playHash, "abcdef0123");
+    EXPECT_EQ(password, "c3RvcmVk");
+    EXPECT_EQ(offlineMode, 0);
+    EXPECT_EQ(gameState, gs::LoginToMenu);
+    EXPECT_FALSE(cheeveEarned[5]);
+    EXPECT_EQ(queued(), std::vector<std::string>{"7 sync_cheeves.php?userid=7&passwordHash=" + hashString("pw")});
+    // The settings keep the new stored password.
+    password.clear();
+    loadConfig();
+    EXPECT_EQ(password, "c3RvcmVk");
+    playerPassword = "pw";   // the stored text above is no real sealed password
+
+    // The masked line: neither the play hash nor the stored password reaches the log.
+    EXPECT_EQ(consoleLines.back(), "success 7 *** *** 0 0");
+
+    dropTransfers();
+    reply(rk::Login, "success 7 abcdef0123 c3RvcmVk 0 1");
+    EXPECT_EQ(queued(), (std::vector<std::string>{"8 news.php", "7 sync_cheeves.php?userid=7&passwordHash=" +
+                                                                   hashString("pw")}));
+    EXPECT_EQ(hasNews, 1);
+
+    // On the restart page the account is kept but nothing more happens.
+    dropTransfers();
+    gameState = gs::Restart;
+    reply(rk::Login, "success 8 h s 0 0");
+    EXPECT_EQ(userId, "8");
+    EXPECT_EQ(gameState, gs::Restart);
+    EXPECT_TRUE(requests.empty());
+}
+
+TEST_F(Dispatch, LoginRepliesOtherThanTheKnownOnesFail)
+{
+    struct Case {
+        std::string reply;
+        int popup, state;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"fail", 14, gs::Login},
+             {"success 7 h s 0", 14, gs::Login},
+             {"update patch.php?id=1 100", 14, gs::Login},
+             {"<html><body>404</body></html>", 14, gs::Login},
+             {"", 14, gs::Login},
+             {"failed", 14, gs::Login},
+             {"update patch.php?id=3 2048 abc", 12, gs::Patching},
+         }) {
+        resetOnlineGlobals();
+        reply(rk::Login, c.reply);
+        EXPECT_EQ(popupId, c.popup) << c.reply;
+        EXPECT_EQ(gameState, c.state) << c.reply;
+        EXPECT_TRUE(userId.empty());
+        EXPECT_TRUE(requests.empty());
+    }
+    EXPECT_EQ(patchUrl, "patch.php?id=3");
+    EXPECT_FLOAT_EQ(patchSize, 2048.0f);
+    EXPECT_EQ(patchHash, "abc");
+    EXPECT_FALSE(patchIsUpdater);
+    reply(rk::Login, "update_exe p 99999999999 d");
+    EXPECT_TRUE(patchIsUpdater);
+    EXPECT_FLOAT_EQ(patchSize, static_cast<float>(INT_MAX)) << "numbers saturate";
+}
+
+TEST_F(Dispatch, HighscoreAndScoreNumbers)
+{
+    // Failure: sent again; "fail": counted as received; empty: nothing.
+    highscoreRequestSent = highscoreReplyReceived = true;
+    reply(rk::Highscore, "1 2 3 4 5", CURLE_OPERATION_TIMEDOUT);
+    EXPECT_FALSE(highscoreRequestSent || highscoreReplyReceived);
+    EXPECT_EQ(personalBest, -1);
+    requestWaitTimes[0] = 700.0f;
+    reply(rk::Highscore, "fail");
+    EXPECT_TRUE(highscoreReplyReceived);
+    EXPECT_FLOAT_EQ(requestWaitTimes[0], 700.0f);
+    highscoreReplyReceived = false;
+    reply(rk::Highscore, "");
+    EXPECT_FALSE(highscoreReplyReceived);
+
+    serverWaitPause = true;
+    reply(rk::Highscore, "1 2 3");
+    EXPECT_TRUE(highscoreReplyReceived && continueReady);
+    EXPECT_FLOAT_EQ(requestWaitTimes[0], 0.0f);
+    EXPECT_EQ(personalBest, -1) << "too short: no number changes";
+    reply(rk::Highscore, "9  12000 +15000x -99999999999999999999999 99999999999 extra");
+    EXPECT_EQ(highscoreReplyFirst, 9);
+    EXPECT_EQ(personalBest, 12000);
+    EXPECT_EQ(performanceMean, 15000);
+    EXPECT_EQ(performanceSpread, INT_MIN) << "numbers saturate";
+    EXPECT_EQ(previousRank, INT_MAX);
+
+    scoreRequestSent = scoreReplyReceived = true;
+    reply(rk::Score, "", CURLE_COULDNT_CONNECT);
+    EXPECT_FALSE(scoreRequestSent || scoreReplyReceived);
+    reply(rk::Score, "1 2 3 4 5 6 7");
+    EXPECT_TRUE(scoreReplyReceived);
+    EXPECT_EQ(newRank, -1);
+    requestWaitTimes[2] = 11000.0f;
+    reply(rk::Score, "0 0 30 31 0 5 100 140");
+    EXPECT_FLOAT_EQ(requestWaitTimes[2], 0.0f);
+    EXPECT_EQ(scoreReplyFirst, 30);
+    EXPECT_EQ(scoreReplySecond, 31);
+    EXPECT_EQ(newRank, 5);
+    EXPECT_EQ(skillPointsBefore, 100);
+    EXPECT_EQ(skillPointsAfter, 140);
+    EXPECT_TRUE(cheeveToasts.empty());
+    reply(rk::Score, "0 0 30 31 0 5 100 140 3 0 40 x 27");
+    EXPECT_EQ(cheeveToasts, (std::vector<int>{3, 27}));
+    EXPECT_EQ(cheeveToastShown, (std::vector<bool>{false, false}));
+    EXPECT_TRUE(cheeveEarned[3] && cheeveEarned[27]);
+    EXPECT_FALSE(cheeveEarned[0]);
+}
+
+TEST_F(Dispatch, DeathRepliesAndUnknownKindsChangeNothing)
+{
+    for (int kind : {int(rk::Death), 0, 10})
+        for (int code : {0, 7})
+            reply(kind, "success 7 h s 0 1", code);
+    EXPECT_EQ(popupId, 12);
+    EXPECT_TRUE(userId.empty() && requests.empty());
+}
+
+TEST_F(Dispatch, SynchronisationMarksTheListedAchievements)
+{
+    reply(rk::AchievementSync, "1 5 27 0 99 -3 abc");
+    for (int n = 0; n < 28; ++n)
+        EXPECT_EQ(cheeveEarned[n], n == 1 || n == 5 || n == 27) << n;
+    for (int code : {0, 28}) {
+        reply(rk::AchievementSync, code ? "2" : "fail", code);
+        reply(rk::AchievementSync, "", code);
+    }
+    EXPECT_FALSE(cheeveEarned[2]);
+    EXPECT_TRUE(cheeveToasts.empty()) << "nothing is announced";
+}
+
+TEST_F(Dispatch, NewsIsKeptOrAskedForAgain)
+{
+    reply(rk::News, "Line one\nLine two\n");
+    EXPECT_EQ(newsText, "Line one\nLine two\n");
+    newsReply = "half";
+    handleReply(rk::News, CURLE_RECV_ERROR, &newsReply);
+    EXPECT_EQ(newsReply, "");
+    EXPECT_TRUE(requests.empty()) << "no news announced";
+    hasNews = 1;
+    handleReply(rk::News, CURLE_RECV_ERROR, &newsReply);
+    EXPECT_EQ(queued(), std::vector<std::string>{"8 news.php"});
+    EXPECT_EQ(newsText, "Line one\nLine two\n");
+}
+
+TEST_F(Dispatch, RankingPagesOfTheShownModeOnly)
+{
+    gameMode = gm::Normal;
+    struct Case {
+        std::string reply;
+        int code, offset;
+        bool atEnd;
+        std::size_t pages;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"1 ROWS 3\r\n1,a,1,5,1,1\r\n", 0, 0, false, 0},   // another mode
+             {"2 ROWS 3\r\n", 7, 0, false, 0},                // a failure
+             {"2", 0, 0, false, 0},                           // too short for either step
+             {"2 ROWS", 0, 0, false, 0},
+             {"2 ROWS 3", 0, 0, false, 0},                    // no line end
+             {"2 ROWS 2\r\n2,a,1,5,1,1\r\n2,b,2,4,2,1\r\n", 0, 2, false, 1},
+             {"2 ROWS 25\r\n", 0, 27, false, 2},
+             {"2 EOF\r\n", 0, 27, true, 2},
+         }) {
+        rankingRequestSent = true;
+        rankingAtEnd = false;
+        reply(rk::RankingPage, c.reply, c.code);
+        EXPECT_FALSE(rankingRequestSent) << c.reply;
+        EXPECT_EQ(rankingOffset, c.offset) << c.reply;
+        EXPECT_EQ(rankingAtEnd, c.atEnd) << c.reply;
+        EXPECT_EQ(rankingReplies.size(), c.pages) << c.reply;
+    }
+    EXPECT_EQ(rankingReplies[0], "2,a,1,5,1,1\r\n2,b,2,4,2,1\r\n");
+    EXPECT_EQ(rankingReplies[1], "");
+}
+
+TEST_F(Dispatch, RankingModeIsADigitAndAnEmptyPageEndsTheList)
+{
+    gameMode = gm::Overall;
+    reply(rk::RankingPage, "x ROWS 5\r\nrow\r\n");
+    EXPECT_EQ(rankingOffset, 0) << "a letter is no mode, not the overall list";
+    EXPECT_TRUE(rankingReplies.empty());
+    for (const char* empty : {"0 ROWS 0\r\n", "0 ROWS -4\r\n", "0 ROWS none\r\n"}) {
+        rankingAtEnd = false;
+        reply(rk::RankingPage, empty);
+        EXPECT_TRUE(rankingAtEnd) << empty;
+        EXPECT_EQ(rankingOffset, 0);
+    }
+    rankingAtEnd = false;
+    rankingOffset = INT_MAX - 5;
+    reply(rk::RankingPage, "0 ROWS 99999999999\r\n");
+    EXPECT_EQ(rankingOffset, INT_MAX);
+}
+
+// Whatever the service sends, the game goes on.
+TEST_F(Dispatch, FuzzedRepliesThroughEveryKind)
+{
+    curl_multi_cleanup(curlMultiHandle);
+    curlMultiHandle = nullptr;   // follow-up requests are not sent
+    loginRetries = 3;            // no retry pauses
+    std::mt19937 random(1515);
+    const char* words[] = {"success", "update", "update_exe", "fail", "0", "1", "27", "-1", "99999999999", "EOF",
+                           "ROWS", "\r\n", "", " ", "abc", "\n"};
+    for (int i = 0; i < 4000; ++i) {
+        std::string text;
+        if (random() % 4 == 0)
+            text += static_cast<char>('0' + random() % 10);
+        for (int n = random() % 12; n > 0; --n) {
+            if (random() % 3 == 0) {
+                text += static_cast<char>(random() & 0xff);
+            } else {
+                text += words[random() % 16];
+                text += random() % 2 ? " " : "";
+            }
+        }
+        gameMode = static_cast<int>(random() % 7);
+        gameState = gs::Login;
+        int kind = static_cast<int>(random() % 11);
+        int code = random() % 4 == 0 ? static_cast<int>(random() % 90) : 0;
+        reply(kind, text, code);
+    }
+    EXPECT_LE(cheeveToasts.size(), 4000u * 12u);
+}

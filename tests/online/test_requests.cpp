@@ -1,0 +1,286 @@
+#include "online_fixture.h"
+
+#include "crypto/digest.h"
+#include "online/query.h"
+#include "server/raw_listener.h"
+
+namespace {
+
+struct Machinery : OnlineTest {
+    std::string newsOf() { return "Welcome to Tessarine!\nThe world rankings are open.\n"; }
+    // Kind 3 replies are never read: a probe whose dispatch changes nothing.
+    void queueProbe(const std::string& text, std::string* target) { curlQueue(text, target, 3, 5); }
+};
+
+// A port on which nothing listens: the listener's, once it has stopped.
+int closedPort()
+{
+    RawListener listener;
+    startRawListener(listener);
+    int port = listener.port;
+    stopRawListener(listener);
+    return port;
+}
+
+}
+
+TEST_F(Machinery, ChunksArriveInOrderAndAnEmptyReplyStillCompletes)
+{
+    ASSERT_TRUE(setStandInFault(service, "news=chunks:10*1"));
+    std::string chunked, empty = "kept";
+    curlQueue("news.php", &chunked, 3, 5);
+    ASSERT_TRUE(setStandInFault(service, "which_server=empty*1"));
+    curlQueue("which_server.php", &empty, 3, 5);
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].url, "news.php");
+    EXPECT_EQ(requests[0].kind, 3);
+    EXPECT_FALSE(requests[0].done);
+    ASSERT_TRUE(pumpUntilIdle());
+    EXPECT_EQ(chunked, newsOf());
+    EXPECT_EQ(empty, "kept") << "the machinery never clears a target";
+    for (const CurlRequest& r : requests) {
+        EXPECT_EQ(r.resultCode, 0);
+        EXPECT_EQ(r.statusText, "No error");
+        EXPECT_EQ(r.easyHandle, nullptr) << "a finished record keeps no handle";
+    }
+    EXPECT_EQ(urlsLog(), "No error\r\nNo error\r\n") << "status lines only";
+}
+
+TEST_F(Machinery, CompletionFollowsTheTransfersNotTheQueue)
+{
+    ASSERT_TRUE(setStandInFault(service, "news=delay:400"));
+    std::string slow, fast;
+    queueProbe("news.php", &slow);
+    queueProbe("which_server.php", &fast);
+    ASSERT_TRUE(pumpUntil([] { return requests[1].done; }));
+    EXPECT_FALSE(requests[0].done);
+    EXPECT_EQ(fast, service.context.securePrefix);
+    EXPECT_EQ(slow, "");
+    ASSERT_TRUE(pumpUntilIdle());
+    EXPECT_EQ(slow, newsOf());
+}
+
+TEST_F(Machinery, WithoutAMultiHandleNothingIsSentOrLogged)
+{
+    curl_multi_cleanup(curlMultiHandle);
+    curlMultiHandle = nullptr;
+    std::string target = "untouched";
+    curlQueue("news.php", &target, 8, 5);
+    curlprocess();
+    EXPECT_TRUE(requests.empty());
+    EXPECT_EQ(target, "untouched");
+    EXPECT_EQ(urlsLog(), "");
+    EXPECT_TRUE(standInLog(service).empty());
+}
+
+// A multi handle that refuses every transfer (its mark is not libcurl's).
+TEST_F(Machinery, ARefusedTransferMakesNoRecord)
+{
+    CURLM* real = curlMultiHandle;
+    alignas(16) static unsigned char refusing[4096] = {};
+    curlMultiHandle = reinterpret_cast<CURLM*>(refusing);
+    std::string target;
+    curlQueue("news.php", &target, 8, 5);
+    curlMultiHandle = real;
+    EXPECT_TRUE(requests.empty());
+}
+
+TEST_F(Machinery, FailuresAreLoggedAndStillDispatched)
+{
+    RawListener silent;
+    ASSERT_TRUE(startRawListener(silent));
+    secureUrl = "http://127.0.0.1:" + std::to_string(silent.port) + "/secure.php?data=";
+    highscoreRequestSent = highscoreReplyReceived = true;
+    curlQueue("highscore.php?gamemode=1", &highscoreReply, 2, 5);
+    secureUrl = "http://127.0.0.1:" + std::to_string(closedPort()) + "/secure.php?data=";
+    std::string refused;
+    queueProbe("news.php", &refused);
+    ASSERT_TRUE(pumpUntilIdle());
+    EXPECT_EQ(requests[0].resultCode, CURLE_GOT_NOTHING);
+    EXPECT_EQ(requests[1].resultCode, CURLE_COULDNT_CONNECT);
+    EXPECT_FALSE(highscoreRequestSent || highscoreReplyReceived) << "the dispatch saw the failure";
+    std::string log = urlsLog();
+    EXPECT_NE(log.find(std::string(curl_easy_strerror(CURLE_GOT_NOTHING)) + "\r\n"), std::string::npos);
+    EXPECT_NE(log.find(std::string(curl_easy_strerror(CURLE_COULDNT_CONNECT)) + "\r\n"), std::string::npos);
+}
+
+TEST_F(Machinery, BlockingRequestsTimeOutRefuseAndTakeErrorPages)
+{
+    std::string reply = "before ";
+    EXPECT_EQ(curlPerform("checkname.php?username=quill", &reply, 5), CURLE_OK);
+    EXPECT_EQ(reply, "before available") << "appended, never cleared";
+    EXPECT_TRUE(requests.empty());
+    EXPECT_EQ(urlsLog(), "");
+
+    ASSERT_TRUE(setStandInFault(service, "checkname=status:500*1"));
+    reply.clear();
+    EXPECT_EQ(curlPerform("checkname.php?username=quill", &reply, 5), CURLE_OK);
+    EXPECT_NE(reply.find("500"), std::string::npos) << "an error page is a reply";
+
+    ASSERT_TRUE(setStandInFault(service, "checkname=redirect*1"));
+    reply.clear();
+    EXPECT_EQ(curlPerform("checkname.php?username=quill", &reply, 5), CURLE_OK);
+    EXPECT_EQ(reply, "available") << "redirects are followed";
+
+    ASSERT_TRUE(setStandInFault(service, "checkname=delay:3000*1"));
+    reply.clear();
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(curlPerform("checkname.php?username=quill", &reply, 1), CURLE_OPERATION_TIMEDOUT);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2500));
+    EXPECT_EQ(blockingEasyHandle, nullptr);
+
+    secureUrl = "http://127.0.0.1:" + std::to_string(closedPort()) + "/secure.php?data=";
+    EXPECT_EQ(curlPerform("checkname.php?username=quill", &reply, 5), CURLE_COULDNT_CONNECT);
+    EXPECT_EQ(curlPerform("news.php", nullptr, 5), CURLE_COULDNT_CONNECT);
+}
+
+TEST_F(Machinery, RepliesPastTheirLimitEndAsWriteErrors)
+{
+    std::string big(maxReplyBytes + 1, 'p');
+    long long id = offerPatch(service.context, "update", "other", big);
+    std::string patch = "patch.php?id=" + std::to_string(id);
+    std::string ordinary, download, blocking;
+    queueProbe(patch, &ordinary);
+    curlQueue(patch, &download, 5, 60);
+    ASSERT_TRUE(pumpUntilIdle(20000));
+    EXPECT_EQ(requests[0].resultCode, CURLE_WRITE_ERROR);
+    EXPECT_LE(ordinary.size(), maxReplyBytes);
+    EXPECT_EQ(requests[1].resultCode, CURLE_OK) << "the patch download may be larger";
+    EXPECT_EQ(download.size(), big.size());
+    EXPECT_EQ(curlPerform(patch, &blocking, 20), CURLE_WRITE_ERROR);
+
+    // Without a target the transfer ends as a write error too.
+    EXPECT_EQ(curlPerform("news.php", nullptr, 5), CURLE_WRITE_ERROR);
+    char bytes[4] = {'a', 'b', 'c', 'd'};
+    std::string target;
+    ReplySink sink{&target, 6};
+    EXPECT_EQ(curlWriteToString(bytes, 1, 4, &sink), 4u);
+    EXPECT_EQ(curlWriteToString(bytes, 1, 4, &sink), 0u);
+    EXPECT_EQ(curlWriteToString(bytes, SIZE_MAX / 2, 4, &sink), 0u) << "no overflowing product";
+    EXPECT_EQ(target, "abcd");
+}
+
+// libcurl hands out a freed handle's address again: only a running record may take a completion.
+TEST_F(Machinery, AFinishedRecordWithTheSameHandleIsPassedOver)
+{
+    std::string first, second;
+    ASSERT_TRUE(setStandInFault(service, "news=delay:200*1"));
+    queueProbe("news.php", &first);
+    CurlRequest stale;
+    stale.url = "stale";
+    stale.done = true;
+    stale.resultCode = 42;
+    stale.easyHandle = requests[0].easyHandle;
+    requests.insert(requests.begin(), std::move(stale));
+    ASSERT_TRUE(pumpUntil([] { return requests[1].done; }));
+    EXPECT_EQ(requests[0].resultCode, 42);
+    EXPECT_EQ(requests[1].resultCode, 0);
+    EXPECT_EQ(first, newsOf());
+}
+
+// A transfer that no record owns is still released (LeakSanitizer watches the handle).
+TEST_F(Machinery, ATransferWithoutARecordIsReleased)
+{
+    std::string stray;
+    ReplySink sink{&stray, maxReplyBytes};
+    CURL* handle = curl_easy_init();
+    curl_easy_setopt(handle, CURLOPT_URL, sealUrl("news.php").c_str());
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, curlWriteToString);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &sink);
+    ASSERT_EQ(curl_multi_add_handle(curlMultiHandle, handle), CURLM_OK);
+    std::string probe;
+    queueProbe("which_server.php", &probe);
+    ASSERT_TRUE(pumpUntil([&] { return requests[0].done && !stray.empty(); }));
+    for (int i = 0; i < 20; ++i)
+        curlprocess();
+    EXPECT_EQ(urlsLog(), "No error\r\n") << "only the recorded request is logged";
+    int running = -1;
+    curl_multi_perform(curlMultiHandle, &running);
+    EXPECT_EQ(running, 0);
+}
+
+TEST_F(Machinery, TheListIsCutToAHundredOldestFinishedFirst)
+{
+    for (int i = 0; i < 98; ++i) {
+        CurlRequest old;
+        old.url = "old " + std::to_string(i);
+        old.done = true;
+        requests.push_back(std::move(old));
+    }
+    ASSERT_TRUE(setStandInFault(service, "news=delay:600"));
+    std::string replies[5];
+    for (std::string& r : replies)
+        queueProbe("news.php", &r);
+    curlprocess();
+    ASSERT_EQ(requests.size(), 100u);
+    EXPECT_EQ(requests[0].url, "old 3") << "three finished records made room";
+    for (std::size_t i = 95; i < 100; ++i)
+        EXPECT_FALSE(requests[i].done);
+
+    // Running transfers are never dropped, whatever the count.
+    for (int i = 0; i < 100; ++i)
+        queueProbe("news.php", &replies[i % 5]);
+    curlprocess();
+    EXPECT_EQ(requests.size(), 105u);
+    for (const CurlRequest& r : requests)
+        EXPECT_FALSE(r.done);
+    dropTransfers();
+}
+
+// A login completes, its handler queues the synchronisation and the news (the list grows while
+// the pump walks it), and a score and a ranking page follow: all through the real client code.
+TEST_F(Machinery, LoginScoreAndRankingRoundTrip)
+{
+    std::string made;
+    ASSERT_EQ(curlPerform(buildRequest("reg.php?beta=1", {{"&username=", "quill"},
+                                                         {"&passwordHash=", hashString("p&w d")},
+                                                         {"&password=", "p&w d"},
+                                                         {"&email=", "q@x.org"}}),
+                          &made, 5),
+              CURLE_OK);
+    ASSERT_EQ(made.compare(0, 8, "success "), 0) << made;
+    username = "quill";
+    playerPassword = "p&w d";
+    curlQueue(buildRequest("login.php?version=rc2&build=direct", {{"&platform=", ""}, {"&username=", username},
+                                                                    {"&password=", playerPassword}}),
+              &loginReply, rk::Login, 5);
+    requests.shrink_to_fit();
+    ASSERT_TRUE(pumpUntil([] { return gameState == gs::LoginToMenu; }));
+    EXPECT_EQ(userId, "1");
+    EXPECT_EQ(password, made.substr(8));
+    playerPassword.clear();
+    loadConfig();   // the next start opens the stored password with the carried key
+    EXPECT_EQ(playerPassword, "p&w d");
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[1].kind, rk::News);
+    EXPECT_EQ(requests[2].kind, rk::AchievementSync);
+    ASSERT_TRUE(pumpUntilIdle());
+    EXPECT_EQ(newsText, newsOf());
+
+    gameMode = gm::Rush;
+    scoreRequestSent = true;
+    curlQueue(buildRequest("score.php?", {{"gamemode=", 4}, {"&level=", 1}, {"&score=", 4200}, {"&performance=", 7},
+                                          {"&userid=", userId}, {"&passwordHash=", hashString(playerPassword)}}),
+              &scoreReply, rk::Score, 5);
+    rankingRequestSent = true;
+    ASSERT_TRUE(pumpUntilIdle());
+    EXPECT_TRUE(scoreReplyReceived);
+    EXPECT_EQ(newRank, 1);
+    EXPECT_EQ(skillPointsBefore, 0);
+    EXPECT_EQ(skillPointsAfter, 42);
+    EXPECT_TRUE(cheeveEarned[4]) << "epic, granted by the score";
+    EXPECT_EQ(cheeveToasts, std::vector<int>{4});
+
+    curlQueue("world_ranking_staggered.php?gamemode=4&offset=0", &rankingReply, rk::RankingPage, 20);
+    ASSERT_TRUE(pumpUntilIdle());
+    EXPECT_FALSE(rankingRequestSent);
+    EXPECT_EQ(rankingOffset, 1);
+    ASSERT_EQ(rankingReplies.size(), 1u);
+    EXPECT_EQ(rankingReplies[0], "4,quill,1,42,1,1\r\n");
+
+    std::string log = urlsLog();
+    EXPECT_EQ(log, "No error\r\nNo error\r\nNo error\r\nNo error\r\nNo error\r\n");
+    std::string sent = standInLog(service)[1];
+    EXPECT_NE(sent.find("&password=***"), std::string::npos) << sent;
+    EXPECT_EQ(sent.find("p%26w"), std::string::npos) << sent;
+}

@@ -1,0 +1,57 @@
+// A stand-in service of its own for each test: a fresh database in a temporary folder and an
+// ephemeral port on 127.0.0.1, so tests run in parallel.
+#pragma once
+#include "crypto/codec.h"
+#include "crypto/seal.h"
+#include "server/stand_in.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+struct TempFolder {
+    std::string path;
+    TempFolder()
+    {
+        char pattern[] = "/tmp/ts_stand_in_XXXXXX";
+        const char* made = mkdtemp(pattern);
+        path = made ? made : "/tmp";
+    }
+    ~TempFolder()
+    {
+        if (path != "/tmp")
+            std::system(("rm -rf " + path).c_str());
+    }
+};
+
+struct StandInTest : ::testing::Test {
+    TempFolder folder;
+    StandIn service;
+    std::string databasePath() const { return folder.path + "/service.db"; }
+    void startService()
+    {
+        StandInOptions options;
+        options.databasePath = databasePath();
+        options.logPath = folder.path + "/requests.log";
+        std::string error;
+        ASSERT_TRUE(startStandIn(service, options, &error)) << error;
+    }
+    void SetUp() override { startService(); }
+    void TearDown() override { stopStandIn(service); }
+};
+
+// The data value the game would send for a request text.
+inline std::string sealedData(const std::string& text)
+{
+    static const std::string publicKey = publicKeyFromPrivatePem(servicePrivateKeyPem);
+    std::string plain = stripLineBreaks(toBase64(rsaSeal(text, 1, publicKey)));
+    for (char& c : plain) {
+        if (c == '+')
+            c = '-';
+        else if (c == '/')
+            c = '_';
+    }
+    return plain;
+}

@@ -1,0 +1,328 @@
+#include "stand_in_fixture.h"
+
+#include "crypto/digest.h"
+#include "online/query.h"
+#include "engine/util.h"
+#include "online/replies.h"
+
+#include <curl/curl.h>
+
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace {
+
+struct Account {
+    std::string id, hash;
+};
+
+struct Scripts : StandInTest {
+    std::string ask(const std::string& text) { return answerSealed(service, sealedData(text)); }
+
+    std::string reg(const std::string& name, const std::string& password)
+    {
+        return ask(buildRequest("reg.php?beta=1", {{"&username=", name}, {"&passwordHash=", hashString(password)},
+                                                   {"&password=", password}, {"&email=", name + "@example.org"}}));
+    }
+    std::vector<std::string> login(const std::string& name, const std::string& password,
+                                   const std::string& version = "Version 0.1.0")
+    {
+        return replyFields(ask(buildRequest("login.php?version=rc2&build=direct",
+                                            {{"&platform=", ""}, {"&username=", name}, {"&password=", password},
+                                             {"&gameversion=", version}, {"&mac=", "01-02-03-04-05-06"}})));
+    }
+    Account account(const std::string& name, const std::string& password = "hunter22")
+    {
+        reg(name, password);
+        std::vector<std::string> fields = login(name, password);
+        return fields.size() > 1 ? Account{fields[1], hashString(password)} : Account{};
+    }
+    std::string score(const Account& a, int mode, int level, int points, int performance)
+    {
+        return ask(buildRequest("score.php?", {{"gamemode=", mode}, {"&level=", level}, {"&score=", points},
+                                               {"&time=", 60000}, {"&performance=", performance},
+                                               {"&userid=", a.id}, {"&passwordHash=", a.hash}}));
+    }
+    std::string ranking(int mode, int offset)
+    {
+        return ask(buildRequest("world_ranking_staggered.php?", {{"gamemode=", mode}, {"&offset=", offset}}));
+    }
+};
+
+std::string publicKey()
+{
+    return publicKeyFromPrivatePem(servicePrivateKeyPem);
+}
+
+}
+
+TEST_F(Scripts, AccountsNamesAndLogins)
+{
+    EXPECT_EQ(ask("which_server.php"), "http://127.0.0.1:" + std::to_string(service.port) + "/secure.php?data=");
+    EXPECT_EQ(ask("checkname.php?username=quill"), "available");
+    std::vector<std::string> made = replyFields(reg("quill", "hunter22"));
+    ASSERT_EQ(made.size(), 2u);
+    EXPECT_EQ(made[0], "success");
+    // The stored form opens with the game's public key to the password itself.
+    EXPECT_EQ(rsaUnseal(base64Decode(made[1]), 1, publicKey()), "hunter22");
+
+    struct Case {
+        std::string request, reply;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"checkname.php?username=QUILL", "unavailable"},
+             {"checkname.php?username=", "error"},
+             {"checkname.php?username=a%2Cb", "error"},
+             {"checkname.php?username=" + std::string(33, 'x'), "error"},
+             {"reg.php?beta=1&username=QUILL&passwordHash=" + hashString("x") + "&password=x&email=a@b.c", "error"},
+             {"reg.php?beta=1&username=other&passwordHash=" + hashString("y") + "&password=x&email=a@b.c", "error"},
+             {"reg.php?beta=1&username=other&passwordHash=" + hashString("x") + "&password=x&email=nomail", "error"},
+             {"logout.php?beta2=1&userid=&playhash=", "ok"},
+         })
+        EXPECT_EQ(ask(c.request), c.reply) << c.request;
+
+    EXPECT_EQ(login("quill", "wrong"), std::vector<std::string>{"fail"});
+    EXPECT_EQ(login("nobody", "hunter22"), std::vector<std::string>{"fail"});
+    std::vector<std::string> fields = login("Quill", "hunter22");
+    ASSERT_EQ(fields.size(), 6u);
+    EXPECT_EQ(fields[0], "success");
+    EXPECT_EQ(fields[1], "1");
+    EXPECT_EQ(fields[2].size(), 32u);
+    EXPECT_EQ(fields[3], made[1]);
+    EXPECT_EQ(fields[4], "0");
+    EXPECT_EQ(fields[5], "1") << "a new service has its greeting as news";
+    EXPECT_NE(login("quill", "hunter22")[2], fields[2]) << "every login its own play hash";
+    EXPECT_EQ(ask("logout.php?beta2=1&userid=1&playhash=" + fields[2]), "ok");
+    EXPECT_EQ(ask("news.php"), "Welcome to Tessarine!\nThe world rankings are open.\n");
+}
+
+TEST_F(Scripts, AchievementsNeedTheAccountsDigest)
+{
+    Account a = account("quill");
+    std::string sync = "sync_cheeves.php?userid=" + a.id + "&passwordHash=" + a.hash;
+    EXPECT_EQ(ask(sync), "0");
+    EXPECT_EQ(ask("client_cheeve.php?userid=" + a.id + "&passwordHash=" + a.hash + "&cheeve=quicksave"), "14");
+    EXPECT_EQ(ask("client_cheeve.php?userid=" + a.id + "&passwordHash=" + a.hash + "&cheeve=lightheaded"), "1");
+    EXPECT_EQ(ask("client_cheeve.php?userid=" + a.id + "&passwordHash=" + a.hash + "&cheeve=quicksave"), "14");
+    EXPECT_EQ(ask(sync), "1 14");
+    for (const std::string& bad : {"&passwordHash=" + hashString("wrong") + "&cheeve=epic",
+                                   "&passwordHash=" + a.hash + "&cheeve=", "&passwordHash=" + a.hash + "&cheeve=Epic"})
+        EXPECT_EQ(ask("client_cheeve.php?userid=" + a.id + bad), "fail") << bad;
+    EXPECT_EQ(ask("sync_cheeves.php?userid=2&passwordHash=" + a.hash), "fail");
+}
+
+TEST_F(Scripts, ScoresSkillPointsRanksAndGrants)
+{
+    Account a = account("quill"), b = account("wren");
+    std::string highscore = "highscore.php?gamemode=2&level=1&username=quill&userid=" + a.id;
+    EXPECT_EQ(ask(highscore), "0 0 1000 250 0") << "no scores yet: the level's default band";
+
+    // id, score, best here, scores here, rank before, rank after, points before, points after.
+    EXPECT_EQ(score(a, 2, 1, 12345, 5), "1 12345 12345 1 0 1 0 123");
+    EXPECT_EQ(score(b, 2, 1, 20000, 5), "2 20000 20000 1 0 1 0 200");
+    EXPECT_EQ(score(a, 2, 1, 9000, 4), "3 9000 12345 2 2 2 123 123") << "only the best of a level counts";
+    EXPECT_EQ(score(a, 2, 2, 10000, 7), "4 10000 10000 1 2 1 123 223 4") << "epic at performance 7";
+    EXPECT_EQ(score(a, 2, 10, 100, 7), "5 100 100 1 1 1 223 224 9") << "Normal completed, epic already earned";
+    EXPECT_EQ(score(b, 1, 10, -500, 3), "6 -500 -500 1 0 1 0 0 8") << "Casual completed; a negative best adds 0";
+    EXPECT_EQ(score(b, 3, 10, 500, 3), "7 500 500 1 0 1 0 5 11");
+    EXPECT_EQ(score(b, 3, 10, 700, 3), "8 700 700 2 1 1 5 7");
+
+    std::vector<std::string> standing = replyFields(ask(highscore));
+    EXPECT_EQ(standing, (std::vector<std::string>{"3", "12345", "13782", "4604", "1"}));
+
+    for (const std::string& bad :
+         {std::string("gamemode=7&level=1&score=1&performance=3"), std::string("gamemode=1&level=1&score=x&performance=3"),
+          std::string("gamemode=1&level=1&score=1&performance=8")})
+        EXPECT_EQ(ask("score.php?" + bad + "&userid=" + a.id + "&passwordHash=" + a.hash), "fail") << bad;
+    EXPECT_EQ(ask("death.php?gamemode=2&level=1&score=10&time=12.5&userid=" + a.id + "&passwordHash=" + a.hash), "ok");
+    EXPECT_EQ(ask("death.php?gamemode=2&level=1&score=10&time=12.5&userid=&passwordHash="), "fail");
+}
+
+TEST_F(Scripts, RankingPagesOf25RowsUntilEof)
+{
+    std::vector<Account> players;
+    for (int i = 0; i < 30; ++i) {
+        players.push_back(account("p" + std::to_string(i), "pw"));
+        score(players.back(), 4, 1, 100 * (i + 1), 4);
+    }
+    std::string first = ranking(4, 0);
+    ASSERT_EQ(first.compare(0, 11, "4 ROWS 25\r\n"), 0) << first;
+    std::istringstream rows(first.substr(11));
+    std::string row;
+    int count = 0;
+    while (std::getline(rows, row)) {
+        ASSERT_FALSE(row.empty());
+        ASSERT_EQ(row.back(), '\r');
+        row.pop_back();
+        std::vector<std::string> pieces;
+        split(row, ",", &pieces);
+        ASSERT_EQ(pieces.size(), 6u) << row;
+        EXPECT_EQ(pieces[0], "4");
+        EXPECT_EQ(pieces[2], std::to_string(count + 1));
+        EXPECT_EQ(pieces[3], std::to_string(30 - count)) << "most skill points first";
+        EXPECT_EQ(pieces[4], players[29 - count].id);
+        ++count;
+    }
+    EXPECT_EQ(count, 25);
+    EXPECT_EQ(ranking(4, 25).compare(0, 10, "4 ROWS 5\r\n"), 0);
+    EXPECT_EQ(ranking(4, 30), "4 EOF\r\n");
+    EXPECT_EQ(ranking(2, 0), "2 EOF\r\n");
+    EXPECT_EQ(ranking(0, 0).compare(0, 11, "0 ROWS 25\r\n"), 0) << "the overall list";
+    EXPECT_EQ(ranking(7, 0), "fail");
+    EXPECT_EQ(ask("world_ranking_staggered.php?gamemode=1&offset=-1"), "fail");
+}
+
+TEST_F(Scripts, PatchOffersGoToOtherVersions)
+{
+    account("quill");
+    long long id = offerPatch(service.context, "update_exe", "Version 0.2.0", "new build bytes");
+    ASSERT_GT(id, 0);
+    std::vector<std::string> offer = login("quill", "hunter22", "Version 0.1.0");
+    ASSERT_EQ(offer.size(), 4u);
+    EXPECT_EQ(offer[0], "update_exe");
+    EXPECT_EQ(offer[1], "patch.php?id=" + std::to_string(id));
+    EXPECT_EQ(offer[2], "15");
+    EXPECT_EQ(rsaUnseal(base64Decode(offer[3]), 1, publicKey()), hashString("new build bytes"));
+    EXPECT_EQ(ask(offer[1]), "new build bytes");
+    EXPECT_EQ(login("quill", "hunter22", "Version 0.2.0")[0], "success");
+}
+
+TEST_F(Scripts, SealedDataIsCheckedBeforeAnyScript)
+{
+    std::string block(128, 'x');
+    std::string valid = sealedData("checkname.php?username=quill");
+    for (const std::string& data :
+         {std::string(), std::string("abc"), std::string("!!!!"), stripLineBreaks(toBase64(std::string(127, 'a'))),
+          stripLineBreaks(toBase64(block)), valid.substr(0, valid.size() - 4),
+          sealedData("checkname.php?username=%G1"), sealedData("nothing.php?a=1"), sealedData("")})
+        EXPECT_EQ(answerSealed(service, data), "fail") << data;
+    EXPECT_EQ(answerSealed(service, valid), "available");
+}
+
+TEST_F(Scripts, LogKeepsTheFieldsInOrderWithPasswordsMasked)
+{
+    std::string request = buildRequest("reg.php?beta=1", {{"&username=", "quill"}, {"&passwordHash=", hashString("pw")},
+                                                           {"&password=", "p&w"}, {"&email=", "q@x.org"}});
+    ask(request);
+    ask("logout.php?beta2=1&userid=1&playhash=ab");
+    const std::vector<std::string> expected = {
+        "reg.php?beta=1&username=quill&passwordHash=***&password=***&email=q%40x.org",
+        "logout.php?beta2=1&userid=1&playhash=ab"};
+    EXPECT_EQ(standInLog(service), expected);
+    std::ifstream file(folder.path + "/requests.log");
+    std::string line;
+    for (const std::string& want : expected) {
+        ASSERT_TRUE(std::getline(file, line));
+        EXPECT_EQ(line, want);
+    }
+}
+
+TEST_F(Scripts, StateSurvivesARestart)
+{
+    Account a = account("quill");
+    ask("client_cheeve.php?userid=" + a.id + "&passwordHash=" + a.hash + "&cheeve=zenmaster");
+    score(a, 5, 1, 5000, 4);
+    stopStandIn(service);
+    startService();
+    EXPECT_EQ(login("quill", "hunter22")[0], "success");
+    EXPECT_EQ(ask("sync_cheeves.php?userid=" + a.id + "&passwordHash=" + a.hash), "22");
+    EXPECT_EQ(ranking(5, 0), "5 ROWS 1\r\n5,quill,1,50," + a.id + ",1\r\n");
+}
+
+namespace {
+
+std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* target)
+{
+    static_cast<std::string*>(target)->append(data, size * count);
+    return size * count;
+}
+
+CURLcode fetch(const std::string& url, std::string* body)
+{
+    CURL* handle = curl_easy_init();
+    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, appendBody);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, body);
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT, 5L);
+    CURLcode code = curl_easy_perform(handle);
+    curl_easy_cleanup(handle);
+    return code;
+}
+
+}
+
+TEST_F(Scripts, ServesItsPagesOnLoopbackOnly)
+{
+    std::string port = std::to_string(service.port);
+    for (const char* page : {"twitter.html", "facebook.html", "contact.html", "retrieve.html"}) {
+        std::string body;
+        EXPECT_EQ(fetch("http://127.0.0.1:" + port + "/" + page, &body), CURLE_OK);
+        EXPECT_EQ(body.compare(0, 6, "<html>"), 0) << page;
+    }
+    // Another loopback address reaches every socket bound to all addresses, not this one.
+    std::string body;
+    EXPECT_EQ(fetch("http://127.0.0.2:" + port + "/contact.html", &body), CURLE_COULDNT_CONNECT);
+    body.clear();
+    EXPECT_EQ(fetch("http://127.0.0.1:" + port + "/secure.php?data=" + sealedData("checkname.php?username=x"), &body),
+              CURLE_OK);
+    EXPECT_EQ(body, "available");
+}
+
+TEST_F(Scripts, ASecondServiceDoesNotShareThePort)
+{
+    TempFolder other;
+    StandIn second;
+    StandInOptions options;
+    options.databasePath = other.path + "/service.db";
+    options.port = service.port;
+    std::string error;
+    EXPECT_FALSE(startStandIn(second, options, &error));
+    EXPECT_NE(error.find(std::to_string(service.port)), std::string::npos) << error;
+    EXPECT_EQ(ask("checkname.php?username=x"), "available");
+}
+
+TEST(StandInFaults, SpecsNameAScriptAKindAValueAndACount)
+{
+    StandIn service;
+    for (const char* good : {"login=delay:7000", "login.php=status:500*1", "news=chunks:20*3", "highscore=empty"})
+        EXPECT_TRUE(setStandInFault(service, good)) << good;
+    EXPECT_EQ(service.faults.size(), 3u) << "login and login.php are one script";
+    EXPECT_EQ(service.faults["news.php"].remaining, 3);
+    for (const char* bad : {"login", "login=slow", "login=status:99", "login=delay:x", "login=delay:5*0"})
+        EXPECT_FALSE(setStandInFault(service, bad)) << bad;
+}
+
+// Whatever arrives as data, the service answers and goes on.
+TEST_F(Scripts, FuzzedDataNeverBreaksTheService)
+{
+    std::mt19937 random(20240615);
+    const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_=+/%&?\r\n \x01\xff";
+    for (int i = 0; i < 2000; ++i) {
+        std::string data(random() % 700, ' ');
+        for (char& c : data)
+            c = alphabet[random() % alphabet.size()];
+        if (i % 3 == 0)   // whole blocks of noise
+            data = stripLineBreaks(toBase64(std::string(128 * (1 + random() % 3), static_cast<char>(random()))));
+        answerSealed(service, data);
+    }
+    const char* scripts[] = {"login.php", "reg.php", "score.php", "death.php", "highscore.php", "client_cheeve.php",
+                             "sync_cheeves.php", "world_ranking_staggered.php", "checkname.php", "logout.php",
+                             "patch.php", "news.php", "which_server.php"};
+    const char* keys[] = {"username", "password", "passwordHash", "userid", "gamemode", "level", "score",
+                          "performance", "offset", "cheeve", "id", "email", "playhash", ""};
+    for (int i = 0; i < 150; ++i) {
+        std::string text = scripts[random() % 13];
+        text += '?';
+        for (int f = random() % 8; f > 0; --f) {
+            text += keys[random() % 14];
+            text += random() % 5 ? "=" : "";
+            for (int n = random() % 12; n > 0; --n)
+                text += static_cast<char>(random() % 4 ? '0' + random() % 10 : random() & 0xff);
+            text += '&';
+        }
+        std::string reply = answerSealed(service, sealedData(text));
+        EXPECT_LE(reply.size(), 4096u);
+    }
+    EXPECT_EQ(answerSealed(service, sealedData("checkname.php?username=after")), "available");
+}

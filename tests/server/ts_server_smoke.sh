@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# ts_server as a program: an ephemeral port written to its file, a page served on 127.0.0.1,
+# a bad fault refused, and a clean exit on SIGTERM with its state kept in the database.
+set -euo pipefail
+server=$1
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+
+if "$server" --db "$dir/s.db" --port 0 --fault "login=slow" 2>/dev/null; then
+  echo "a bad fault was accepted"; exit 1
+fi
+"$server" --db "$dir/s.db" --port 0 --port-file "$dir/port" --log "$dir/log" >/dev/null &
+pid=$!
+for _ in $(seq 100); do [ -s "$dir/port" ] && break; sleep 0.05; done
+port=$(cat "$dir/port")
+body=$(curl -s --max-time 5 "http://127.0.0.1:$port/retrieve.html")
+case "$body" in "<html>"*) ;; *) echo "no page: $body"; kill "$pid"; exit 1 ;; esac
+kill -TERM "$pid"
+wait "$pid"
+[ -s "$dir/s.db" ] || { echo "no database"; exit 1; }
+echo "ok"
