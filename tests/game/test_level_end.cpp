@@ -220,12 +220,9 @@ TEST_F(LevelEndTest, TutorialTriggersGuardAndReset)
     for (int page = 0; page < 9; ++page)
         EXPECT_EQ(tutorialShown[page], page == tutorialCombo) << page;
     SettingsKey key;
-    std::string combo, colour;
-    ASSERT_TRUE(settingsOpen(key, false));
-    settingsRead(key, "TuteCombo", combo);
-    settingsRead(key, "TuteColor", colour);
+    std::string combo;
+    EXPECT_TRUE(settingsOpen(key, false) && settingsRead(key, "TuteCombo", combo) && combo == "1");
     settingsClose(key);
-    EXPECT_EQ(combo + colour, "10");
 
     // A held click closes the page only once it has been up for more than 1000 ms.
     cursorColour = -1;
@@ -245,18 +242,12 @@ TEST_F(LevelEndTest, TutorialTriggersGuardAndReset)
         EXPECT_EQ(tutorialSetting(page), 0) << page;
 
     // Escape pauses on the frame it goes down, and not while a page or the server wait is up.
-    handleEscapeKey(true);
-    tutorialOpen = false;
-    serverWaitPause = true;
-    handleEscapeKey(false);
-    handleEscapeKey(true);
-    EXPECT_TRUE(paused);
-    serverWaitPause = paused = false;
-    const bool downs[] = {false, true, true, false, true};
-    const bool pausedAfter[] = {false, true, true, true, false};
-    for (int i = 0; i < 5; ++i) {
-        handleEscapeKey(downs[i]);
-        EXPECT_EQ(paused, pausedAfter[i]) << i;
+    const bool escape[][4] = {{1, 0, 1, 1}, {0, 1, 0, 1}, {0, 1, 1, 1}, {0, 0, 0, 1}, {0, 0, 1, 0}, {0, 0, 1, 0}};
+    for (const auto& e : escape) {
+        tutorialOpen = e[0];
+        serverWaitPause = e[1];
+        handleEscapeKey(e[2]);
+        EXPECT_EQ(paused, e[3]);
     }
 }
 
@@ -280,25 +271,16 @@ TEST_F(LevelEndTest, SurvivalStageEnds)
 TEST_F(LevelEndTest, AchievementsOfPlay)
 {
     offlineMode = 0;
-    const int growth[][3] = {{-1, 500, 0}, {0, 500, 0}, {500, 500, 0}, {400, 500, 1}};
-    for (const auto& g : growth) {
-        queuedRequests.clear();
-        personalBest = g[0];
-        setScore(g[1]);
+    for (int best : {-1, 400}) {   // a personal best is known only from the highscore reply
+        personalBest = best;
+        setScore(500);
         updatePlayAchievements(16.0f);
-        EXPECT_EQ(awarded("personalgrowth"), g[2] == 1) << g[0];
-    }
-
-    resetRules(gm::Survival);
-    offlineMode = 0;
-    for (float seconds : {299.9f, 300.0f}) {
-        apmTime = seconds;
-        updatePlayAchievements(16.0f);
-        EXPECT_EQ(awarded("survivalist"), seconds >= 300.0f);
+        EXPECT_EQ(awarded("personalgrowth"), best > 0);
     }
     // Ten seconds in the red zone without a break, within the stage that then ends.
+    resetRules(gm::Survival);
+    offlineMode = 0;
     for (float stretch : {9999.0f, 10000.0f}) {
-        queuedRequests.clear();
         massLevel = 0.8f * massLimit;
         updatePlayAchievements(stretch);
         massLevel = 5.4f;
@@ -309,61 +291,38 @@ TEST_F(LevelEndTest, AchievementsOfPlay)
     }
 }
 
-TEST_F(LevelEndTest, EffectsAgeAndCount)
+TEST_F(LevelEndTest, EffectsShownScoreAndHold)
 {
-    // A text lives a little over 5000 ms; expired texts leave one a frame.
-    spawnFloaty(Vector2(0, 100), "a", false, false);
-    int frames = 0;
-    for (; !floatys.empty() && frames < 1000; ++frames)
-        updatePlayEffects(10.0f, 10.0f);
-    EXPECT_EQ(frames, 501);
-    for (float age : {4995.0f, 4998.0f}) {
-        spawnFloaty(Vector2(0, 100), "b", false, false);
-        floatys.back().age = age;
-    }
-    updatePlayEffects(10.0f, 10.0f);
-    EXPECT_EQ(floatys.size(), 1u);
-
-    const int scores[][4] = {{gm::Normal, 0, 1000, 300},          {gm::Normal, 900, 1000, 1000},
-                             {gm::Rush, 250000, 249000, 249000},   {gm::Rush, 250000, 249500, 249500},
+    // The readout never passes the score, counting either way, however near the int limit.
+    const int scores[][4] = {{gm::Normal, 900, 1000, 1000}, {gm::Rush, 250000, 249500, 249500},
                              {gm::Normal, INT_MAX - 5, INT_MAX, INT_MAX}};
-    for (const auto& s : scores) {
-        gameMode = s[0];
-        displayedScore = s[1];
-        setScore(s[2]);
+    for (const auto& r : scores) {
+        gameMode = r[0];
+        displayedScore = r[1];
+        setScore(r[2]);
         updatePlayEffects(100.0f, 100.0f);
-        EXPECT_EQ(displayedScore, s[3]) << s[1];
+        EXPECT_EQ(displayedScore, r[3]) << r[1];
     }
-
     // A scheme-1 right drag counts its hold, in real time under Timewarp.
-    mouseHoldTime = 0.0f;
     rotateDragActive = timewarpActive = true;
+    mouseHoldTime = 0.0f;
     updatePlayEffects(25.0f, 100.0f);
     EXPECT_FLOAT_EQ(mouseHoldTime, 100.0f);
 }
 
-TEST_F(LevelEndTest, ScorePageButtons)
+TEST_F(LevelEndTest, ScorePageContinue)
 {
-    const int rows[][5] = {
-        // mode, level, button, state, press left
-        {gm::Casual, 8, 2, gs::ScoreToGame, 0}, {gm::Casual, 9, 2, gs::ScoreToMenu, 0},
-        {gm::Rush, 4, 2, gs::Score, 1},         {gm::Meditation, 0, 2, gs::Score, 1},
-        {gm::Normal, 3, 1, gs::ScoreToGame, 0},
-        {gm::Normal, 3, 3, gs::ScoreToMenu, 0},
-    };
+    // mode, level, state after Continue, the press left set
+    const int rows[][4] = {{gm::Casual, 8, gs::ScoreToGame, 0}, {gm::Casual, 9, gs::ScoreToMenu, 0},
+                           {gm::Rush, 4, gs::Score, 1}, {gm::Meditation, 0, gs::Score, 1}};
     for (const auto& r : rows) {
         gameMode = r[0];
         levelNumber = r[1];
         gameState = gs::Score;
-        retryPending = false;
-        powerupCharge = levelCompleteTimer = 100.0f;
-        pressAt(scorePageButtonRect(r[2]));
+        pressAt(scorePageButtonRect(2));
         UpdateScoreScreen(16.0f);
-        EXPECT_EQ(hoveredButton, r[2]);
-        EXPECT_EQ(gameState, r[3]) << r[0] << " " << r[1] << " " << r[2];
-        EXPECT_EQ(leftButtonDown, r[4] == 1);
-        EXPECT_EQ(retryPending, r[2] == 1);
-        EXPECT_FLOAT_EQ(powerupCharge + levelCompleteTimer, r[2] == 1 ? 0.0f : 100.0f);
+        EXPECT_EQ(gameState, r[2]) << r[0] << " " << r[1];
+        EXPECT_EQ(leftButtonDown, r[3] == 1);
     }
     hoveredButton = 0;
     leftButtonDown = false;
