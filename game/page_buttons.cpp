@@ -4,3 +4,4 @@
 int hoveredButton = 0;
 int hoveredArrow = 0;
 bool optionsFromGame = false;
+int frameTicker = 0;
