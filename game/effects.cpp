@@ -7,6 +7,9 @@
 std::vector<Floaty> floatys;
 float comboPulse = 1.0f;
 float countdownPulse = 1.0f;
+float powerupGlowAngle = 0.0f;
+float hudSpinAngle = 0.0f;
+float blockFlashLevel = 0.0f;
 
 void spawnFloaty(Vector2 position, std::string text, bool emphasised, bool golden, int32_t value)
 {

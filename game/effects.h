@@ -20,6 +20,9 @@ struct Floaty {
 extern std::vector<Floaty> floatys;
 extern float comboPulse;       // scale of the combo readout, 1.0 at rest
 extern float countdownPulse;   // scale of the Survival countdown, 1.0 at rest
+extern float powerupGlowAngle; // degrees, 0..360: the phase of the powerup glow
+extern float hudSpinAngle;     // degrees
+extern float blockFlashLevel;  // 1 while the Multiplier runs, then fading to 0
 
 // Appends a floating text starting at `position`.
 void spawnFloaty(Vector2 position, std::string text, bool emphasised, bool golden, int32_t value = 0);

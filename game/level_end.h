@@ -1,16 +1,30 @@
-// Level completion, the end-of-game panel and the Survival stages.
-// Placeholder until level completion is written.
+// Level completion, the end-of-game panel, the performance grade and the Survival stages.
+// The panel's steps are placeholders until level completion is written; the grade is here.
 #pragma once
 
 extern float levelCompleteTimer;    // 0 in play; runs while the level-complete panel is up
-extern int performanceGrade;
-extern int finalPerformanceGrade;
+extern int performanceGrade;        // 3 Fair .. 7 Epic, 0 none yet
+extern int finalPerformanceGrade;   // the grade latched for the score report
 extern bool scoreRequestSent, scoreReplyReceived;
 extern bool levelSelectPlay;        // the game was started from the level-select page
 extern bool endBreakSoundPlayed;
+
+inline constexpr float survivalCountdownLength = 60000.0f;
 extern float survivalCountdownElapsed;
 extern float survivalSecondTimer;
 extern int survivalStage;
+
+// The grade of a score against the reference mean and band width of the highscore reply:
+// 3 below mean - spread, 4 below mean + spread, 5, 6 one band each, 7 from mean + 3 spreads;
+// 4 when either reference is missing.
+int performanceGradeFor(int score, int mean, int spread);
+// "Fair", "Good", "Great", "Excellent", "Epic" for 3..7; "Good" for anything else.
+const char* performanceGradeName(int grade);
+// Decides performanceGrade once a panel (while it is 0), from the score as it stands.
+void settlePerformanceGrade();
+// The panel may end by the game's rule once its time is up: the score reply arrived, the game is
+// offline, or a level-select game of a Classic or Rush level (which reports nothing).
+bool levelPanelSettled();
 
 // Steps of play that the level-end work fills in; each does nothing yet.
 void updateSurvivalCountdown(float realDtMs);   // the stage clock at real time

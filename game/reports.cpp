@@ -12,6 +12,8 @@ int scoreReplyFirst = -1, scoreReplySecond = -1, newRank = -1, skillPointsBefore
 float requestWaitTimes[3] = {0.0f, 0.0f, 0.0f};
 bool serverWaitPause = false;
 bool continueReady = false;
+bool serverWaitContinued = false;
+float connectingDotsTimer = 0.0f;
 
 void updateHighscoreRequest() {}
 void queueDeathReport() {}

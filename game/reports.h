@@ -17,6 +17,8 @@ extern int scoreReplyFirst, scoreReplySecond, newRank, skillPointsBefore, skillP
 extern float requestWaitTimes[3];
 extern bool serverWaitPause;   // play is paused for an overdue reply
 extern bool continueReady;     // a reply came during that pause
+extern bool serverWaitContinued;   // the popup asks whether to go offline
+extern float connectingDotsTimer;  // ms, 0..4000: the popup's "Connecting" dots
 // Steps of play that the report work fills in; each does nothing yet.
 void updateHighscoreRequest();       // first step of every frame of the game, paused or not
 void queueDeathReport();             // once per explosion, after its last phase

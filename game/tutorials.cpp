@@ -2,6 +2,9 @@
 
 // Placeholder until the tutorial pages in play are written.
 bool paused = false;
+bool tutorialOpen = false;
+bool tutorialShown[9] = {};
+bool tutorialResetPrompt = false;
 
 void updatePausePopup(float) {}
 void checkRemovalTutorials() {}
