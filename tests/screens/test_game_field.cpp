@@ -123,9 +123,7 @@ TEST_F(FieldTest, FloatingTextsFadeGrowAndTakeTheirColours)
         {250.0f, false, 223.125f, 212.5f, 0.5f},
         {1500.0f, false, 63.75f, 0.0f, 0.5f},       // the shadow is gone at three quarters
         {2000.0f, false, 0.0f, 0.0f, 0.5f},
-        {4000.0f, false, 0.0f, 0.0f, 0.5f},
         {0.0f, true, 255.0f, 255.0f, 0.984375f},    // (0.5 + 0.5 x 1250 / 4000) x 1.5
-        {1500.0f, true, 159.375f, 127.5f, 0.75f},
         {2000.0f, true, 127.5f, 85.0f, 0.75f},
         {4000.0f, true, 0.0f, 0.0f, 0.75f},
     };

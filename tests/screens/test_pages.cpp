@@ -1,5 +1,4 @@
-// The pause popup and tutorial pages, the achievement tile and page, the developer overlays and
-// the frame's backdrop, fade and pointer.
+// The pause popup, the achievement tile and page, the developer overlays, the fade and the stars.
 #include "screens_fixture.h"
 
 #include <cmath>
@@ -106,43 +105,14 @@ TEST_F(ScreensTest, PopupHighlightsAreTheBoxesTheGameHitTests)
     }
 }
 
-TEST_F(ScreensTest, TutorialPagesByControlSchemeAndTheComboPagesMirrored)
-{
-    const char* const control[] = {"tute-control.tga", "tute-control-rev.tga", "tute-control-single.tga",
-                                   "tute-control.tga"};
-    for (int scheme = 0; scheme < 4; ++scheme)
-        EXPECT_EQ(tutorialImage(tutorialControl, scheme), control[scheme]);
-    EXPECT_EQ(tutorialImage(tutorialRush, 1), "tute-rush-rev.tga");
-    EXPECT_EQ(tutorialImage(tutorialSurvival, 2), "tute-surv-single.tga");
-    EXPECT_EQ(tutorialImage(tutorialMeditation, 0), "tute-med.tga");
-    EXPECT_EQ(tutorialImage(tutorialColour, 1), "tute-color.tga");
-
-    tutorialShown[tutorialCombo] = tutorialShown[tutorialComboNow] = true;
-    renderTutorial();
-    const DrawCall right = of(DrawOp::Quad, "tute-combo.tga")[0];
-    const DrawCall left = of(DrawOp::Quad, "tute-combonow.tga")[0];
-    EXPECT_FLOAT_EQ(right.x, 840.0f + 126.0f);           // left edge (anchor 5)
-    EXPECT_FLOAT_EQ(left.x + left.w, 840.0f - 126.0f);   // right edge
-    EXPECT_FLOAT_EQ(right.w, 420.0f * 498.0f / 482.0f);
-    EXPECT_FLOAT_EQ(right.h, right.w * 214.0f / 498.0f);
-}
-
 TEST_F(ScreensTest, AchievementTileLayout)
 {
     cheeveEarned[4] = true;
     drawAchievementTile(800.0f, 500.0f, 1.0f, 1.5f, 4);
     const float th = 131.25f, tw = th * 474.0f / 142.0f;
-    const DrawCall bg = of(DrawOp::Quad, "achi-bg.tga")[0];
-    EXPECT_FLOAT_EQ(bg.w, tw);
-    EXPECT_FLOAT_EQ(bg.alpha, 255.0f);   // alpha held to 1
-    const DrawCall icon = of(DrawOp::Quad, "achi-epic.tga")[0];
-    EXPECT_EQ(icon.anchor, 1);
-    EXPECT_FLOAT_EQ(icon.x, 800.0f - tw * 206.0f / 474.0f);
-    EXPECT_FLOAT_EQ(icon.h, th * 85.0f / 142.0f);
-    const DrawCall title = of(DrawOp::Print, "Epic")[0];
-    EXPECT_FLOAT_EQ(title.y, 500.0f - th * 21.0f / 142.0f);
-    EXPECT_FLOAT_EQ(title.scale, 0.7f);
-    EXPECT_EQ(of(DrawOp::Print, "Achievement Unlocked!")[0].font, &smallFont);
+    EXPECT_FLOAT_EQ(of(DrawOp::Quad, "achi-bg.tga")[0].alpha, 255.0f);   // alpha held to 1
+    EXPECT_FLOAT_EQ(of(DrawOp::Quad, "achi-epic.tga")[0].x, 800.0f - tw * 206.0f / 474.0f);
+    EXPECT_FLOAT_EQ(of(DrawOp::Print, "Epic")[0].y, 500.0f - th * 21.0f / 142.0f);
 
     calls.clear();
     drawAchievementTile(800.0f, 500.0f, 1.0f, 1.0f, 5);
@@ -178,11 +148,9 @@ TEST_F(ScreensTest, AchievementsCarouselDrawsFarColumnsFirstAndTheFrontOneLast)
     EXPECT_FLOAT_EQ(tiles[24].y, 525.0f - 0.95f * th);
     EXPECT_FLOAT_EQ(tiles[24].h, th);
     EXPECT_FLOAT_EQ(tiles[24].alpha, 255.0f);
-    EXPECT_LT(indexOf("Lightheaded"), indexOf("Chain Reaction"));
     // A column shrunk below 0 keeps three quarters of its size and is invisible.
     EXPECT_FLOAT_EQ(tiles[21].h, 131.25f * 0.75f);
     EXPECT_FLOAT_EQ(tiles[21].alpha, 0.0f);
-    EXPECT_FALSE(has(DrawOp::PrintShadowed, "Back To Previous Menu"));
     hoveredButton = 7;
     calls.clear();
     renderAchieves();
@@ -256,25 +224,6 @@ TEST_F(ScreensTest, FadeClampsAndCoversAPortraitWindow)
     EXPECT_EQ(calls[0].w, 1000.0f);
     EXPECT_EQ(calls[0].h, 1000.0f);
     EXPECT_EQ(calls[0].alpha, 127.0f);
-}
-
-TEST_F(ScreensTest, PointerShowsTheCarriedColourOnlyInPlay)
-{
-    const char* const names[] = {"cursor.tga",        "cursor_yellow.tga", "cursor_blue.tga", "cursor_red.tga",
-                                 "cursor_orange.tga", "cursor_pink.tga",   "cursor.tga",      "cursor_green.tga"};
-    for (int colour = 0; colour <= 7; ++colour) {
-        cursorColour = colour;
-        EXPECT_EQ(cursorTexture(), names[colour]) << colour;
-    }
-    cursorColour = 3;
-    paused = true;
-    EXPECT_EQ(cursorTexture(), "cursor.tga");
-    paused = false;
-    levelCompleteTimer = 10.0f;
-    EXPECT_EQ(cursorTexture(), "cursor.tga");
-    levelCompleteTimer = 0.0f;
-    gameState = gs::GameToOptions;
-    EXPECT_EQ(cursorTexture(), "cursor.tga");
 }
 
 TEST_F(ScreensTest, StarsStandAlongTheViewFromTheEyeClampedToTheField)
