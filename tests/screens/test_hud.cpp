@@ -84,7 +84,7 @@ TEST_F(HudTest, NoticesDropInSoundOnceFadeAndEmptyTheLists)
     // Numbers outside 1..27 draw nothing; lists of unequal length are read to the shorter.
     cheeveToasts = {0, 28, 5};
     cheeveToastShown = {false, false};
-    cheeveToastTimer = 1200.0f;
+    cheeveToastTimer = 1600.0f;   // the third entry (5) would show by now
     calls.clear();
     renderHUD();
     EXPECT_TRUE(of(DrawOp::Quad, "achi-bg.tga").empty());
