@@ -3,6 +3,7 @@
 #include "engine/atlas.h"
 #include "engine/camera.h"
 #include "engine/config.h"
+#include "engine/draw_recorder.h"
 #include "engine/gl_extensions.h"
 #include "engine/meshes.h"
 #include "engine/profiler.h"
@@ -68,6 +69,16 @@ static void emitQuad(float left, float top, float right, float bottom, Vector2 t
 void Render2D(Vector2 position, Vector2 size, int anchor, std::string texture, float alpha)
 {
     PROFILE_SCOPE("Render2D");
+    if (drawRecorder) {
+        DrawCall call;
+        call.op = DrawOp::Quad;
+        call.text = texture;
+        call.x = position.x, call.y = position.y, call.w = size.x, call.h = size.y;
+        call.anchor = anchor;
+        call.alpha = alpha;
+        recordDraw(call);
+        return;
+    }
     const bool wholePage = texture == "atlas";
     int index = -1;
     if (!texture.empty() && !wholePage) {
@@ -102,6 +113,17 @@ void Render2DUV(Vector2 position, Vector2 size, int anchor, std::string texture,
                 Vector2 uv1, Vector2 uv2, Vector2 uv3)
 {
     PROFILE_SCOPE("Render2DUV");
+    if (drawRecorder) {
+        DrawCall call;
+        call.op = DrawOp::QuadUV;
+        call.text = texture;
+        call.x = position.x, call.y = position.y, call.w = size.x, call.h = size.y;
+        call.anchor = anchor;
+        call.alpha = alpha;
+        call.uv[0] = uv0, call.uv[1] = uv1, call.uv[2] = uv2, call.uv[3] = uv3;
+        recordDraw(call);
+        return;
+    }
     const int index = getTextureIndex(texture);
     if (index < 0) return;
     float left, top, right, bottom;
@@ -116,6 +138,47 @@ void Render2DUV(float x, float y, float w, float h, int anchor, std::string text
                 Vector2 uv1, Vector2 uv2, Vector2 uv3)
 {
     Render2DUV(Vector2(x, y), Vector2(w, h), anchor, std::move(texture), alpha, uv0, uv1, uv2, uv3);
+}
+
+void drawColourQuad(float x, float y, float w, float h, int anchor, float r, float g, float b, float a)
+{
+    if (drawRecorder) {
+        DrawCall call;
+        call.op = DrawOp::ColourQuad;
+        call.x = x, call.y = y, call.w = w, call.h = h;
+        call.anchor = anchor;
+        call.r = r, call.g = g, call.b = b, call.alpha = a;
+        recordDraw(call);
+        return;
+    }
+    glColor4ub(alphaByte(r, 1.0f), alphaByte(g, 1.0f), alphaByte(b, 1.0f), alphaByte(a, 1.0f));
+    Render2D(x, y, w, h, anchor, "", -1.0f);
+}
+
+void drawLineLoop(float x, float y, float w, float h, int anchor, float r, float g, float b, float a, float lineWidth)
+{
+    if (drawRecorder) {
+        DrawCall call;
+        call.op = DrawOp::LineLoop;
+        call.x = x, call.y = y, call.w = w, call.h = h;
+        call.anchor = anchor;
+        call.r = r, call.g = g, call.b = b, call.alpha = a;
+        call.scale = lineWidth;
+        recordDraw(call);
+        return;
+    }
+    float left, top, right, bottom;
+    if (!anchorRect(x, y, w, h, anchor, left, top, right, bottom)) return;
+    disableCapability(GL_TEXTURE_2D);
+    glLineWidth(lineWidth);
+    glColor4ub(alphaByte(r, 1.0f), alphaByte(g, 1.0f), alphaByte(b, 1.0f), alphaByte(a, 1.0f));
+    glBegin(GL_LINE_LOOP);
+    glVertex2f(left, top);
+    glVertex2f(right, top);
+    glVertex2f(right, bottom);
+    glVertex2f(left, bottom);
+    glEnd();
+    glLineWidth(1.0f);
 }
 
 ScreenRect makeRect(float x, float y, float w, float h, int anchor)
@@ -158,6 +221,12 @@ void disableCapability(GLenum cap)
 
 void pushOrtho()
 {
+    if (drawRecorder) {
+        DrawCall call;
+        call.op = DrawOp::PushOrtho;
+        recordDraw(call);
+        return;
+    }
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
@@ -172,6 +241,12 @@ void pushOrtho()
 
 void popOrtho()
 {
+    if (drawRecorder) {
+        DrawCall call;
+        call.op = DrawOp::PopOrtho;
+        recordDraw(call);
+        return;
+    }
     enableCapability(GL_DEPTH_TEST);
     if (!orthoCullStack.empty()) {
         if (orthoCullStack.back()) enableCapability(GL_CULL_FACE);
@@ -203,6 +278,12 @@ void resetMeshSetCache()
 
 void drawMeshSet(MeshSet* set)
 {
+    if (drawRecorder) {
+        DrawCall call;
+        call.op = DrawOp::Mesh;
+        recordDraw(call);
+        return;
+    }
     if (!set) return;
     const int count = std::min(set->meshCount, static_cast<int>(set->meshes.size()));
     for (int i = 0; i < count; ++i) {

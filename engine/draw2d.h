@@ -35,6 +35,10 @@ void Render2DUV(Vector2 position, Vector2 size, int anchor, std::string texture,
                 Vector2 uv1, Vector2 uv2, Vector2 uv3);
 void Render2DUV(float x, float y, float w, float h, int anchor, std::string texture, float alpha, Vector2 uv0,
                 Vector2 uv1, Vector2 uv2, Vector2 uv3);
+// An untextured quad in the colour (0..255 each): glColor4ub, then Render2D with the empty name.
+void drawColourQuad(float x, float y, float w, float h, int anchor, float r, float g, float b, float a);
+// The outline of a quad (anchors as Render2D), untextured, lines lineWidth pixels wide.
+void drawLineLoop(float x, float y, float w, float h, int anchor, float r, float g, float b, float a, float lineWidth);
 // The hit rectangle of a button: anchor 0 (centre) or 7 (middle of the top edge), values
 // truncated toward zero; any other anchor gives an empty rectangle.
 ScreenRect makeRect(float x, float y, float w, float h, int anchor);

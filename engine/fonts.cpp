@@ -3,6 +3,7 @@
 #include "engine/asset_pack.h"
 #include "engine/atlas.h"
 #include "engine/config.h"
+#include "engine/draw_recorder.h"
 #include "engine/log.h"
 #include "engine/memtrack.h"
 #include "engine/profiler.h"
@@ -266,6 +267,18 @@ void print(std::string text, float x, float y, int anchor, float scale, float r,
            const Font* font)
 {
     PROFILE_SCOPE("freetype::print");
+    if (drawRecorder) {
+        DrawCall call;
+        call.op = DrawOp::Print;
+        call.text = text;
+        call.x = x, call.y = y;
+        call.anchor = anchor;
+        call.scale = scale;
+        call.r = r, call.g = g, call.b = b, call.alpha = a;
+        call.font = font;
+        recordDraw(call);
+        return;
+    }
     if (!font || !font->initialised || text.empty()) return;
     activeChunk = -1;  // the glyph lists load their own texture matrix
     bindAtlasPage(0);
@@ -296,6 +309,19 @@ void printShadowed(const char* text, float x, float y, float shadowOffset, int a
                    float g, float b, float a, const Font* font)
 {
     if (!text) return;
+    if (drawRecorder) {
+        DrawCall call;
+        call.op = DrawOp::PrintShadowed;
+        call.text = text;
+        call.x = x, call.y = y;
+        call.shadow = shadowOffset;
+        call.anchor = anchor;
+        call.scale = scale;
+        call.r = r, call.g = g, call.b = b, call.alpha = a;
+        call.font = font;
+        recordDraw(call);
+        return;
+    }
     print(text, x + shadowOffset, y + shadowOffset, anchor, scale, 0.0f, 0.0f, 0.0f, a, font);
     print(text, x, y, anchor, scale, r, g, b, a, font);
 }

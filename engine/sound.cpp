@@ -2,6 +2,7 @@
 
 #include "engine/asset_pack.h"
 #include "engine/config.h"
+#include "engine/draw_recorder.h"
 #include "engine/log.h"
 #include "engine/main.h"
 #include "engine/memtrack.h"
@@ -277,6 +278,15 @@ ALuint LoadSoundFile(std::string name)
 int PlaySound(std::string name, float volume, float pitch)
 {
     PROFILE_SCOPE("PlaySoundA");
+    if (drawRecorder) {
+        DrawCall call;
+        call.op = DrawOp::Sound;
+        call.text = name;
+        call.alpha = volume;
+        call.scale = pitch;
+        recordDraw(call);
+        return -1;
+    }
     return startSource(name, volume, pitch, false);
 }
 

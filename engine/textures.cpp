@@ -3,6 +3,7 @@
 #include "engine/asset_pack.h"
 #include "engine/atlas.h"
 #include "engine/config.h"
+#include "engine/draw_recorder.h"
 #include "engine/gl_extensions.h"
 #include "engine/log.h"
 #include "engine/memtrack.h"
@@ -402,6 +403,13 @@ void activateAtlasChunk(int textureIndex)
 {
     PROFILE_SCOPE("activateAtlasChunk");
     if (textureIndex < 0 || textureIndex >= static_cast<int>(textures.size())) return;
+    if (drawRecorder) {
+        DrawCall call;
+        call.op = DrawOp::Chunk;
+        call.text = textures[textureIndex].name;
+        recordDraw(call);
+        return;
+    }
     const TextureRecord& record = textures[textureIndex];
     bindAtlasPage(record.atlasPage);
     if (activeChunk == textureIndex) return;

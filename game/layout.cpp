@@ -3,6 +3,7 @@
 #include "engine/config.h"
 #include "engine/fonts.h"
 #include "engine/window.h"
+#include "game/input.h"
 
 namespace {
 
@@ -92,6 +93,19 @@ LayoutRect scorePageButtonRect(int button)
     else if (button == 3)
         x = halfWidth() + 0.15f * w - freetype::getWidth(&mediumFont, "Quit");
     return centredRect(x, y, 4.0f * b, 0.8f * b);
+}
+
+LayoutRect achievementsButtonRect(int button)
+{
+    const float w = static_cast<float>(screenWidth), h = static_cast<float>(screenHeight);
+    const float u = mediumFont.height;
+    switch (button) {
+    case 1: return centredRect(0.1f * h, halfHeight(), 0.05f * h, 0.05f * h);
+    case 2: return centredRect(w - 0.1f * h, halfHeight(), 0.05f * h, 0.05f * h);
+    case 7: return centredRect(halfWidth(), halfHeight() + u * 2.0f * 4.5f - u / 2.75f, w / 1680.0f * 525.0f,
+                               w / 1680.0f * 55.0f);
+    default: return LayoutRect();
+    }
 }
 
 bool pointerInside(const LayoutRect& rect)

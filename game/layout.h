@@ -28,5 +28,9 @@ LayoutRect offlineConfirmButtonRect(int button);
 // The score page's buttons on one row: 1 "Retry" left, 2 "Continue" centre, 3 "Quit" right.
 LayoutRect scorePageButtonRect(int button);
 
+// The achievements page's buttons: 1 the left arrow, 2 the right arrow (0.05 x H squares at the
+// sides), 7 "Back" (a menu bar under the bottom row); an empty box for any other number.
+LayoutRect achievementsButtonRect(int button);
+
 // The pointer lies strictly inside the rectangle; an edge is outside.
 bool pointerInside(const LayoutRect& rect);

@@ -53,7 +53,7 @@ void runEndPanel(float dtMs, bool gameOver)
     if (reports && !scoreRequestSent)
         queueScoreReport();
 
-    const bool settled = scoreReplyReceived || offlineMode == 99 || (!gameOver && levelSelectPlay);
+    const bool settled = levelPanelSettled();
     const bool heldByWait = !gameOver && serverWaitPause;
     const bool announcementsDone = leftButtonDown || cheeveToasts.empty();
     if (levelCompleteTimer <= levelCompleteMinimum || !settled || heldByWait || !announcementsDone)
@@ -128,6 +128,12 @@ void holdMassForPanel()
 {
     if (levelCompleteTimer > 0.0f)
         massLevel = 0.0f;
+}
+
+bool levelPanelSettled()
+{
+    const bool clearedLevel = gameMode >= gm::Casual && gameMode <= gm::Rush;
+    return scoreReplyReceived || offlineMode == 99 || (clearedLevel && levelSelectPlay);
 }
 
 void updateSurvivalCountdown(float realDtMs)

@@ -33,3 +33,6 @@ void updateSurvivalCountdown(float realDtMs);
 void updateLevelCleared(float dtMs);
 // Survival and Meditation: the panel after the final explosion.
 void updateGameOverPanel(float dtMs);
+// The panel may end by the game's rule once its time is up: the score reply arrived, the game is
+// offline, or a level-select game of a Classic or Rush level (which reports nothing).
+bool levelPanelSettled();

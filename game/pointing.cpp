@@ -259,8 +259,9 @@ void chooseHint()
     if (cursorColour != -1)
         return;
     std::vector<int> colours;
+    // Bomb, Buster and Drill blocks (8..10) are no colour the pointer can carry.
     for (const BlockRecord& b : blocks)
-        if (onBoard(b) && b.colour != previousCursorColour &&
+        if (onBoard(b) && b.colour >= 1 && b.colour <= 7 && b.colour != previousCursorColour &&
             std::find(colours.begin(), colours.end(), b.colour) == colours.end())
             colours.push_back(b.colour);
     if (colours.empty())

@@ -77,6 +77,31 @@ enum : int {
     AchievementsToMenu = 71,         // -> Menu
     // patching
     Patching = 72,                   // stable: entered from a login reply that offers a patch
+
+    // States the game never enters; the drawing still gives each one the page it belongs to.
+    MenuToGame = 9,
+    MenuToMultiplayer = 16,
+    Multiplayer = 17,
+    MultiplayerToMenu = 18,
+    Lobby = 19,
+    MultiplayerToLobby = 20,
+    LobbyToMultiplayer = 21,
+    NewProfileWait = 23,
+    NewProfileToLobby = 24,
+    MultiplayerToNewProfile = 25,
+    IntroToMenu = 33,
+    GameTypeAlt = 45,
+    MenuToGameTypeAlt = 46,
+    GameTypeWait = 47,
+    GameTypeAltToMenu = 48,
+    RankingWait = 50,
+    Endgame = 53,
+    GameToEndgame = 54,
+    EndgameToScore = 55,
+    ScoreToCredits = 59,
+    DifficultyToGame = 66,
+    DifficultyToLevelSelect = 76,
+    LevelSelectToDifficulty = 77,
 };
 }
 

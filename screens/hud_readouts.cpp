@@ -1,0 +1,162 @@
+#include "screens/hud_readouts.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "engine/config.h"
+#include "engine/draw2d.h"
+#include "engine/fonts.h"
+#include "engine/profiler.h"
+#include "engine/util.h"
+#include "game/effects.h"
+#include "game/explosion.h"
+#include "game/flood_fill.h"
+#include "game/game_types.h"
+#include "game/input.h"
+#include "game/level_end.h"
+#include "game/levels.h"
+#include "game/mass.h"
+#include "game/pointing.h"
+#include "game/powerups.h"
+#include "game/reports.h"
+#include "game/scoring.h"
+#include "game/states.h"
+#include "online/requests.h"
+
+namespace {
+
+// Black 4 pixels right and down, then white.
+void shadowed(const std::string& text, float x, float y, int anchor, float scale, const Font* font)
+{
+    freetype::print(text, x + 4.0f, y + 4.0f, anchor, scale, 0, 0, 0, 255, font);
+    freetype::print(text, x, y, anchor, scale, 255, 255, 255, 255, font);
+}
+
+float bottomLine()
+{
+    const float w = static_cast<float>(screenWidth), h = static_cast<float>(screenHeight);
+    return h - 0.05f * w + 0.05f * w / 2.0f;
+}
+
+} // namespace
+
+MassWarning massWarning()
+{
+    MassWarning out;
+    if (fusionPulseActive) {
+        out.texture = "cooldownedges.tga";
+        out.alpha = powerupCharge / 300.0f * 150.0f;
+        return out;
+    }
+    // massRatio is 0 for a level without a limit: no warning then.
+    const float fill = massRatio() * 100.0f;
+    if (fill >= 60.0f) {
+        out.texture = "masswarning.tga";
+        out.alpha = std::min((fill - 60.0f) / 30.0f * 100.0f, 100.0f) / 100.0f * 150.0f;
+    }
+    return out;
+}
+
+void renderMassWarning()
+{
+    PROFILE_SCOPE("renderMassWarning");
+    const MassWarning warning = massWarning();
+    if (warning.texture.empty())
+        return;
+    Render2D(static_cast<float>(screenWidth / 2), static_cast<float>(screenHeight / 2),
+             static_cast<float>(screenWidth), static_cast<float>(screenHeight), 0, warning.texture, warning.alpha);
+}
+
+void renderCombo()
+{
+    PROFILE_SCOPE("renderCombo");
+    if (comboLevel <= 0)
+        return;
+    const float w = static_cast<float>(screenWidth), h = static_cast<float>(screenHeight);
+    const std::string text = std::to_string(comboLevel) + "x";
+    freetype::printShadowed(text.c_str(), w - 0.05f * h, 0.1f * h, 4.0f, 6, comboPulse, 255, 255, 255, 255,
+                            &largeFont);
+}
+
+std::string levelTitle()
+{
+    switch (gameMode) {
+    case gm::Survival: return "Survival";
+    case gm::Rush: return "Rush";
+    case gm::Meditation: return "Meditation";
+    default: return "Level " + std::to_string(levelNumber + 1);
+    }
+}
+
+void renderLevel()
+{
+    PROFILE_SCOPE("renderLevel");
+    const float h = static_cast<float>(screenHeight);
+    shadowed(levelTitle(), 0.05f * h, 0.1f * h, 5, 1.0f, &largeFont);
+}
+
+std::string modeReadout()
+{
+    switch (gameMode) {
+    case gm::Survival: {
+        // Past the end of a stage the countdown stands at its last second.
+        const float left = std::max(0.0f, survivalCountdownLength - survivalCountdownElapsed);
+        return formatSeconds(static_cast<int>(left / 1000.0f) + 1);
+    }
+    case gm::Rush: return formatSeconds(static_cast<int>(gameTime / 1000.0f));
+    case gm::Meditation: return "Blocks: " + std::to_string(meditationGoal - blocksLanded);
+    default: return "";
+    }
+}
+
+std::string scoreText(int score)
+{
+    // 64-bit: the magnitude of the lowest int does not fit an int.
+    return groupDigits(std::to_string(std::llabs(static_cast<long long>(score))));
+}
+
+std::string personalBestText()
+{
+    if (personalBest >= 0)
+        return "Personal Best: " + groupDigits(std::to_string(personalBest));
+    return offlineMode == 99 ? "Personal Best: Offline" : "Personal Best: Loading...";
+}
+
+void renderScore()
+{
+    PROFILE_SCOPE("renderScore");
+    const float w = static_cast<float>(screenWidth), h = static_cast<float>(screenHeight);
+    const std::string mode = modeReadout();
+    if (!mode.empty())
+        shadowed(mode, 0.05f * h, bottomLine(), 5, gameMode == gm::Survival ? countdownPulse : 1.0f, &largeFont);
+    shadowed(scoreText(displayedScore), w - 0.05f * h, bottomLine(), 6, 1.0f, &largeFont);
+    const std::string best = personalBestText();
+    freetype::printShadowed(best.c_str(), 0.05f * h, 0.1f * h + 1.4f * mediumFont.height, 2.0f, 5, 0.75f, 255, 255,
+                            255, 255, &mediumFont);
+}
+
+void renderFeedback()
+{
+    PROFILE_SCOPE("renderFeedback");
+    const float w = static_cast<float>(screenWidth / 2), h = static_cast<float>(screenHeight);
+    for (int i = 0; i < 5; ++i)
+        if (feedbackTexts[i].active)
+            freetype::print(feedbackTexts[i].text, w, 0.16f * h * i, 0, 1.0f, 255, 255, 255, 230, &mediumFont);
+}
+
+float apmBarWidth()
+{
+    if (apmTime <= 0.0f)
+        return 0.0f;
+    const float apm = actionCount / (apmTime / 60.0f);
+    return 0.1f * static_cast<float>(screenWidth) * apm / 200.0f;
+}
+
+void renderAPM()
+{
+    PROFILE_SCOPE("renderAPM");
+    const float w = static_cast<float>(screenWidth), h = static_cast<float>(screenHeight);
+    const float x = w / 2.0f - 0.1f * w / 2.0f, y = h - 2.0f * 0.01f * w;
+    Render2D(x, y, 0.1f * w, 0.01f * w, 5, "powerupbg.tga", 255.0f);
+    Render2D(x, y, apmBarWidth(), 0.01f * w, 5, "powerupcolor.tga", 255.0f);
+}

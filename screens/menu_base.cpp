@@ -1,0 +1,3 @@
+#include "screens/menu_base.h"
+
+void renderMenuBase() {}

@@ -1,0 +1,88 @@
+// The HUD's readouts and the powerup panel at their edge values.
+#include "screens_fixture.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "game/levels.h"
+#include "screens/hud_readouts.h"
+#include "screens/powerup_panel.h"
+
+TEST_F(ScreensTest, ReadoutsAtTheirEdges)
+{
+    // The mass warning from 60 % of the limit (alpha 0) to its full 150 at 90 %.
+    const float fills[][2] = {{59.9f, -1.0f}, {60.0f, 0.0f}, {75.0f, 75.0f}, {120.0f, 150.0f}};
+    for (const auto& row : fills) {
+        massLevel = massLimit * row[0] / 100.0f;
+        EXPECT_EQ(massWarning().texture.empty(), row[1] < 0.0f) << row[0];
+        EXPECT_NEAR(massWarning().alpha, std::max(row[1], 0.0f), 0.01f) << row[0];
+    }
+    massLimit = 0.0f;   // a level without a limit warns of nothing
+    EXPECT_TRUE(massWarning().texture.empty());
+
+    EXPECT_EQ(scoreText(1234567), "1,234,567");
+    EXPECT_EQ(scoreText(-5000), "5,000");
+    EXPECT_EQ(scoreText(INT_MIN), "2,147,483,648");
+
+    // 59 500 ms and 400 ms left, then past the end of the stage.
+    gameMode = gm::Survival;
+    const float elapsed[] = {500.0f, 59600.0f, 61000.0f, 63500.0f};
+    const char* const texts[] = {"1:00", "0:01", "0:01", "0:01"};
+    for (int i = 0; i < 4; ++i) {
+        survivalCountdownElapsed = elapsed[i];
+        EXPECT_EQ(modeReadout(), texts[i]) << elapsed[i];
+    }
+    survivalCountdownElapsed = 0.0f;
+    gameMode = gm::Rush;
+    gameTime = 61999.0f;
+    EXPECT_EQ(modeReadout(), "1:01");
+    gameMode = gm::Meditation;
+    blocksLanded = 37;
+    EXPECT_EQ(modeReadout(), "Blocks: 63");
+    gameMode = gm::Casual;
+    levelNumber = 0;
+    EXPECT_EQ(levelTitle(), "Level 1");
+
+    personalBest = -1;
+    offlineMode = 0;
+    EXPECT_EQ(personalBestText(), "Personal Best: Loading...");
+    offlineMode = 99;
+    EXPECT_EQ(personalBestText(), "Personal Best: Offline");
+
+    // The APM bar is empty before any play time and full at 200 a minute.
+    actionCount = 100.0f;
+    apmTime = 0.0f;
+    EXPECT_EQ(apmBarWidth(), 0.0f);
+    apmTime = 30.0f;
+    EXPECT_FLOAT_EQ(apmBarWidth(), 168.0f);
+    apmTime = actionCount = 0.0f;
+}
+
+TEST_F(ScreensTest, PowerupSlotsFillGlowAndAnnounce)
+{
+    const float rows[][4] = {{0, 0, 0, 0}, {25, 0.5f, 0, 0}, {50, 1, 0, 0}, {100, 1, 0.5f, 0},
+                             {150, 1, 1, 0}, {225, 1, 1, 0.5f}, {300, 1, 1, 1}, {400, 1, 1, 1}};
+    for (const auto& row : rows) {
+        for (int slot = 0; slot < 3; ++slot)
+            EXPECT_FLOAT_EQ(powerupFill(slot, row[0]), row[slot + 1]) << row[0] << " " << slot;
+        powerupCharge = row[0];
+        calls.clear();
+        renderPowerups();
+        const std::size_t lit = row[0] >= 300 ? 3 : row[0] >= 150 ? 2 : row[0] >= 50 ? 1 : 0;
+        EXPECT_EQ(of(DrawOp::Quad, "powerupglow.tga").size(), lit) << row[0];
+        // The fill is cropped from the slot's bottom: its top corners sit at the fraction.
+        const DrawCall fill = of(DrawOp::QuadUV, "powerupcolor.tga")[0];
+        EXPECT_FLOAT_EQ(fill.uv[0].y, row[1]);
+        EXPECT_FLOAT_EQ(fill.h, 84.0f * row[1]);
+    }
+
+    timewarpActive = true;
+    powerupNoticeTimers[0] = 0.0f;
+    powerupNoticeTimers[2] = 3000.0f;
+    calls.clear();
+    renderPowerups();
+    EXPECT_EQ(of(DrawOp::QuadUV, "powerupcolor-on.tga").size(), 3u);
+    EXPECT_FLOAT_EQ(of(DrawOp::Quad, "multinoty.tga")[0].alpha, 255.0f);
+    EXPECT_FALSE(has(DrawOp::Quad, "fusionnoty.tga"));   // gone at 3000 ms
+    EXPECT_FLOAT_EQ(powerupNoticeAlpha(1500.0f), 127.5f);
+}
