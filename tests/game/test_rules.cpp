@@ -101,7 +101,7 @@ TEST_F(RulesTest, MeterKeysCardsAndDrain)
     // Held at 300, each price announces itself once; a card click buys and takes the press.
     screenWidth = 1280;
     screenHeight = 720;
-    const ScreenRect card = powerupCardRect(powerupMultiplier);
+    const LayoutRect card = powerupCardRect(powerupMultiplier);
     mouseX = static_cast<int>(card.left) + 1;
     mouseY = static_cast<int>(card.top) + 1;
     powerupCharge = 400.0f;
