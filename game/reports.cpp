@@ -2,6 +2,7 @@
 
 // Placeholder until the reports are written.
 bool highscoreRequestSent = false, highscoreReplyReceived = false;
+std::string sessionHash;
 int dropCount = 0;
 float gameTime = 0.0f;
 float apmTime = 0.0f;

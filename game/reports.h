@@ -4,6 +4,8 @@
 #include <string>
 
 extern bool highscoreRequestSent, highscoreReplyReceived;
+// This game's session: the local time (14 digits) followed by a digest of a random number.
+extern std::string sessionHash;
 extern int dropCount;      // blocks set down in this level ("&drops=")
 extern float gameTime;     // ms of play in this game
 extern float apmTime;      // play seconds counted for the actions-per-minute figure

@@ -3,6 +3,9 @@
 #include "engine/main.h"
 #include "engine/window.h"
 #include "game/achieve_carousel.h"
+#include "game/achievements_page.h"
+#include "game/layout.h"
+#include "game/page_buttons.h"
 #include "game/game_state.h"
 #include "game/states.h"
 #include "online/rankings.h"
@@ -10,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 
 namespace {
 
@@ -62,6 +67,44 @@ TEST(WindowProcedure, PointerReachesTheWindowAndTheWheelScrollsThePage)
     achieveCarousel[4].x = achieveCarousel[4].targetX;
     send(WM_MOUSEWHEEL, std::uintptr_t(120) << 16);
     EXPECT_EQ(achievementPage, 3);
+    gameState = savedState;
+}
+
+// The page's arrows and the wheel take the same step, on the pages' integer half of the width.
+TEST(WindowProcedure, ArrowsAndWheelStepTheCarouselAlike)
+{
+    const int savedState = gameState;
+    gameState = gs::Achievements;
+    screenWidth = 1025;
+    screenHeight = 768;
+    const LayoutRect arrows[2] = {achievementArrowRect(1), achievementArrowRect(-1)};
+    const std::intptr_t wheel[2] = {std::intptr_t(std::uint16_t(std::int16_t(-120))), 120};
+    for (int k = 0; k < 2; ++k) {
+        resetAchievementCarousel();
+        achievementPage = 4;   // mid-way, so both sides have slots
+        for (int s = 1; s <= 9; ++s)
+            achieveCarousel[s].x = achieveCarousel[s].targetX;
+        const int x = int((arrows[k].left + arrows[k].right) / 2), y = int((arrows[k].top + arrows[k].bottom) / 2);
+        send(WM_MOUSEMOVE, 0, makeLParam(unsigned(x), unsigned(y)));
+        UpdateAchieves(0.0f);
+        send(WM_LBUTTONDOWN);
+        const int byArrow = achievementPage;
+        CarouselSlot clicked[10];
+        std::copy(std::begin(achieveCarousel), std::end(achieveCarousel), clicked);
+
+        resetAchievementCarousel();
+        achievementPage = 4;
+        for (int s = 1; s <= 9; ++s)
+            achieveCarousel[s].x = achieveCarousel[s].targetX;
+        send(WM_MOUSEWHEEL, std::uintptr_t(wheel[k]) << 16);
+        EXPECT_EQ(achievementPage, byArrow);
+        EXPECT_EQ(byArrow, k == 0 ? 5 : 3);
+        for (int s = 1; s <= 9; ++s) {
+            EXPECT_FLOAT_EQ(achieveCarousel[s].targetX, clicked[s].targetX) << k << " " << s;
+            EXPECT_FLOAT_EQ(achieveCarousel[s].targetScale, clicked[s].targetScale) << k << " " << s;
+        }
+        EXPECT_FLOAT_EQ(achieveCarousel[byArrow].targetX, 512.0f);
+    }
     gameState = savedState;
 }
 
