@@ -37,6 +37,11 @@ std::string particleTextureName(int colour)
 
 void startBurst(Vector3 position, int colour)
 {
+    startBurst(position, colour, &cubePolyparticles);
+}
+
+void startBurst(Vector3 position, int colour, PolyparticleSystem* prototype)
+{
     // A burst without a texture would be an invisible particle system holding a slot.
     const std::string texture = particleTextureName(colour);
     if (texture.empty())
@@ -47,7 +52,7 @@ void startBurst(Vector3 position, int colour)
             slot = i;
             break;
         }
-    loadPolyparticle(position, &cubePolyparticles, texture, &particleSystems[slot]);
+    loadPolyparticle(position, prototype, texture, &particleSystems[slot]);
 }
 
 void updateIdleTurn(float) {}

@@ -6,6 +6,8 @@
 
 #include "engine/vecmath.h"
 
+struct PolyparticleSystem;
+
 struct Floaty {
     Vector2 position;          // screen pixels
     int32_t value = 0;         // a group's points for a score text; 0 for other texts
@@ -31,6 +33,8 @@ std::string particleTextureName(int colour);
 // A burst of the cube prototype at `position` in the colour's texture, in the first idle particle
 // system (system 0 when all are busy). A colour without a texture starts nothing.
 void startBurst(Vector3 position, int colour);
+// The same from another prototype (the congratulations page bursts geospheres).
+void startBurst(Vector3 position, int colour, PolyparticleSystem* prototype);
 
 // Steps of play that the level-end work fills in; each does nothing yet.
 void updateIdleTurn(float dtMs);       // the camera's slow turn when the player does nothing
