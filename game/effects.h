@@ -22,6 +22,10 @@ struct Floaty {
 extern std::vector<Floaty> floatys;
 extern float comboPulse;       // scale of the combo readout, 1.0 at rest
 extern float countdownPulse;   // scale of the Survival countdown, 1.0 at rest
+extern float powerupGlowAngle; // degrees, 0..360: the phase of the powerup glow
+extern float hudSpinAngle;     // degrees
+extern float blockFlashLevel;  // 1 while the Multiplier runs, then fading to 0
+inline constexpr float floatyLifetime = 5000.0f;   // ms
 
 // Appends a floating text starting at `position`.
 void spawnFloaty(Vector2 position, std::string text, bool emphasised, bool golden, int32_t value = 0);
@@ -36,7 +40,11 @@ void startBurst(Vector3 position, int colour);
 // The same from another prototype (the congratulations page bursts geospheres).
 void startBurst(Vector3 position, int colour, PolyparticleSystem* prototype);
 
-// Steps of play that the level-end work fills in; each does nothing yet.
-void updateIdleTurn(float dtMs);       // the camera's slow turn when the player does nothing
-void updatePlayEffects(float dtMs);    // texts, feedback slots, shown score and pulses
-void updateParticleMotion(float dtMs); // bursts move and end, also while paused
+// The camera's slow turn when the player does nothing: a drag's momentum decays to a drift of
+// half its axis weight; real-time speed under Timewarp.
+void updateIdleTurn(float dtMs);
+// Texts, feedback slots, the shown score, the pulses and the HUD's clocks (dt slowed by
+// Timewarp); the button's hold time in real time.
+void updatePlayEffects(float dtMs, float realDtMs);
+// Bursts fall towards the bottom of the screen, move and end; also while paused.
+void updateParticleMotion(float dtMs);

@@ -141,7 +141,7 @@ void runSideAction(SideAction action)
             ++levelNumber;
         retryPending = false;
         loadLevel(false);
-        highscoreReplyReceived = highscoreRequestSent = false;
+        startHighscoreReport();
         break;
     case SideAction::NewGame:
         loadLevel(true);

@@ -16,6 +16,20 @@ LayoutRect centredRect(float cx, float cy, float w, float h);
 // squares of a twentieth of the screen width.
 LayoutRect powerupCardRect(int kind);
 
+// The pause popup's buttons. Its window is 0.6 x 0.3 of the screen height, centred.
+// Pause menu: 1 "Resume", 2 "Restart", 3 "Options", 4 "Quit", one above the other.
+LayoutRect pauseMenuButtonRect(int button);
+// The tutorial-reset question: 1 "Yes" at the window's left, 2 "No" at its right.
+LayoutRect resetPromptButtonRect(int button);
+// The server-wait popup while it waits or after the reply: its one button ("Continue in offline
+// mode", then "Resume").
+LayoutRect serverWaitButtonRect();
+// Its go-offline confirmation: 1 "Back" at the window's left, 2 "Continue" at its right.
+LayoutRect offlineConfirmButtonRect(int button);
+
+// The score page's buttons on one row: 1 "Retry" left, 2 "Continue" centre, 3 "Quit" right.
+LayoutRect scorePageButtonRect(int button);
+
 // The pointer lies strictly inside the rectangle; an edge is outside.
 bool pointerInside(const LayoutRect& rect);
 

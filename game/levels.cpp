@@ -215,6 +215,8 @@ void loadLevel(bool newGame)
     // Only the score report starts over: the highscore request goes out once per game or score-page
     // start (whoever starts it clears its flags), and a death report once per explosion.
     scoreRequestSent = scoreReplyReceived = false;
+    redZoneSurvived = false;
+    dangerTime = 0.0f;
     for (float& t : powerupNoticeTimers)
         t = 5000.0f;
     multiplierActive = timewarpActive = fusionPulseActive = false;

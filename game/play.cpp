@@ -53,7 +53,7 @@ void playFrame(float realDtMs)
     updateExplosionPhases(dt);
 
     updatePlayAchievements(dt);
-    updatePlayEffects(dt);
+    updatePlayEffects(dt, realDtMs);
     updateAchievementUpload(dt);
 }
 

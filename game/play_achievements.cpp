@@ -1,12 +1,42 @@
 #include "game/play_achievements.h"
 
+#include <cmath>
+
+#include "engine/camera.h"
 #include "game/game_types.h"
 #include "game/mass.h"
 #include "game/reports.h"
+#include "game/scoring.h"
 #include "game/states.h"
+#include "online/achievements.h"
 
 std::vector<float> cameraTurnsX, cameraTurnsY;
 std::vector<float> removalTimes;
+float dangerTime = 0.0f;
+bool redZoneSurvived = false;
+// Set by the reply dispatch and the achievement upload; the HUD announces and play advances the timer.
+bool cheeveEarned[28] = {};
+std::vector<int> cheeveToasts;
+std::vector<bool> cheeveToastShown;
+float cheeveToastTimer = 0.0f;
+
+namespace {
+
+// Puts this frame's turn in front; true when the list grew past ten and the newest ten sum to
+// the limit.
+bool addTurn(std::vector<float>& turns, float turn)
+{
+    turns.insert(turns.begin(), std::fabs(turn));
+    if (turns.size() <= 10)
+        return false;
+    turns.resize(10);
+    float sum = 0.0f;
+    for (float t : turns)
+        sum += t;
+    return sum >= lightheadedTurn;
+}
+
+} // namespace
 
 std::vector<const char*> groupRemovalAwards(int n)
 {
@@ -33,9 +63,33 @@ bool quicksaveEarned()
            massLevel / massLimit >= 0.9f;
 }
 
-void updatePlayAchievements(float) {}
-// Set by the reply dispatch and the achievement upload; the HUD announces and play advances the timer.
-bool cheeveEarned[28] = {};
-std::vector<int> cheeveToasts;
-std::vector<bool> cheeveToastShown;
-float cheeveToastTimer = 0.0f;
+void awardRedZoneAtStageEnd()
+{
+    if (!redZoneSurvived)
+        return;
+    awardAchievement("youvegotredonyou");
+    redZoneSurvived = false;
+}
+
+void updatePlayAchievements(float dtMs)
+{
+    if (gm::isClassic(gameMode) && personalBest > 0 && getScore() > personalBest)
+        awardAchievement("personalgrowth");
+    if (gameMode == gm::Survival && apmTime >= 300.0f)
+        awardAchievement("survivalist");
+
+    const bool turnedX = addTurn(cameraTurnsX, cameraAngles[0]);
+    const bool turnedY = addTurn(cameraTurnsY, cameraAngles[1]);
+    cameraAngles[0] = cameraAngles[1] = 0.0f;
+    if (turnedX || turnedY)
+        awardAchievement("lightheaded");
+
+    if (gameMode != gm::Survival)
+        return;
+    if (massLimit > 0.0f && massLevel / massLimit >= 0.8f)
+        dangerTime += dtMs;
+    else
+        dangerTime = 0.0f;
+    if (dangerTime >= redZoneLength)
+        redZoneSurvived = true;
+}

@@ -1,8 +1,45 @@
 #include "game/score_screen.h"
 
-// Placeholder until the score screen update is written.
+#include "engine/profiler.h"
+#include "game/game_state.h"
+#include "game/game_types.h"
+#include "game/input.h"
+#include "game/layout.h"
+#include "game/level_end.h"
+#include "game/levels.h"
+#include "game/page_buttons.h"
+#include "game/powerups.h"
+#include "game/states.h"
+
 float scoreScreenSlide = 0.0f;
 bool scoreScreenSlideIn = false;
 bool retryPending = false;
 
-void UpdateScoreScreen(float) {}
+void UpdateScoreScreen(float)
+{
+    PROFILE_SCOPE("UpdateScoreScreen");
+    frameTicker = (frameTicker + 1) % 60;
+    levelCompleteTimer = 0.0f;
+    scoreScreenSlide = 0.0f;
+
+    hoveredButton = 0;
+    for (int button = 1; button <= 3; ++button)
+        if (pointerInside(scorePageButtonRect(button)))
+            hoveredButton = button;
+    if (!leftButtonDown)
+        return;
+
+    const bool classic = gm::isClassic(gameMode);
+    if (hoveredButton == 1) {
+        leftButtonDown = false;
+        gameState = gs::ScoreToGame;
+        retryPending = true;
+        powerupCharge = 0.0f;
+    } else if (hoveredButton == 2 && classic) {
+        leftButtonDown = false;
+        gameState = levelNumber < lastClassicLevel ? gs::ScoreToGame : gs::ScoreToMenu;
+    } else if (hoveredButton == 3) {
+        leftButtonDown = false;
+        gameState = gs::ScoreToMenu;
+    }
+}

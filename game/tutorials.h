@@ -18,14 +18,25 @@ extern bool paused;
 extern bool tutorialOpen;           // a page is shown over the paused game
 extern bool tutorialShown[9];       // the page shown; at most one is set
 extern bool tutorialResetPrompt;    // the popup asks whether to reset the tutorials
+extern float tutorialClickTimer;    // ms a page has been open; a click closes it past 1000
+extern bool escapeHeld;             // Escape was down last frame
+inline constexpr float tutorialClickGuard = 1000.0f;
 
 // The setting that records a page as seen.
 int& tutorialSetting(int page);
 // Opens a page over the paused game (replacing any other) and saves it as seen.
 void openTutorialPage(int page);
 
-// Steps of play that the tutorial work fills in; each does nothing yet.
-void updatePausePopup(float dtMs);   // the pause popup's and an open page's clicks, every frame
-void checkRemovalTutorials();        // pages 3, 4 and 5, after the frame's group removal
-void checkPowerupTutorial();         // page 1, when the Multiplier becomes affordable in Classic
-void checkComboTutorial();           // page 2, after the removing blocks retire
+// Escape toggles the pause on the frame it goes down, while no page, question or server wait
+// is up.
+void handleEscapeKey(bool down);
+// Every frame of the game: the popup's input, topmost form first: an open page, the reset
+// question, the server wait, the pause menu.
+void updatePausePopup(float dtMs);
+// After the frame's group removal: pages 3 and 4 wait for no page to be open; page 5 (Classic,
+// the mass past 80%) does not.
+void checkRemovalTutorials();
+// Page 1, when the Multiplier becomes affordable in Classic.
+void checkPowerupTutorial();
+// Page 2 (Classic), once the last member of a removed group has vanished.
+void checkComboTutorial();

@@ -12,6 +12,7 @@ CURL* blockingEasyHandle = nullptr;
 char curlErrorBuffer[CURL_ERROR_SIZE];
 std::string urlsLogPath = "urls.txt";
 int offlineMode = 0;
+void (*curlQueueHook)(const std::string&, std::string*, int, long) = nullptr;
 
 namespace {
 
@@ -102,6 +103,10 @@ CURLcode curlPerform(std::string url, std::string* response, long timeoutSeconds
 
 void curlQueue(std::string url, std::string* response, int kind, long timeoutSeconds)
 {
+    if (curlQueueHook) {
+        curlQueueHook(url, response, kind, timeoutSeconds);
+        return;
+    }
     if (!curlMultiHandle)
         return;
     CURL* handle = curl_easy_init();

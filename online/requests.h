@@ -67,5 +67,7 @@ std::size_t curlWriteToString(char* data, std::size_t size, std::size_t count, v
 CURLcode curlPerform(std::string url, std::string* response, long timeoutSeconds);
 // Starts the sealed form of url on the multi handle and records it; nothing without a multi handle.
 void curlQueue(std::string url, std::string* response, int kind, long timeoutSeconds);
+// A test's recorder: while set, curlQueue hands every request to it instead of sending.
+extern void (*curlQueueHook)(const std::string& url, std::string* response, int kind, long timeoutSeconds);
 // Once a frame: moves the transfers on, completes the finished ones (urls.txt, handleReply).
 void curlprocess();

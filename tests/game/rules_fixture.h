@@ -2,6 +2,7 @@
 #pragma once
 #include "board_fixture.h"
 
+#include "engine/fonts.h"
 #include "engine/polyparticles.h"
 #include "game/effects.h"
 #include "game/explosion.h"
@@ -17,8 +18,55 @@
 #include "game/powerups.h"
 #include "game/reports.h"
 #include "game/scoring.h"
+#include "game/layout.h"
 #include "game/states.h"
 #include "game/tutorials.h"
+#include "online/achievements.h"
+#include "online/query.h"
+#include "online/requests.h"
+
+// What curlQueue was handed, in order: the test's recorder of requests.
+struct QueuedRequest {
+    std::string url;
+    int kind;
+    long timeoutSeconds;
+};
+inline std::vector<QueuedRequest> queuedRequests;
+inline void recordRequest(const std::string& url, std::string*, int kind, long timeoutSeconds)
+{
+    queuedRequests.push_back({url, kind, timeoutSeconds});
+}
+inline std::vector<int> queuedKinds()
+{
+    std::vector<int> kinds;
+    for (const QueuedRequest& r : queuedRequests)
+        kinds.push_back(r.kind);
+    return kinds;
+}
+// An achievement upload of this key was queued.
+inline bool awarded(const std::string& name)
+{
+    for (const QueuedRequest& r : queuedRequests)
+        if (r.kind == 6 && r.url.find("&cheeve=" + name) != std::string::npos)
+            return true;
+    return false;
+}
+
+// A 1280 x 720 screen with a 24-pixel text unit, so the popup and page buttons have their size.
+struct TestScreen {
+    int width = screenWidth, height = screenHeight;
+    float unit = mediumFont.height;
+    TestScreen() { screenWidth = 1280, screenHeight = 720, mediumFont.height = 24.0f; }
+    ~TestScreen() { screenWidth = width, screenHeight = height, mediumFont.height = unit; }
+};
+
+// A held press in the middle of a button.
+inline void pressAt(const LayoutRect& r)
+{
+    mouseX = static_cast<int>((r.left + r.right) / 2);
+    mouseY = static_cast<int>((r.top + r.bottom) / 2);
+    leftButtonDown = true;
+}
 
 inline void resetRules(int mode)
 {
@@ -41,12 +89,37 @@ inline void resetRules(int mode)
     }
     survivalStage = 1;
     levelNumber = 0;
+    levelLoadFailed = false;
     floatys.clear();
     removalTimes.clear();
     for (PolyparticleSystem& s : particleSystems)
         s.active = 0;
     cursorColour = previousCursorColour = -1;
     leftButtonDown = rotateDragActive = false;
+    // Offline, every tutorial page seen: nothing pauses a game unless a test asks for it.
+    offlineMode = 99;
+    for (int page = 0; page < 9; ++page) {
+        tutorialSetting(page) = 1;
+        tutorialShown[page] = false;
+    }
+    tutorialOpen = tutorialResetPrompt = escapeHeld = serverWaitPause = continueReady = false;
+    serverWaitContinued = redZoneSurvived = false;
+    highscoreRequestSent = highscoreReplyReceived = scoreRequestSent = scoreReplyReceived = false;
+    highscoreReplyFirst = personalBest = performanceMean = performanceSpread = previousRank = -1;
+    scoreReplyFirst = scoreReplySecond = newRank = skillPointsBefore = skillPointsAfter = -1;
+    requestWaitTimes[0] = requestWaitTimes[1] = requestWaitTimes[2] = tutorialClickTimer = 0.0f;
+    dangerTime = survivalCountdownElapsed = survivalSecondTimer = 0.0f;
+    performanceGrade = finalPerformanceGrade = 0;
+    cheeveToasts.clear();
+    cheeveToastShown.clear();
+    for (bool& earned : cheeveEarned)
+        earned = false;
+    resetAchievementUploads();
+    cameraTurnsX.clear();
+    cameraTurnsY.clear();
+    curlQueueHook = recordRequest;
+    queuedRequests.clear();
+    username = userId = playerPassword = sessionHash = "";
 }
 
 inline int activeCount()
@@ -67,6 +140,7 @@ protected:
     void TearDown() override
     {
         resetRules(gm::Overall);
+        curlQueueHook = nullptr;
         gameState = gs::Intro;
         BoardTest::TearDown();
     }

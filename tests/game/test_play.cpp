@@ -11,6 +11,7 @@
 #include "engine/sound.h"
 #include "game/levels.h"
 #include "game/play.h"
+#include "game/score_screen.h"
 
 class PlayTest : public RulesTest {
 protected:
@@ -208,4 +209,137 @@ TEST_F(PlayTest, SurvivalRestartReplaysAfterTheExplosionAndItsReport)
     EXPECT_EQ(reports, 1);
     EXPECT_GT(activeCount(), 0);
     EXPECT_EQ(levelNumber, 1);
+}
+
+namespace {
+
+// Every block of the board starts its removal, in groups of five, as cleared groups would.
+void removeEveryBlock()
+{
+    int order = 0;
+    for (BlockRecord& b : blocks)
+        if (b.active && !b.removing) {
+            b.removing = 1;
+            b.groupOrder = order % 5;
+            b.removeTimer = -130.0f * static_cast<float>(b.groupOrder);
+            ++order;
+        }
+}
+
+} // namespace
+
+// A cleared Classic level online: one highscore and one score report, the panel moves on 5 s in
+// with no Draw once the reply has come, and Continue starts level 2.
+TEST_F(PlayTest, ScriptedClassicLevelOnline)
+{
+    TestScreen screen;
+    resetRules(gm::Casual);
+    offlineMode = 0;
+    username = "ada";
+    userId = "12";
+    playerPassword = "pw";
+    sessionHash = "s1";
+    loadLevel(true);
+    const float dt = 20.0f;
+    for (int i = 0; i < 50; ++i)
+        frame(dt);
+    ASSERT_EQ(queuedKinds(), std::vector<int>{rk::Highscore});
+    EXPECT_EQ(queuedRequests[0].url, "highscore.php?gamemode=1&level=1&username=ada&userid=12");
+    highscoreReplyReceived = true;   // the dispatch stores the reply's numbers
+    personalBest = 0;
+    performanceMean = 10000;
+    performanceSpread = 2000;
+
+    removeEveryBlock();
+    while (levelCompleteTimer == 0.0f && gameTime < 10000.0f)
+        frame(dt);
+    ASSERT_EQ(queuedKinds(), std::vector<int>({rk::Highscore, rk::Score}));
+    EXPECT_EQ(queuedRequests[1].url, "score.php?gamemode=1&level=1&score=0&time=" +
+                                         std::to_string(static_cast<long long>(gameTime)) +
+                                         "&apm=0&controls=0&drops=0&rotates=0&pup1earned=0&pup2earned=0"
+                                         "&pup3earned=0&pup1used=0&pup2used=0&pup3used=0&kills=0&performance=3"
+                                         "&sessionhash=s1&userid=12&passwordHash="
+                                         "30c952fab122c3f9759f02a6d95c3758b246b4fee239957b2d4fee46e26170c4");
+    while (levelCompleteTimer < 2000.0f)
+        frame(dt);
+    scoreReplyReceived = true;
+    while (gameState == gs::Game && levelCompleteTimer < 10000.0f)
+        frame(dt);
+    EXPECT_EQ(gameState, gs::GameOver);
+    EXPECT_FLOAT_EQ(levelCompleteTimer, 5020.0f);
+    EXPECT_EQ(queuedRequests.size(), 2u);
+
+    for (int i = 0; i < 100 && gameState != gs::Score; ++i)
+        Update(dt);
+    ASSERT_EQ(gameState, gs::Score);
+    pressAt(scorePageButtonRect(2));
+    for (int i = 0; i < 100 && gameState != gs::Game; ++i)
+        Update(dt);
+    EXPECT_EQ(levelNumber, 1);
+    EXPECT_GT(activeCount(), 0);
+    EXPECT_EQ(queuedRequests.back().url, "highscore.php?gamemode=1&level=2&username=ada&userid=12");
+}
+
+// The same game offline, with a death first: nothing goes out but the death report.
+TEST_F(PlayTest, ScriptedClassicLevelOfflineSendsOnlyDeaths)
+{
+    resetRules(gm::Casual);
+    loadLevel(true);
+    const float dt = 1000.0f / 60.0f;
+    while (reports == 0 && gameTime < 40000.0f)
+        frame(dt);
+    while (activeCount() == 0 && gameTime < 45000.0f)
+        frame(dt);
+    removeEveryBlock();
+    while (gameState == gs::Game && gameTime < 60000.0f)
+        frame(dt);
+    EXPECT_EQ(gameState, gs::GameOver);
+    ASSERT_EQ(queuedKinds(), std::vector<int>{rk::Death});
+    EXPECT_EQ(queuedRequests[0].url.rfind("death.php?gamemode=1&level=1&score=0&time=3", 0), 0u);
+    EXPECT_EQ(queuedRequests[0].timeoutSeconds, 5);
+}
+
+// Survival: the first stage ends with its texts and the automatic Fusion Pulse; the explosion
+// then ends the game.
+TEST_F(PlayTest, ScriptedSurvivalGame)
+{
+    resetRules(gm::Survival);
+    loadLevel(true);
+    powerupCharge = 150.0f;
+    startPowerup(powerupTimewarp, false);   // it slows the mass, not the stage clock
+    const float dt = 1000.0f / 60.0f;
+    while (survivalStage == 1 && gameTime < 70000.0f) {
+        massLevel = massLimit * 0.1f;   // the player's clears keep the mass down
+        frame(dt);
+    }
+    ASSERT_EQ(survivalStage, 2);
+    EXPECT_NEAR(gameTime, 60000.0f, 2 * dt);
+    ASSERT_GE(floatys.size(), 2u);
+    EXPECT_EQ(floatys[floatys.size() - 2].text, "+1000");
+    EXPECT_EQ(floatys.back().text, "Stage 1 Clear!");
+    EXPECT_TRUE(fusionPulseActive);
+    while (gameState == gs::Game && gameTime < 200000.0f)
+        frame(dt);
+    EXPECT_EQ(gameState, gs::GameOver);
+    EXPECT_EQ(reports, 1);
+    EXPECT_EQ(queuedKinds(), std::vector<int>{rk::Death});
+}
+
+// The next level from the score page starts a new highscore report while the last one is still
+// unanswered: its wait begins at 0.
+TEST_F(PlayTest, NextLevelBeginsTheHighscoreWaitAtZero)
+{
+    offlineMode = 0;
+    loadLevel(true);
+    frame(16.0f);
+    requestWaitTimes[0] = 9000.0f;
+    gameState = gs::ScoreToGame;
+    fadeLevel = 0.0f;
+    Update(16.0f);
+    ASSERT_EQ(gameState, gs::Game);
+    for (int i = 0; i < 50; ++i)
+        frame(50.0f);
+    EXPECT_FALSE(serverWaitPause);
+    EXPECT_NEAR(requestWaitTimes[0], 2516.0f, 1.0f);
+    EXPECT_EQ(queuedKinds(), std::vector<int>({rk::Highscore, rk::Highscore}));
 }
