@@ -77,33 +77,23 @@ TEST(WindowProcedure, ArrowsAndWheelStepTheCarouselAlike)
     gameState = gs::Achievements;
     screenWidth = 1025;
     screenHeight = 768;
-    const LayoutRect arrows[2] = {achievementArrowRect(1), achievementArrowRect(-1)};
-    const std::intptr_t wheel[2] = {std::intptr_t(std::uint16_t(std::int16_t(-120))), 120};
-    for (int k = 0; k < 2; ++k) {
+    CarouselSlot byArrow[10];
+    for (bool wheel : {false, true}) {
         resetAchievementCarousel();
-        achievementPage = 4;   // mid-way, so both sides have slots
-        for (int s = 1; s <= 9; ++s)
-            achieveCarousel[s].x = achieveCarousel[s].targetX;
-        const int x = int((arrows[k].left + arrows[k].right) / 2), y = int((arrows[k].top + arrows[k].bottom) / 2);
-        send(WM_MOUSEMOVE, 0, makeLParam(unsigned(x), unsigned(y)));
-        UpdateAchieves(0.0f);
-        send(WM_LBUTTONDOWN);
-        const int byArrow = achievementPage;
-        CarouselSlot clicked[10];
-        std::copy(std::begin(achieveCarousel), std::end(achieveCarousel), clicked);
-
-        resetAchievementCarousel();
-        achievementPage = 4;
-        for (int s = 1; s <= 9; ++s)
-            achieveCarousel[s].x = achieveCarousel[s].targetX;
-        send(WM_MOUSEWHEEL, std::uintptr_t(wheel[k]) << 16);
-        EXPECT_EQ(achievementPage, byArrow);
-        EXPECT_EQ(byArrow, k == 0 ? 5 : 3);
-        for (int s = 1; s <= 9; ++s) {
-            EXPECT_FLOAT_EQ(achieveCarousel[s].targetX, clicked[s].targetX) << k << " " << s;
-            EXPECT_FLOAT_EQ(achieveCarousel[s].targetScale, clicked[s].targetScale) << k << " " << s;
+        if (wheel) {
+            send(WM_MOUSEWHEEL, std::uintptr_t(std::uint16_t(std::int16_t(-120))) << 16);
+        } else {
+            const LayoutRect arrow = achievementArrowRect(1);
+            send(WM_MOUSEMOVE, 0, makeLParam(unsigned(arrow.left + 2), unsigned(arrow.top + 2)));
+            UpdateAchieves(0.0f);
+            send(WM_LBUTTONDOWN);
+            std::copy(std::begin(achieveCarousel), std::end(achieveCarousel), byArrow);
         }
-        EXPECT_FLOAT_EQ(achieveCarousel[byArrow].targetX, 512.0f);
+        EXPECT_EQ(achievementPage, 2);
+        EXPECT_FLOAT_EQ(achieveCarousel[2].targetX, 512.0f);
+        for (int s = 1; s <= 9; ++s)
+            EXPECT_TRUE(achieveCarousel[s].targetX == byArrow[s].targetX &&
+                        achieveCarousel[s].targetScale == byArrow[s].targetScale) << s;
     }
     gameState = savedState;
 }

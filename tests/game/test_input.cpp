@@ -1,5 +1,4 @@
 #include "engine/config.h"
-#include "engine/console.h"
 #include "engine/fonts.h"
 #include "game/game_state.h"
 #include "game/input.h"
@@ -96,49 +95,6 @@ TEST_F(InputTest, KeysTypeIntoTheFieldOfTheStepShownAndEnterMovesOn)
         EXPECT_EQ(popupId, c.next) << c.state << "/" << c.popup << " " << c.keys;
         EXPECT_EQ(loginRequestSent, c.popup == c.next || c.next != 13);   // a new login attempt
     }
-}
-
-TEST_F(InputTest, PasswordsAreMeasuredAsStars)
-{
-    // Letters 2 px, stars 20 px; the box is 0.3 x 720 x 0.875 = 189 px.
-    mediumFont.initialised = true;
-    for (float& w : mediumFont.glyphWidths)
-        w = 2.0f;
-    mediumFont.glyphWidths[int('*')] = 20.0f;
-    gameState = gs::Login;
-    popupId = 2;
-    type("ABCDEFGHIJKL");
-    EXPECT_EQ(playerPassword.size(), 9u);
-    popupId = 1;
-    type("ABCDEFGHIJKL");
-    EXPECT_EQ(username.size(), 12u);
-}
-
-TEST_F(InputTest, TheConsoleSwallowsKeys)
-{
-    gameState = gs::Login;
-    popupId = 1;
-    heldKeys = {VK_LCONTROL};
-    handleKeyDown(VK_OEM_3);
-    heldKeys.clear();
-    ASSERT_TRUE(consoleVisible);
-    type("SHOW");
-    handleKeyDown(VK_SPACE);
-    type("FP\b");
-    EXPECT_EQ(consoleInput, "show f");
-    EXPECT_EQ(username, "");
-    consoleSuggestion = "show fps";
-    handleKeyDown(VK_TAB);
-    showFps = 0;
-    handleKeyDown(VK_RETURN);
-    EXPECT_EQ(showFps, 1);
-    EXPECT_FALSE(consoleVisible);
-    showFps = 0;
-    heldKeys = {VK_LCONTROL};
-    handleKeyDown(VK_OEM_3);
-    heldKeys.clear();
-    handleKeyDown(VK_RETURN);   // an empty line still closes it
-    EXPECT_FALSE(consoleVisible);
 }
 
 // One release of either button by scheme, hold (150, 200, 250 ms), level-complete panel and state.
