@@ -86,7 +86,7 @@ int gameMain(int, char**)
     }
 
     exeName = platformExecutableRelativePath();
-    std::string exePath = platformExecutablePath();
+    exePath = platformExecutablePath();
 
     gameVersion = makeGameVersion(TS_VERSION_TEXT);
     logMessage(gameVersion);

@@ -1,6 +1,5 @@
 #include "app/window_proc.h"
 
-#include "engine/config.h"
 #include "engine/window.h"
 #include "game/achieve_carousel.h"
 #include "game/game_state.h"
@@ -41,7 +40,7 @@ long windowProc(unsigned message, std::uintptr_t wParam, std::intptr_t lParam)
         if (gameState == gs::Ranking)
             scrollRankings(steps);
         else if (gameState == gs::Achievements)
-            scrollAchievementCarousel(steps, screenWidth, screenHeight);
+            stepAchievementCarousel(steps > 0 ? -1 : 1);   // up shows the previous slot
         return 0;
     }
     default:

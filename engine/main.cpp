@@ -4,6 +4,7 @@
 #include "platform/system.h"
 
 std::string exeName;
+std::string exePath;
 std::string gameVersion;
 std::string macAddress;
 bool programRunning = false;

@@ -3,7 +3,10 @@
 #pragma once
 #include <string>
 
-extern std::string exeName;       // the program's path relative to the working directory (restart)
+extern std::string exeName;       // the program's path relative to the working directory
+// The program's full path, resolved once at start-up: the restart starts this file again, even
+// after a patch has replaced the running one.
+extern std::string exePath;
 extern std::string gameVersion;   // "Version " + the build's version text
 extern std::string macAddress;
 extern bool programRunning;

@@ -125,6 +125,11 @@ std::string particleTextureName(int colour)
 
 void startBurst(Vector3 position, int colour)
 {
+    startBurst(position, colour, &cubePolyparticles);
+}
+
+void startBurst(Vector3 position, int colour, PolyparticleSystem* prototype)
+{
     // A burst without a texture would be an invisible particle system holding a slot.
     const std::string texture = particleTextureName(colour);
     if (texture.empty())
@@ -135,7 +140,7 @@ void startBurst(Vector3 position, int colour)
             slot = i;
             break;
         }
-    loadPolyparticle(position, &cubePolyparticles, texture, &particleSystems[slot]);
+    loadPolyparticle(position, prototype, texture, &particleSystems[slot]);
 }
 
 void updateIdleTurn(float dtMs)

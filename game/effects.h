@@ -6,6 +6,8 @@
 
 #include "engine/vecmath.h"
 
+struct PolyparticleSystem;
+
 struct Floaty {
     Vector2 position;          // screen pixels
     int32_t value = 0;         // a group's points for a score text; 0 for other texts
@@ -35,6 +37,8 @@ std::string particleTextureName(int colour);
 // A burst of the cube prototype at `position` in the colour's texture, in the first idle particle
 // system (system 0 when all are busy). A colour without a texture starts nothing.
 void startBurst(Vector3 position, int colour);
+// The same from another prototype (the congratulations page bursts geospheres).
+void startBurst(Vector3 position, int colour, PolyparticleSystem* prototype);
 
 // The camera's slow turn when the player does nothing: a drag's momentum decays to a drift of
 // half its axis weight; real-time speed under Timewarp.

@@ -382,6 +382,15 @@ int transitionTarget(int state)
     return t ? t->to : -1;
 }
 
+void logoutOnce()
+{
+    // logout blocks on the network; once is enough, the quit message ends the program.
+    if (quitLogoutsSent == 0) {
+        ++quitLogoutsSent;
+        logout();
+    }
+}
+
 void updateMusicMix(float dtMs)
 {
     mixMassWarning();
@@ -421,11 +430,7 @@ void UpdateFadeIn(float dtMs)
         return;
     }
     if (gameState == gs::MenuQuit) {
-        // logout blocks on the network; once is enough, the quit message ends the program.
-        if (quitLogoutsSent == 0) {
-            ++quitLogoutsSent;
-            logout();
-        }
+        logoutOnce();
         return;
     }
     const Transition* t = findTransition(gameState);

@@ -24,8 +24,11 @@ inline constexpr float musicDelay = 300.0f;
 extern int massIncreaseSource;
 extern int etherealSource;
 
-// Logout requests the quit fade has sent; the quit fade sends exactly one.
+// Logout requests sent to end the run; the quit fade and the restart send exactly one.
 extern int quitLogoutsSent;
+// Logs out (which posts the quit message) unless this run already has: the program then ends
+// after the frame.
+void logoutOnce();
 
 // Kinds of state.
 bool isStableState(int state);

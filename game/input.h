@@ -24,9 +24,15 @@ bool viewDragging();
 // A key's state, polled by the game's update: bit 0x8000 set while held (the value is then
 // negative), bit 1 its toggle state (Caps Lock on). virtualKey 0..255, else 0.
 short getKeyState(int virtualKey);
+// Where getKeyState reads from: the platform's key states; tests hold keys down through it.
+extern short (*keyStateReader)(int virtualKey);
 
 // key: a virtual-key code (0..255; 'A'..'Z', '0'..'9', 8 Backspace, 13 Return, 27 Escape, 0xC0 backquote).
+// Types into the console while it is open, else into the text field of the login or new-profile
+// step shown; Left Ctrl + backquote opens and closes the console.
 void handleKeyDown(int key);
+// In play, on the score page and on the congratulations page a press only starts a hold (or a
+// drag); on every other page it is the page's click.
 void handleLeftButtonDown();
 void handleLeftButtonUp();
 void handleRightButtonDown();

@@ -10,6 +10,8 @@ namespace {
 // The integer halves of the screen, as the pages centre on them.
 float halfWidth() { return static_cast<float>(screenWidth / 2); }
 float halfHeight() { return static_cast<float>(screenHeight / 2); }
+float width() { return static_cast<float>(screenWidth); }
+float height() { return static_cast<float>(screenHeight); }
 
 // The pause popup's units: the window height P, the width unit B and the text unit u.
 float popupHeight() { return 0.3f * static_cast<float>(screenHeight); }
@@ -26,6 +28,23 @@ LayoutRect edgeButton(int button, float y, const char* left, const char* right)
     const float x = button == 1 ? halfWidth() - p / 2.0f + labelHalf(left)
                                 : halfWidth() + p / 2.0f - labelHalf(right);
     return centredRect(x, y, 4.0f * popupWidthUnit(), 1.4f * u);
+}
+
+LayoutRect fromScreenRect(const ScreenRect& box)
+{
+    LayoutRect r;
+    r.left = static_cast<float>(box.left);
+    r.top = static_cast<float>(box.top);
+    r.right = static_cast<float>(box.right);
+    r.bottom = static_cast<float>(box.bottom);
+    return r;
+}
+
+// The hit boxes of "Back" and "Save" sit half a text height below the baseline they are drawn on.
+float optionsButtonHitY()
+{
+    const float su = mediumFont.height * optionsTextScale;
+    return optionsRowY(optionsRowCount) + su / 2.0f;
 }
 
 } // namespace
@@ -112,4 +131,92 @@ bool pointerInside(const LayoutRect& rect)
 {
     const float x = static_cast<float>(mouseX), y = static_cast<float>(mouseY);
     return x > rect.left && x < rect.right && y > rect.top && y < rect.bottom;
+}
+
+float menuRowY(float k)
+{
+    return halfHeight() + mediumFont.height * 2.0f * k;
+}
+
+LayoutRect menuButtonRect(float k)
+{
+    const float scale = width() / 1680.0f;
+    return centredRect(halfWidth(), menuRowY(k) - mediumFont.height / 2.75f, scale * 525.0f, scale * 55.0f);
+}
+
+LayoutRect levelButtonRect(int level)
+{
+    const bool left = level <= 5;
+    const float x = halfWidth() + (left ? -0.1f : 0.1f) * height();
+    const float row = static_cast<float>(left ? level - 3 : level - 8);
+    const float scale = width() / 1680.0f;
+    return centredRect(x, menuRowY(row) - mediumFont.height / 2.75f, scale * 200.0f, scale * 55.0f);
+}
+
+LayoutRect socialIconRect(int icon)
+{
+    static const float fromRight[3] = {3.5f, 2.25f, 1.0f};
+    const float u = 0.04f * height();
+    const float cx = width() - fromRight[icon < 0 ? 0 : icon > 2 ? 2 : icon] * u;
+    return centredRect(cx, height() - u, u, u);
+}
+
+LayoutRect achievementArrowRect(int side)
+{
+    const float h = height();
+    const float cx = side < 0 ? 0.1f * h : width() - 0.1f * h;
+    return centredRect(cx, halfHeight(), 0.05f * h, 0.05f * h);
+}
+
+float optionsRowY(int row)
+{
+    return 0.4f * height() + mediumFont.height * optionsTextScale * 2.0f * static_cast<float>(row - 1);
+}
+
+LayoutRect optionsArrowRect(int row, int side)
+{
+    const float w = width();
+    const float x = side < 0 ? w - 0.3f * w - 0.06f * w - 0.06f * w : w - 0.3f * w - 0.06f * w + 0.06f * w;
+    return fromScreenRect(
+        freetype::bbox(side < 0 ? "<" : ">", x, optionsRowY(row), &mediumFont, 0, optionsTextScale));
+}
+
+LayoutRect optionsBackRect()
+{
+    return fromScreenRect(
+        freetype::bbox("Back", 0.3f * width(), optionsButtonHitY(), &mediumFont, 5, optionsTextScale));
+}
+
+LayoutRect optionsSaveRect()
+{
+    const float w = width();
+    return fromScreenRect(
+        freetype::bbox("Save", w - 0.06f * w - 0.3f * w, optionsButtonHitY(), &mediumFont, 0, optionsTextScale));
+}
+
+RankingScrollBar rankingScrollBar(int rows, int scroll)
+{
+    const float h = height();
+    const float centreY = halfHeight() + 0.03f * h;
+    const float listWidth = h / 1.4f;
+    const float listHeight = h / 3.4f;
+    const float rowHeight = listHeight / 11.0f;   // a header row and ten rows
+    const float x = halfWidth() + listWidth / 2.0f - rowHeight / 2.0f;
+
+    RankingScrollBar bar;
+    bar.trackTop = centreY - listHeight / 2.0f + rowHeight * 1.5f;
+    bar.trackLength = 8.0f * rowHeight;
+    bar.naturalThumb = rows > 0 ? 10.0f / static_cast<float>(rows) * bar.trackLength : bar.trackLength;
+    float thumb = bar.naturalThumb;
+    bar.usableLength = bar.trackLength;
+    // A long list would make the thumb a sliver: it keeps half a row, and the track it runs on
+    // shortens by what that adds, so its bottom still meets the track's at the last row.
+    if (thumb < rowHeight / 2.0f) {
+        bar.usableLength = bar.trackLength - (rowHeight / 2.0f - thumb);
+        thumb = rowHeight / 2.0f;
+    }
+    bar.thumbOffset = rows > 0 ? static_cast<float>(scroll) / static_cast<float>(rows) * bar.usableLength : 0.0f;
+    bar.track = centredRect(x, bar.trackTop + bar.trackLength / 2.0f, rowHeight, bar.trackLength);
+    bar.thumb = centredRect(x, bar.trackTop + bar.thumbOffset + thumb / 2.0f, rowHeight, thumb);
+    return bar;
 }

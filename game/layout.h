@@ -1,6 +1,8 @@
 // Screen rectangles that the game hit-tests and the screens draw, in window pixels (y downwards).
 // (The engine's ScreenRect is whole pixels; these boxes keep their fractions so the strict
 // hit tests match the drawn highlights exactly.)
+// W and H are the screen's width and height, u the height of the medium font; the pages centre on
+// the integer halves of W and H.
 #pragma once
 
 struct LayoutRect {
@@ -34,3 +36,44 @@ LayoutRect achievementsButtonRect(int button);
 
 // The pointer lies strictly inside the rectangle; an edge is outside.
 bool pointerInside(const LayoutRect& rect);
+
+// Menu pages: the text baseline of row k, H/2 + 2u k (k may be a half row).
+float menuRowY(float k);
+// The stacked button of row k, its highlight bar and hit box: W x 525/1680 by W x 55/1680,
+// centred on W/2 a little above the row's baseline (u / 2.75).
+LayoutRect menuButtonRect(float k);
+// The level-select page's narrow buttons, levels 1..10: 1-5 in a column 0.1 H left of the
+// middle on rows -2..2, 6-10 in one 0.1 H right of it.
+LayoutRect levelButtonRect(int level);
+// The main menu's three link icons at the bottom right, 0 Twitter, 1 Facebook, 2 feedback:
+// squares of 0.04 H.
+LayoutRect socialIconRect(int icon);
+
+// The achievements page's arrows (-1 left, 1 right): squares of 0.05 H, 0.1 H in from the sides.
+// Its "Back" is menuButtonRect(4.5).
+LayoutRect achievementArrowRect(int side);
+
+// The options page. Its nine setting rows r = 0..8 (Resolution at the top, Colorblind Mode at the
+// bottom) have their text baselines at 0.4 H + 1.6u (r - 1); "Back" and "Save" are drawn on the
+// baseline of r = 9.
+inline constexpr int optionsRowCount = 9;
+inline constexpr float optionsTextScale = 0.8f;
+float optionsRowY(int row);
+// A row's "<" (side -1, centred at 0.58 W) or ">" (side 1, at 0.70 W): the character's box.
+LayoutRect optionsArrowRect(int row, int side);
+// The hit boxes of "Back" (starting at 0.3 W) and "Save" (centred at 0.64 W), on a baseline half
+// a text height below the drawn one.
+LayoutRect optionsBackRect();
+LayoutRect optionsSaveRect();
+
+// The ranking list's scroll bar for a list of `rows` rows scrolled to `scroll` (ten rows show).
+struct RankingScrollBar {
+    LayoutRect track;       // the whole track
+    LayoutRect thumb;       // the handle
+    float trackTop = 0.0f;
+    float trackLength = 0.0f;    // L: eight row heights
+    float usableLength = 0.0f;   // L': shortened by what a minimum-size thumb adds
+    float naturalThumb = 0.0f;   // t0 = 10 / rows x L, before the minimum of half a row
+    float thumbOffset = 0.0f;    // the thumb's top below the track's: scroll / rows x L'
+};
+RankingScrollBar rankingScrollBar(int rows, int scroll);

@@ -1,6 +1,47 @@
 #include "game/starfield.h"
 
+#include "engine/config.h"
+#include "engine/picking.h"
+#include "engine/profiler.h"
+#include "engine/random.h"
+
 std::vector<Star> stars;
 
-// Placeholder until the starfield update is written.
-void UpdateStarfield(float) {}
+namespace {
+
+Star newStar()
+{
+    Star s;
+    s.size = 0.2f + static_cast<float>(gameRandom() % 1000) / 1000.0f * 0.1f;
+    const float x = static_cast<float>(gameRandom() % 2000 - 1000);
+    const float y = static_cast<float>(1800 - gameRandom() % 500);
+    const float z = static_cast<float>(gameRandom() % 2000 - 1000);
+    s.position = s.previousPosition = Vector3(x, y, z);
+    return s;
+}
+
+bool inPlayColumn(const Star& s)
+{
+    const float edge = 5.0f * blockSize;
+    return -edge < s.position.x && s.position.x < edge && -edge < s.position.z && s.position.z < edge;
+}
+
+} // namespace
+
+void UpdateStarfield(float dtMs)
+{
+    PROFILE_SCOPE("UpdateStarfield");
+    while (stars.size() < static_cast<std::size_t>(starCount))
+        stars.push_back(newStar());
+    for (Star& s : stars) {
+        s.previousPosition = s.position;
+        s.position.y -= dtMs / 20.0f;
+        s.age += dtMs;
+    }
+    for (std::size_t i = stars.size(); i-- > 0;)
+        if (!pointInFrustum(stars[i].position.x, stars[i].position.y, stars[i].position.z))
+            stars.erase(stars.begin() + static_cast<std::ptrdiff_t>(i));
+    for (std::size_t i = stars.size(); i-- > 0;)
+        if (inPlayColumn(stars[i]))
+            stars.erase(stars.begin() + static_cast<std::ptrdiff_t>(i));
+}

@@ -11,6 +11,18 @@ std::string rankingReply;
 std::deque<std::string> rankingReplies;
 std::vector<bool> rankingFlagsByMode;
 std::vector<std::vector<std::string>> rankingRowsByMode;
+bool findingPlayer = false;
+float rankingDragOffset = 0.0f;
+
+void restartRankingList()
+{
+    rankingOffset = 0;
+    rankingAtEnd = false;
+    rankingList.clear();
+    // Pages still queued belong to the list being dropped.
+    rankingReplies.clear();
+    rankingScroll = 0;
+}
 
 void scrollRankings(int steps)
 {

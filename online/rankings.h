@@ -16,8 +16,14 @@ extern std::deque<std::string> rankingReplies; // page bodies waiting to become 
 // One entry per game mode (gm::Overall to gm::Meditation), sized at start-up.
 extern std::vector<bool> rankingFlagsByMode;
 extern std::vector<std::vector<std::string>> rankingRowsByMode;
+extern bool findingPlayer;                     // "Find Me": the player's row is being looked for
+extern float rankingDragOffset;                // where on the scroll thumb the pointer grabbed it
 
-// The wheel on the rankings page: steps > 0 scrolls up one row, < 0 down one row.
+// Starts the list of the current mode afresh: from offset 0, not at its end, no rows, at the top.
+void restartRankingList();
+
+// One scroll step (the wheel and the page's arrows): steps > 0 scrolls up one row, < 0 down one
+// row, keeping the last ten rows in view.
 void scrollRankings(int steps);
 // Per-frame update of the rankings page (49).
 void UpdateRanking(float dtMs);

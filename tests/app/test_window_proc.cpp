@@ -3,6 +3,9 @@
 #include "engine/main.h"
 #include "engine/window.h"
 #include "game/achieve_carousel.h"
+#include "game/achievements_page.h"
+#include "game/layout.h"
+#include "game/page_buttons.h"
 #include "game/game_state.h"
 #include "game/states.h"
 #include "online/rankings.h"
@@ -10,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 
 namespace {
 
@@ -62,6 +67,34 @@ TEST(WindowProcedure, PointerReachesTheWindowAndTheWheelScrollsThePage)
     achieveCarousel[4].x = achieveCarousel[4].targetX;
     send(WM_MOUSEWHEEL, std::uintptr_t(120) << 16);
     EXPECT_EQ(achievementPage, 3);
+    gameState = savedState;
+}
+
+// The page's arrows and the wheel take the same step, on the pages' integer half of the width.
+TEST(WindowProcedure, ArrowsAndWheelStepTheCarouselAlike)
+{
+    const int savedState = gameState;
+    gameState = gs::Achievements;
+    screenWidth = 1025;
+    screenHeight = 768;
+    CarouselSlot byArrow[10];
+    for (bool wheel : {false, true}) {
+        resetAchievementCarousel();
+        if (wheel) {
+            send(WM_MOUSEWHEEL, std::uintptr_t(std::uint16_t(std::int16_t(-120))) << 16);
+        } else {
+            const LayoutRect arrow = achievementArrowRect(1);
+            send(WM_MOUSEMOVE, 0, makeLParam(unsigned(arrow.left + 2), unsigned(arrow.top + 2)));
+            UpdateAchieves(0.0f);
+            send(WM_LBUTTONDOWN);
+            std::copy(std::begin(achieveCarousel), std::end(achieveCarousel), byArrow);
+        }
+        EXPECT_EQ(achievementPage, 2);
+        EXPECT_FLOAT_EQ(achieveCarousel[2].targetX, 512.0f);
+        for (int s = 1; s <= 9; ++s)
+            EXPECT_TRUE(achieveCarousel[s].targetX == byArrow[s].targetX &&
+                        achieveCarousel[s].targetScale == byArrow[s].targetScale) << s;
+    }
     gameState = savedState;
 }
 

@@ -9,6 +9,7 @@
 #include "engine/profiler.h"
 #include "engine/sound.h"
 #include "engine/textures.h"
+#include "engine/window.h"
 #include "game/game_state.h"
 #include "game/game_types.h"
 #include "game/input.h"
@@ -387,6 +388,7 @@ protected:
 
 TEST_F(FrameWork, HoverTicksOnlyOnceThePageIsShown)
 {
+    mouseX = mouseY = -100;   // the menu's own hover test finds nothing: the test's values stand
     gameState = gs::Menu;
     fadeLevel = 100.0f;
     hoveredButton = 1;

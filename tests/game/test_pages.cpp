@@ -1,0 +1,391 @@
+// The menu pages: their geometry, their hovered buttons and what a click on each does.
+#include "board_fixture.h"
+
+#include <functional>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "engine/fonts.h"
+#include "engine/main.h"
+#include "engine/profiler.h"
+#include "engine/textures.h"
+#include "engine/window.h"
+#include "game/achieve_carousel.h"
+#include "game/game_setup.h"
+#include "game/game_state.h"
+#include "game/game_types.h"
+#include "game/input.h"
+#include "game/level_end.h"
+#include "game/levels.h"
+#include "game/powerups.h"
+#include "game/scoring.h"
+#include "game/main_menu.h"
+#include "game/options.h"
+#include "game/reports.h"
+#include "game/states.h"
+#include "game/tutorials.h"
+#include "online/login.h"
+#include "online/rankings.h"
+#include "online/requests.h"
+#include "platform/messages.h"
+
+namespace {
+
+std::vector<std::string> opened, started;
+bool recordPage(const std::string& url) { return opened.push_back(url), true; }
+int recordStart(const std::string& path) { return started.push_back(path), 4242; }
+
+void pointAt(const LayoutRect& r)
+{
+    mouseX = static_cast<int>((r.left + r.right) / 2.0f);
+    mouseY = static_cast<int>((r.top + r.bottom) / 2.0f);
+}
+
+int sections(const ProfileNode& node, const std::string& name)
+{
+    int n = 0;
+    for (const ProfileNode& child : node.children)
+        n += (child.name == name ? 1 : 0) + sections(child, name);
+    return n;
+}
+// How many calls of an engine function (by its profiling section) the step made.
+int callsOf(const std::string& name, const std::function<void()>& step)
+{
+    showProfiling = true;
+    resetFrameProfile();
+    step();
+    const int n = sections(profileRoot, name);
+    resetFrameProfile();
+    showProfiling = false;
+    return n;
+}
+
+class PagesTest : public BoardTest {
+protected:
+    bool (*savedOpener)(const std::string&) = webPageOpener;
+    int (*savedStarter)(const std::string&) = programStarter;
+
+    void SetUp() override
+    {
+        BoardTest::SetUp();
+        webPageOpener = recordPage;
+        programStarter = recordStart;
+        opened.clear();
+        started.clear();
+        screenWidth = 1680;
+        screenHeight = 1050;
+        mediumFont = Font();
+        mediumFont.height = 27.0f;
+        mediumFont.initialised = true;
+        for (float& w : mediumFont.glyphWidths)
+            w = 14.0f;
+        hoveredButton = hoveredArrow = 0;
+        optionsFromGame = displaySettingsChanged = restartStarted = false;
+        resetTutorialsPending = quitLogoutsSent = 0;
+        paused = tutorialOpen = tutorialResetPrompt = levelSelectPlay = false;
+        for (bool& shown : tutorialShown)
+            shown = false;
+        tuteControl = tuteRush = tuteSurvival = tuteMeditation = 0;
+        gameMode = gm::Overall;
+        levelNumber = 0;
+        popupId = 1;
+        offlineMode = 0;
+        displayModes = {Vector2(800, 600), Vector2(1280, 720), Vector2(1680, 1050)};
+        displayModeIndex = 2;
+    }
+    void TearDown() override
+    {
+        webPageOpener = savedOpener;
+        programStarter = savedStarter;
+        mediumFont = Font();
+        gameState = gs::Intro;
+        gameMode = gm::Overall;
+        paused = tutorialOpen = tutorialResetPrompt = programRunning = false;
+        quitLogoutsSent = 0;
+        mouseFlip = colorblind = 0;   // settings the page changed
+        displayModes.clear();
+        platformClearMessages();
+        resetTextures();
+        BoardTest::TearDown();
+    }
+    int click(int state, int button, int arrow = 0)
+    {
+        gameState = state;
+        hoveredButton = button;
+        hoveredArrow = arrow;
+        handleLeftButtonDown();
+        return gameState;
+    }
+};
+
+TEST_F(PagesTest, BarsFollowTheWidthRowsTheFontAndLevelColumnsTheHeight)
+{
+    const LayoutRect bar = menuButtonRect(0);
+    EXPECT_FLOAT_EQ(bar.right - bar.left, 525.0f);
+    EXPECT_FLOAT_EQ(bar.bottom - bar.top, 55.0f);
+    EXPECT_FLOAT_EQ(bar.top + 27.5f, 525.0f - 27.0f / 2.75f);
+    EXPECT_FLOAT_EQ(menuButtonRect(-3).top, bar.top - 6.0f * 27.0f);
+    screenWidth = 1281;   // odd: the pages centre on the integer half
+    screenHeight = 720;
+    EXPECT_FLOAT_EQ(levelButtonRect(1).left + levelButtonRect(1).right, 2.0f * (640.0f - 72.0f));
+    EXPECT_FLOAT_EQ(levelButtonRect(6).left + levelButtonRect(6).right, 2.0f * (640.0f + 72.0f));
+
+    // An edge is no hit (1600 wide, the bar's left edge is a whole pixel).
+    screenWidth = 1600;
+    pointAt(menuButtonRect(-2));
+    mouseX = 550;
+    ASSERT_FLOAT_EQ(menuButtonRect(-2).left, 550.0f);
+    UpdateMenu(10.0f);
+    EXPECT_EQ(hoveredButton, 0);
+    ++mouseX;
+    UpdateMenu(10.0f);
+    EXPECT_EQ(hoveredButton, 2);
+}
+
+TEST_F(PagesTest, EachPageFindsItsButtons)
+{
+    const struct {
+        void (*update)(float);
+        LayoutRect box;
+        int button, arrow;
+    } cases[] = {
+        {UpdateMenu, socialIconRect(2), 10, 0},         {UpdateGametype, menuButtonRect(2), 0, 0},
+        {UpdateLevelSelect, levelButtonRect(6), 16, 0}, {UpdateLevelSelect, menuButtonRect(4), 7, 0},
+        {UpdateOptions, optionsArrowRect(0, -1), 1, -1}, {UpdateOptions, optionsArrowRect(7, 1), 10, 1},
+        {UpdateOptions, optionsBackRect(), 8, 0},       {UpdateOptions, optionsSaveRect(), 9, 0},
+    };
+    for (const auto& c : cases) {
+        pointAt(c.box);
+        hoveredArrow = 5;
+        c.update(10.0f);
+        EXPECT_EQ(hoveredButton, c.button) << mouseX << "," << mouseY;
+        if (c.update == UpdateOptions) {
+            EXPECT_EQ(hoveredArrow, c.arrow) << c.button;
+        }
+    }
+    mouseX = 1680 * 64 / 100;   // between a row's arrows
+    mouseY = static_cast<int>(optionsRowY(3)) - 5;
+    UpdateOptions(10.0f);
+    EXPECT_EQ(hoveredButton + hoveredArrow, 0);
+}
+
+TEST_F(PagesTest, TheMenuStartsItsFiveLoopsOnce)
+{
+    musicLoopsStarted = false;
+    EXPECT_EQ(callsOf("PlaySoundLoop", [] { UpdateMenu(5.0f); }), 5);
+    EXPECT_EQ(callsOf("PlaySoundLoop", [] { UpdateMenu(5.0f); }), 0);
+}
+
+// Every page's buttons: the state each leads to and the step shown after.
+TEST_F(PagesTest, ClicksLeadOnByPageAndStep)
+{
+    const struct {
+        int state, popup, button, next, nextPopup;
+        const char* page;   // the web page opened
+    } cases[] = {
+        {gs::Menu, 5, 2, gs::MenuToLogin, 1, ""},      {gs::Menu, 5, 4, gs::MenuToOptions, 5, ""},
+        {gs::Menu, 5, 5, gs::MenuToCredits, 5, ""},    {gs::Menu, 5, 6, gs::MenuQuit, 5, ""},
+        {gs::Menu, 5, 10, gs::Menu, 5, "contact.html"}, {gs::GameType, 1, 1, gs::GameTypeToDifficulty, 1, ""},
+        {gs::GameType, 1, 6, gs::GameTypeToMenu, 1, ""}, {gs::Difficulty, 1, 7, gs::DifficultyToGameType, 1, ""},
+        {gs::RankedChoice, 1, 1, gs::RankedChoiceToGame, 1, ""},
+        {gs::RankedChoice, 1, 7, gs::RankedChoiceToDifficulty, 1, ""},
+        {gs::LevelSelect, 1, 7, gs::LevelSelectToRankedChoice, 1, ""},
+        {gs::Login, 14, 1, gs::Login, 1, ""},          {gs::Login, 11, 1, gs::LoginToMenu, 11, ""},
+        {gs::Login, 1, 1, gs::LoginToNewProfile, 20, ""},
+        {gs::Login, 11, 2, gs::Login, 13, ""},         {gs::Login, 2, 2, gs::Login, 2, "retrieve.html"},
+        {gs::NewProfile, 4, 1, gs::NewProfile, 1, ""}, {gs::NewProfile, 6, 1, gs::NewProfileToMenu, 6, ""},
+        {gs::NewProfile, 20, 1, gs::Login, 1, ""},     {gs::Credits, 1, 0, gs::CreditsToMenu, 1, ""},
+    };
+    for (const auto& c : cases) {
+        opened.clear();
+        popupId = c.popup;
+        username = playerPassword = retypedPassword = "x";
+        offlineMode = 99;
+        EXPECT_EQ(click(c.state, c.button), c.next) << c.state << "/" << c.popup << " " << c.button;
+        EXPECT_EQ(popupId, c.nextPopup) << c.state << "/" << c.popup << " " << c.button;
+        EXPECT_EQ(opened, *c.page ? std::vector<std::string>{webPageUrl(c.page)} : std::vector<std::string>{});
+        const bool cleared = c.popup == 14 || c.popup == 4;   // a message's OK empties the fields
+        EXPECT_EQ(username.empty() && playerPassword.empty() && retypedPassword.empty(), cleared) << c.popup;
+        EXPECT_EQ(offlineMode, c.popup == 11 && c.button == 2 ? 0 : 99);   // "Retry Connection"
+    }
+}
+
+TEST_F(PagesTest, StartButtonsChooseTheModeAndCheckTheTutorial)
+{
+    const struct {
+        int state, button, seen, next, mode, tutorial;
+        bool practice;
+    } cases[] = {
+        {gs::GameType, 2, 0, gs::GameTypeToGame, gm::Survival, tutorialSurvival, false},
+        {gs::GameType, 4, 1, gs::GameTypeToGame, gm::Rush, -1, false},
+        {gs::GameType, 0, 0, gs::GameType, gm::Overall, -1, false},
+        {gs::Difficulty, 1, 0, gs::DifficultyToRankedChoice, gm::Casual, tutorialControl, false},
+        {gs::RankedChoice, 2, 0, gs::RankedChoiceToLevelSelect, gm::Overall, -1, true},
+        {gs::LevelSelect, 11, 0, gs::LevelSelectToGame, gm::Overall, tutorialControl, true},
+        {gs::LevelSelect, 20, 1, gs::LevelSelectToGame, gm::Overall, -1, true},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        tuteControl = tuteRush = tuteSurvival = tuteMeditation = c.seen;
+        levelSelectPlay = highscoreReplyReceived = highscoreRequestSent = true;
+        powerupCharge = 120.0f;
+        EXPECT_EQ(click(c.state, c.button), c.next) << c.state << " " << c.button;
+        EXPECT_EQ(gameMode, c.mode);
+        EXPECT_EQ(levelSelectPlay, c.practice);
+        EXPECT_EQ(tutorialOpen, c.tutorial >= 0) << c.state << " " << c.button;
+        if (c.tutorial >= 0) {
+            EXPECT_TRUE(tutorialShown[c.tutorial] && tutorialSetting(c.tutorial) == 1);
+        }
+        // A level starts paused on the controls page or, once seen, on the reset question.
+        EXPECT_EQ(paused, c.tutorial >= 0 || c.state == gs::LevelSelect);
+        EXPECT_EQ(tutorialResetPrompt, c.state == gs::LevelSelect && c.seen == 1);
+        if (c.state == gs::LevelSelect) {
+            EXPECT_EQ(levelNumber, c.button - 11);
+        }
+        if (c.state == gs::GameType) {   // on a button or not, the next game's bookkeeping
+            EXPECT_FALSE(highscoreReplyReceived || highscoreRequestSent);
+            EXPECT_FLOAT_EQ(powerupCharge, 0.0f);
+            EXPECT_TRUE(std::regex_match(sessionHash, std::regex("[0-9]{14}[0-9a-f]{64}"))) << sessionHash;
+        }
+    }
+}
+
+// The ranking opens on a fresh list, as a change of mode does, not on the last mode's rows; the
+// achievements open on page 1 at rest.
+TEST_F(PagesTest, RankingAndAchievementsOpenAfresh)
+{
+    rankingList.assign(30, "row");
+    rankingOffset = rankingScroll = 12;
+    rankingAtEnd = true;
+    click(gs::Menu, 3);
+    EXPECT_TRUE(rankingList.empty() && !rankingAtEnd);
+    EXPECT_EQ(rankingOffset + rankingScroll, 0);
+    achievementPage = 6;
+    click(gs::Menu, 7);
+    EXPECT_EQ(achievementPage, 1);
+    EXPECT_FLOAT_EQ(achieveCarousel[1].x, 840.0f);
+    EXPECT_FLOAT_EQ(achieveCarousel[2].scale, 0.75f);
+    EXPECT_FLOAT_EQ(achieveCarousel[5].x, 840.0f + 1050.0f * 0.375f);
+}
+
+TEST_F(PagesTest, RankingModesAndTheThumbInFloat)
+{
+    rankingList.assign(40, "row");
+    rankingScroll = 3;
+    click(gs::Ranking, 1, -1);   // at the first mode it stays, and the list starts again
+    EXPECT_EQ(gameMode, gm::Overall);
+    EXPECT_TRUE(rankingList.empty() && leftButtonDown);
+    gameMode = gm::Meditation;
+    click(gs::Ranking, 1, 1);
+    EXPECT_EQ(gameMode, gm::Meditation);
+
+    // 11 rows: the thumb is 10/11 of the track (not 0); the grab is measured from its top.
+    const float row = 1050.0f / 3.4f / 11.0f;
+    for (int rows : {11, 1000}) {
+        const RankingScrollBar bar = rankingScrollBar(rows, rows - 10);
+        const float natural = 10.0f / rows * 8.0f * row;
+        EXPECT_NEAR(bar.thumb.bottom - bar.thumb.top, std::max(natural, row / 2.0f), 1e-3) << rows;
+        // At its minimum the thumb runs on a track shortened by what the minimum added.
+        EXPECT_NEAR(bar.usableLength, 8.0f * row - std::max(0.0f, row / 2.0f - natural), 1e-3) << rows;
+        rankingList.assign(rows, "row");
+        rankingScroll = rows - 10;
+        pointAt(bar.thumb);
+        click(gs::Ranking, 4);
+        EXPECT_NEAR(rankingDragOffset, mouseY - bar.trackTop - bar.thumbOffset, 1e-3) << rows;
+    }
+}
+
+TEST_F(PagesTest, OptionsStepWrapAndClamp)
+{
+    const struct {
+        int button, arrow;
+        std::function<void()> before;
+        std::function<bool()> after;
+    } cases[] = {
+        {1, 1, [] {}, [] { return displayModeIndex == 0; }},
+        {1, -1, [] { displayModeIndex = -1; }, [] { return displayModeIndex == 2; }},
+        {1, 1, [] { displayModes.clear(); }, [] { return displayModeIndex == 2; }},   // no modes: nothing
+        {2, -1, [] { fullscreen = 1; }, [] { return fullscreen == 0; }},
+        {3, 1, [] { visualQuality = 4; }, [] { return visualQuality == 4; }},
+        {6, -1, [] { musicVol = 0; }, [] { return musicVol == 0.0f; }},
+        {7, 1, [] { soundVol = 10; }, [] { return soundVol == 10.0f; }},
+        {10, -1, [] { mouseFlip = 0; }, [] { return mouseFlip == 2; }},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        c.before();
+        const int samples = callsOf("PlaySoundA", [&] { EXPECT_EQ(click(gs::Options, c.button, c.arrow), gs::Options); });
+        EXPECT_TRUE(c.after()) << c.button << " " << c.arrow;
+        EXPECT_EQ(displaySettingsChanged, c.button <= 4) << c.button;
+        EXPECT_EQ(samples, c.button == 7 ? 1 : 0);   // the sound row plays its sample, even at 10
+        EXPECT_EQ(hoveredButton, c.button);          // the page keeps its hover
+    }
+}
+
+TEST_F(PagesTest, OptionsSaveAndBack)
+{
+    optionsFromGame = true;   // the window rows are locked from the game
+    fullscreen = 1;
+    for (int button = 1; button <= 4; ++button)
+        click(gs::Options, button, 1);
+    EXPECT_EQ(displayModeIndex + fullscreen, 2 + 1);
+    EXPECT_FALSE(displaySettingsChanged);
+    EXPECT_EQ(click(gs::Options, optionsSaveButton), gs::OptionsToGame);
+
+    SetUp();
+    musicVol = 3;
+    tuteControl = 1;
+    click(gs::Options, 6, 1);
+    click(gs::Options, 5, 1);
+    lastGroupSize = 7;
+    EXPECT_EQ(click(gs::Options, optionsSaveButton), gs::OptionsToMenu);
+    EXPECT_EQ(lastGroupSize + tuteControl, 0);
+    EXPECT_EQ(resetTutorialsPending, 1);   // stays chosen
+    click(gs::Options, 2, 1);               // Back undoes the change but not the restart it needs
+    click(gs::Options, 6, 1);
+    EXPECT_EQ(click(gs::Options, optionsBackButton), gs::OptionsToMenu);
+    EXPECT_FLOAT_EQ(musicVol, 4.0f);
+    EXPECT_EQ(resetTutorialsPending, 0);
+    EXPECT_EQ(click(gs::Options, optionsSaveButton), gs::OptionsToRestart);
+}
+
+// The restart page runs until the quit message is taken: one new copy and one logout in all.
+TEST_F(PagesTest, RestartStartsOneCopyAndLogsOutOnce)
+{
+    exePath = "/opt/tessarine/Tessarine";
+    for (int frame = 0; frame < 3; ++frame)
+        UpdateRestart(16.0f);
+    click(gs::Restart, 1);
+    EXPECT_EQ(started, std::vector<std::string>{exePath});
+    EXPECT_EQ(quitLogoutsSent, 1);
+    EXPECT_EQ(platformPendingMessages(), 1);
+}
+
+// From the menu into a Survival game through the real frame update, clicking at the buttons'
+// centres: play starts paused on the Survival tutorial.
+TEST_F(PagesTest, WalkFromTheMenuIntoSurvival)
+{
+    for (int i = 1; i <= 10; ++i) {
+        TextureRecord backdrop;
+        backdrop.name = "background" + std::to_string(i) + ".tga";
+        textures.push_back(backdrop);
+    }
+    gameState = gs::Menu;
+    fadeLevel = fadeDuration;
+    auto clickAt = [](const LayoutRect& box, int until) {
+        pointAt(box);
+        Update(16.0f);
+        handleLeftButtonDown();
+        for (int frame = 0; frame < 200 && gameState != until; ++frame)
+            Update(16.0f);
+        return gameState;
+    };
+    ASSERT_EQ(clickAt(menuButtonRect(-3), gs::GameType), gs::GameType);
+    ASSERT_EQ(clickAt(menuButtonRect(-1), gs::Game), gs::Game);
+    Update(16.0f);
+    EXPECT_EQ(gameMode, gm::Survival);
+    EXPECT_TRUE(paused && tutorialOpen && tutorialShown[tutorialSurvival]);
+}
+
+} // namespace
