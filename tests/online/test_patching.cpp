@@ -1,0 +1,284 @@
+#include "online_fixture.h"
+
+#include "crypto/digest.h"
+#include "engine/log.h"
+#include "engine/main.h"
+#include "platform/handover.h"
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::vector<std::string> launched;
+int recordLaunch(const std::string& path)
+{
+    launched.push_back(path);
+    return 4242;
+}
+int failLaunch(const std::string& path)
+{
+    launched.push_back(path);
+    return -1;
+}
+
+void writeFile(const std::string& path, const std::string& bytes, mode_t mode)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+    chmod(path.c_str(), mode);
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// A patch download finishing in a game folder of its own (the working directory, holding
+// ts_update) with a patch folder under a temporary XDG_DATA_HOME; programs go to a recorder.
+struct Patching : OnlineTest {
+    std::string gameFolder, dataHome, patchPath, savedCwd, savedDataHome;
+    bool hadDataHome = false;
+
+    void SetUp() override
+    {
+        OnlineTest::SetUp();
+        char cwd[4096];
+        savedCwd = getcwd(cwd, sizeof cwd) ? cwd : ".";
+        gameFolder = folder.path + "/game";
+        dataHome = folder.path + "/data";
+        mkdir(gameFolder.c_str(), 0755);
+        writeFile(gameFolder + "/ts_update", "#!/bin/sh\n", 0755);
+        closeLogFile();
+        ASSERT_EQ(chdir(gameFolder.c_str()), 0);
+        const char* data = std::getenv("XDG_DATA_HOME");
+        hadDataHome = data != nullptr;
+        savedDataHome = data ? data : "";
+        setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+        patchPath = dataHome + "/Quorvane/Tessarine/Patch/Tessarine_patch";
+        launched.clear();
+        patchLauncher = recordLaunch;
+        programRunning = true;
+        gameState = gs::Patching;
+    }
+    void TearDown() override
+    {
+        patchLauncher = platformLaunchProgram;
+        closeLogFile();
+        EXPECT_EQ(chdir(savedCwd.c_str()), 0);
+        if (hadDataHome)
+            setenv("XDG_DATA_HOME", savedDataHome.c_str(), 1);
+        else
+            unsetenv("XDG_DATA_HOME");
+        patchData.clear();
+        OnlineTest::TearDown();
+    }
+    // The download of bytes ends; the offer expected digest.
+    void finish(const std::string& bytes, const std::string& digest, bool updater, int resultCode = 0)
+    {
+        patchHash = digest;
+        patchIsUpdater = updater;
+        patchRequestSent = true;
+        patchData = bytes;
+        handleReply(rk::Patch, resultCode, &patchData);
+    }
+    bool loggedOut()
+    {
+        for (const std::string& line : standInLog(service))
+            if (line.compare(0, 10, "logout.php") == 0)
+                return true;
+        return false;
+    }
+};
+
+}
+
+TEST_F(Patching, SpeedSamplesAndTheDownloadStart)
+{
+    patchUrl = "patch.php?id=4";
+    offlineMode = 99;
+    UpdatePatching(16.0f);
+    EXPECT_TRUE(requests.empty()) << "offline: nothing is downloaded";
+    offlineMode = 0;
+    patchData = "left over";
+    UpdatePatching(16.0f);
+    UpdatePatching(16.0f);
+    ASSERT_EQ(requests.size(), 1u) << "queued once until sent again";
+    EXPECT_EQ(requests[0].url + " " + std::to_string(requests[0].kind), "patch.php?id=4 5");
+    EXPECT_EQ(requests[0].response, &patchData);
+    EXPECT_TRUE(patchData.empty());
+
+    // Second k brings k KB: the first sample inserts the 0 that came before any reading.
+    for (int k = 1; k <= 61; ++k) {
+        patchData.append(1024 * k, 'x');
+        UpdatePatching(1000.0f);
+        EXPECT_FLOAT_EQ(downloadSpeed, float(k));
+        EXPECT_FLOAT_EQ(downloadSpeeds.front(), float(k - 1));
+    }
+    ASSERT_EQ(downloadSpeeds.size(), 60u);
+    EXPECT_FLOAT_EQ(downloadSpeeds.back(), 1.0f) << "the 60 most recent earlier readings";
+    EXPECT_FLOAT_EQ(downloadedBytes, float(patchData.size()));
+    // A download started over counts from its new start, never below zero.
+    patchData.assign(2048, 'x');
+    UpdatePatching(1000.0f);
+    EXPECT_FLOAT_EQ(downloadSpeed, 2.0f);
+}
+
+TEST_F(Patching, PageTexts)
+{
+    struct Case {
+        float downloaded, size, speed;
+        std::vector<float> speeds;
+        PatchingTexts expected;
+    };
+    for (const Case& c : std::vector<Case>{
+             {0, 1048576, 0, {}, {"0.00", "1.00", "0.00"}},
+             {524288, 3145728, 100, {50, 150}, {"0.50", "3.00", "100.00"}},
+             {1048576 * 1.5f, 0, 10, {}, {"1.50", "0.00", "5.00"}},
+         }) {
+        downloadedBytes = c.downloaded;
+        patchSize = c.size;
+        downloadSpeed = c.speed;
+        downloadSpeeds = c.speeds;
+        PatchingTexts texts = patchingTexts();
+        EXPECT_EQ(texts.downloaded, c.expected.downloaded);
+        EXPECT_EQ(texts.total, c.expected.total);
+        EXPECT_EQ(texts.speed, c.expected.speed);
+    }
+    // Before the first second every number is zero, however much has arrived.
+    downloadedBytes = downloadSpeed = speedSampleTimer = bytesRefreshTimer = lastSampleSize = 0.0f;
+    downloadSpeeds.clear();
+    patchRequestSent = true;
+    patchData.assign(500000, 'x');
+    UpdatePatching(999.0f);
+    PatchingTexts texts = patchingTexts();
+    EXPECT_EQ(texts.downloaded + texts.speed, "0.000.00");
+}
+
+TEST_F(Patching, AMatchingDownloadIsWrittenThenStartedThenLoggedOut)
+{
+    const std::string bytes("\x7f" "ELF new build\0with a zero", 25);
+    ASSERT_FALSE(platformPatchFolder().empty());
+    for (bool updater : {false, true}) {
+        writeFile(patchPath, "old patch", 0755);
+        launched.clear();
+        programRunning = true;
+        finish(bytes, hashString(bytes), updater);
+        EXPECT_EQ(readFile(patchPath), bytes);
+        struct stat st;
+        ASSERT_EQ(stat(patchPath.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0755u);
+        EXPECT_FALSE(platformFileExists(patchPath + ".part"));
+        EXPECT_EQ(launched, std::vector<std::string>{updater ? "./ts_update" : patchPath});
+        EXPECT_FALSE(programRunning);
+        EXPECT_TRUE(loggedOut());
+    }
+}
+
+TEST_F(Patching, FailuresStartNothing)
+{
+    const std::string bytes = "new build";
+    const std::string digest = hashString(bytes);
+    ASSERT_FALSE(platformPatchFolder().empty());
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+        std::string reply, digest;
+        bool updater;
+        int resultCode;
+        bool downloadsAgain;
+        std::string patchAfter;   // what the patch file holds afterwards
+    };
+    auto noop = [] {};
+    std::string upperDigest = digest;
+    for (char& c : upperDigest)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    std::string folderPath = dataHome + "/Quorvane/Tessarine/Patch/";
+    for (const Case& c : std::vector<Case>{
+             {"transport failure", noop, bytes, digest, false, CURLE_OPERATION_TIMEDOUT, true, "old patch"},
+             {"fail reply", noop, "fail", hashString("fail"), false, 0, false, "old patch"},
+             {"empty reply", noop, "", hashString(""), false, 0, false, "old patch"},
+             {"digest differs in case only", noop, bytes, upperDigest, false, 0, true, "old patch"},
+             {"no patch folder", [] { unsetenv("XDG_DATA_HOME"); unsetenv("HOME"); }, bytes, digest, false, 0,
+              false, "old patch"},
+             {"old patch cannot be removed",
+              [&] {
+                  platformRemoveFile(patchPath);
+                  mkdir(patchPath.c_str(), 0755);
+                  writeFile(patchPath + "/inside", "", 0644);
+              },
+              bytes, digest, false, 0, false, ""},
+             {"no updater", [&] { unlink((gameFolder + "/ts_update").c_str()); }, bytes, digest, true, 0, false,
+              "old patch"},
+             {"updater not executable", [&] { chmod((gameFolder + "/ts_update").c_str(), 0644); }, bytes, digest, true,
+              0, false, "old patch"},
+             {"launch fails", [] { patchLauncher = failLaunch; }, bytes, digest, true, 0, false, bytes},
+             {"write cut short",
+              [] {
+                  std::signal(SIGXFSZ, SIG_IGN);
+                  rlimit limit{4, RLIM_INFINITY};
+                  setrlimit(RLIMIT_FSIZE, &limit);
+              },
+              bytes, digest, false, 0, false, ""},
+         }) {
+        std::system(("rm -rf '" + folderPath + "'").c_str());
+        ASSERT_FALSE(platformPatchFolder().empty());
+        writeFile(patchPath, "old patch", 0755);
+        writeFile(gameFolder + "/ts_update", "#!/bin/sh\n", 0755);
+        const char* home = std::getenv("HOME");
+        std::string savedHome = home ? home : "";
+        launched.clear();
+        programRunning = true;
+        c.arrange();
+        finish(c.reply, c.digest, c.updater, c.resultCode);
+        rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
+        setrlimit(RLIMIT_FSIZE, &unlimited);
+        setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+        setenv("HOME", savedHome.c_str(), 1);
+        patchLauncher = recordLaunch;
+
+        EXPECT_TRUE(c.what == std::string("launch fails") ? launched.size() == 1 : launched.empty()) << c.what;
+        EXPECT_TRUE(programRunning) << c.what;
+        EXPECT_EQ(gameState, gs::Patching) << c.what;
+        EXPECT_FALSE(loggedOut()) << c.what;
+        EXPECT_EQ(patchRequestSent, !c.downloadsAgain) << c.what;
+        EXPECT_EQ(readFile(patchPath), c.patchAfter) << c.what;
+        if (c.digest == upperDigest) {
+            EXPECT_TRUE(patchData.empty()) << "a mismatch drops the download";
+        }
+        EXPECT_FALSE(platformFileExists(patchPath + ".part")) << c.what;
+    }
+}
+
+TEST_F(Patching, OnlySignedDigestsAreAccepted)
+{
+    const std::string digest = hashString("new build");
+    std::string foreignKey = generateRsaKeyPem(1024);
+    std::string genuine = storedPasswordOf(digest, servicePrivateKeyPem);
+    std::string tampered = base64Decode(genuine);
+    tampered[40] ^= 1;
+    std::string upper = digest;
+    upper[0] = 'A';
+    for (const std::string& sealed : {stripLineBreaks(toBase64(tampered)), storedPasswordOf(digest, foreignKey),
+                                      storedPasswordOf(upper, servicePrivateKeyPem),
+                                      storedPasswordOf(digest.substr(1), servicePrivateKeyPem),
+                                      storedPasswordOf(digest + "0", servicePrivateKeyPem), digest,
+                                      std::string("!!!")}) {
+        resetOnlineGlobals();
+        std::string reply = "update_exe patch.php?id=1 9 " + sealed;
+        handleReply(rk::Login, 0, &reply);
+        EXPECT_EQ(consoleLines.back(), "Patch offer rejected") << sealed;
+        EXPECT_EQ(popupId, 14) << sealed;
+        EXPECT_EQ(gameState, gs::Login) << sealed;
+        EXPECT_TRUE(patchUrl.empty() && patchHash.empty() && !patchIsUpdater) << sealed;
+    }
+    std::string reply = "update_exe patch.php?id=1 9 " + genuine;
+    handleReply(rk::Login, 0, &reply);
+    EXPECT_EQ(gameState, gs::Patching);
+    EXPECT_EQ(patchHash, digest);
+    EXPECT_TRUE(requests.empty()) << "the page starts the download, not the reply";
+}
