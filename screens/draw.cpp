@@ -15,6 +15,7 @@
 #include "screens/backdrop.h"
 #include "screens/console_overlay.h"
 #include "screens/game_field.h"
+#include "screens/patching_page.h"
 #include "screens/pause_popup.h"
 #include "screens/pending_pages.h"
 

@@ -6,7 +6,6 @@ void renderEndgame();
 void renderCredits();
 void renderScoreScreen();
 void renderGrats();
-void renderPatching();
 void renderOptions();
 void renderMenu();
 void renderGametype();
