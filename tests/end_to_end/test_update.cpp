@@ -77,10 +77,12 @@ struct UpdateRun : ::testing::Test {
     {
         for (const auto& child : running)
             kill(child.first, SIGKILL);
+        for (pid_t pid : ourPrograms())
+            kill(pid, SIGKILL);
         while (waitpid(-1, nullptr, 0) > 0) {
         }
         prctl(PR_SET_CHILD_SUBREAPER, 0);
-        if (!root.empty())
+        if (!root.empty() && !std::getenv("TS_KEEP_RUN"))
             (void)std::system(("rm -rf '" + root + "'").c_str());
     }
 
@@ -128,8 +130,8 @@ struct UpdateRun : ::testing::Test {
         reap();
         return static_cast<int>(exits.count(name)) >= count;
     }
-    // The copies of the game running from our folder, the ones ts_update started included.
-    std::vector<pid_t> gamesRunning()
+    // The programs running from the game folder, the ones the game and ts_update started included.
+    std::vector<pid_t> ourPrograms()
     {
         std::vector<pid_t> pids;
         std::unique_ptr<DIR, int (*)(DIR*)> proc(opendir("/proc"), closedir);
@@ -137,7 +139,7 @@ struct UpdateRun : ::testing::Test {
             pid_t pid = std::atoi(entry->d_name);
             char exe[4096];
             ssize_t n = pid > 0 ? readlink(("/proc/" + std::to_string(pid) + "/exe").c_str(), exe, sizeof exe) : -1;
-            if (n > 0 && std::string(exe, n).rfind(game + "Tessarine", 0) == 0)
+            if (n > 0 && std::string(exe, n).rfind(game, 0) == 0)
                 pids.push_back(pid);
         }
         return pids;
@@ -189,8 +191,11 @@ TEST_F(UpdateRun, NextBuildIsDownloadedPutInPlaceAndLogsIn)
                                                            {"passwordHash", hashString("hunter22")}});
         closeStore(store);
         ASSERT_EQ(reply.rfind("success ", 0), 0u) << reply;
+        std::string stored = reply.substr(8);
+        for (std::size_t at = stored.find('='); at != std::string::npos; at = stored.find('=', at))
+            stored.replace(at, 1, "\\x3D");   // the settings file's escape
         std::ofstream(root + "/config/Quorvane/Tessarine/settings")
-            << "# Tessarine settings 1\nUsername=quill\nPassword=" << reply.substr(8)
+            << "# Tessarine settings 1\nUsername=quill\nPassword=" << stored
             << "\nScreenWidth=1280\nScreenHeight=720\nFullscreen=0\nVisualQuality=1\n";
     }
     ASSERT_EQ(offer("Version 0.1.0-next", build + "/Tessarine_next"), "1");
@@ -200,7 +205,7 @@ TEST_F(UpdateRun, NextBuildIsDownloadedPutInPlaceAndLogsIn)
     ASSERT_TRUE(waitFor([&] { return ended("Tessarine"); }, 90)) << serviceLog();
     (void)oldGame;
     EXPECT_EQ(exits.find("Tessarine")->second, 0) << "the old game quits cleanly";
-    EXPECT_EQ(logCount("gameversion=Version 0.1.0&"), 1u) << serviceLog();
+    EXPECT_EQ(logCount("gameversion=Version%200.1.0&"), 1u) << serviceLog();
     EXPECT_EQ(logCount("patch.php?id=1"), 1u) << "the patching page downloaded once";
     EXPECT_EQ(logCount("logout.php"), 1u);
 
@@ -213,10 +218,10 @@ TEST_F(UpdateRun, NextBuildIsDownloadedPutInPlaceAndLogsIn)
         EXPECT_NE(access(leftover.c_str(), F_OK), 0) << leftover;
 
     // The new game logs in with its own version and is let in.
-    ASSERT_TRUE(waitFor([&] { return logCount("gameversion=Version 0.1.0-next&") == 1 && logCount("sync_cheeves.php") == 1; },
+    ASSERT_TRUE(waitFor([&] { return logCount("gameversion=Version%200.1.0-next&") == 1 && logCount("sync_cheeves.php") == 1; },
                         60))
         << serviceLog();
-    std::vector<pid_t> newGame = gamesRunning();
+    std::vector<pid_t> newGame = ourPrograms();
     ASSERT_EQ(newGame.size(), 1u);
     kill(newGame[0], SIGTERM);
     ASSERT_TRUE(waitFor([&] { return ended("Tessarine", 2); }, 30));
