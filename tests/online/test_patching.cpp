@@ -18,11 +18,6 @@ int recordLaunch(const std::string& path)
     launched.push_back(path);
     return 4242;
 }
-int failLaunch(const std::string& path)
-{
-    launched.push_back(path);
-    return -1;
-}
 
 void writeFile(const std::string& path, const std::string& bytes, mode_t mode)
 {
@@ -52,7 +47,6 @@ struct Patching : OnlineTest {
         gameFolder = folder.path + "/game";
         dataHome = folder.path + "/data";
         mkdir(gameFolder.c_str(), 0755);
-        writeFile(gameFolder + "/ts_update", "#!/bin/sh\n", 0755);
         closeLogFile();
         ASSERT_EQ(chdir(gameFolder.c_str()), 0);
         const char* data = std::getenv("XDG_DATA_HOME");
@@ -86,12 +80,12 @@ struct Patching : OnlineTest {
         patchData = bytes;
         handleReply(rk::Patch, resultCode, &patchData);
     }
-    bool loggedOut()
+    int logouts()
     {
+        int count = 0;
         for (const std::string& line : standInLog(service))
-            if (line.compare(0, 10, "logout.php") == 0)
-                return true;
-        return false;
+            count += line.compare(0, 10, "logout.php") == 0;
+        return count;
     }
 };
 
@@ -150,8 +144,7 @@ TEST_F(Patching, PageTexts)
         EXPECT_EQ(texts.speed, c.expected.speed);
     }
     // Before the first second every number is zero, however much has arrived.
-    downloadedBytes = downloadSpeed = speedSampleTimer = bytesRefreshTimer = lastSampleSize = 0.0f;
-    downloadSpeeds.clear();
+    resetOnlineGlobals();
     patchRequestSent = true;
     patchData.assign(500000, 'x');
     UpdatePatching(999.0f);
@@ -159,98 +152,87 @@ TEST_F(Patching, PageTexts)
     EXPECT_EQ(texts.downloaded + texts.speed, "0.000.00");
 }
 
-TEST_F(Patching, AMatchingDownloadIsWrittenThenStartedThenLoggedOut)
+// Every way a download can end: only a download matching the signed digest, written whole, with
+// the program it hands over to able to run, starts that program and logs out.
+TEST_F(Patching, DownloadEnds)
 {
     const std::string bytes("\x7f" "ELF new build\0with a zero", 25);
-    ASSERT_FALSE(platformPatchFolder().empty());
-    for (bool updater : {false, true}) {
-        writeFile(patchPath, "old patch", 0755);
-        launched.clear();
-        programRunning = true;
-        finish(bytes, hashString(bytes), updater);
-        EXPECT_EQ(readFile(patchPath), bytes);
-        struct stat st;
-        ASSERT_EQ(stat(patchPath.c_str(), &st), 0);
-        EXPECT_EQ(st.st_mode & 07777, 0755u);
-        EXPECT_FALSE(platformFileExists(patchPath + ".part"));
-        EXPECT_EQ(launched, std::vector<std::string>{updater ? "./ts_update" : patchPath});
-        EXPECT_FALSE(programRunning);
-        EXPECT_TRUE(loggedOut());
-    }
-}
-
-TEST_F(Patching, FailuresStartNothing)
-{
-    const std::string bytes = "new build";
-    const std::string digest = hashString(bytes);
-    ASSERT_FALSE(platformPatchFolder().empty());
+    const std::string digest = hashString(bytes), patchFolder = dataHome + "/Quorvane/Tessarine/Patch/";
+    std::string upperDigest = digest;
+    for (char& c : upperDigest)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "/";
     struct Case {
         const char* what;
         std::function<void()> arrange;
         std::string reply, digest;
         bool updater;
         int resultCode;
-        bool downloadsAgain;
+        std::string started;      // the program started, "" for none
+        bool sentAfter;           // false: the next frame downloads again
         std::string patchAfter;   // what the patch file holds afterwards
     };
-    auto noop = [] {};
-    std::string upperDigest = digest;
-    for (char& c : upperDigest)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    std::string folderPath = dataHome + "/Quorvane/Tessarine/Patch/";
+    auto none = [] {};
     for (const Case& c : std::vector<Case>{
-             {"transport failure", noop, bytes, digest, false, CURLE_OPERATION_TIMEDOUT, true, "old patch"},
-             {"fail reply", noop, "fail", hashString("fail"), false, 0, false, "old patch"},
-             {"empty reply", noop, "", hashString(""), false, 0, false, "old patch"},
-             {"digest differs in case only", noop, bytes, upperDigest, false, 0, true, "old patch"},
-             {"no patch folder", [] { unsetenv("XDG_DATA_HOME"); unsetenv("HOME"); }, bytes, digest, false, 0,
-              false, "old patch"},
+             {"update", none, bytes, digest, false, 0, patchPath, true, bytes},
+             {"update_exe", none, bytes, digest, true, 0, "./ts_update", true, bytes},
+             {"transport failure", none, bytes, digest, false, CURLE_OPERATION_TIMEDOUT, "", false, "old"},
+             {"fail reply", none, "fail", hashString("fail"), false, 0, "", true, "old"},
+             {"empty reply", none, "", hashString(""), false, 0, "", true, "old"},
+             {"digest differs in case only", none, bytes, upperDigest, false, 0, "", false, "old"},
+             {"no patch folder", [] { unsetenv("XDG_DATA_HOME"); unsetenv("HOME"); }, bytes, digest, false, 0, "",
+              true, "old"},
              {"old patch cannot be removed",
               [&] {
                   platformRemoveFile(patchPath);
                   mkdir(patchPath.c_str(), 0755);
                   writeFile(patchPath + "/inside", "", 0644);
               },
-              bytes, digest, false, 0, false, ""},
-             {"no updater", [&] { unlink((gameFolder + "/ts_update").c_str()); }, bytes, digest, true, 0, false,
-              "old patch"},
-             {"updater not executable", [&] { chmod((gameFolder + "/ts_update").c_str(), 0644); }, bytes, digest, true,
-              0, false, "old patch"},
-             {"launch fails", [] { patchLauncher = failLaunch; }, bytes, digest, true, 0, false, bytes},
+              bytes, digest, false, 0, "", true, ""},
+             {"no updater", [&] { unlink("ts_update"); }, bytes, digest, true, 0, "", true, "old"},
+             {"updater not executable", [&] { chmod("ts_update", 0644); }, bytes, digest, true, 0, "", true, "old"},
+             {"launch fails", [] {
+                  patchLauncher = [](const std::string& path) {
+                      recordLaunch(path);
+                      return -1;
+                  };
+              },
+              bytes, digest, true, 0, "./ts_update", true, bytes},
              {"write cut short",
               [] {
                   std::signal(SIGXFSZ, SIG_IGN);
                   rlimit limit{4, RLIM_INFINITY};
                   setrlimit(RLIMIT_FSIZE, &limit);
               },
-              bytes, digest, false, 0, false, ""},
+              bytes, digest, false, 0, "", true, ""},
          }) {
-        std::system(("rm -rf '" + folderPath + "'").c_str());
+        std::system(("rm -rf '" + patchFolder + "'").c_str());
         ASSERT_FALSE(platformPatchFolder().empty());
-        writeFile(patchPath, "old patch", 0755);
-        writeFile(gameFolder + "/ts_update", "#!/bin/sh\n", 0755);
-        const char* home = std::getenv("HOME");
-        std::string savedHome = home ? home : "";
+        writeFile(patchPath, "old", 0755);
+        writeFile("ts_update", "#!/bin/sh\n", 0755);
         launched.clear();
         programRunning = true;
+        int logoutsBefore = logouts();
         c.arrange();
         finish(c.reply, c.digest, c.updater, c.resultCode);
         rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
         setrlimit(RLIMIT_FSIZE, &unlimited);
         setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
-        setenv("HOME", savedHome.c_str(), 1);
+        setenv("HOME", home.c_str(), 1);
         patchLauncher = recordLaunch;
 
-        EXPECT_TRUE(c.what == std::string("launch fails") ? launched.size() == 1 : launched.empty()) << c.what;
-        EXPECT_TRUE(programRunning) << c.what;
-        EXPECT_EQ(gameState, gs::Patching) << c.what;
-        EXPECT_FALSE(loggedOut()) << c.what;
-        EXPECT_EQ(patchRequestSent, !c.downloadsAgain) << c.what;
+        bool handedOver = c.started != "" && c.what != std::string("launch fails");
+        EXPECT_EQ(launched, c.started.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.started})
+            << c.what;
+        EXPECT_EQ(programRunning, !handedOver) << c.what;
+        EXPECT_EQ(logouts() - logoutsBefore, handedOver ? 1 : 0) << c.what;
+        EXPECT_EQ(patchRequestSent, c.sentAfter) << c.what;
         EXPECT_EQ(readFile(patchPath), c.patchAfter) << c.what;
-        if (c.digest == upperDigest) {
-            EXPECT_TRUE(patchData.empty()) << "a mismatch drops the download";
-        }
         EXPECT_FALSE(platformFileExists(patchPath + ".part")) << c.what;
+        struct stat st;
+        EXPECT_TRUE(c.patchAfter != bytes || (stat(patchPath.c_str(), &st) == 0 && (st.st_mode & 07777) == 0755))
+            << c.what;
+        EXPECT_TRUE(c.digest != upperDigest || patchData.empty()) << "a mismatch drops the download";
     }
 }
 
