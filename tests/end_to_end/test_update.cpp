@@ -218,14 +218,15 @@ TEST_F(UpdateRun, NextBuildIsDownloadedPutInPlaceAndLogsIn)
         EXPECT_NE(access(leftover.c_str(), F_OK), 0) << leftover;
 
     // The new game logs in with its own version and is let in.
-    ASSERT_TRUE(waitFor([&] { return logCount("gameversion=Version%200.1.0-next&") == 1 && logCount("sync_cheeves.php") == 1; },
-                        60))
+    ASSERT_TRUE(waitFor([&] { return logCount("gameversion=Version%200.1.0-next&") && logCount("sync_cheeves.php"); }, 60))
         << serviceLog();
     std::vector<pid_t> newGame = ourPrograms();
     ASSERT_EQ(newGame.size(), 1u);
     kill(newGame[0], SIGTERM);
     ASSERT_TRUE(waitFor([&] { return ended("Tessarine", 2); }, 30));
     EXPECT_EQ(exits.count("ts_update"), 1u) << "the updater ran once";
+    EXPECT_NE(readFile(game + "console.log").find("\nsuccess 1 "), std::string::npos) << "the new game was let in";
+    EXPECT_EQ(logCount("logout.php?beta2=1&userid=1&"), 1u) << "and logged out of its session";
 
     // A tampered file under the genuine signed digest: downloaded again and again, never written or run.
     std::string tampered = nextBuild;
