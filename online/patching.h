@@ -21,7 +21,8 @@ extern int (*patchLauncher)(const std::string& path);
 
 // The digest a login reply's sealed field stands for: base64 of the service's private-key blocks
 // over the hex digest, opened with the compiled public key. "" unless exactly 64 lower-case hex
-// characters come out (a forged, damaged or foreign-key offer).
+// characters come out (a forged, damaged or foreign-key offer). An older genuine offer can still be
+// replayed by whoever controls the connection: the signature says who made an offer, not when.
 std::string openPatchDigest(const std::string& sealedDigest);
 
 // Kind 5: the download ended.
