@@ -162,6 +162,19 @@ struct UpdateRun : ::testing::Test {
         ASSERT_TRUE(waitFor([&] { return !readFile(root + "/port").empty(); }, 10));
         port = std::atoi(readFile(root + "/port").c_str());
     }
+    // Changes the service's stored offers behind its back (it reads them at every request).
+    void changeOffers(const char* sql, const std::string& blob = "")
+    {
+        Store store;
+        std::string error;
+        ASSERT_TRUE(openStore(store, database, &error)) << error;
+        Statement change(store, sql);
+        if (!blob.empty())
+            change.bindBlob(1, blob);
+        change.step();
+        EXPECT_TRUE(change.ok()) << sql;
+        closeStore(store);
+    }
     std::string offer(const std::string& version, const std::string& file)
     {
         std::string out = root + "/offer.txt";
@@ -233,18 +246,18 @@ TEST_F(UpdateRun, NextBuildIsDownloadedPutInPlaceAndLogsIn)
     tampered[tampered.size() / 2] ^= 0x20;
     std::ofstream(root + "/tampered", std::ios::binary) << tampered;
     ASSERT_EQ(offer("Version 9", build + "/Tessarine"), "2");
-    {
-        Store store;
-        std::string error;
-        ASSERT_TRUE(openStore(store, database, &error)) << error;
-        Statement swap(store, "UPDATE patches SET data = ?1 WHERE id = 2");
-        swap.bindBlob(1, tampered);
-        swap.step();
-        EXPECT_TRUE(swap.ok());
-        closeStore(store);
-    }
+    changeOffers("UPDATE patches SET data = ?1 WHERE id = 2", tampered);
     pid_t again = start(game, {"./Tessarine"}, "game");
     ASSERT_TRUE(waitFor([&] { return logCount("patch.php?id=2") >= 2; }, 60)) << serviceLog();
+    // Withdrawn, the offer's download answers "fail": the page stays and asks no more, so the game
+    // is closed with no transfer in flight.
+    changeOffers("DELETE FROM patches WHERE id = 2");
+    std::size_t downloads = 0;
+    for (int second = 0; downloads != logCount("patch.php?id=2"); ++second) {   // until a quiet second
+        ASSERT_LT(second, 30) << "the withdrawn offer is asked for again and again";
+        downloads = logCount("patch.php?id=2");
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+    }
     EXPECT_NE(access((patchFolder + "Tessarine_patch").c_str(), F_OK), 0);
     EXPECT_EQ(readFile(game + "Tessarine"), nextBuild);
     EXPECT_EQ(exits.count("ts_update"), 1u);
