@@ -3,12 +3,9 @@
 #pragma once
 #include "game/page_buttons.h"
 
-// The stacked buttons of each page, in the order they are tested.
-inline constexpr PageButton gameTypeButtons[] = {{-2, 1}, {-1, 2}, {0, 3}, {1, 4}, {3, 6}};
-inline constexpr PageButton difficultyButtons[] = {{-2, 1}, {-1, 2}, {0, 3}, {2, 7}};
-inline constexpr PageButton rankedChoiceButtons[] = {{-2, 1}, {-1, 2}, {2, 7}};
-// Level select: "Back" on row 4, and the ten levels as buttons 11..20 (levelButtonRect).
-inline constexpr PageButton levelSelectBack = {4, 7};
+// The pages' buttons are the column pages of the layout module (gameTypePage, difficultyPage,
+// rankedChoicePage). Level select: "Back" (levelSelectBackPage) and the ten levels as buttons
+// 11..20 (levelButtonRect).
 inline constexpr int firstLevelButton = 11;
 
 void UpdateGametype(float dtMs);

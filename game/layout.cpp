@@ -4,6 +4,7 @@
 #include "engine/fonts.h"
 #include "engine/window.h"
 #include "game/input.h"
+#include "game/score_screen.h"
 
 namespace {
 
@@ -100,17 +101,20 @@ LayoutRect offlineConfirmButtonRect(int button)
     return edgeButton(button, y, "Back", "Continue");
 }
 
+float scoreColumnX(int column)
+{
+    return halfWidth() + scoreScreenSlide + 0.15f * width() * static_cast<float>(column);
+}
+
 LayoutRect scorePageButtonRect(int button)
 {
-    const float w = static_cast<float>(screenWidth);
-    const float m = mediumFont.height;
-    const float b = 0.035f * w;
-    const float y = halfHeight() + m * 2.0f * 4.2f - m / 2.0f;
-    float x = halfWidth();
+    const float b = 0.035f * width();
+    const float y = menuRowY(scoreButtonRow) - mediumFont.height / 2.0f;
+    float x = scoreColumnX(0);
     if (button == 1)
-        x = halfWidth() - 0.15f * w + freetype::getWidth(&mediumFont, "Retry");
+        x = scoreColumnX(-1) + freetype::getWidth(&mediumFont, "Retry");
     else if (button == 3)
-        x = halfWidth() + 0.15f * w - freetype::getWidth(&mediumFont, "Quit");
+        x = scoreColumnX(1) - freetype::getWidth(&mediumFont, "Quit");
     return centredRect(x, y, 4.0f * b, 0.8f * b);
 }
 
@@ -144,13 +148,89 @@ LayoutRect menuButtonRect(float k)
     return centredRect(halfWidth(), menuRowY(k) - mediumFont.height / 2.75f, scale * 525.0f, scale * 55.0f);
 }
 
+float menuDescriptionY()
+{
+    return height() - 0.04f * height();
+}
+
+float levelColumnX(int level)
+{
+    return halfWidth() + (level <= 5 ? -0.1f : 0.1f) * height();
+}
+
+float levelRow(int level)
+{
+    return static_cast<float>(level <= 5 ? level - 3 : level - 8);
+}
+
 LayoutRect levelButtonRect(int level)
 {
-    const bool left = level <= 5;
-    const float x = halfWidth() + (left ? -0.1f : 0.1f) * height();
-    const float row = static_cast<float>(left ? level - 3 : level - 8);
     const float scale = width() / 1680.0f;
-    return centredRect(x, menuRowY(row) - mediumFont.height / 2.75f, scale * 200.0f, scale * 55.0f);
+    return centredRect(levelColumnX(level), menuRowY(levelRow(level)) - mediumFont.height / 2.75f, scale * 200.0f,
+                       scale * 55.0f);
+}
+
+namespace {
+
+const char* const backDescription = "Back To Previous Menu";
+
+const ColumnButton mainMenuButtons[] = {
+    {1, -3, "Start Game", "Start A New Game"},
+    {2, -2, "Switch Player", "Create/Switch Profiles"},
+    {3, -1, "Online Ranking", "View Player Statistics and Leaderboards"},
+    {7, 0, "Achievements", "View Player Achievements"},
+    {4, 1, "Options", "Customize Visual and Audio Settings"},
+    {5, 2, "Credits", "View Developer Credits"},
+    {6, 3, "Quit", "Exit the Game"},
+};
+const ColumnButton gameTypeButtons[] = {
+    {1, -2, "Classic", "Standard Game Type, Level Progression"},
+    {2, -1, "Survival", "Survival Game Type, Survive Multiple Stages, Earn The Highest Score!"},
+    {3, 0, "Meditation", "Meditation Game Type, Relax and Stratergize, Build The Biggest Combos You Can"},
+    {4, 1, "Rush", "Rush Game Type, Save Your Score! Destroy The Mass As Quickly As Possible!"},
+    {6, 3, "Back", backDescription},
+};
+const ColumnButton difficultyButtons[] = {
+    {1, -2, "Casual", "For Casual Gamers."},
+    {2, -1, "Normal", "For Normal Gamers."},
+    {3, 0, "Expert", "For Experienced Gamers."},
+    {7, 2, "Back", backDescription},
+};
+const ColumnButton rankedChoiceButtons[] = {
+    {1, -2, "Ranked", "Ranked Mode: Play On The Leaderboards. Earn Ranks, Skillpoints & Achievements."},
+    {2, -1, "Practice", "Practice Mode: Increase Your Skill In This Unranked Training Mode."},
+    {7, 2, "Back", backDescription},
+};
+const ColumnButton levelSelectBackButton[] = {{7, 4, "Back", backDescription}};
+
+template <int N>
+constexpr ColumnPage columnPage(const char* heading, const ColumnButton (&buttons)[N])
+{
+    return ColumnPage{heading, buttons, N};
+}
+
+} // namespace
+
+const ColumnPage mainMenuPage = columnPage(nullptr, mainMenuButtons);
+const ColumnPage gameTypePage = columnPage("Game Mode", gameTypeButtons);
+const ColumnPage difficultyPage = columnPage("Difficulty", difficultyButtons);
+const ColumnPage rankedChoicePage = columnPage("Play Mode", rankedChoiceButtons);
+const ColumnPage levelSelectBackPage = columnPage("Level Select", levelSelectBackButton);
+
+const ColumnButton* findColumnButton(const ColumnPage& page, int button)
+{
+    for (int i = 0; i < page.count; ++i)
+        if (page.buttons[i].button == button)
+            return &page.buttons[i];
+    return nullptr;
+}
+
+int hitColumnPage(const ColumnPage& page)
+{
+    for (int i = 0; i < page.count; ++i)
+        if (pointerInside(menuButtonRect(page.buttons[i].row)))
+            return page.buttons[i].button;
+    return 0;
 }
 
 LayoutRect socialIconRect(int icon)
@@ -173,25 +253,59 @@ float optionsRowY(int row)
     return 0.4f * height() + mediumFont.height * optionsTextScale * 2.0f * static_cast<float>(row - 1);
 }
 
-LayoutRect optionsArrowRect(int row, int side)
+float optionsLabelX()
+{
+    return 0.3f * width();
+}
+
+float optionsValueX()
 {
     const float w = width();
-    const float x = side < 0 ? w - 0.3f * w - 0.06f * w - 0.06f * w : w - 0.3f * w - 0.06f * w + 0.06f * w;
-    return fromScreenRect(
-        freetype::bbox(side < 0 ? "<" : ">", x, optionsRowY(row), &mediumFont, 0, optionsTextScale));
+    return w - 0.06f * w - 0.3f * w;
+}
+
+float optionsArrowX(int side)
+{
+    return optionsValueX() + (side < 0 ? -0.06f : 0.06f) * width();
+}
+
+LayoutRect optionsArrowRect(int row, int side)
+{
+    return fromScreenRect(freetype::bbox(side < 0 ? "<" : ">", optionsArrowX(side), optionsRowY(row), &mediumFont, 0,
+                                         optionsTextScale));
 }
 
 LayoutRect optionsBackRect()
 {
-    return fromScreenRect(
-        freetype::bbox("Back", 0.3f * width(), optionsButtonHitY(), &mediumFont, 5, optionsTextScale));
+    return fromScreenRect(freetype::bbox("Back", optionsLabelX(), optionsButtonHitY(), &mediumFont, 5, optionsTextScale));
 }
 
 LayoutRect optionsSaveRect()
 {
-    const float w = width();
-    return fromScreenRect(
-        freetype::bbox("Save", w - 0.06f * w - 0.3f * w, optionsButtonHitY(), &mediumFont, 0, optionsTextScale));
+    return fromScreenRect(freetype::bbox("Save", optionsValueX(), optionsButtonHitY(), &mediumFont, 0, optionsTextScale));
+}
+
+namespace {
+
+// The drawn highlights sit on the middle of the buttons' text line (the unscaled half width of
+// "Back" puts the first a little right of the word's middle).
+LayoutRect optionsHighlight(float x)
+{
+    const float b = 0.03f * width();
+    const float y = optionsRowY(optionsRowCount) - optionsTextScale * mediumFont.height / 2.0f;
+    return centredRect(x, y, 4.0f * b, 0.8f * b);
+}
+
+} // namespace
+
+LayoutRect optionsBackHighlightRect()
+{
+    return optionsHighlight(optionsLabelX() + freetype::getWidth(&mediumFont, "Back"));
+}
+
+LayoutRect optionsSaveHighlightRect()
+{
+    return optionsHighlight(optionsValueX());
 }
 
 LayoutRect entryButtonRect(float k)

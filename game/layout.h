@@ -27,7 +27,13 @@ LayoutRect serverWaitButtonRect();
 // Its go-offline confirmation: 1 "Back" at the window's left, 2 "Continue" at its right.
 LayoutRect offlineConfirmButtonRect(int button);
 
-// The score page's buttons on one row: 1 "Retry" left, 2 "Continue" centre, 3 "Quit" right.
+// The score and end-of-game pages: rows on menuRowY, labels starting at the left column (-1),
+// titles and the middle button on the middle (0), values ending at the right column (1); the
+// columns stand 0.15 W either side of the middle and all move with scoreScreenSlide.
+float scoreColumnX(int column);
+inline constexpr float scoreButtonRow = 4.2f;
+// The score page's buttons on that row: 1 "Retry" left, 2 "Continue" centre, 3 "Quit" right.
+// The drawn highlight and the hit box: 4b x 0.8b (b = 0.035 W) on the middle of the text line.
 LayoutRect scorePageButtonRect(int button);
 
 // The achievements page's buttons: 1 the left arrow, 2 the right arrow (0.05 x H squares at the
@@ -39,12 +45,43 @@ bool pointerInside(const LayoutRect& rect);
 
 // Menu pages: the text baseline of row k, H/2 + 2u k (k may be a half row).
 float menuRowY(float k);
+inline constexpr float menuHeadingRow = -3.5f;
+// The bottom line, which carries the hovered button's description: H - 0.04 H.
+float menuDescriptionY();
 // The stacked button of row k, its highlight bar and hit box: W x 525/1680 by W x 55/1680,
 // centred on W/2 a little above the row's baseline (u / 2.75).
 LayoutRect menuButtonRect(float k);
 // The level-select page's narrow buttons, levels 1..10: 1-5 in a column 0.1 H left of the
-// middle on rows -2..2, 6-10 in one 0.1 H right of it.
+// middle on rows -2..2, 6-10 in one 0.1 H right of it; bars W x 200/1680 wide.
 LayoutRect levelButtonRect(int level);
+// The centre x of a level's column.
+float levelColumnX(int level);
+float levelRow(int level);
+
+// A page of stacked buttons, one to a row: the page draws each label on its row and, for the
+// hovered one, the bar of menuButtonRect(row) and the description on the bottom line; its update
+// hit-tests the same bars in the table's order. Button numbers belong to the page (a "Back" is
+// 6 or 7 wherever it stands); a row without a button stays empty.
+struct ColumnButton {
+    int button;
+    float row;
+    const char* label;
+    const char* description;
+};
+struct ColumnPage {
+    const char* heading;   // drawn on menuHeadingRow; null for none
+    const ColumnButton* buttons;
+    int count;
+};
+extern const ColumnPage mainMenuPage;       // seven buttons, no heading (the link icons apart)
+extern const ColumnPage gameTypePage;
+extern const ColumnPage difficultyPage;
+extern const ColumnPage rankedChoicePage;
+extern const ColumnPage levelSelectBackPage;   // the level-select page's "Back" (7, row 4)
+// The page's button with that number, null for none.
+const ColumnButton* findColumnButton(const ColumnPage& page, int button);
+// The first button of the page whose bar holds the pointer, else 0.
+int hitColumnPage(const ColumnPage& page);
 // The main menu's three link icons at the bottom right, 0 Twitter, 1 Facebook, 2 feedback:
 // squares of 0.04 H.
 LayoutRect socialIconRect(int icon);
@@ -59,6 +96,14 @@ LayoutRect achievementArrowRect(int side);
 inline constexpr int optionsRowCount = 9;
 inline constexpr float optionsTextScale = 0.8f;
 float optionsRowY(int row);
+// Its columns: labels start at 0.3 W, values centre on 0.64 W, "<" on 0.58 W and ">" on 0.70 W.
+float optionsLabelX();
+float optionsValueX();
+float optionsArrowX(int side);
+// The highlights drawn behind "Back" and "Save": 4b x 0.8b (b = 0.03 W) on the middle of their
+// text line. The hit boxes below are the words' own boxes, half a line lower.
+LayoutRect optionsBackHighlightRect();
+LayoutRect optionsSaveHighlightRect();
 // A row's "<" (side -1, centred at 0.58 W) or ">" (side 1, at 0.70 W): the character's box.
 LayoutRect optionsArrowRect(int row, int side);
 // The hit boxes of "Back" (starting at 0.3 W) and "Save" (centred at 0.64 W), on a baseline half

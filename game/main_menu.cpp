@@ -6,8 +6,6 @@
 #include "game/layout.h"
 #include "game/level_end.h"
 
-#include <iterator>
-
 float menuSpinAngle = 0.0f;
 bool musicLoopsStarted = false;
 int trololoSource = -1;
@@ -48,5 +46,5 @@ void UpdateMenu(float dtMs)
             hoveredButton = firstSocialButton + icon;
             return;
         }
-    hoveredButton = hitPageButtons(menuButtons, static_cast<int>(std::size(menuButtons)));
+    hoveredButton = hitColumnPage(mainMenuPage);
 }

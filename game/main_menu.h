@@ -6,9 +6,8 @@ extern float menuSpinAngle;       // degrees, 0..360: turns the menu's news spin
 extern bool musicLoopsStarted;    // the menu's five loops were started (once a run)
 extern int trololoSource;         // a loop started silent with the others, -1 none
 
-// The seven stacked buttons, top to bottom: Start Game, Switch Player, Online Ranking,
-// Achievements, Options, Credits, Quit. Buttons 8 to 10 are the link icons.
-inline constexpr PageButton menuButtons[] = {{-3, 1}, {-2, 2}, {-1, 3}, {0, 7}, {1, 4}, {2, 5}, {3, 6}};
+// The seven stacked buttons are the layout's mainMenuPage (Start Game, Switch Player, Online
+// Ranking, Achievements, Options, Credits, Quit); buttons 8 to 10 are the link icons.
 inline constexpr int firstSocialButton = 8;
 
 // Advances the spin by dtMs / 2.5 degrees, wrapping below 360 (the menu and the ranking page).

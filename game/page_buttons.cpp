@@ -260,14 +260,6 @@ void advanceFrameTicker()
     frameTicker = (frameTicker + 1) % 60;
 }
 
-int hitPageButtons(const PageButton* buttons, int count)
-{
-    for (int i = 0; i < count; ++i)
-        if (pointerInside(menuButtonRect(buttons[i].row)))
-            return buttons[i].button;
-    return 0;
-}
-
 std::string webPageUrl(const std::string& page)
 {
     return "http://" + serviceHost() + "/" + page;

@@ -11,14 +11,6 @@ extern int frameTicker;         // every page update adds 1, wrapping at 60
 // Every page update's first step.
 void advanceFrameTicker();
 
-// One stacked button of a menu page: its row and its number.
-struct PageButton {
-    float row;
-    int button;
-};
-// The first button of the list whose bar holds the pointer, else 0.
-int hitPageButtons(const PageButton* buttons, int count);
-
 // The per-state part of a left click (every state but play, the score page and the
 // congratulations page, whose presses the input handlers keep).
 void dispatchPageClick();

@@ -1,22 +1,8 @@
-// The pages of the menus, the score, the online screens and the intro. Placeholders until those
-// pages are written: each draws nothing yet, so their states show the backdrop, pointer and fade.
+// The account pages, the ranking and the patching page. Placeholders until those pages are
+// written: each draws nothing yet, so their states show the backdrop, pointer and fade.
 #pragma once
 
-void renderEndgame();
-void renderCredits();
-void renderScoreScreen();
-void renderGrats();
 void renderPatching();
-void renderOptions();
-void renderMenu();
-void renderGametype();
-void renderDifficulty();
-void renderLevelSelect();
-void renderClassicModeSelect();
-void renderMultimenu();
-void renderMultilobby();
 void renderCreateAcc();
 void renderLogin();
 void renderRanking();
-void renderRestart();
-void renderIntro();

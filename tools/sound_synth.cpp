@@ -882,9 +882,14 @@ void generateSounds(std::vector<PackAsset>& out)
     addSound(out, "clockbeep.ogg", makeClockBeep(), 1, effectQuality, serial++);
     addSound(out, "powerupready.ogg", makePowerupReady(), 1, effectQuality, serial++);
     {
+        // The melody is rendered seamless, but the encoder rebuilds the stream's two ends apart:
+        // at the loops' quality its end came back ~500 off its start, a tick every time the menu
+        // music wrapped over its soft pads. At this quality the decoded seam keeps its value and
+        // slope (the drums hide such errors in their own hats and stay at the loops' quality).
+        const float melodyQuality = 0.8f;
         std::vector<float> l, r;
         renderMelodyLoop(l, r);
-        addSound(out, "tsdnb_melody_loop.ogg", interleave(l, r), 2, loopQuality, serial++);
+        addSound(out, "tsdnb_melody_loop.ogg", interleave(l, r), 2, melodyQuality, serial++);
         renderDrumLoop(l, r);
         addSound(out, "tsdnb_drums.ogg", interleave(l, r), 2, loopQuality, serial++);
     }

@@ -48,7 +48,7 @@ TEST_F(Machinery, ChunksArriveInOrderAndAnEmptyReplyStillCompletes)
 
 TEST_F(Machinery, CompletionFollowsTheTransfersNotTheQueue)
 {
-    ASSERT_TRUE(setStandInFault(service, "news=delay:400"));
+    ASSERT_TRUE(setStandInFault(service, "news=delay:1500"));
     std::string slow, fast;
     queueProbe("news.php", &slow);
     queueProbe("which_server.php", &fast);
@@ -207,7 +207,7 @@ TEST_F(Machinery, TheListIsCutToAHundredOldestFinishedFirst)
         old.done = true;
         requests.push_back(std::move(old));
     }
-    ASSERT_TRUE(setStandInFault(service, "news=delay:600"));
+    ASSERT_TRUE(setStandInFault(service, "news=delay:4000"));
     std::string replies[5];
     for (std::string& r : replies)
         queueProbe("news.php", &r);

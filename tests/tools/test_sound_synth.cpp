@@ -148,6 +148,30 @@ TEST_F(SoundSynthTest, LoopsJoinWithoutAJump)
     }
 }
 
+// The menu music wraps where it starts: across the seam the second difference (a jump in value
+// or slope) stays within what the music's own samples do around it.
+TEST_F(SoundSynthTest, MenuLoopsKeepValueAndSlopeAcrossTheSeam)
+{
+    for (const char* name : {"tsdnb_melody_loop.ogg", "tsdnb_drums.ogg"}) {
+        const Decoded& d = sound(name);
+        const long n = static_cast<long>(d.decodedFrames());
+        for (int c = 0; c < d.channels; ++c) {
+            const auto at = [&](long i) { return static_cast<double>(d.at(static_cast<size_t>((i % n + n) % n), c)); };
+            const auto bend = [&](long i) { return at(i) - 2.0 * at(i - 1) + at(i - 2); };
+            double sum = 0.0;
+            int count = 0;
+            for (long k = -256; k < 256; ++k)
+                if (k != 0 && k != 1) {
+                    sum += bend(k) * bend(k);
+                    ++count;
+                }
+            const double around = std::sqrt(sum / count);
+            EXPECT_LE(std::fabs(bend(0)), 2.0 * around) << name << " channel " << c;
+            EXPECT_LE(std::fabs(bend(1)), 2.0 * around) << name << " channel " << c;
+        }
+    }
+}
+
 TEST_F(SoundSynthTest, MusicPairHasOneLengthAndLayout)
 {
     const Decoded& melody = sound("tsdnb_melody_loop.ogg");

@@ -1,0 +1,330 @@
+// One frame of each menu page through the real Draw (backdrop, starfield, page, pointer, fade)
+// beside an empty frame (clear and swap) in the same run. With --shots it instead draws every
+// page into PPM files: the intro, the main menu with news and with its spinner, the game-choice
+// pages with a button hovered, options from the menu and from a paused game, the score page online
+// and offline, the end-of-game page, credits, congratulations, restart and the online menu pages.
+// Run it from the run folder (data/assets.ass beside it) with a display, e.g. under xvfb-run.
+//   bench_page_bench [--frames N] [--size WxH] [--shots DIR]
+#include "engine/camera.h"
+#include "engine/config.h"
+#include "engine/draw2d.h"
+#include "engine/main.h"
+#include "engine/meshes.h"
+#include "engine/polyparticles.h"
+#include "engine/startup.h"
+#include "engine/textures.h"
+#include "engine/window.h"
+#include "game/backdrops.h"
+#include "game/credits.h"
+#include "game/game_state.h"
+#include "game/game_types.h"
+#include "game/input.h"
+#include "game/intro.h"
+#include "game/level_end.h"
+#include "game/levels.h"
+#include "game/main_menu.h"
+#include "game/options.h"
+#include "game/page_buttons.h"
+#include "game/reports.h"
+#include "game/score.h"
+#include "game/scoring.h"
+#include "game/starfield.h"
+#include "game/tutorials.h"
+#include "game/states.h"
+#include "online/replies.h"
+#include "online/requests.h"
+#include "platform/system.h"
+#include "platform/video.h"
+#include "engine/gl_extensions.h"
+#include "screens/draw.h"
+#include "screens/main_menu_page.h"
+
+#include <GL/gl.h>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr float frameMs = 1000.0f / 60.0f;
+
+double nowMs()
+{
+    return static_cast<double>(platformCounter()) * 1000.0 / static_cast<double>(platformCounterFrequency());
+}
+
+void saveScreenshot(const std::string& path, int w, int h)
+{
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) {
+        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        return;
+    }
+    std::fprintf(f, "P6\n%d %d\n255\n", w, h);
+    for (int row = h - 1; row >= 0; row--)
+        std::fwrite(&pixels[static_cast<std::size_t>(row) * static_cast<std::size_t>(w) * 3], 1,
+                    static_cast<std::size_t>(w) * 3, f);
+    std::fclose(f);
+}
+
+void streamAll()
+{
+    for (int frame = 0; frame < 100000 && !textureQueue.empty(); ++frame)
+        updateStreamingTextures(16.0f);
+    for (int i = 0; i < 20; ++i)
+        updateStreamingTextures(50.0f);   // the fade-ins run out
+}
+
+bool loadMedia()
+{
+    loadMesh(&cubeMesh, "cube.mbm");
+    loadMesh(&geosphereMesh, "geosphere.mbm");
+    buildParticleMesh(&particleMesh);
+    loadPolyparticleMesh(cubeMesh, &cubePolyparticles);
+    loadPolyparticleMesh(geosphereMesh, &geospherePolyparticles);
+    queueAllTextures();
+    streamAll();
+    return !cubeMesh.meshes.empty();
+}
+
+void makeStars()
+{
+    stars.clear();
+    for (int i = 0; i < starCount; ++i) {
+        Star s;
+        s.position = Vector3(static_cast<float>((i * 397) % 2000 - 1000), static_cast<float>(1800 - (i * 131) % 1500),
+                             static_cast<float>((i * 773) % 2000 - 1000));
+        s.size = 0.2f + static_cast<float>(i % 10) / 100.0f;
+        s.age = 2000.0f;
+        stars.push_back(s);
+    }
+}
+
+// The news as the service sends it: lines ended by "\r\n", paragraphs apart by a blank line.
+const char* const newsSample =
+    "Welcome to Tessarine!\r\n\r\n"
+    "The new Survival stages are live: clear the mass before the countdown runs out and every stage "
+    "pays more than the last.\r\n\r\n"
+    "This week's ranking resets on Sunday. Ranked games count towards the leaderboards, practice "
+    "games never do.\r\n\r\n"
+    "Thanks for playing, and keep the feedback coming!";
+
+struct PageShot {
+    const char* name;
+    std::function<void()> stage;   // sets the state the page draws from
+};
+
+void menuState(int state, int hovered)
+{
+    gameState = state;
+    hoveredButton = hovered;
+    hoveredArrow = 0;
+    fadeLevel = fadeDuration;
+    paused = false;
+}
+
+void scoreValues(bool online)
+{
+    gameMode = gm::Normal;
+    levelNumber = 4;
+    setScore(1234567);
+    bestCombo = 12;
+    gameTime = 125400.0f;
+    levelSelectPlay = false;
+    offlineMode = online ? 0 : 99;
+    skillPointsBefore = online ? 1200 : -1;
+    skillPointsAfter = online ? 1315 : -1;
+    newRank = online ? 42 : -1;
+    previousRank = online ? 45 : -1;
+}
+
+// A few seconds of fireworks, so cubes and bursts are in the air together.
+void stageGrats()
+{
+    menuState(gs::Grats, 0);
+    gratsParticles.clear();
+    for (PolyparticleSystem& s : particleSystems)
+        s.active = 0;
+    for (int i = 0; i < 260; ++i)
+        UpdateGrats(frameMs);
+    leftButtonDown = false;
+}
+
+std::vector<PageShot> pageShots()
+{
+    return {
+        {"intro", [] { menuState(gs::Intro, 0); }},
+        {"menu-news",
+         [] {
+             menuState(gs::Menu, 3);
+             offlineMode = 0;
+             username = "Player";
+             hasNews = 1;
+             newsText = newsSample;
+             newsLines.clear();
+         }},
+        {"menu-spinner",
+         [] {
+             menuState(gs::Menu, 10);
+             offlineMode = 99;
+             hasNews = 1;
+             newsText.clear();
+             newsLines.clear();
+             menuSpinAngle = 35.0f;
+         }},
+        {"gametype", [] { menuState(gs::GameType, 3); }},
+        {"difficulty", [] { menuState(gs::Difficulty, 7); }},
+        {"playmode", [] { menuState(gs::RankedChoice, 1); }},
+        {"levelselect", [] { menuState(gs::LevelSelect, 16); }},
+        {"levelselect-back", [] { menuState(gs::LevelSelect, 7); }},
+        {"options-menu",
+         [] {
+             menuState(gs::Options, 9);
+             optionsFromGame = false;
+         }},
+        {"options-game",
+         [] {
+             menuState(gs::Options, 8);
+             optionsFromGame = true;
+             displayModeIndex = -1;
+         }},
+        {"score-online",
+         [] {
+             menuState(gs::Score, 2);
+             scoreValues(true);
+         }},
+        {"score-offline",
+         [] {
+             menuState(gs::Score, 1);
+             scoreValues(false);
+         }},
+        {"score-rush",
+         [] {
+             menuState(gs::Score, 3);
+             scoreValues(true);
+             gameMode = gm::Rush;
+             skillPointsAfter = 1100;   // points lost
+             previousRank = 30;
+         }},
+        {"endgame",
+         [] {
+             menuState(gs::Endgame, 0);
+             scoreValues(true);
+             performanceMean = 1000000;
+             performanceSpread = 100000;
+         }},
+        {"credits", [] { menuState(gs::Credits, 0); }},
+        {"grats", stageGrats},
+        {"restart", [] { menuState(gs::Restart, 0); }},
+        {"multimenu",
+         [] {
+             menuState(gs::Multiplayer, 1);
+             username = "Player";
+         }},
+        {"multilobby", [] { menuState(gs::Lobby, 2); }},
+    };
+}
+
+// The backdrop of a new state streams in first, as it would over the frames of a fade.
+void drawPage()
+{
+    getTextureIndex(getBackgroundTexture());
+    streamAll();
+    Draw();
+}
+
+bool runAt(int width, int height, int frames, const char* shots)
+{
+    screenWidth = width;
+    screenHeight = height;
+    fullscreen = 0;
+    visualQuality = 1;
+    applyVisualQuality();
+    ApplicationInfo application;
+    application.className = "TS";
+    std::uint32_t keys[256] = {};
+    GameWindow window = makeGameWindow(&application, keys, width, height, false);
+    if (!registerWindowClass(&application) || !createWindow(&window)) {
+        std::fprintf(stderr, "no window at %dx%d\n", width, height);
+        return false;
+    }
+    initializeEngine();
+    setSwapInterval(0);
+    if (!loadMedia()) {
+        std::fprintf(stderr, "the pack's meshes did not load\n");
+        deinitializeEngine();
+        destroyWindow(&window);
+        return false;
+    }
+    makeStars();
+    gameVersion = makeGameVersion("1.0.0");
+    displayModes = {Vector2(1280.0f, 720.0f), Vector2(1920.0f, 1080.0f)};
+    displayModeIndex = 1;
+    mouseX = mouseY = -100;   // the pointer out of the way
+
+    if (shots) {
+        for (const PageShot& page : pageShots()) {
+            page.stage();
+            drawPage();
+            saveScreenshot(std::string(shots) + "/" + page.name + ".ppm", width, height);
+            platformSwapBuffers(window.hWnd);
+        }
+    } else {
+        double start = nowMs();
+        for (int i = 0; i < frames; i++) {
+            clearScreen(0, 0, 0, 1);
+            platformSwapBuffers(window.hWnd);
+        }
+        glFinish();
+        const double emptyMs = (nowMs() - start) / frames;
+        std::printf("%4dx%-4d  empty frame %8.3f ms\n", width, height, emptyMs);
+        for (const PageShot& page : pageShots()) {
+            page.stage();
+            drawPage();
+            platformSwapBuffers(window.hWnd);
+            start = nowMs();
+            for (int i = 0; i < frames; i++) {
+                Draw();
+                platformSwapBuffers(window.hWnd);
+            }
+            glFinish();
+            const double pageMs = (nowMs() - start) / frames;
+            std::printf("           %-18s %8.3f ms   ratio %6.1f\n", page.name, pageMs, pageMs / emptyMs);
+        }
+    }
+    for (PolyparticleSystem& s : particleSystems)
+        s.active = 0;
+    deinitializeEngine();
+    destroyWindow(&window);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int frames = 5;   // a software renderer takes a while for one full frame
+    int width = 1920, height = 1080;
+    const char* shots = nullptr;
+    for (int i = 1; i < argc; i++) {
+        if (!std::strcmp(argv[i], "--frames") && i + 1 < argc)
+            frames = std::max(1, std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--size") && i + 1 < argc)
+            std::sscanf(argv[++i], "%dx%d", &width, &height);
+        else if (!std::strcmp(argv[i], "--shots") && i + 1 < argc)
+            shots = argv[++i];
+    }
+    if (!std::getenv("DISPLAY")) {
+        std::fprintf(stderr, "needs a display (run under xvfb-run)\n");
+        return 1;
+    }
+    return runAt(width, height, frames, shots) ? 0 : 1;
+}

@@ -1,0 +1,15 @@
+// The main menu: the backdrop, the news window, the link icons and the seven buttons.
+#pragma once
+#include <string>
+#include <vector>
+
+// The news cut into the window's lines: filled the first time the menu finds it empty while news
+// has come, then kept for the run.
+extern std::vector<std::string> newsLines;
+
+// The lines of a news text as the window shows them. Replies end their lines with "\r\n"; the
+// carriage returns are dropped first, so they neither print as "*" nor keep a blank line from
+// counting as blank.
+std::vector<std::string> wrapNews(std::string text);
+
+void renderMenu();

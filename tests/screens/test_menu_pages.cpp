@@ -1,0 +1,472 @@
+// The menu pages: the backdrop, the page scheme's bars against the updates' hit boxes, the news
+// window, options, the score and end-of-game pages, credits, restart and congratulations.
+#include "screens_fixture.h"
+
+#include <climits>
+#include <cmath>
+
+#include "engine/camera.h"
+#include "engine/main.h"
+#include "game/credits.h"
+#include "game/game_setup.h"
+#include "game/levels.h"
+#include "game/main_menu.h"
+#include "game/options.h"
+#include "game/score.h"
+#include "game/score_screen.h"
+#include "game/scoring.h"
+#include "online/replies.h"
+#include "screens/credits_pages.h"
+#include "screens/game_choice_pages.h"
+#include "screens/main_menu_page.h"
+#include "screens/menu_base.h"
+#include "screens/online_menu_pages.h"
+#include "screens/options_page.h"
+#include "screens/score_pages.h"
+
+namespace {
+
+class MenuPagesTest : public ScreensTest {
+protected:
+    // The settings the options test steps, put back afterwards.
+    int settings[6] = {fullscreen, visualQuality, vSync, resetTutorialsPending, mouseFlip, colorblind};
+    float volumes[2] = {musicVol, soundVol};
+
+    void SetUp() override
+    {
+        ScreensTest::SetUp();
+        musicLoopsStarted = true;   // the menu's update would start its loops
+        gameVersion = "Version 1.2";
+        username = "Quill";
+        hasNews = levelNumber = bestCombo = 0;
+        newsText.clear();
+        newsLines.clear();
+        optionsFromGame = false;
+        scoreScreenSlide = gameTime = 0.0f;
+        setScore(0);
+        skillPointsBefore = skillPointsAfter = newRank = previousRank = -1;
+    }
+    void TearDown() override
+    {
+        musicLoopsStarted = false;
+        gameVersion.clear();
+        username.clear();
+        hasNews = 0;
+        newsText.clear();
+        newsLines.clear();
+        displayModes.clear();
+        displayModeIndex = -1;
+        fullscreen = settings[0], visualQuality = settings[1], vSync = settings[2];
+        resetTutorialsPending = settings[3], mouseFlip = settings[4], colorblind = settings[5];
+        musicVol = volumes[0], soundVol = volumes[1];
+        ScreensTest::TearDown();
+    }
+    // The page's texts in drawing order.
+    std::vector<std::string> texts() const
+    {
+        std::vector<std::string> out;
+        for (const DrawCall& c : of(DrawOp::PrintShadowed))
+            out.push_back(c.text);
+        return out;
+    }
+    DrawCall text(const std::string& t) const
+    {
+        const std::vector<DrawCall> found = of(DrawOp::PrintShadowed, t);
+        EXPECT_EQ(found.size(), 1u) << t;
+        return found.empty() ? DrawCall() : found[0];
+    }
+    std::vector<DrawCall> bars() const { return of(DrawOp::Quad, "menuonoff.tga"); }
+    void render(void (*page)())
+    {
+        calls.clear();
+        page();
+    }
+};
+
+void expectBox(const DrawCall& quad, const LayoutRect& box)
+{
+    EXPECT_FLOAT_EQ(quad.x, (box.left + box.right) / 2.0f);
+    EXPECT_FLOAT_EQ(quad.y, (box.top + box.bottom) / 2.0f);
+    EXPECT_FLOAT_EQ(quad.w, box.right - box.left);
+    EXPECT_FLOAT_EQ(quad.h, box.bottom - box.top);
+}
+
+// The page's update, with the pointer at (x, y), finds this button.
+int hoveredAt(void (*update)(float), float x, float y)
+{
+    mouseX = static_cast<int>(x);
+    mouseY = static_cast<int>(y);
+    update(10.0f);
+    return hoveredButton;
+}
+
+} // namespace
+
+TEST_F(MenuPagesTest, BackdropCornersFollowTheWidthAndTheOnlineState)
+{
+    for (const bool offline : {true, false}) {
+        offlineMode = offline ? 99 : 0;
+        render(renderMenuBase);
+        const DrawCall status = text(offline ? "Offline Mode" : "Logged in as: Quill");
+        EXPECT_FLOAT_EQ(status.x, 1680.0f - 16.8f);
+        EXPECT_FLOAT_EQ(status.y, 16.8f);
+        EXPECT_EQ(texts().size(), 2u);
+        const DrawCall version = text("Version 1.2");
+        EXPECT_FLOAT_EQ(version.x, 16.8f);
+    }
+    EXPECT_FLOAT_EQ(of(DrawOp::Quad, "titlegrid.tga")[0].h, 542.0f);
+    const DrawCall logo = of(DrawOp::Quad, "tessarinelogo.tga")[0];
+    EXPECT_NEAR(logo.w, 610.9f, 0.1f);
+    EXPECT_NEAR(logo.h, 89.9f, 0.1f);
+
+    gameVersion.clear();
+    render(renderMenuBase);
+    EXPECT_EQ(texts().size(), 1u);
+    // The intro: the maker's title under the fade, no backdrop.
+    fadeLevel = 0.0f;
+    render(renderIntro);
+    EXPECT_TRUE(has(DrawOp::Quad, "voderivozudid.tga"));
+    EXPECT_FALSE(has(DrawOp::Quad, "titlegrid.tga"));
+    EXPECT_EQ(calls.back().op, DrawOp::ColourQuad);
+}
+
+// Each column page draws the hovered button's bar where its update finds it, with the
+// description on the bottom line; a number of no button of the page draws neither.
+TEST_F(MenuPagesTest, ColumnPagesLightTheBoxTheirUpdateHitTests)
+{
+    const struct {
+        void (*draw)();
+        void (*update)(float);
+        const ColumnPage& page;
+    } pages[] = {
+        {renderMenu, UpdateMenu, mainMenuPage},
+        {renderGametype, UpdateGametype, gameTypePage},
+        {renderDifficulty, UpdateDifficulty, difficultyPage},
+        {renderClassicModeSelect, UpdateClassicModeSelect, rankedChoicePage},
+        {renderLevelSelect, UpdateLevelSelect, levelSelectBackPage},
+    };
+    for (const auto& p : pages) {
+        for (int i = 0; i < p.page.count; ++i) {
+            const ColumnButton& button = p.page.buttons[i];
+            SCOPED_TRACE(button.label);
+            hoveredButton = button.button;
+            render(p.draw);
+            ASSERT_EQ(bars().size(), 1u);
+            const DrawCall bar = bars()[0];
+            expectBox(bar, menuButtonRect(button.row));
+            const DrawCall description = text(button.description);
+            EXPECT_FLOAT_EQ(description.y, 1050.0f - 42.0f);
+            EXPECT_FLOAT_EQ(description.scale, 0.5f);
+            EXPECT_FLOAT_EQ(text(button.label).y, 525.0f + 54.0f * button.row);
+
+            EXPECT_EQ(hoveredAt(p.update, bar.x, bar.y), button.button);
+            EXPECT_NE(hoveredAt(p.update, std::floor(bar.x - bar.w / 2.0f), bar.y), button.button);
+            EXPECT_NE(hoveredAt(p.update, bar.x, std::ceil(bar.y + bar.h / 2.0f)), button.button);
+        }
+        for (int none : {0, 5, 99}) {
+            if (findColumnButton(p.page, none))
+                continue;
+            hoveredButton = none;
+            render(p.draw);
+            EXPECT_TRUE(bars().empty());
+            for (const DrawCall& c : of(DrawOp::PrintShadowed))
+                EXPECT_NE(c.y, 1050.0f - 42.0f) << c.text;
+        }
+        if (p.page.heading) {
+            EXPECT_FLOAT_EQ(text(p.page.heading).y, 525.0f - 7.0f * 27.0f);
+        }
+    }
+    // Rows without a button stay empty: "Back" is one row below "Rush", two below "Expert".
+    EXPECT_FLOAT_EQ(findColumnButton(gameTypePage, 6)->row, 3.0f);
+    EXPECT_FLOAT_EQ(findColumnButton(difficultyPage, 7)->row, 2.0f);
+}
+
+TEST_F(MenuPagesTest, LevelSelectColumnsStandATenthOfTheHeightFromTheMiddle)
+{
+    screenWidth = 1280;
+    screenHeight = 1024;
+    for (int level : {1, 6, 10}) {
+        hoveredButton = firstLevelButton - 1 + level;
+        render(renderLevelSelect);
+        ASSERT_EQ(bars().size(), 1u);
+        const DrawCall bar = bars()[0];
+        EXPECT_FLOAT_EQ(bar.x, 640.0f + (level <= 5 ? -102.4f : 102.4f));
+        EXPECT_FLOAT_EQ(bar.w, 1280.0f / 1680.0f * 200.0f);
+        EXPECT_FLOAT_EQ(text("Level " + std::to_string(level)).x, bar.x);
+        EXPECT_EQ(texts().size(), 14u);   // heading, ten levels, Back, the two corners: no description
+        EXPECT_EQ(hoveredAt(UpdateLevelSelect, bar.x, bar.y), firstLevelButton - 1 + level);
+    }
+}
+
+TEST_F(MenuPagesTest, MainMenuIconsAndNews)
+{
+    // An icon: its description, no bar; the update finds it on the drawn icon.
+    hoveredButton = 9;
+    render(renderMenu);
+    EXPECT_TRUE(bars().empty());
+    EXPECT_FLOAT_EQ(text("Follow us on Facebook!").y, 1008.0f);
+    const DrawCall icon = of(DrawOp::Quad, "social-facebook.tga")[0];
+    EXPECT_EQ(hoveredAt(UpdateMenu, icon.x, icon.y), 9);
+    EXPECT_FLOAT_EQ(of(DrawOp::Quad, "social-tsg.tga")[0].w, 43.0f);
+    EXPECT_FALSE(has(DrawOp::Quad, "newswindow.tga"));
+
+    // Announced but not come: the window and its spinner, no title.
+    hasNews = 1;
+    hoveredButton = 0;
+    render(renderMenu);
+    EXPECT_TRUE(has(DrawOp::Quad, "newswindow.tga"));
+    EXPECT_TRUE(has(DrawOp::Quad, "loadingbar.tga"));
+    EXPECT_FALSE(has(DrawOp::PrintShadowed, "News"));
+
+    // The reply's "\r\n" line ends: wrapped once, blank lines a three-quarter step, nothing clipped.
+    newsText = "Big news\r\n\r\nSecond paragraph\r\n";
+    for (int i = 1; i <= 40; ++i)
+        newsText += "line" + std::to_string(i) + "\r\n";
+    render(renderMenu);
+    EXPECT_FALSE(has(DrawOp::Quad, "loadingbar.tga"));
+    ASSERT_GE(newsLines.size(), 43u);
+    EXPECT_EQ(newsLines[0], "Big news");
+    EXPECT_EQ(newsLines[1], "");
+    for (const std::string& line : newsLines)
+        EXPECT_EQ(line.find('\r'), std::string::npos);
+    const float step = 1.75f * 0.475f * 27.0f;
+    const float first = text("Big news").y;
+    EXPECT_FLOAT_EQ(first, 525.0f - 0.15f * 1050.0f * 531.0f / 331.0f + 23.1f + 2.0f * 0.7f * 27.0f);
+    EXPECT_FLOAT_EQ(text("Second paragraph").y, first + 1.75f * step);
+    EXPECT_FLOAT_EQ(text("line1").y, first + 2.75f * step);
+    EXPECT_GT(text("line40").y, 1050.0f);
+
+    newsText = "Something else";
+    render(renderMenu);
+    EXPECT_FALSE(has(DrawOp::PrintShadowed, "Something else"));
+    EXPECT_EQ(wrapNews("a\r\nb"), (std::vector<std::string>{"a", "b"}));
+}
+
+TEST_F(MenuPagesTest, OptionsValuesDimmingAndHighlights)
+{
+    displayModes = {Vector2(1280.0f, 720.0f), Vector2(1920.5f, 1080.0f)};
+    displayModeIndex = 1;
+    fullscreen = 1;
+    visualQuality = 3;
+    vSync = 0;
+    resetTutorialsPending = 1;
+    musicVol = 10.0f;
+    soundVol = 0.0f;
+    mouseFlip = 2;
+    colorblind = 1;
+    const char* const values[9] = {"1920.5x1080", "Fullscreen", "High", "Off", "Reset", "10", "0", "Single", "On"};
+    for (int row = 0; row < 9; ++row)
+        EXPECT_EQ(optionsValueText(row), values[row]) << row;
+    mouseFlip = 7;
+    visualQuality = 5;
+    EXPECT_EQ(optionsValueText(7) + optionsValueText(2), "Normal");
+    // No mode to show: the window's own size, and nothing is read outside the list.
+    for (int index : {-1, 2}) {
+        displayModeIndex = index;
+        EXPECT_EQ(optionsValueText(0), "1680x1050");
+    }
+    displayModes.clear();
+    displayModeIndex = 0;
+    EXPECT_EQ(optionsValueText(0), "1680x1050");
+
+    // From a paused game the four window rows are dimmed, arrows included.
+    optionsFromGame = true;
+    hoveredButton = 6;   // an arrow: no highlight anywhere
+    render(renderOptions);
+    EXPECT_TRUE(bars().empty());
+    for (const DrawCall& c : of(DrawOp::PrintShadowed)) {
+        const int row = static_cast<int>(std::lround((c.y - 420.0f) / (1.6f * 27.0f))) + 1;
+        const bool dimmed = c.font == &mediumFont && row >= 0 && row <= 3;
+        EXPECT_FLOAT_EQ(c.alpha, dimmed ? 128.0f : 255.0f) << c.text;
+    }
+
+    // Back's highlight sits right of the word's start by its unscaled half width; Save's on the
+    // value column; both on the middle of the text line.
+    const float y = 420.0f + 8.0f * 1.6f * 27.0f - 0.8f * 27.0f / 2.0f;
+    for (const auto& [button, x] : {std::pair<int, float>{8, 504.0f + 32.0f}, {9, 1075.2f}}) {
+        hoveredButton = button;
+        render(renderOptions);
+        ASSERT_EQ(bars().size(), 1u);
+        EXPECT_FLOAT_EQ(bars()[0].x, x);
+        EXPECT_FLOAT_EQ(bars()[0].y, y);
+        EXPECT_FLOAT_EQ(bars()[0].w, 4.0f * 0.03f * 1680.0f);
+    }
+}
+
+TEST_F(MenuPagesTest, ScoreScreenRowsAndButtons)
+{
+    const float xR = 840.0f + 252.0f;
+    offlineMode = 0;
+    gameMode = gm::Normal;
+    levelNumber = 4;
+    setScore(-1234567);
+    bestCombo = INT_MIN;
+    gameTime = 125400.0f;
+    render(renderScoreScreen);
+    EXPECT_EQ(texts(), (std::vector<std::string>{"Logged in as: Quill", "Version 1.2", "Level: 5", "Score: ", "1,234,567",
+                                                 "Highest Combo:", "x2147483648", "Time:", "2:05", "Skillpoints", "Loading...",
+                                                 "Normal Rank:", "Loading...", "Retry", "Continue", "Quit"}));
+
+    // The signed columns, read right to left from xR.
+    const struct {
+        int before, after, rank, previous;
+        std::vector<std::string> skill, rankTexts;
+    } rows[] = {
+        {100, 250, 42, 45, {"Skillpoints Earned:", "150", " +"}, {"Normal Rank:", "3", " +", "#42"}},
+        {250, 100, 42, 41, {"Skillpoints Lost:", "150", " -"}, {"Normal Rank:", "1", " -", "#42"}},
+        {7, 7, 7, -1, {"Skillpoints:", "No Change"}, {"Normal Rank:", "#7"}},
+        {7, 7, 7, 7, {"Skillpoints:", "No Change"}, {"Normal Rank:", "#7"}},
+        {INT_MIN, INT_MAX, INT_MAX, 1, {"Skillpoints Earned:", "4,294,967,295", " +"},
+         {"Normal Rank:", "2147483646", " -", "#2147483647"}},
+    };
+    for (const auto& row : rows) {
+        skillPointsBefore = row.before, skillPointsAfter = row.after, newRank = row.rank, previousRank = row.previous;
+        render(renderScoreScreen);
+        std::vector<std::string> all = texts();
+        const std::vector<std::string> middle(all.begin() + 9, all.end() - 3);
+        std::vector<std::string> expected = row.skill;
+        expected.insert(expected.end(), row.rankTexts.begin(), row.rankTexts.end());
+        EXPECT_EQ(middle, expected);
+        // Each right-column text ends where the one right of it starts.
+        float end = xR;
+        for (std::size_t i = row.skill.size() + 1; i < expected.size(); ++i) {
+            const DrawCall c = of(DrawOp::PrintShadowed, expected[i]).back();
+            EXPECT_FLOAT_EQ(c.x, end) << expected[i];
+            end -= 32.0f * static_cast<float>(expected[i].size()) / 2.0f;
+        }
+    }
+    EXPECT_FLOAT_EQ(text(" -").g, 0.0f);
+
+    // Offline without a reply, in level-select play, in Rush with "Continue" hovered.
+    offlineMode = 99;
+    skillPointsAfter = newRank = -1;
+    render(renderScoreScreen);
+    EXPECT_EQ(of(DrawOp::PrintShadowed, "Offline").size(), 2u);
+    levelSelectPlay = true;
+    render(renderScoreScreen);
+    EXPECT_FALSE(has(DrawOp::PrintShadowed, "Offline") || has(DrawOp::PrintShadowed, "Normal Rank:"));
+    levelSelectPlay = false;
+    for (int mode : {gm::Rush, gm::Survival, gm::Meditation}) {
+        gameMode = mode;
+        hoveredButton = 2;
+        render(renderScoreScreen);
+        EXPECT_FALSE(has(DrawOp::PrintShadowed, "Continue"));
+        EXPECT_TRUE(bars().empty());
+    }
+    EXPECT_EQ(text("Meditation").y, 525.0f - 7.0f * 27.0f);
+
+    // The highlights are the update's boxes.
+    gameMode = gm::Normal;
+    for (int button = 1; button <= 3; ++button) {
+        hoveredButton = button;
+        render(renderScoreScreen);
+        ASSERT_EQ(bars().size(), 1u);
+        expectBox(bars()[0], scorePageButtonRect(button));
+        EXPECT_EQ(hoveredAt(UpdateScoreScreen, bars()[0].x, bars()[0].y), button);
+    }
+    EXPECT_FLOAT_EQ(bars()[0].x, xR - 32.0f);
+}
+
+TEST_F(MenuPagesTest, EndgameGradesRowsAndLabels)
+{
+    const std::pair<long long, const char*> grades[] = {
+        {799, "Fair"}, {800, "Good"}, {1199, "Good"}, {1200, "Great"}, {1400, "Excellent"}, {1600, "Epic"}};
+    for (const auto& [score, name] : grades)
+        EXPECT_STREQ(endgameGrade(score, 1000, 200).name, name) << score;
+    // Sums and differences past what 32 bits hold.
+    EXPECT_STREQ(endgameGrade(INT_MAX, INT_MAX, INT_MAX).name, "Good");
+    EXPECT_STREQ(endgameGrade(0, INT_MIN, INT_MAX).name, "Great");
+
+    setScore(1500);
+    performanceMean = 1000;
+    performanceSpread = -1;
+    newRank = 9;
+    previousRank = 12;
+    const std::pair<int, const char*> labels[] = {{gm::Casual, ""},          {gm::Normal, "Novice Rank:"},
+                                                  {gm::Rush, "Sabotage Rank:"}, {gm::Survival, "Survival Rank:"},
+                                                  {gm::Meditation, ""}};
+    for (const auto& [mode, label] : labels) {
+        gameMode = mode;
+        render(renderEndgame);
+        EXPECT_FALSE(has(DrawOp::PrintShadowed, "Performance: "));
+        std::string atRankRow = "(none)";
+        for (const DrawCall& c : of(DrawOp::PrintShadowed))
+            if (c.y == 525.0f + 6.0f * 27.0f && c.x == 840.0f - 252.0f)
+                atRankRow = c.text;
+        EXPECT_EQ(atRankRow, label);
+        EXPECT_TRUE(has(DrawOp::PrintShadowed, mode == gm::Survival ? "Survival" : "Level: 1"));
+    }
+    performanceSpread = 200;
+    newRank = 0;
+    render(renderEndgame);
+    EXPECT_EQ(text("Excellent").b, 223.0f);
+    EXPECT_FALSE(has(DrawOp::PrintShadowed, "#0"));
+}
+
+TEST_F(MenuPagesTest, CreditsRestartAndTheOnlinePages)
+{
+    render(renderCredits);
+    EXPECT_FALSE(has(DrawOp::Quad, "titlegrid.tga"));
+    const DrawCall logo = of(DrawOp::Quad, "tessarinelogo.tga")[0];
+    EXPECT_FLOAT_EQ(logo.y, 126.0f);
+    const float edge = 126.0f + logo.h / 2.0f;
+    EXPECT_FLOAT_EQ(text("Developed by Quorvane").y, edge + 1.25f * 27.0f);
+    EXPECT_FLOAT_EQ(text("Family, Friends & Caffeine").y, edge + 23.0f * 1.25f * 27.0f);
+    EXPECT_EQ(texts().size(), static_cast<std::size_t>(creditLineCount));
+
+    // "Restart?" clears the notice by a line and a half, on wide, square and tall windows.
+    for (const auto& [w, h] : {std::pair<int, int>{1920, 1080}, {1280, 1024}, {720, 1280}, {300, 1200}}) {
+        screenWidth = w, screenHeight = h;
+        mediumFont.height = std::floor(static_cast<float>(h) / 1050.0f * 27.5f);
+        render(renderRestart);
+        const float gap = text("Restart?").y - text("Please restart the game to update your settings.").y;
+        EXPECT_GE(gap, 1.5f * mediumFont.height) << w << "x" << h;
+        EXPECT_LT(gap, 1.5f * mediumFont.height + restartRowUnit()) << w << "x" << h;
+    }
+
+    // The online menu's first bar shows only with a name to log in as.
+    hoveredButton = 1;
+    for (const bool named : {false, true}) {
+        username = named ? "Quill" : "";
+        render(renderMultimenu);
+        EXPECT_EQ(bars().size(), named ? 1u : 0u);
+    }
+    render(renderMultilobby);
+    EXPECT_EQ(texts().size(), 5u);
+}
+
+TEST_F(MenuPagesTest, CongratulationsCubesTakeTheirColoursTextureOrWaitForIt)
+{
+    const Camera saved = camera;
+    loadTexture("yellow.tga");
+    loadTexture("blueCB.tga");
+    loadTexture("");   // were the empty name asked for, this record would answer and draw
+    gratsParticles.assign(5, GratsParticle());
+    const int colours[5] = {0, 2, 2, 3, 9};   // yellow, blue twice (once loaded), red (loading), none
+    for (int i = 0; i < 5; ++i)
+        gratsParticles[static_cast<std::size_t>(i)].colourIndex = colours[i];
+    colorblind = 1;
+    EXPECT_EQ(gratsCubeTexture(0), "yellowCB.tga");
+    EXPECT_EQ(gratsCubeTexture(-99), "yellowCB.tga");
+    EXPECT_EQ(gratsCubeTexture(9), "");
+    colorblind = 0;
+    render(renderGrats);
+    std::vector<std::string> chunks;
+    for (const DrawCall& c : of(DrawOp::Chunk))
+        chunks.push_back(c.text);
+    EXPECT_EQ(chunks, (std::vector<std::string>{"yellow.tga"}));
+    colorblind = 1;
+    render(renderGrats);
+    chunks.clear();
+    for (const DrawCall& c : of(DrawOp::Chunk))
+        chunks.push_back(c.text);
+    EXPECT_EQ(chunks, (std::vector<std::string>{"blueCB.tga", "blueCB.tga"}));
+    EXPECT_EQ(of(DrawOp::Mesh).size(), 2u);
+    for (const TextureRecord& queued : textureQueue)
+        EXPECT_FALSE(queued.name.empty());
+    EXPECT_TRUE(has(DrawOp::Quad, "gratz.tga"));
+    EXPECT_FLOAT_EQ(text("Click to Continue").y, 1008.0f);
+    colorblind = 0;
+    gratsParticles.clear();
+    camera = saved;
+}
