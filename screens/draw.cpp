@@ -14,15 +14,18 @@
 #include "screens/achievement_tile.h"
 #include "screens/backdrop.h"
 #include "screens/console_overlay.h"
+#include "screens/create_account_page.h"
 #include "screens/credits_pages.h"
 #include "screens/game_choice_pages.h"
 #include "screens/game_field.h"
+#include "screens/login_page.h"
 #include "screens/main_menu_page.h"
 #include "screens/menu_base.h"
 #include "screens/online_menu_pages.h"
 #include "screens/options_page.h"
 #include "screens/pause_popup.h"
 #include "screens/pending_pages.h"
+#include "screens/ranking_page.h"
 #include "screens/score_pages.h"
 
 namespace {

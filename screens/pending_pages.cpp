@@ -1,6 +1,3 @@
 #include "screens/pending_pages.h"
 
 void renderPatching() {}
-void renderCreateAcc() {}
-void renderLogin() {}
-void renderRanking() {}

@@ -1,8 +1,5 @@
-// The account pages, the ranking and the patching page. Placeholders until those pages are
-// written: each draws nothing yet, so their states show the backdrop, pointer and fade.
+// The patching page. A placeholder until that page is written: it draws nothing yet, so its
+// state shows the backdrop, pointer and fade.
 #pragma once
 
 void renderPatching();
-void renderCreateAcc();
-void renderLogin();
-void renderRanking();
