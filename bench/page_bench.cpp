@@ -2,7 +2,8 @@
 // beside an empty frame (clear and swap) in the same run. With --shots it instead draws every
 // page into PPM files: the intro, the main menu with news and with its spinner, the game-choice
 // pages with a button hovered, options from the menu and from a paused game, the score page online
-// and offline, the end-of-game page, credits, congratulations, restart and the online menu pages.
+// and offline, the end-of-game page, credits, congratulations, restart, the online menu pages,
+// every panel of the login and new-profile pages, and the ranking page loaded and loading.
 // Run it from the run folder (data/assets.ass beside it) with a display, e.g. under xvfb-run.
 //   bench_page_bench [--frames N] [--size WxH] [--shots DIR]
 #include "engine/camera.h"
@@ -31,6 +32,9 @@
 #include "game/starfield.h"
 #include "game/tutorials.h"
 #include "game/states.h"
+#include "online/create_account.h"
+#include "online/query.h"
+#include "online/rankings.h"
 #include "online/replies.h"
 #include "online/requests.h"
 #include "platform/system.h"
@@ -158,6 +162,35 @@ void stageGrats()
     leftButtonDown = false;
 }
 
+void panel(int state, int popup, int hovered)
+{
+    menuState(state, hovered);
+    popupId = popup;
+    caretBlink = true;
+    offlineMode = 0;
+    username = "Quillfeather";
+    playerPassword = "secret12";
+    retypedPassword = "secr";
+    email = "quill@example.org";
+}
+
+// Sixty rows as the service sends them, the player's own at index 46, "Find Me" done.
+void stageRanking(bool loaded)
+{
+    menuState(gs::Ranking, loaded ? 6 : 0);
+    gameMode = loaded ? gm::Rush : gm::Overall;
+    rankingList.clear();
+    for (int i = 0; i < (loaded ? 60 : 0); ++i)
+        rankingList.push_back(std::to_string(gameMode) + ",player" + std::to_string(i + 1) + "," +
+                              std::to_string(i + 1) + "," + std::to_string(2400000 - i * 38211) + "," +
+                              std::to_string(100 + i) + ",12");
+    userId = "146";
+    rankingScroll = loaded ? 42 : 0;
+    rankingAtEnd = loaded;
+    findingPlayer = !loaded;
+    menuSpinAngle = 35.0f;
+}
+
 std::vector<PageShot> pageShots()
 {
     return {
@@ -230,6 +263,31 @@ std::vector<PageShot> pageShots()
              username = "Player";
          }},
         {"multilobby", [] { menuState(gs::Lobby, 2); }},
+        {"login-name", [] { panel(gs::Login, 1, 1); }},
+        {"login-password", [] { panel(gs::Login, 2, 2); }},
+        {"login-logging-in",
+         [] {
+             panel(gs::Login, 13, 0);
+             connectingDotsTimer = 2500.0f;
+         }},
+        {"login-offline",
+         [] {
+             panel(gs::Login, 11, 1);
+             offlineMode = 99;
+         }},
+        {"login-unreachable", [] { panel(gs::Login, 11, 2); }},
+        {"login-failed", [] { panel(gs::Login, 14, 1); }},
+        {"newprofile-email", [] { panel(gs::NewProfile, 20, 1); }},
+        {"newprofile-name", [] { panel(gs::NewProfile, 1, 0); }},
+        {"newprofile-password", [] { panel(gs::NewProfile, 2, 0); }},
+        {"newprofile-retype", [] { panel(gs::NewProfile, 3, 0); }},
+        {"newprofile-checking", [] { panel(gs::NewProfile, 8, 0); }},
+        {"newprofile-registering", [] { panel(gs::NewProfile, 9, 0); }},
+        {"newprofile-error", [] { panel(gs::NewProfile, 11, 1); }},
+        {"newprofile-mismatch", [] { panel(gs::NewProfile, 5, 0); }},
+        {"newprofile-taken", [] { panel(gs::NewProfile, 4, 1); }},
+        {"ranking-found", [] { stageRanking(true); }},
+        {"ranking-loading", [] { stageRanking(false); }},
     };
 }
 

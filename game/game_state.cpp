@@ -27,6 +27,7 @@
 #include "game/starfield.h"
 #include "game/states.h"
 #include "game/tutorials.h"
+#include "online/create_account.h"
 #include "online/login.h"
 #include "online/patching.h"
 #include "online/rankings.h"
@@ -177,7 +178,7 @@ const StateUpdate stateUpdates[] = {
     {gs::Ranking, UpdateRanking},
     {gs::Achievements, UpdateAchieves},
     {gs::Patching, UpdatePatching},
-    {gs::NewProfile, UpdateCreateAcc},
+    {gs::NewProfile, [](float) { UpdateCreateAcc(); }},
     {gs::Options, UpdateOptions},
     {gs::Game, UpdateGame, gs::GameOver},
     {gs::Score, UpdateScoreScreen},

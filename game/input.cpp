@@ -10,6 +10,7 @@
 #include "game/page_buttons.h"
 #include "game/states.h"
 #include "game/tutorials.h"
+#include "online/create_account.h"
 #include "online/login.h"
 #include "platform/messages.h"
 
@@ -120,11 +121,18 @@ void consoleKey(int key, const std::string& ch)
     }
 }
 
+const TextField* fieldOf(int state, int popup)
+{
+    for (const TextField& field : textFields)
+        if (field.state == state && field.popup == popup)
+            return &field;
+    return nullptr;
+}
+
 bool fits(const TextField& field, const std::string& ch)
 {
     const std::string shown = field.password ? std::string(field.text->size() + 1, '*') : *field.text + ch;
-    const float w = freetype::getWidth(&mediumFont, shown) * 2.0f * field.measure;
-    return w < static_cast<float>(screenHeight) * field.boxShare * 0.875f;
+    return fieldTextFits(field.state, field.popup, shown);
 }
 
 void enterField(const TextField& field)
@@ -137,23 +145,21 @@ void enterField(const TextField& field)
         return;
     popupId = field.enterStep;
     if (field.state == gs::Login && field.enterStep == 13)
-        loginAnswered = loginRequestSent = false;
+        loginRequestSent = false;
 }
 
 void fieldKey(int key, const std::string& ch)
 {
-    for (const TextField& field : textFields) {
-        if (field.state != gameState || field.popup != popupId)
-            continue;
-        if (key == VK_BACK) {
-            if (!field.text->empty())
-                field.text->pop_back();
-        } else if (key == VK_RETURN) {
-            enterField(field);
-        } else if (fits(field, ch)) {
-            *field.text += ch;
-        }
+    const TextField* field = fieldOf(gameState, popupId);
+    if (!field)
         return;
+    if (key == VK_BACK) {
+        if (!field->text->empty())
+            field->text->pop_back();
+    } else if (key == VK_RETURN) {
+        enterField(*field);
+    } else if (fits(*field, ch)) {
+        *field->text += ch;
     }
 }
 
@@ -173,6 +179,15 @@ bool countsRotation()
 }
 
 } // namespace
+
+bool fieldTextFits(int state, int popup, const std::string& shown)
+{
+    const TextField* field = fieldOf(state, popup);
+    if (!field)
+        return false;
+    const float w = freetype::getWidth(&mediumFont, shown) * 2.0f * field->measure;
+    return w < static_cast<float>(screenHeight) * field->boxShare * 0.875f;
+}
 
 short getKeyState(int virtualKey)
 {

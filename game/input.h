@@ -31,6 +31,9 @@ extern short (*keyStateReader)(int virtualKey);
 // Types into the console while it is open, else into the text field of the login or new-profile
 // step shown; Left Ctrl + backquote opens and closes the console.
 void handleKeyDown(int key);
+// Whether a text field takes this text, in the form it shows it (a star a character for a
+// password): the width test every typed character passes. False where the step has no field.
+bool fieldTextFits(int state, int popup, const std::string& shown);
 // In play, on the score page and on the congratulations page a press only starts a hold (or a
 // drag); on every other page it is the page's click.
 void handleLeftButtonDown();

@@ -308,29 +308,74 @@ LayoutRect optionsSaveHighlightRect()
     return optionsHighlight(optionsValueX());
 }
 
+LayoutRect entryButtonRect(float k)
+{
+    const float scale = width() / 1680.0f;
+    return centredRect(halfWidth(), menuRowY(k) - smallFont.height / 2.75f, scale * 525.0f, scale * 55.0f);
+}
+
 RankingScrollBar rankingScrollBar(int rows, int scroll)
 {
     const float h = height();
-    const float centreY = halfHeight() + 0.03f * h;
-    const float listWidth = h / 1.4f;
-    const float listHeight = h / 3.4f;
-    const float rowHeight = listHeight / 11.0f;   // a header row and ten rows
-    const float x = halfWidth() + listWidth / 2.0f - rowHeight / 2.0f;
-
     RankingScrollBar bar;
-    bar.trackTop = centreY - listHeight / 2.0f + rowHeight * 1.5f;
-    bar.trackLength = 8.0f * rowHeight;
+    bar.centreY = halfHeight() + 0.03f * h;
+    bar.tableWidth = h / 1.4f;
+    bar.tableHeight = h / 3.4f;
+    bar.rowHeight = bar.tableHeight / 11.0f;
+    bar.columnX = halfWidth() + bar.tableWidth / 2.0f - bar.rowHeight / 2.0f;
+
+    bar.trackTop = bar.centreY - bar.tableHeight / 2.0f + bar.rowHeight * 1.5f;
+    bar.trackLength = 8.0f * bar.rowHeight;
     bar.naturalThumb = rows > 0 ? 10.0f / static_cast<float>(rows) * bar.trackLength : bar.trackLength;
-    float thumb = bar.naturalThumb;
+    bar.thumbLength = bar.naturalThumb;
     bar.usableLength = bar.trackLength;
     // A long list would make the thumb a sliver: it keeps half a row, and the track it runs on
     // shortens by what that adds, so its bottom still meets the track's at the last row.
-    if (thumb < rowHeight / 2.0f) {
-        bar.usableLength = bar.trackLength - (rowHeight / 2.0f - thumb);
-        thumb = rowHeight / 2.0f;
+    if (bar.thumbLength < bar.rowHeight / 2.0f) {
+        bar.usableLength = bar.trackLength - (bar.rowHeight / 2.0f - bar.thumbLength);
+        bar.thumbLength = bar.rowHeight / 2.0f;
     }
     bar.thumbOffset = rows > 0 ? static_cast<float>(scroll) / static_cast<float>(rows) * bar.usableLength : 0.0f;
-    bar.track = centredRect(x, bar.trackTop + bar.trackLength / 2.0f, rowHeight, bar.trackLength);
-    bar.thumb = centredRect(x, bar.trackTop + bar.thumbOffset + thumb / 2.0f, rowHeight, thumb);
+    bar.track = centredRect(bar.columnX, bar.trackTop + bar.trackLength / 2.0f, bar.rowHeight, bar.trackLength);
+    bar.thumb = centredRect(bar.columnX, bar.trackTop + bar.thumbOffset + bar.thumbLength / 2.0f, bar.rowHeight,
+                            bar.thumbLength);
     return bar;
+}
+
+float rankingButtonsY()
+{
+    return halfHeight() + 8.0f * mediumFont.height;
+}
+
+float rankingButtonX(int button)
+{
+    const float offset = height() / 1.4f / 2.25f;
+    return button == 5 ? halfWidth() - offset : halfWidth() + offset;
+}
+
+LayoutRect rankingButtonRect(int button)
+{
+    const RankingScrollBar bar = rankingScrollBar(0, 0);
+    const float r = bar.rowHeight;
+    const float top = bar.centreY - bar.tableHeight / 2.0f;
+    switch (button) {
+    case 2: return centredRect(bar.columnX, top + r, r, r);
+    case 3: return centredRect(bar.columnX, top + 10.0f * r, r, r);
+    case 5:
+    case 6: {
+        // Centred on the unscaled label, which starts ("Back") or ends ("Find Me") at its x.
+        const float half = freetype::getWidth(&mediumFont, button == 5 ? "Back" : "Find Me");
+        const float x = button == 5 ? rankingButtonX(5) + half : rankingButtonX(6) - half;
+        const float w = width();
+        return centredRect(x, rankingButtonsY() - 0.375f * mediumFont.height, 0.12f * w, 0.024f * w);
+    }
+    default: return LayoutRect();
+    }
+}
+
+LayoutRect rankingModeArrowRect(int side)
+{
+    const float x = halfWidth() + (side < 0 ? -0.05f : 0.05f) * width();
+    return fromScreenRect(freetype::bbox(side < 0 ? "<" : ">", x, halfHeight() - 6.5f * mediumFont.height, &mediumFont,
+                                         0, 0.75f));
 }

@@ -111,14 +111,37 @@ LayoutRect optionsArrowRect(int row, int side);
 LayoutRect optionsBackRect();
 LayoutRect optionsSaveRect();
 
-// The ranking list's scroll bar for a list of `rows` rows scrolled to `scroll` (ten rows show).
+// The entry panels of the login and new-profile pages: the stacked button of row k, its box
+// placed with the small font's height (s / 2.75 above the baseline) where the bar drawn under
+// the label uses u.
+LayoutRect entryButtonRect(float k);
+
+// The ranking page's table and scroll bar for a list of `rows` rows scrolled to `scroll` (ten
+// rows show): the one geometry its update, its drawing and the click's thumb grab share.
 struct RankingScrollBar {
-    LayoutRect track;       // the whole track
-    LayoutRect thumb;       // the handle
+    float centreY = 0.0f;       // yc: the table's centre, 3 % of H below the middle
+    float tableWidth = 0.0f;    // T = H / 1.4
+    float tableHeight = 0.0f;   // S = H / 3.4
+    float rowHeight = 0.0f;     // r = S / 11: a header row and ten rows
+    float columnX = 0.0f;       // the scroll column's centre x
+    LayoutRect track;           // the whole track
+    LayoutRect thumb;           // the handle
     float trackTop = 0.0f;
     float trackLength = 0.0f;    // L: eight row heights
     float usableLength = 0.0f;   // L': shortened by what a minimum-size thumb adds
     float naturalThumb = 0.0f;   // t0 = 10 / rows x L, before the minimum of half a row
+    float thumbLength = 0.0f;    // t0, at least half a row
     float thumbOffset = 0.0f;    // the thumb's top below the track's: scroll / rows x L'
+    // Centre y of table row i: 0 the header, 1..10 the rows shown.
+    float rowY(int i) const { return centreY - tableHeight / 2.0f + static_cast<float>(i) * rowHeight; }
 };
 RankingScrollBar rankingScrollBar(int rows, int scroll);
+// The ranking page's buttons: 2 the up cell and 3 the down cell of the scroll column, 5 "Back"
+// and 6 "Find Me" (their highlights); an empty box for any other number.
+LayoutRect rankingButtonRect(int button);
+// The mode arrows (-1 "<", 1 ">"): the character's box at scale 0.75 beside the mode's name.
+LayoutRect rankingModeArrowRect(int side);
+// The baseline of the ranking page's "Back" and "Find Me", and their x: "Back" starts at the
+// left one, "Find Me" ends at the right one.
+float rankingButtonsY();
+float rankingButtonX(int button);

@@ -23,6 +23,7 @@
 #include "game/reports.h"
 #include "game/states.h"
 #include "game/tutorials.h"
+#include "online/create_account.h"
 #include "online/login.h"
 #include "online/rankings.h"
 #include "online/replies.h"
@@ -215,7 +216,6 @@ void clickNewProfile()
         // "Use an Existing Profile": straight to the login page, no fade.
         gameState = gs::Login;
         popupId = 1;
-        credentialsUnsaved = true;
         break;
     default: break;
     }
@@ -242,7 +242,7 @@ void clickLogin()
     } else if (hoveredButton == 2) {
         if (popupId == 11) {
             popupId = 13;
-            loginAnswered = loginRequestSent = false;
+            loginRequestSent = false;
             loginRetries = 0;
             offlineMode = 0;
         } else if (popupId == 1 || popupId == 2) {

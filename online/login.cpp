@@ -1,20 +1,104 @@
 #include "online/login.h"
 
+#include "engine/config.h"
 #include "engine/main.h"
+#include "engine/profiler.h"
+#include "engine/startup.h"
 #include "game/game_state.h"
 #include "game/layout.h"
 #include "game/page_buttons.h"
+#include "game/reports.h"
 #include "online/query.h"
 #include "online/replies.h"
 #include "online/requests.h"
+#include "online/sealing.h"
 #include "platform/messages.h"
 
+#include <cstdlib>
+
 bool loginRequestSent = false;
-bool loginAnswered = false;
-bool credentialsUnsaved = false;
 int blockingResult = 0;
-std::string email;
-std::string retypedPassword;
+
+namespace {
+
+constexpr float dotsCycleMs = 4000.0f;
+
+bool startsWith(const std::string& text, const char* prefix)
+{
+    return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
+}
+
+bool endsWith(const std::string& text, const std::string& suffix)
+{
+    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// Asks the service which address to send to; a reply that is no address keeps the one in force.
+void chooseServer()
+{
+    std::string reply;
+    if (curlPerform("which_server.php", &reply, 30) != CURLE_OK)
+        return;
+    const std::string prefix = serverPrefixFrom(reply);
+    if (!prefix.empty())
+        secureUrl = prefix;
+}
+
+// The panel's buttons: the entry panels place their boxes with the small font's height, the
+// message panels with the row's; on panel 11 the first button is the lower one.
+int hoveredLoginButton()
+{
+    switch (popupId) {
+    case 1:
+    case 2:
+        return pointerInside(entryButtonRect(3.0f)) ? 1 : pointerInside(entryButtonRect(4.0f)) ? 2 : 0;
+    case 11:
+        return pointerInside(menuButtonRect(4.0f)) ? 1 : pointerInside(menuButtonRect(3.0f)) ? 2 : 0;
+    case 4:
+    case 5:
+    case 14:
+        return pointerInside(menuButtonRect(1.0f)) ? 1 : 0;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+std::string serverPrefixFrom(const std::string& reply)
+{
+    std::size_t first = 0, last = reply.size();
+    while (first < last && static_cast<unsigned char>(reply[first]) <= ' ')
+        ++first;
+    while (last > first && static_cast<unsigned char>(reply[last - 1]) <= ' ')
+        --last;
+    const std::string text = reply.substr(first, last - first);
+    if (!startsWith(text, "http://") && !startsWith(text, "https://"))
+        return std::string();
+    if (!endsWith(text, "secure.php?data="))
+        return std::string();
+    for (char c : text)
+        if (static_cast<unsigned char>(c) <= ' ' || c == 127)
+            return std::string();
+    return text;
+}
+
+std::string loginRequestText()
+{
+    const std::string resolution = std::to_string(std::abs(screenWidth)) + "x" + std::to_string(std::abs(screenHeight));
+    return buildRequest("login.php?version=rc2&build=direct", {{"&platform=", ""},
+                                                               {"&username=", username},
+                                                               {"&password=", playerPassword},
+                                                               {"&glversion=", glVersion},
+                                                               {"&videocard=", videoCard},
+                                                               {"&manufacturer=", glVendor},
+                                                               {"&res=", resolution},
+                                                               {"&gameversion=", gameVersion},
+                                                               {"&os=", osName},
+                                                               {"&ram=", ramText},
+                                                               {"&cpu=", cpuName},
+                                                               {"&mac=", macAddress}});
+}
 
 void logout()
 {
@@ -25,29 +109,27 @@ void logout()
     programRunning = false;
 }
 
-// Placeholder until the login page is written: an attempt ends at once in offline play, whose
-// notice offers "Play in Offline Mode" (button 1, the lower bar) and "Retry Connection" (2).
-void UpdateLogin(float)
+void UpdateLogin(float dtMs)
 {
+    PROFILE_SCOPE("UpdateLogin");
     advanceFrameTicker();
-    if (popupId == 13 || popupId == 12) {
-        popupId = 11;
-        offlineMode = 99;
+    if (popupId != 12) {
+        hoveredButton = hoveredLoginButton();
+        return;
     }
-    hoveredButton = 0;
-    if (popupId == 11) {
-        if (pointerInside(menuButtonRect(4.0f)))
-            hoveredButton = 1;
-        else if (pointerInside(menuButtonRect(3.0f)))
-            hoveredButton = 2;
+    connectingDotsTimer += dtMs;
+    if (connectingDotsTimer > dotsCycleMs)
+        connectingDotsTimer -= dotsCycleMs;
+    if (loginRequestSent)
+        return;
+    // Offline, an attempt that nothing has sent is the player's own (Enter on the password):
+    // it goes online as "Retry Connection" does rather than wait for a reply that never comes.
+    if (offlineMode == 99) {
+        offlineMode = 0;
+        loginRetries = 0;
     }
-}
-
-// Placeholder until the create-account page is written: the name check and the registration
-// answer as an unreachable server would, with the error step.
-void UpdateCreateAcc(float)
-{
-    advanceFrameTicker();
-    if (popupId == 8 || popupId == 7 || popupId == 9 || popupId == 10)
-        popupId = 11;
+    loginRequestSent = true;
+    loginReply.clear();
+    chooseServer();
+    curlQueue(loginRequestText(), &loginReply, rk::Login, 5);
 }

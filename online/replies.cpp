@@ -182,6 +182,12 @@ void newsResult(int resultCode, std::string* response)
 void rankingResult(int resultCode, const std::string& reply)
 {
     rankingRequestSent = false;
+    // The list was started afresh while this page was on its way: it may be of the same mode
+    // but from an offset the new list has not reached.
+    if (rankingDropInFlight) {
+        rankingDropInFlight = false;
+        return;
+    }
     if (resultCode != 0 || reply.empty())
         return;
     // A page of another mode (or no digit at all) belongs to a list no longer shown.

@@ -195,6 +195,9 @@ void answerWithFault(StandIn& s, const Fault& fault, const httplib::Request& req
     case FaultKind::Empty:
         response.set_content("", "text/plain");
         break;
+    case FaultKind::Reply:
+        response.set_content(fault.text, "text/plain");
+        break;
     }
 }
 
@@ -347,6 +350,16 @@ bool setStandInFault(StandIn& s, const std::string& spec)
     std::lock_guard<std::mutex> lock(s.mutex);
     s.faults[script] = fault;
     return true;
+}
+
+void setStandInReply(StandIn& s, const std::string& script, const std::string& text, int count)
+{
+    Fault fault;
+    fault.kind = FaultKind::Reply;
+    fault.remaining = count;
+    fault.text = text;
+    std::lock_guard<std::mutex> lock(s.mutex);
+    s.faults[script] = fault;
 }
 
 void clearStandInFaults(StandIn& s)

@@ -32,12 +32,14 @@ enum class FaultKind {
     Chunks,     // the answer a few bytes (or a 1024th of it) at a time, value ms between pieces
     Redirect,   // a redirect to the same request, answered there
     Empty,      // an empty body
+    Reply,      // text instead of the script's answer (set by setStandInReply)
 };
 
 struct Fault {
     FaultKind kind = FaultKind::Delay;
     int value = 0;
     int remaining = -1;   // requests left to spoil; -1 for all
+    std::string text;     // the Reply kind's answer
 };
 
 struct StandIn {
@@ -65,6 +67,8 @@ void stopStandIn(StandIn& service);
 // (delay, status, garbage, chunks, redirect, empty), a value, and how many requests it spoils.
 bool setStandInFault(StandIn& service, const std::string& spec);
 void clearStandInFaults(StandIn& service);
+// The script (full name, "checkname.php") answers text instead, for `count` requests (-1 all).
+void setStandInReply(StandIn& service, const std::string& script, const std::string& text, int count = -1);
 
 // The answer to a sealed request's data value, without faults: "fail" unless it is base64url of
 // whole 128-byte blocks that every one opens, with well-formed escapes.

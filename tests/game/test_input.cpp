@@ -5,6 +5,7 @@
 #include "game/level_end.h"
 #include "game/states.h"
 #include "game/tutorials.h"
+#include "online/create_account.h"
 #include "online/login.h"
 #include "platform/messages.h"
 

@@ -25,6 +25,7 @@
 #include "game/reports.h"
 #include "game/states.h"
 #include "game/tutorials.h"
+#include "online/create_account.h"
 #include "online/login.h"
 #include "online/rankings.h"
 #include "online/requests.h"

@@ -11,6 +11,7 @@
 #include "game/reports.h"
 #include "game/states.h"
 #include "online/achievements.h"
+#include "online/create_account.h"
 #include "online/login.h"
 #include "online/patching.h"
 #include "online/rankings.h"
@@ -58,9 +59,12 @@ inline void resetOnlineGlobals()
         wait = 0.0f;
     serverWaitPause = continueReady = false;
     rankingOffset = 0;
-    rankingRequestSent = rankingAtEnd = false;
+    rankingRequestSent = rankingAtEnd = rankingDropInFlight = findingPlayer = false;
     rankingReply.clear();
     rankingReplies.clear();
+    rankingList.clear();
+    rankingParseCursor = findingPlayerIndex = 0;
+    rankingScroll = 0;
     patchUrl.clear();
     patchHash.clear();
     patchSize = 0.0f;

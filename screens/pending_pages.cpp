@@ -1,5 +1,0 @@
-#include "screens/pending_pages.h"
-
-void renderCreateAcc() {}
-void renderLogin() {}
-void renderRanking() {}

@@ -1,0 +1,121 @@
+#include "screens/ranking_page.h"
+
+#include "engine/config.h"
+#include "engine/draw2d.h"
+#include "engine/fonts.h"
+#include "engine/profiler.h"
+#include "game/game_types.h"
+#include "game/layout.h"
+#include "game/main_menu.h"
+#include "game/page_buttons.h"
+#include "game/states.h"
+#include "online/rankings.h"
+#include "screens/menu_base.h"
+#include "screens/page_scheme.h"
+
+#include <string>
+
+namespace {
+
+float halfW() { return static_cast<float>(screenWidth / 2); }
+float halfH() { return static_cast<float>(screenHeight / 2); }
+
+
+void heading()
+{
+    const float u = mediumFont.height, modeY = halfH() - 6.5f * u, arrowX = 0.05f * static_cast<float>(screenWidth);
+    pageText("Online Ranking", halfW(), halfH() - 8.0f * u, 0, 1.0f);
+    pageText(rankingModeName(gameMode), halfW(), modeY, 0, 0.75f);
+    pageText("<", halfW() - arrowX, modeY, 0, 0.75f);
+    pageText(">", halfW() + arrowX, modeY, 0, 0.75f);
+}
+
+void table(const RankingScrollBar& bar)
+{
+    const float T = bar.tableWidth, S = bar.tableHeight, r = bar.rowHeight, yc = bar.centreY;
+    drawColourQuad(halfW(), bar.rowY(0), T, r, 0, 255, 255, 255, 5);
+    for (int i = 1; i <= 10; ++i) {
+        const float alpha = rankingList.empty() || i % 2 == 1 ? 15.0f : 30.0f;
+        drawColourQuad(halfW() - r / 2.0f, bar.rowY(i), T - r, r, 0, 255, 255, 255, alpha);
+    }
+    drawLineLoop(halfW(), yc - r / 2.0f, T, S, 0, 255, 255, 255, 50, 2.0f);
+    // The line under the header and the scroll column's left edge, as outlines of no width.
+    drawLineLoop(halfW(), yc - S / 2.0f + r / 2.0f, T, 0.0f, 0, 255, 255, 255, 50, 2.0f);
+    drawLineLoop(halfW() + T / 2.0f - r, yc, 0.0f, S - r, 0, 255, 255, 255, 50, 2.0f);
+}
+
+void rowTexts(const RankingScrollBar& bar, int first)
+{
+    const float T = bar.tableWidth, u = mediumFont.height;
+    const float rankX = halfW() - 0.4f * T, nameX = halfW() - 0.25f * T, pointsX = halfW() + 0.3f * T;
+    enableCapability(GL_TEXTURE_2D);
+    const float headerY = bar.rowY(0) + u / 4.0f;
+    freetype::print("Rank", rankX, headerY, 6, 0.5f, 255, 255, 255, 255, &mediumFont);
+    freetype::print("Name", nameX, headerY, 5, 0.5f, 255, 255, 255, 255, &mediumFont);
+    freetype::print("Skillpoints", pointsX, headerY, 5, 0.5f, 255, 255, 255, 255, &mediumFont);
+    for (int i = 1; i <= 10; ++i) {
+        const std::size_t index = static_cast<std::size_t>(first + i - 1);
+        if (index >= rankingList.size())
+            break;
+        const RankingRowView view = rankingRowView(rankingList[index]);
+        const float y = bar.rowY(i) + u / 4.0f;
+        freetype::print(std::to_string(index + 1), rankX, y, 6, 0.5f, 255, 255, 255, 255, &mediumFont);
+        freetype::print(view.name, nameX, y, 5, 0.5f, 255, 255, view.player ? 0 : 255, 255, &mediumFont);
+        freetype::print(view.points, pointsX, y, 5, 0.5f, 255, 255, 255, 255, &mediumFont);
+    }
+}
+
+void scrollColumn(const RankingScrollBar& bar, int rows)
+{
+    const float r = bar.rowHeight, x = bar.columnX;
+    drawColourQuad(x, bar.rowY(1), r, r, 0, 255, 255, 255, 30);
+    Render2D(x, bar.rowY(1), r, r, 0, "arrowup.tga", 255.0f);
+    drawColourQuad(x, bar.rowY(10), r, r, 0, 255, 255, 255, 30);
+    Render2D(x, bar.rowY(10), r, r, 0, "arrowdown.tga", 255.0f);
+    if (rows > 10)
+        drawColourQuad(x, bar.trackTop + bar.thumbOffset, r, bar.thumbLength, 7, 255, 255, 255, 60);
+}
+
+void buttons()
+{
+    enableCapability(GL_TEXTURE_2D);
+    if (hoveredButton == 5 || hoveredButton == 6)
+        drawHighlight(rankingButtonRect(hoveredButton));
+    pageText("Back", rankingButtonX(5), rankingButtonsY(), 5, 0.75f);
+    pageText("Find Me", rankingButtonX(6), rankingButtonsY(), 6, 0.75f);
+}
+
+void spinner(const RankingScrollBar& bar)
+{
+    const float side = static_cast<float>(screenHeight) * 64.0f / 1050.0f;
+    glPushMatrix();
+    glTranslatef(halfW(), bar.centreY, 0.0f);
+    glRotatef(menuSpinAngle, 0.0f, 0.0f, 1.0f);
+    Render2D(0.0f, 0.0f, side, side, 0, "loadingbar.tga", 175.0f);
+    glPopMatrix();
+}
+
+} // namespace
+
+const char* rankingModeName(int mode)
+{
+    static const char* const names[] = {"Overall", "Casual", "Normal", "Expert", "Rush", "Survival", "Meditation"};
+    return mode >= gm::Casual && mode <= gm::Meditation ? names[mode] : names[0];
+}
+
+void renderRanking()
+{
+    PROFILE_SCOPE("renderRanking");
+    renderMenuBase();
+    const int rows = static_cast<int>(rankingList.size());
+    const RankingScrollBar bar = rankingScrollBar(rows, rankingScroll);
+    heading();
+    table(bar);
+    rowTexts(bar, rankingScroll);
+    scrollColumn(bar, rows);
+    buttons();
+    if (!rankingAtEnd)
+        spinner(bar);
+    if (findingPlayer)
+        pageText("Finding...", halfW(), bar.centreY, 0, 0.5f);
+}
