@@ -116,6 +116,9 @@ void initializeEngine()
     logMessage("OpenGL: " + glVersion);
     logMessage("Video Card: " + videoCard);
     logMessage("Manufacturer: " + glVendor);
+    // Said again: the window's lines were emptied out of the file above.
+    if (!visualQualityNote.empty())
+        logMessage(visualQualityNote);
 
     readAnisotropy();
     powerupBlockSpin = 0;
