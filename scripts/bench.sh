@@ -10,6 +10,7 @@ quick=0
 
 # Everything runs on one private virtual display (a screen as large as the largest figure's).
 if [ -z "${TS_BENCH_ON_XVFB:-}" ]; then
+  "$root/scripts/deps.sh"
   exec xvfb-run -a -s "-screen 0 1920x1080x24" env TS_BENCH_ON_XVFB=1 "$0" "$@"
 fi
 
