@@ -57,8 +57,8 @@ bool flushAtlasPage(int page);
 // that small is made within one frame even on a software rasteriser.
 int overflowPageSize(float w, float h);
 // The placement protocol: first page with room, else a new page (an overflow page once page 0
-// exists). Returns the page (bound)
-// and the chunk's position, or -1 when the image can never fit a page.
+// exists). Returns the page (bound) and the chunk's position, or -1 when the image can never fit
+// a page.
 int placeInAtlas(float w, float h, const std::string& name, Vector2& position);
 // Gives every chunk of that name on the page back as free space (a font's glyphs on rebuild).
 void releaseAtlasChunks(int page, const std::string& name);
