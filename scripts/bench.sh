@@ -70,7 +70,7 @@ start_once() {
       echo "the game ended before its main loop ($quality)" >&2
       break
     fi
-    sleep 0.002
+    sleep 0.005
   done
   end=$(date +%s%N)
   kill -TERM "$pid" 2>/dev/null || true
