@@ -391,7 +391,7 @@ bool runAt(int width, int height, int frames, Mode mode, const char* shots)
         }
         stagePlay();
         double referenceMs = 0.0, playMs = 0.0;
-        bench::timeBesideReference(
+        const double ratio = bench::timeBesideReference(
             reference, frames,
             [] {
                 keepStaged();
@@ -405,9 +405,9 @@ bool runAt(int width, int height, int frames, Mode mode, const char* shots)
             active += b.active;
         std::printf("%4dx%-4d  reference frame %8.2f ms   play frame (%d blocks, 4 bursts, %zu texts, HUD, panel) "
                     "%8.2f ms   ratio %5.2f\n",
-                    width, height, referenceMs, active, floatys.size(), playMs, playMs / referenceMs);
+                    width, height, referenceMs, active, floatys.size(), playMs, ratio);
         std::printf("row|play frame at first-run settings (%dx%d)|%.2f ms|reference frame|%.2f ms|%.2f|<= 1.0\n",
-                    width, height, playMs, referenceMs, playMs / referenceMs);
+                    width, height, playMs, referenceMs, ratio);
     }
     for (PolyparticleSystem& s : particleSystems)
         s.active = 0;

@@ -292,12 +292,13 @@ inline void releaseReferenceFrame(ReferenceFrame& frame)
 }
 
 // Times the reference frame and a scene frame by turns, each ended by the swap and a finish, so
-// that both see the same machine at the same moment; the medians of each, in ms.
+// that both see the same machine at the same moment: the medians of each in ms, and the median of
+// the ratios of neighbouring pairs (what a machine busy with other work disturbs least).
 template <class DrawScene, class Swap>
-void timeBesideReference(const ReferenceFrame& frame, int frames, DrawScene drawScene, Swap swap, double& referenceMs,
-                         double& sceneMs)
+double timeBesideReference(const ReferenceFrame& frame, int frames, DrawScene drawScene, Swap swap,
+                           double& referenceMs, double& sceneMs)
 {
-    std::vector<double> reference, scene;
+    std::vector<double> reference, scene, ratios;
     // One of each first: the driver compiles its state variants on first use.
     drawReferenceFrame(frame);
     swap();
@@ -315,9 +316,11 @@ void timeBesideReference(const ReferenceFrame& frame, int frames, DrawScene draw
         swap();
         glFinish();
         scene.push_back(nowMs() - start);
+        ratios.push_back(scene.back() / reference.back());
     }
     referenceMs = median(reference);
     sceneMs = median(scene);
+    return median(ratios);
 }
 
 } // namespace bench

@@ -127,19 +127,32 @@ void buildSpriteQuads(const std::vector<Vector3>& points, Vector3 eye, Vector3 e
     const std::size_t corners = std::min<std::size_t>(4, std::min(quad.positions.size(), quad.texcoords.size()));
     if (corners < 4 || quad.faces.empty())
         return;
+    // The quad's corners and texture coordinates in drawing order, scaled as the one-by-one path
+    // scales them.
     const MeshFace& face = quad.faces[0];
-    out->reserve(points.size() * 20);
+    Vector3 corner[4];
+    float u[4], v[4];
+    for (int k = 0; k < 4; k++) {
+        corner[k] = quad.positions[static_cast<std::size_t>(face.vertexIndex[k])] * 0.25f;
+        const Vector3& t = quad.texcoords[static_cast<std::size_t>(face.texcoordIndex[k])];
+        u[k] = t.x;
+        v[k] = t.y;
+    }
+    out->resize(points.size() * 20);
+    float* at = out->data();
     for (const Vector3& p : points) {
-        // The basis billboardMatrix gives the one-by-one path, with its scale of 0.25.
-        const Matrix4 m = billboardMatrix(p, eye, eyeUp);
-        const Vector3 right(m.m[0] * 0.25f, m.m[1] * 0.25f, m.m[2] * 0.25f);
-        const Vector3 up(m.m[4] * 0.25f, m.m[5] * 0.25f, m.m[6] * 0.25f);
-        const Vector3 toward(m.m[8] * 0.25f, m.m[9] * 0.25f, m.m[10] * 0.25f);
+        // The basis billboardMatrix gives the one-by-one path.
+        const Vector3 look = normalize(eye - p);
+        const Vector3 right = cross(eyeUp, look);
+        const Vector3 up = cross(look, right);
         for (int k = 0; k < 4; k++) {
-            const Vector3& c = quad.positions[static_cast<std::size_t>(face.vertexIndex[k])];
-            const Vector3& t = quad.texcoords[static_cast<std::size_t>(face.texcoordIndex[k])];
-            const Vector3 v = p + right * c.x + up * c.y + toward * c.z;
-            out->insert(out->end(), {v.x, v.y, v.z, t.x, t.y});
+            const Vector3 c = p + right * corner[k].x + up * corner[k].y + look * corner[k].z;
+            at[0] = c.x;
+            at[1] = c.y;
+            at[2] = c.z;
+            at[3] = u[k];
+            at[4] = v[k];
+            at += 5;
         }
     }
 }
