@@ -183,20 +183,27 @@ static bool seekStepForward(gzFile file, long pos)
     const long remaining = static_cast<long>(textureStream.targetOffset) - pos;
     const long step = std::min<long>(seekStep, remaining);
     const std::uint64_t before = platformCounter();
+    const double ticksPerMs = static_cast<double>(platformCounterFrequency()) / 1000.0;
     long left = step;
+    bool cutShort = false;
     while (left > 0) {
         const unsigned chunk = static_cast<unsigned>(std::min<long>(left, static_cast<long>(sizeof(scratch))));
         const int got = gzread(file, scratch, chunk);
         if (got <= 0) return false;
         left -= got;
+        // A machine busy with other work must not stretch the step past its share of the frame:
+        // the rest waits for the next frame.
+        if (left > 0 && static_cast<double>(platformCounter() - before) >= seekStepTargetMs * ticksPerMs) {
+            cutShort = true;
+            break;
+        }
     }
-    const double ms = static_cast<double>(platformCounter() - before) * 1000.0 /
-                      static_cast<double>(platformCounterFrequency());
+    const double ms = static_cast<double>(platformCounter() - before) / ticksPerMs;
     // Doubled only while twice the step still stays within the aim, so a step never grows past
     // it into a frame of its own.
     if (step == seekStep) {
-        if (ms < seekStepTargetMs / 2) seekStep = std::min(seekStep * 2, maxSeekStep);
-        else if (ms > seekStepTargetMs && seekStep > 1) seekStep /= 2;
+        if (ms < seekStepTargetMs / 2 && !cutShort) seekStep = std::min(seekStep * 2, maxSeekStep);
+        else if ((cutShort || ms > seekStepTargetMs) && seekStep > 1) seekStep /= 2;
     }
     return true;
 }
