@@ -112,5 +112,13 @@ int main(int argc, char** argv) {
     std::printf("index read of the real pack:                  %9.2f ms (reference)\n", realIndex);
     std::printf("index read of a 12 KB pack claiming 2^20 entries: %6.2f ms  ratio %.3f\n", damagedIndex,
                 damagedIndex / realIndex);
+    std::printf("row|pack index read + %zu name lookups|%.2f ms|sequential gzread of the pack|%.2f ms|%.3f|\n", lookups,
+                indexAndLookups, sequential, indexAndLookups / sequential);
+    std::printf("row|%zu non-texture loads (reopen, gzseek, gzread)|%.2f ms|sequential gzread of the pack|%.2f "
+                "ms|%.3f|\n",
+                loaded, loaders, sequential, loaders / sequential);
+    std::printf("row|index read of a damaged pack claiming 2^20 entries|%.2f ms|index read of the real pack|%.2f "
+                "ms|%.3f|\n",
+                damagedIndex, realIndex, damagedIndex / realIndex);
     return 0;
 }

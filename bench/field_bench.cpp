@@ -1,15 +1,27 @@
 // One frame of play through the real Update and Draw (level 10's board, four live bursts, floating
-// texts, the HUD and the powerup panel) beside an empty frame (clear and swap) in the same run.
-// With --shots it instead draws the game's screens into PPM files: play, every pause popup form,
-// a tutorial page, the level-complete panel with two tiles and the achievements page.
+// texts, the HUD and the powerup panel) at the first-run settings of a software rasteriser
+// (VisualQuality 1), beside the reference frame (bench/reference_frame.h) in the same window, by
+// turns. On the way in every texture the screens ask for streams through the real streamer with
+// each step timed: the longest step is set beside one 60 Hz frame.
+//   --minute      instead: a scripted minute of play (3600 frames of 16.7 ms, blocks set down
+//                 under a wandering pointer), with the process's peak memory; no reference frame
+//                 is made, so the figure is the game's own.
+//   --shots DIR   instead: PPM screenshots of the game's screens (play, every pause popup form,
+//                 tutorial pages, the level-complete panel, the achievements page).
+// Lines starting "row|" are the figures scripts/bench.sh gathers into its table.
 // Run it from the run folder (data/assets.ass beside it) with a display, e.g. under xvfb-run.
-//   bench_field_bench [--frames N] [--size WxH] [--shots DIR]
+//   bench_field_bench [--frames N] [--size WxH] [--shots DIR | --minute]
+#include "reference_frame.h"
+
+#include "engine/asset_pack.h"
 #include "engine/camera.h"
 #include "engine/config.h"
 #include "engine/draw2d.h"
 #include "engine/fonts.h"
+#include "engine/gl_extensions.h"
 #include "engine/meshes.h"
 #include "engine/polyparticles.h"
+#include "engine/sound.h"
 #include "engine/startup.h"
 #include "engine/textures.h"
 #include "engine/window.h"
@@ -36,7 +48,6 @@
 #include "online/requests.h"
 #include "platform/system.h"
 #include "platform/video.h"
-#include "engine/gl_extensions.h"
 #include "screens/draw.h"
 
 #include <GL/gl.h>
@@ -44,6 +55,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -51,45 +63,62 @@ namespace {
 
 constexpr float frameMs = 1000.0f / 60.0f;
 
-double nowMs()
+// The streamer's steps, each timed, by what the step did.
+struct StreamTiming {
+    double longestMs = 0.0;
+    std::string longestWhat;
+    int steps = 0;
+    std::map<std::string, double> longestByKind;
+};
+
+const char* stepKind()
 {
-    return static_cast<double>(platformCounter()) * 1000.0 / static_cast<double>(platformCounterFrequency());
+    const TextureStream& s = textureStream;
+    if (s.seeking)
+        return "seek";
+    if (!s.seekDone)
+        return "start";
+    if (!s.headerLoaded)
+        return "header";
+    return s.bytesRead < s.rowBytes * s.height ? "pixel read" : "placement and upload";
 }
 
-void saveScreenshot(const std::string& path, int w, int h)
+void streamQueued(StreamTiming& timing)
 {
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        std::fprintf(stderr, "cannot write %s\n", path.c_str());
-        return;
+    for (int frame = 0; frame < 100000 && !textureQueue.empty(); ++frame) {
+        const std::string kind = stepKind();
+        const std::string what = kind + " of " + textureQueue.front().name;
+        const double start = bench::nowMs();
+        updateStreamingTextures(frameMs);
+        const double ms = bench::nowMs() - start;
+        ++timing.steps;
+        timing.longestByKind[kind] = std::max(timing.longestByKind[kind], ms);
+        if (ms > timing.longestMs) {
+            timing.longestMs = ms;
+            timing.longestWhat = what;
+        }
     }
-    std::fprintf(f, "P6\n%d %d\n255\n", w, h);
-    for (int row = h - 1; row >= 0; row--)
-        std::fwrite(&pixels[static_cast<std::size_t>(row) * static_cast<std::size_t>(w) * 3], 1,
-                    static_cast<std::size_t>(w) * 3, f);
-    std::fclose(f);
+    for (int i = 0; i < 20; ++i)
+        updateStreamingTextures(50.0f);   // the fade-ins run out
 }
 
-// Every texture the screens ask for, loaded and faded in.
-bool loadMedia()
+// What the intro loads: meshes, prototypes, sounds, the achievement tables and every texture
+// the screens ask for, streamed in.
+bool loadMedia(StreamTiming& timing)
 {
     loadMesh(&cubeMesh, "cube.mbm");
     loadMesh(&geosphereMesh, "geosphere.mbm");
     buildParticleMesh(&particleMesh);
     loadPolyparticleMesh(cubeMesh, &cubePolyparticles);
     loadPolyparticleMesh(geosphereMesh, &geospherePolyparticles);
+    for (const AssetIndexEntry& entry : assetIndex)
+        if (entry.name.rfind("sounds\\", 0) == 0)
+            LoadSoundFile(entry.name.substr(7));
     fillAchievementTables();
     queueAllTextures();
     for (const char* extra : {"bomb.tga", "buster.tga", "drill.tga", "background10.tga"})
         getTextureIndex(extra);
-    for (int frame = 0; frame < 100000 && !textureQueue.empty(); ++frame)
-        updateStreamingTextures(16.0f);
-    for (int i = 0; i < 20; ++i)
-        updateStreamingTextures(50.0f);   // the fade-ins run out
+    streamQueued(timing);
     return !cubeMesh.meshes.empty() && !cubePolyparticles.particles.empty();
 }
 
@@ -106,22 +135,30 @@ void makeStars()
     }
 }
 
-// Level 10 of Normal, its blocks landed, the pointer on the mass.
+// A frame as the main loop makes it: update, draw, swap.
+void playFrame()
+{
+    Update(frameMs);
+    Draw();
+    platformSwapBuffers(mainWindow);
+}
+
+// Level 10 of Normal, its blocks landed, the pointer on the mass; no tutorial pages.
 void startPlay()
 {
     offlineMode = 99;
     gameMode = gm::Normal;
     levelNumber = 9;
+    tuteControl = tutePup = tuteCombo = tuteComboNow = tuteColor = tuteCrit = tuteRush = tuteSurvival =
+        tuteMeditation = 1;
     loadLevel(false);
     gameState = gs::Game;
     fadeLevel = fadeDuration;
     paused = false;
     mouseX = screenWidth / 2 - screenWidth / 10;
     mouseY = screenHeight / 2 + screenHeight / 12;
-    for (int i = 0; i < 200; ++i) {
-        Update(frameMs);
-        Draw();
-    }
+    for (int i = 0; i < 200; ++i)
+        playFrame();
 }
 
 // A burst some way into its flight (the particles move with the game's update, which is not
@@ -181,6 +218,32 @@ void keepStaged()
     cheeveToastTimer = 1500.0f;
 }
 
+// A minute of play: the pointer wanders over the mass and sets a block down whenever the game
+// lets it; a level that ends (cleared or exploded) starts again.
+void playMinute()
+{
+    unsigned seed = 7u;
+    int placements = 0, restarts = 0;
+    for (int frame = 0; frame < 3600; ++frame) {
+        if (frame % 40 == 0) {
+            seed = seed * 1103515245u + 12345u;
+            mouseX = screenWidth / 2 + static_cast<int>((seed >> 8) % 400u) - 200;
+            mouseY = screenHeight / 2 + static_cast<int>((seed >> 18) % 300u) - 150;
+        }
+        if (pickedBlock >= 0 && markerAlpha > 100.0f && !rotateDragActive) {
+            rotateDragActive = true;   // the drop gesture of the default control scheme
+            ++placements;
+        }
+        playFrame();
+        if (gameState != gs::Game || paused) {
+            ++restarts;
+            startPlay();
+        }
+    }
+    std::printf("scripted minute: %d set-down gestures, %d level restarts, peak %d sprites a frame\n", placements,
+                restarts, peakParticleSprites);
+}
+
 void clearPopups()
 {
     paused = tutorialOpen = tutorialResetPrompt = false;
@@ -193,18 +256,16 @@ void clearPopups()
 // The backdrop of a new state streams in first, as it would over the frames of a fade.
 void streamBackdrop()
 {
+    StreamTiming ignored;
     getTextureIndex(getBackgroundTexture());
-    for (int frame = 0; frame < 100000 && !textureQueue.empty(); ++frame)
-        updateStreamingTextures(16.0f);
-    for (int i = 0; i < 20; ++i)
-        updateStreamingTextures(50.0f);
+    streamQueued(ignored);
 }
 
 void shot(const std::string& dir, const char* name, int w, int h)
 {
     streamBackdrop();
     Draw();
-    saveScreenshot(dir + "/" + name + ".ppm", w, h);
+    bench::saveScreenshot(dir + "/" + name + ".ppm", w, h);
     platformSwapBuffers(mainWindow);
 }
 
@@ -278,11 +339,14 @@ void takeShots(const std::string& dir, int w, int h)
     shot(dir, "achievements-long", w, h);
 }
 
-bool runAt(int width, int height, int frames, const char* shots)
+enum class Mode { Frame, Minute, Shots };
+
+bool runAt(int width, int height, int frames, Mode mode, const char* shots)
 {
     screenWidth = width;
     screenHeight = height;
     fullscreen = 0;
+    // The settings a first run on a software rasteriser chooses.
     visualQuality = 1;
     applyVisualQuality();
     ApplicationInfo application;
@@ -295,7 +359,8 @@ bool runAt(int width, int height, int frames, const char* shots)
     }
     initializeEngine();
     setSwapInterval(0);
-    if (!loadMedia()) {
+    StreamTiming timing;
+    if (!loadMedia(timing)) {
         std::fprintf(stderr, "the pack's meshes did not load\n");
         deinitializeEngine();
         destroyWindow(&window);
@@ -304,39 +369,45 @@ bool runAt(int width, int height, int frames, const char* shots)
     makeStars();
     startPlay();
 
-    if (shots) {
+    if (mode == Mode::Shots) {
         takeShots(shots, width, height);
+    } else if (mode == Mode::Minute) {
+        playMinute();
+        const double peakMb = bench::peakResidentMb();
+        std::printf("peak memory over start-up, loading and a scripted minute of play: %.0f MB\n", peakMb);
+        std::printf("row|peak memory, a scripted minute of play (%dx%d)|%.0f MB|target|200 MB|%.2f|<= 1\n", width,
+                    height, peakMb, peakMb / 200.0);
     } else {
+        std::printf("%d streaming steps for every texture the screens ask for; the longest %.1f ms (%s)\n",
+                    timing.steps, timing.longestMs, timing.longestWhat.c_str());
+        for (const auto& [kind, ms] : timing.longestByKind)
+            std::printf("  longest %-20s %6.1f ms\n", kind.c_str(), ms);
+        std::printf("row|longest texture-streaming step (%s)|%.1f ms|one 60 Hz frame|16.7 ms|%.2f|<= 1\n",
+                    timing.longestWhat.c_str(), timing.longestMs, timing.longestMs / 16.7);
+        bench::ReferenceFrame reference;
+        if (!bench::setupReferenceFrame(reference, width, height)) {
+            std::fprintf(stderr, "the reference frame could not be set up\n");
+            return false;
+        }
         stagePlay();
-        Update(frameMs);
-        Draw();
-        platformSwapBuffers(window.hWnd);
-        clearScreen(0, 0, 0, 1);
-        platformSwapBuffers(window.hWnd);
-
-        double start = nowMs();
-        for (int i = 0; i < frames; i++) {
-            clearScreen(0, 0, 0, 1);
-            platformSwapBuffers(window.hWnd);
-        }
-        glFinish();
-        const double emptyMs = (nowMs() - start) / frames;
-
-        start = nowMs();
-        for (int i = 0; i < frames; i++) {
-            keepStaged();
-            Update(frameMs);
-            Draw();
-            platformSwapBuffers(window.hWnd);
-        }
-        glFinish();
-        const double playMs = (nowMs() - start) / frames;
+        double referenceMs = 0.0, playMs = 0.0;
+        const double ratio = bench::timeBesideReference(
+            reference, frames,
+            [] {
+                keepStaged();
+                Update(frameMs);
+                Draw();
+            },
+            [&] { platformSwapBuffers(window.hWnd); }, referenceMs, playMs);
+        bench::releaseReferenceFrame(reference);
         int active = 0;
         for (const BlockRecord& b : blocks)
             active += b.active;
-        std::printf("%4dx%-4d  empty frame %8.3f ms   play frame (%d blocks, 4 bursts, %zu texts, HUD, panel) "
-                    "%9.3f ms   ratio %7.1f\n",
-                    width, height, emptyMs, active, floatys.size(), playMs, playMs / emptyMs);
+        std::printf("%4dx%-4d  reference frame %8.2f ms   play frame (%d blocks, 4 bursts, %zu texts, HUD, panel) "
+                    "%8.2f ms   ratio %5.2f\n",
+                    width, height, referenceMs, active, floatys.size(), playMs, ratio);
+        std::printf("row|play frame at first-run settings (%dx%d)|%.2f ms|reference frame|%.2f ms|%.2f|<= 1.0\n",
+                    width, height, playMs, referenceMs, ratio);
     }
     for (PolyparticleSystem& s : particleSystems)
         s.active = 0;
@@ -349,20 +420,24 @@ bool runAt(int width, int height, int frames, const char* shots)
 
 int main(int argc, char** argv)
 {
-    int frames = 5;   // a software renderer takes a while for one full frame
+    int frames = 15;
     int width = 1920, height = 1080;
     const char* shots = nullptr;
+    Mode mode = Mode::Frame;
     for (int i = 1; i < argc; i++) {
         if (!std::strcmp(argv[i], "--frames") && i + 1 < argc)
             frames = std::max(1, std::atoi(argv[++i]));
         else if (!std::strcmp(argv[i], "--size") && i + 1 < argc)
             std::sscanf(argv[++i], "%dx%d", &width, &height);
-        else if (!std::strcmp(argv[i], "--shots") && i + 1 < argc)
+        else if (!std::strcmp(argv[i], "--shots") && i + 1 < argc) {
             shots = argv[++i];
+            mode = Mode::Shots;
+        } else if (!std::strcmp(argv[i], "--minute"))
+            mode = Mode::Minute;
     }
     if (!std::getenv("DISPLAY")) {
         std::fprintf(stderr, "needs a display (run under xvfb-run)\n");
         return 1;
     }
-    return runAt(width, height, frames, shots) ? 0 : 1;
+    return runAt(width, height, frames, mode, shots) ? 0 : 1;
 }

@@ -1,23 +1,30 @@
-// One frame's drawing of 512 textured cubes and 100 live particle systems, beside an empty frame
-// (clear and swap only) in the same run, at 1280x720 and 1920x1080. Run it from the run folder
-// (data/assets.ass beside it) with a display, e.g. under xvfb-run.
-//   bench_frame_bench [--frames N] [--screenshot scene.ppm]
-#include "engine/asset_pack.h"
-#include "engine/atlas.h"
+// The particle-heavy frame: the congratulations page's worst case, 100 live geosphere bursts
+// with their streaks (168,000 sprites at the default streak spacing), seen from the level-start
+// eye, beside the reference frame (bench/reference_frame.h) in the same window, by turns, at the
+// first-run settings of a software rasteriser (VisualQuality 1).
+// The page's own update and drawing are not written yet, so the scene sets the bursts up through
+// the engine's polyparticle path directly (loadPolyparticle from the geosphere prototype, the
+// page's burst textures, the systems at different moments of their flight) and draws them as the
+// page will: depth writes off, every active system with renderPolyparticleSprite from the
+// level-start view, then the page's cubes are left out (a handful of draws).
+// The same scene drawn one sprite at a time follows, as the yardstick of the batching.
+// Lines starting "row|" are the figures scripts/bench.sh gathers into its table.
+// Run it from the run folder (data/assets.ass beside it) with a display, e.g. under xvfb-run.
+//   bench_frame_bench [--frames N] [--size WxH] [--screenshot scene.ppm]
+#include "reference_frame.h"
+
 #include "engine/camera.h"
 #include "engine/config.h"
-#include "engine/draw2d.h"
 #include "engine/gl_extensions.h"
+#include "engine/draw2d.h"
 #include "engine/meshes.h"
 #include "engine/polyparticles.h"
 #include "engine/startup.h"
 #include "engine/textures.h"
 #include "engine/window.h"
-#include "platform/system.h"
 #include "platform/video.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -27,91 +34,56 @@
 
 namespace {
 
-const char* const blockTextures[] = {"red.tga", "pink.tga", "orange.tga", "green.tga", "yellow.tga", "blue.tga"};
-const char* const particleTextures[] = {"redparticle.tga", "blueparticle.tga", "greenparticle.tga",
-                                        "yellowparticle.tga", "whiteparticle.tga"};
-
-double nowMs()
-{
-    return static_cast<double>(platformCounter()) * 1000.0 / static_cast<double>(platformCounterFrequency());
-}
+// The congratulations page's burst textures.
+const char* const burstTextures[] = {"yellowparticle.tga", "blueparticle.tga", "redparticle.tga",
+                                     "orangeparticle.tga", "pinkparticle.tga", "whiteparticle.tga"};
 
 bool streamTextures()
 {
-    std::vector<std::string> names(std::begin(blockTextures), std::end(blockTextures));
-    names.insert(names.end(), std::begin(particleTextures), std::end(particleTextures));
-    for (int frame = 0; frame < 20000; frame++) {
-        bool all = true;
-        for (const std::string& name : names)
-            all = getTextureIndex(name) != textureNotLoaded && all;
-        if (all)
-            return true;
+    for (const char* name : burstTextures)
+        getTextureIndex(name);
+    for (int frame = 0; frame < 20000 && !textureQueue.empty(); frame++)
         updateStreamingTextures(16);
-    }
-    return false;
+    for (const char* name : burstTextures)
+        if (getTextureIndex(name) == textureNotLoaded)
+            return false;
+    return true;
 }
 
-void startParticles(PolyparticleSystem& prototype)
+// 100 bursts where the page's rising cubes burst (x across the page, 500 units beyond the view
+// point, around its height), each at its own moment of flight.
+void startBursts()
 {
     for (int i = 0; i < 100; i++) {
         PolyparticleSystem& s = particleSystems[i];
-        const Vector3 origin(static_cast<float>(i % 10 - 5) * 40, static_cast<float>(i / 10 % 5) * 20,
-                             static_cast<float>(i / 10 - 5) * 40);
-        loadPolyparticle(origin, &prototype, particleTextures[i % 5], &s);
-        const float flight = 1.0f + static_cast<float>(i % 7);   // systems at different moments
+        const Vector3 origin(static_cast<float>(i % 10 - 5) * 70.0f, 500.0f, static_cast<float>(i / 10 - 5) * 30.0f);
+        loadPolyparticle(origin, &geospherePolyparticles, burstTextures[i % 6], &s);
+        const float flight = 1.0f + static_cast<float>(i % 7);
         for (Polyparticle& p : s.particles) {
             p.previousPosition = p.velocity * flight;
             p.position = p.velocity * (flight + 1);
         }
-        s.age = 40.0f * static_cast<float>(i % 10);
+        s.age = 45.0f * static_cast<float>(i % 10);
     }
 }
 
-void drawScene()
+void drawBursts(bool batched)
 {
-    clearScreen(0.02f, 0.02f, 0.05f, 1);
+    clearScreen(0, 0, 0, 1);
+    camera.set(0, -20 * blockSize, 0, 0, 0, 0, 0, 0, 1);
     applyCamera(0.0f);
-    glColor4ub(255, 255, 255, 255);
-    int n = 0;
-    for (int x = 0; x < 8; x++)
-        for (int y = 0; y < 8; y++)
-            for (int z = 0; z < 8; z++, n++) {
-                const int index = getTextureIndex(blockTextures[n % 6]);
-                if (index == textureNotLoaded)
-                    continue;
-                enableCapability(GL_TEXTURE_2D);
-                glPushMatrix();
-                glTranslatef((static_cast<float>(x) - 3.5f) * blockSize, (static_cast<float>(y) - 3.5f) * blockSize,
-                             (static_cast<float>(z) - 3.5f) * blockSize);
-                activateAtlasChunk(index);
-                drawMeshSet(&cubeMesh);
-                glPopMatrix();
-            }
     glDepthMask(GL_FALSE);
     particleSpritesDrawn = 0;
-    for (PolyparticleSystem& s : particleSystems)
-        if (s.active)
-            renderPolyparticleSprite(&s, false);
+    for (PolyparticleSystem& s : particleSystems) {
+        if (!s.active)
+            continue;
+        if (batched)
+            renderPolyparticleSprite(&s, true);
+        else
+            renderPolyparticleSpriteOneByOne(&s, true);
+    }
     glDepthMask(GL_TRUE);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-}
-
-void saveScreenshot(const char* path, int w, int h)
-{
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    std::FILE* f = std::fopen(path, "wb");
-    if (!f) {
-        std::fprintf(stderr, "cannot write %s\n", path);
-        return;
-    }
-    std::fprintf(f, "P6\n%d %d\n255\n", w, h);
-    for (int row = h - 1; row >= 0; row--)
-        std::fwrite(&pixels[static_cast<std::size_t>(row) * static_cast<std::size_t>(w) * 3], 1,
-                    static_cast<std::size_t>(w) * 3, f);
-    std::fclose(f);
 }
 
 bool runAt(int width, int height, int frames, const char* screenshot)
@@ -119,6 +91,8 @@ bool runAt(int width, int height, int frames, const char* screenshot)
     screenWidth = width;
     screenHeight = height;
     fullscreen = 0;
+    visualQuality = 1;
+    applyVisualQuality();
     ApplicationInfo application;
     application.className = "TS";
     std::uint32_t keys[256] = {};
@@ -129,48 +103,46 @@ bool runAt(int width, int height, int frames, const char* screenshot)
     }
     initializeEngine();
     setSwapInterval(0);
-    loadMesh(&cubeMesh, "cube.mbm");
     loadMesh(&geosphereMesh, "geosphere.mbm");
     buildParticleMesh(&particleMesh);
-    PolyparticleSystem prototype;
-    loadPolyparticleMesh(geosphereMesh, &prototype);
-    if (cubeMesh.meshes.empty() || prototype.particles.empty() || !streamTextures()) {
+    loadPolyparticleMesh(geosphereMesh, &geospherePolyparticles);
+    if (geospherePolyparticles.particles.empty() || !streamTextures()) {
         std::fprintf(stderr, "the pack's meshes or textures did not load\n");
         deinitializeEngine();
         destroyWindow(&window);
         return false;
     }
-    startParticles(prototype);
-    camera.set(-150, -20 * blockSize, 220, 0, 0, 0, 0, 0, 1);
+    startBursts();
     particleDeg = 1.0f;
-
-    // Warm up both paths once, then time them in the same run.
-    clearScreen(0, 0, 0, 1);
-    platformSwapBuffers(window.hWnd);
-    drawScene();
-    platformSwapBuffers(window.hWnd);
-
-    double start = nowMs();
-    for (int i = 0; i < frames; i++) {
-        clearScreen(0, 0, 0, 1);
-        platformSwapBuffers(window.hWnd);
+    bench::ReferenceFrame reference;
+    if (!bench::setupReferenceFrame(reference, width, height)) {
+        std::fprintf(stderr, "the reference frame could not be set up\n");
+        return false;
     }
-    glFinish();
-    const double emptyMs = (nowMs() - start) / frames;
+    auto swap = [&] { platformSwapBuffers(window.hWnd); };
 
-    start = nowMs();
-    for (int i = 0; i < frames; i++) {
-        drawScene();
-        platformSwapBuffers(window.hWnd);
-    }
-    glFinish();
-    const double sceneMs = (nowMs() - start) / frames;
+    double referenceMs = 0.0, batchedMs = 0.0;
+    const double batchedRatio =
+        bench::timeBesideReference(reference, frames, [] { drawBursts(true); }, swap, referenceMs, batchedMs);
+    const int sprites = particleSpritesDrawn;
+    // One sprite at a time costs seconds a frame on a software rasteriser: a few frames do.
+    double referenceMs2 = 0.0, singleMs = 0.0;
+    const double singleRatio = bench::timeBesideReference(reference, std::max(1, frames / 5),
+                                                          [] { drawBursts(false); }, swap, referenceMs2, singleMs);
+    bench::releaseReferenceFrame(reference);
 
-    std::printf("%4dx%-4d  empty frame %8.3f ms   scene (512 cubes, 100 systems, %d sprites) %9.3f ms   ratio %7.1f\n",
-                width, height, emptyMs, particleSpritesDrawn, sceneMs, sceneMs / emptyMs);
+    std::printf("%4dx%-4d  reference frame %8.2f ms   100 geosphere bursts (%d sprites): batched %8.2f ms "
+                "(ratio %5.2f), one by one %8.2f ms (ratio %5.2f)\n",
+                width, height, referenceMs, sprites, batchedMs, batchedRatio, singleMs, singleRatio);
+    std::printf("row|congratulations scene, 100 geosphere bursts, %d sprites (%dx%d)|%.2f ms|reference frame|%.2f "
+                "ms|%.2f|<= 3\n",
+                sprites, width, height, batchedMs, referenceMs, batchedRatio);
+    std::printf("row|the same scene one sprite at a time (the path before batching)|%.2f ms|reference frame|%.2f "
+                "ms|%.2f|\n",
+                singleMs, referenceMs2, singleRatio);
     if (screenshot) {
-        drawScene();
-        saveScreenshot(screenshot, width, height);
+        drawBursts(true);
+        bench::saveScreenshot(screenshot, width, height);
     }
     for (PolyparticleSystem& s : particleSystems)
         s.active = 0;
@@ -183,11 +155,14 @@ bool runAt(int width, int height, int frames, const char* screenshot)
 
 int main(int argc, char** argv)
 {
-    int frames = 3;   // a software renderer takes seconds for one full scene
+    int frames = 10;
+    int width = 1920, height = 1080;
     const char* screenshot = nullptr;
     for (int i = 1; i < argc; i++) {
         if (!std::strcmp(argv[i], "--frames") && i + 1 < argc)
             frames = std::max(1, std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--size") && i + 1 < argc)
+            std::sscanf(argv[++i], "%dx%d", &width, &height);
         else if (!std::strcmp(argv[i], "--screenshot") && i + 1 < argc)
             screenshot = argv[++i];
     }
@@ -195,7 +170,5 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "needs a display (run under xvfb-run)\n");
         return 1;
     }
-    bool ok = runAt(1280, 720, frames, nullptr);
-    ok = runAt(1920, 1080, frames, screenshot) && ok;
-    return ok ? 0 : 1;
+    return runAt(width, height, frames, screenshot) ? 0 : 1;
 }

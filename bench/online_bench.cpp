@@ -29,6 +29,7 @@ double msSince(Clock::time_point start)
 void report(const char* what, double ms)
 {
     std::printf("%-50s %8.4f ms   frame %.1f ms   %6.2f%% of a frame\n", what, ms, frameMs, 100.0 * ms / frameMs);
+    std::printf("row|%s|%.4f ms|one 60 Hz frame|%.1f ms|%.4f|\n", what, ms, frameMs, ms / frameMs);
 }
 
 double median(std::vector<double> values)

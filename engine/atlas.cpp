@@ -7,6 +7,7 @@
 #include "engine/profiler.h"
 
 #include <GL/glext.h>
+#include <algorithm>
 #include <cstring>
 
 std::vector<GLuint> atlasPages;
@@ -110,17 +111,41 @@ static void clearGlErrors()
     for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {}
 }
 
+// Fills the bound page with transparent black. The card clears it where it can; otherwise zeros go
+// up in strips from one small buffer, never a client copy of the whole page.
+static void clearBoundPage(GLuint texture, int size)
+{
+    if (glClearTexImage) {
+        const unsigned char zero[4] = {0, 0, 0, 0};
+        glClearTexImage(texture, 0, GL_RGBA, GL_UNSIGNED_BYTE, zero);
+        if (glGetError() == GL_NO_ERROR) return;
+    }
+    const int rows = std::max(1, std::min(size, (1 << 20) / (size * 4)));
+    const std::size_t bytes = static_cast<std::size_t>(size) * static_cast<std::size_t>(rows) * 4u;
+    unsigned char* zeros = TS_ALLOC(unsigned char, bytes);
+    if (!zeros) return;  // the page works; its free space is only undefined
+    std::memset(zeros, 0, bytes);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    for (int y = 0; y < size; y += rows)
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, y, size, std::min(rows, size - y), GL_RGBA, GL_UNSIGNED_BYTE, zeros);
+    TS_FREE(zeros);
+}
+
 bool flushAtlasPage(int page)
 {
     if (page < 0 || page >= static_cast<int>(atlasPages.size())) return false;
-    // The console may have stored any number; a page must be a power of two the card can hold.
-    int size = validAtlasSize(atlasSize, glMaxTextureSize());
+    // A page of the full edge follows atlasSize, which the console may have set to any number; an
+    // overflow page keeps the smaller edge it was made with. Either must be a power of two the
+    // card can hold.
+    const int requested = atlasPageSizes[page] > 0 ? atlasPageSizes[page] : atlasSize;
+    const bool fullEdge = requested >= atlasSize;
+    int size = validAtlasSize(fullEdge ? atlasSize : requested, glMaxTextureSize());
     for (;;) {
         if (size == 0) {
             logMessage("atlas page " + std::to_string(page) + " could not be allocated");
             return false;
         }
-        atlasSize = size;
+        if (fullEdge) atlasSize = size;
         logMessage("flushing atlas " + std::to_string(page) + " @ " + std::to_string(size) + " texels");
         boundAtlasPage = -1;
         bindAtlasPage(page);
@@ -129,23 +154,16 @@ bool flushAtlasPage(int page)
         atlasSlots[page][0].height = static_cast<float>(size);
         atlasPageSizes[page] = size;
 
-        // Zero-filled, so free space and the one-texel chunk borders sample as transparent.
-        const std::size_t bytes = static_cast<std::size_t>(size) * static_cast<std::size_t>(size) * 4u;
-        unsigned char* texels = TS_ALLOC(unsigned char, bytes);
-        bool outOfMemory = !texels;
-        if (texels) {
-            std::memset(texels, 0, bytes);
-            clearGlErrors();
-            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
-            TS_FREE(texels);
-            outOfMemory = glGetError() == GL_OUT_OF_MEMORY;
-        }
-        // Out of memory on either side: try the next smaller page.
-        if (outOfMemory) {
+        clearGlErrors();
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        // Out of memory: try the next smaller page.
+        if (glGetError() == GL_OUT_OF_MEMORY) {
             size = halvedAtlasSize(size);
-            if (size != 0 && size < 2048) smallTextures = 1;
+            if (fullEdge && size != 0 && size < 2048) smallTextures = 1;
             continue;
         }
+        // Transparent, so free space and the one-texel chunk borders sample as nothing.
+        clearBoundPage(atlasPages[page], size);
         break;
     }
     if (atlasSize < 2048) smallTextures = 1;
@@ -153,7 +171,15 @@ bool flushAtlasPage(int page)
     return true;
 }
 
-bool createAtlasPage()
+int overflowPageSize(float w, float h)
+{
+    const int full = validAtlasSize(atlasSize, glMaxTextureSize());
+    int size = std::min(full, std::max(minAtlasSize, full / 4));
+    while (size < full && (static_cast<float>(size) < w || static_cast<float>(size) < h)) size *= 2;
+    return size;
+}
+
+bool createAtlasPage(int edge)
 {
     const int page = static_cast<int>(atlasPages.size());
     logMessage("creating atlas " + std::to_string(page));
@@ -172,7 +198,7 @@ bool createAtlasPage()
     }
     atlasPages.push_back(name);
     atlasSlots.emplace_back();
-    atlasPageSizes.push_back(0);
+    atlasPageSizes.push_back(edge > 0 ? edge : 0);
     if (!flushAtlasPage(page)) {
         atlasPages.pop_back();
         atlasSlots.pop_back();
@@ -198,7 +224,8 @@ int placeInAtlas(float w, float h, const std::string& name, Vector2& position)
         // An image a fresh page cannot hold would make pages for ever.
         if (w > validAtlasSize(atlasSize, glMaxTextureSize()) || h > validAtlasSize(atlasSize, glMaxTextureSize()))
             return -1;
-        if (!createAtlasPage()) return -1;
+        // Page 0 takes the bulk at the full edge; later pages hold the overflow at a smaller one.
+        if (!createAtlasPage(atlasPages.empty() ? 0 : overflowPageSize(w, h))) return -1;
         const int fresh = atlasPageSizes.back();
         if (w > fresh || h > fresh) return -1;  // the new page came out halved
     }

@@ -45,14 +45,20 @@ void bindAtlasPage(int page);
 int chooseAtlasSlot(float w, float h);
 // Claims that rectangle of the bound page for the named chunk; returns its top-left texel.
 Vector2 placeInAtlasSlot(int slot, float w, float h, std::string name);
-// Adds a page and flushes it. False when no page could be allocated (the size floor was
-// reached); nothing is added then.
-bool createAtlasPage();
-// Empties a page and allocates its texels zero-filled; page 0 then runs atlasPageZeroFlushed.
-// False when the allocation failed down to the size floor.
+// Adds a page and flushes it: of the given edge (an overflow page), or of atlasSize when edge is
+// 0. False when no page could be allocated (the size floor was reached); nothing is added then.
+bool createAtlasPage(int edge = 0);
+// Empties a page and allocates its texels, cleared to transparent by GL; page 0 then runs
+// atlasPageZeroFlushed. False when the allocation failed down to the size floor.
 bool flushAtlasPage(int page);
-// The placement protocol: first page with room, else a new page. Returns the page (bound)
-// and the chunk's position, or -1 when the image can never fit a page.
+// The edge of a page made for an image that no page has room for once page 0 exists: a quarter
+// of the full edge (never below minAtlasSize), doubled until the image fits, at most the full
+// edge. Page 0 holds most images; the overflow then costs a fraction of the memory, and a page
+// that small is made within one frame even on a software rasteriser.
+int overflowPageSize(float w, float h);
+// The placement protocol: first page with room, else a new page (an overflow page once page 0
+// exists). Returns the page (bound) and the chunk's position, or -1 when the image can never fit
+// a page.
 int placeInAtlas(float w, float h, const std::string& name, Vector2& position);
 // Gives every chunk of that name on the page back as free space (a font's glyphs on rebuild).
 void releaseAtlasChunks(int page, const std::string& name);

@@ -138,6 +138,33 @@ void applyVisualQuality()
 }
 
 bool motionBlurSuspended = false;
+bool visualQualityUnstored = false;
+std::string visualQualityNote;
+
+bool isSoftwareRenderer(const std::string& renderer)
+{
+    std::string lower;
+    for (char c : renderer)
+        lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    for (const char* name : {"llvmpipe", "softpipe", "swrast"})
+        if (lower.find(name) != std::string::npos)
+            return true;
+    return false;
+}
+
+bool chooseVisualQualityForRenderer(const std::string& renderer)
+{
+    if (!visualQualityUnstored || !isSoftwareRenderer(renderer))
+        return false;
+    visualQualityUnstored = false;
+    // Anisotropic filtering and multisampling multiply the cost of every pixel a software
+    // rasteriser fills; the Options page can raise the quality again.
+    visualQuality = 1;
+    applyVisualQuality();
+    visualQualityNote = "Software renderer " + renderer + ": starting at VisualQuality 1 (no anisotropic "
+                        "filtering, multisampling or motion blur)";
+    return true;
+}
 
 bool motionBlurEnabled()
 {
@@ -147,6 +174,7 @@ bool motionBlurEnabled()
 void loadConfig()
 {
     motionBlurSuspended = false;
+    visualQualityUnstored = true;
     SettingsKey key;
     if (settingsOpen(key, false)) {
         // The size is taken only as a pair of sensible values, so a damaged file cannot
@@ -159,7 +187,11 @@ void loadConfig()
             screenHeight = height;
         }
         readWhole(key, "VSync", vSync);
-        readWhole(key, "VisualQuality", visualQuality);
+        std::string quality;
+        if (readText(key, "VisualQuality", maxNumberText, quality)) {
+            visualQuality = parseWhole(quality);
+            visualQualityUnstored = false;
+        }
         readWhole(key, "MotionBlur", motionBlur);
         readWhole(key, "TuteControl", tuteControl);
         readWhole(key, "TutePup", tutePup);

@@ -50,6 +50,18 @@ void loadConfig();
 void saveConfig();
 // Applies the visual-quality preset to anisotropicFiltering, AAlevel and motionBlur.
 void applyVisualQuality();
+
+// Set by loadConfig when the settings held no VisualQuality (a first run): the window's query
+// pass may then choose one for the renderer it finds. False until a load says so.
+extern bool visualQualityUnstored;
+// Why the visual quality was chosen for the renderer, for the start-up report; empty otherwise.
+extern std::string visualQualityNote;
+// True when the GL renderer's name is one of the software rasterisers (llvmpipe, softpipe, swrast).
+bool isSoftwareRenderer(const std::string& renderer);
+// On a first run on a software rasteriser VisualQuality becomes 1 (no anisotropy, multisampling or
+// motion blur) with its preset, and the start-up save keeps it; true when it chose. A stored
+// VisualQuality is never overridden, and the choice is made once.
+bool chooseVisualQualityForRenderer(const std::string& renderer);
 // Marks every tutorial page unseen and saves the settings.
 void resetTutorials();
 

@@ -177,15 +177,9 @@ void Font::clean()
     for (float& width : glyphWidths) width = 0.0f;
 }
 
-void loadFont(Font* font, std::string fileName, float size)
+// Builds the font at that size from the font file's bytes already read from the pack.
+static void buildFont(Font* font, const std::string& fileName, const std::vector<unsigned char>& data, float size)
 {
-    font->clean();
-    font->height = static_cast<float>(static_cast<unsigned>(size));
-    std::vector<unsigned char> data;
-    if (!readAssetBytes("fonts\\" + fileName, data)) {
-        logMessage("font fonts\\" + fileName + " is missing; its text is not drawn");
-        return;
-    }
     std::ostringstream key;
     key << fileName << "_" << std::fabs(size);
     try {
@@ -195,12 +189,44 @@ void loadFont(Font* font, std::string fileName, float size)
     }
 }
 
+static bool readFontFile(const std::string& fileName, std::vector<unsigned char>& data)
+{
+    if (readAssetBytes("fonts\\" + fileName, data)) return true;
+    logMessage("font fonts\\" + fileName + " is missing; its text is not drawn");
+    return false;
+}
+
+void loadFont(Font* font, std::string fileName, float size)
+{
+    font->clean();
+    font->height = static_cast<float>(static_cast<unsigned>(size));
+    std::vector<unsigned char> data;
+    if (readFontFile(fileName, data)) buildFont(font, fileName, data, size);
+}
+
 static void buildFonts()
 {
     const float unit = static_cast<float>(screenHeight) / 1050.0f * 55.0f;
-    loadFont(&largeFont, "prototype.ttf", unit * 1.25f);
-    loadFont(&mediumFont, "prototype.ttf", unit * 0.5f);
-    loadFont(&smallFont, "arialbd.ttf", unit * 0.25f);
+    // The large and the medium font share one file: it is read from the pack once for both.
+    const struct {
+        Font* font;
+        const char* file;
+        float size;
+    } fonts[] = {{&largeFont, "prototype.ttf", unit * 1.25f},
+                 {&mediumFont, "prototype.ttf", unit * 0.5f},
+                 {&smallFont, "arialbd.ttf", unit * 0.25f}};
+    std::vector<unsigned char> data;
+    std::string readFile;
+    bool have = false;
+    for (const auto& f : fonts) {
+        f.font->clean();
+        f.font->height = static_cast<float>(static_cast<unsigned>(f.size));
+        if (readFile != f.file) {
+            readFile = f.file;
+            have = readFontFile(readFile, data);
+        }
+        if (have) buildFont(f.font, f.file, data, f.size);
+    }
 }
 
 void reloadFonts()

@@ -16,6 +16,7 @@ PFNGLUNMAPBUFFERARBPROC tsGlUnmapBufferARB = nullptr;
 bool swapControlSupported = false;
 int (*wglSwapIntervalEXT)(int interval) = nullptr;
 bool bgraSupported = false;
+PFNGLCLEARTEXIMAGEPROC tsGlClearTexImage = nullptr;
 int maxTextureSize = 0;
 bool anisotropySupported = false;
 float maxAnisotropy = 0.0f;
@@ -69,6 +70,8 @@ void setupExtensions()
     }
     if (isExtensionSupported("GL_EXT_bgra"))
         bgraSupported = true;
+    if (isExtensionSupported("GL_ARB_clear_texture"))
+        glClearTexImage = reinterpret_cast<PFNGLCLEARTEXIMAGEPROC>(platformGetProcAddress("glClearTexImage"));
     GLint size = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
     maxTextureSize = size;

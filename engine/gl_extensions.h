@@ -24,6 +24,9 @@ extern bool swapControlSupported;
 // Sets the swap interval (0 off, 1 vertical sync); null until setupExtensions found swap control.
 extern int (*wglSwapIntervalEXT)(int interval);
 extern bool bgraSupported;
+// Filling a texture with one value on the card (GL_ARB_clear_texture); null when absent.
+extern PFNGLCLEARTEXIMAGEPROC tsGlClearTexImage;
+#define glClearTexImage tsGlClearTexImage
 extern int maxTextureSize;
 extern bool anisotropySupported;
 extern float maxAnisotropy;

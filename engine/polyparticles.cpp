@@ -4,6 +4,8 @@
 #include "engine/camera.h"
 #include "engine/config.h"
 #include "engine/draw2d.h"
+#include "engine/draw_recorder.h"
+#include "engine/gl_extensions.h"
 #include "engine/log.h"
 #include "engine/profiler.h"
 #include "engine/random.h"
@@ -88,24 +90,106 @@ void polyparticleSpritePoints(const PolyparticleSystem& system, float step, std:
     }
 }
 
-void renderPolyparticleSprite(PolyparticleSystem* system, bool levelStartView)
+namespace {
+
+// The prologue both drawing paths share: the system's texture (false while it streams), additive
+// blending, its chunk and one alpha for the whole system; the eye the sprites turn to.
+bool beginSprites(const PolyparticleSystem* system, bool levelStartView, Vector3* eye, Vector3* eyeUp)
 {
-    PROFILE_SCOPE("renderPolyparticleSprite");
     // The game never starts a system without a texture; there is nothing sensible to draw.
     if (system->texture.empty())
-        return;
+        return false;
     const int index = getTextureIndex(system->texture);
-    if (index == -99)
-        return;
-
+    if (index == textureNotLoaded)
+        return false;
     enableCapability(GL_TEXTURE_2D);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     activateAtlasChunk(index);
     glColor4f(1, 1, 1, 1 - system->age / particleLifetime);
+    *eye = levelStartView ? Vector3(0, -20 * blockSize, 0) : camera.getPosition();
+    *eyeUp = levelStartView ? Vector3(0, 0, 1) : camera.getUpVector();
+    return true;
+}
 
-    const Vector3 eye = levelStartView ? Vector3(0, -20 * blockSize, 0) : camera.getPosition();
-    const Vector3 eyeUp = levelStartView ? Vector3(0, 0, 1) : camera.getUpVector();
+void countSprites(std::size_t count)
+{
+    particleSpritesDrawn += static_cast<int>(count);
+    if (particleSpritesDrawn > peakParticleSprites)
+        peakParticleSprites = particleSpritesDrawn;
+}
 
+} // namespace
+
+void buildSpriteQuads(const std::vector<Vector3>& points, Vector3 eye, Vector3 eyeUp, const Mesh& quad,
+                      std::vector<float>* out)
+{
+    out->clear();
+    const std::size_t corners = std::min<std::size_t>(4, std::min(quad.positions.size(), quad.texcoords.size()));
+    if (corners < 4 || quad.faces.empty())
+        return;
+    // The quad's corners and texture coordinates in drawing order, scaled as the one-by-one path
+    // scales them.
+    const MeshFace& face = quad.faces[0];
+    Vector3 corner[4];
+    float u[4], v[4];
+    for (int k = 0; k < 4; k++) {
+        corner[k] = quad.positions[static_cast<std::size_t>(face.vertexIndex[k])] * 0.25f;
+        const Vector3& t = quad.texcoords[static_cast<std::size_t>(face.texcoordIndex[k])];
+        u[k] = t.x;
+        v[k] = t.y;
+    }
+    out->resize(points.size() * 20);
+    float* at = out->data();
+    for (const Vector3& p : points) {
+        // The basis billboardMatrix gives the one-by-one path.
+        const Vector3 look = normalize(eye - p);
+        const Vector3 right = cross(eyeUp, look);
+        const Vector3 up = cross(look, right);
+        for (int k = 0; k < 4; k++) {
+            const Vector3 c = p + right * corner[k].x + up * corner[k].y + look * corner[k].z;
+            at[0] = c.x;
+            at[1] = c.y;
+            at[2] = c.z;
+            at[3] = u[k];
+            at[4] = v[k];
+            at += 5;
+        }
+    }
+}
+
+void renderPolyparticleSprite(PolyparticleSystem* system, bool levelStartView)
+{
+    PROFILE_SCOPE("renderPolyparticleSprite");
+    Vector3 eye, eyeUp;
+    if (!beginSprites(system, levelStartView, &eye, &eyeUp))
+        return;
+    static std::vector<Vector3> points;
+    static std::vector<float> corners;
+    polyparticleSpritePoints(*system, particleDeg, &points);
+    // Every sprite of the system in one array of camera-facing quads and one draw.
+    if (!particleMesh.meshes.empty())
+        buildSpriteQuads(points, eye, eyeUp, particleMesh.meshes[0], &corners);
+    else
+        corners.clear();
+    if (!corners.empty() && !drawRecorder) {
+        if (vboSupported && glBindBufferARB)
+            glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glVertexPointer(3, GL_FLOAT, 5 * sizeof(float), corners.data());
+        glTexCoordPointer(2, GL_FLOAT, 5 * sizeof(float), corners.data() + 3);
+        glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(corners.size() / 5));
+        resetMeshSetCache();   // the arrays now point here, not at the last mesh drawn
+    }
+    countSprites(points.size());
+}
+
+void renderPolyparticleSpriteOneByOne(PolyparticleSystem* system, bool levelStartView)
+{
+    PROFILE_SCOPE("renderPolyparticleSprite");
+    Vector3 eye, eyeUp;
+    if (!beginSprites(system, levelStartView, &eye, &eyeUp))
+        return;
     static std::vector<Vector3> points;
     polyparticleSpritePoints(*system, particleDeg, &points);
     for (const Vector3& p : points) {
@@ -113,9 +197,7 @@ void renderPolyparticleSprite(PolyparticleSystem* system, bool levelStartView)
         faceCamera(p, eye, eyeUp);
         glScalef(0.25f, 0.25f, 0.25f);
         drawMeshSet(&particleMesh);
-        particleSpritesDrawn += 1;
         glPopMatrix();
     }
-    if (particleSpritesDrawn > peakParticleSprites)
-        peakParticleSprites = particleSpritesDrawn;
+    countSprites(points.size());
 }

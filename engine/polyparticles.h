@@ -34,8 +34,16 @@ void loadPolyparticleMesh(MeshSet source, PolyparticleSystem* out);
 // Starts an effect in out as a copy of the prototype's particles.
 void loadPolyparticle(Vector3 origin, PolyparticleSystem* prototype, std::string texture, PolyparticleSystem* out);
 // Draws the system's sprites facing the camera, or facing the level-start eye when
-// levelStartView is set (the congratulations pages draw the burst from there).
+// levelStartView is set (the congratulations pages draw the burst from there): one array of
+// camera-facing quads and one draw for the whole system.
 void renderPolyparticleSprite(PolyparticleSystem* system, bool levelStartView);
+// The same picture drawn one sprite at a time (push, billboard matrix, scale, the particle quad,
+// pop): the yardstick the batched path is held to, in tests and benchmarks.
+void renderPolyparticleSpriteOneByOne(PolyparticleSystem* system, bool levelStartView);
+// The corners (x, y, z, u, v) of one sprite per point: the first face of the quad mesh turned to
+// the eye and scaled by 0.25, exactly where the one-by-one path's matrices put it.
+void buildSpriteQuads(const std::vector<Vector3>& points, Vector3 eye, Vector3 eyeUp, const Mesh& quad,
+                      std::vector<float>* out);
 
 // Where the system's sprites go (heads, then each streak), in drawing order; step is the streak
 // spacing. A step of 0 or less draws no streaks.

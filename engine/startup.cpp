@@ -32,7 +32,6 @@ std::string cpuName;
 std::string ramText;
 std::string glVersion, videoCard, glVendor;
 int startupPhase = 0;
-bool motionBlurReserved = false;
 float powerupBlockSpin = 0;
 
 namespace {
@@ -49,36 +48,6 @@ void drainGlErrors()
 {
     for (int i = 0; i < 64 && glGetError() != GL_NO_ERROR; i++) {
     }
-}
-
-// Reserves the screen-sized chunk the motion-blur pass copies the frame into. A screen larger
-// than an atlas page can never get one: then no page is made for it and motion blur stays off.
-void reserveMotionBlur()
-{
-    const float w = static_cast<float>(screenWidth);
-    const float h = static_cast<float>(screenHeight);
-    drainGlErrors();
-    Vector2 position;
-    const int page = placeInAtlas(w, h, "motionblur", position);
-    if (page < 0) {
-        motionBlurReserved = false;
-        logMessage("screen larger than an atlas page: no motion blur");
-        return;
-    }
-    TextureRecord record;
-    record.name = "motionblur";
-    record.width = w;
-    record.height = h;
-    record.atlasX = position.x;
-    record.atlasY = position.y;
-    record.atlasPage = page;
-    // A second window pass reserves it again: keep one record, so its index stays put.
-    const int existing = findTextureIndex("motionblur");
-    if (existing >= 0)
-        textures[static_cast<std::size_t>(existing)] = record;
-    else
-        textures.push_back(record);
-    motionBlurReserved = true;
 }
 } // namespace
 
@@ -116,6 +85,9 @@ void initializeEngine()
     logMessage("OpenGL: " + glVersion);
     logMessage("Video Card: " + videoCard);
     logMessage("Manufacturer: " + glVendor);
+    // Said again: the window's lines were emptied out of the file above.
+    if (!visualQualityNote.empty())
+        logMessage(visualQualityNote);
 
     readAnisotropy();
     powerupBlockSpin = 0;
@@ -139,7 +111,10 @@ void initializeEngine()
     // The fonts' page 0 first (their glyphs live there); the motion-blur chunk goes in beside them.
     drainGlErrors();
     reloadFonts();
-    reserveMotionBlur();
+    // With motion blur off (every quality but 4) the chunk waits for the blur pass's first lookup:
+    // page 0 then has room for the game's images, and no overflow page is needed.
+    if (motionBlurEnabled())
+        reserveMotionBlurChunk();
 
     alutInit(nullptr, nullptr);
     alGetError();

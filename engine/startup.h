@@ -10,13 +10,10 @@ extern std::string cpuName;    // processor name; empty when unknown
 extern std::string ramText;    // installed memory in whole megabytes, decimal
 extern std::string glVersion, videoCard, glVendor;
 extern int startupPhase;       // 2 once initialize has finished; the intro waits for it
-// Whether the screen-sized "motionblur" chunk could be reserved; the motion-blur pass stays
-// off without it (a screen larger than an atlas page).
-extern bool motionBlurReserved;
 extern float powerupBlockSpin;   // degrees the powerup blocks have turned; 0 at start-up
 
 // The system report, the fixed GL state, the console's words, the game view, the pack index, the
-// motion-blur chunk, the sound device and the settings written back. Problems are logged and the
+// motion-blur chunk (while motion blur is on), the sound device and the settings written back. Problems are logged and the
 // program carries on.
 void initializeEngine();
 // Releases what lives outside the process: the pack stream, fonts, vertex buffers, mesh data and

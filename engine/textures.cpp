@@ -23,6 +23,39 @@ int lastTextureIndex = -1;
 int seekStep = 1;
 TextureStream textureStream;
 std::vector<std::string> missingTexturePaths;
+bool motionBlurReserved = false;
+static bool motionBlurUnplaceable = false;
+static const char* const motionBlurName = "motionblur";
+
+bool reserveMotionBlurChunk()
+{
+    if (motionBlurUnplaceable) return false;
+    const float w = static_cast<float>(screenWidth);
+    const float h = static_cast<float>(screenHeight);
+    Vector2 position;
+    const int page = placeInAtlas(w, h, motionBlurName, position);
+    if (page < 0) {
+        motionBlurReserved = false;
+        motionBlurUnplaceable = true;
+        logMessage("screen larger than an atlas page: no motion blur");
+        return false;
+    }
+    TextureRecord record;
+    record.name = motionBlurName;
+    record.width = w;
+    record.height = h;
+    record.atlasX = position.x;
+    record.atlasY = position.y;
+    record.atlasPage = page;
+    // A second window pass reserves it again: keep one record, so its index stays put.
+    const int existing = findTextureIndex(motionBlurName);
+    if (existing >= 0)
+        textures[static_cast<std::size_t>(existing)] = record;
+    else
+        textures.push_back(record);
+    motionBlurReserved = true;
+    return true;
+}
 
 
 std::string texturePath(const std::string& name)
@@ -62,6 +95,8 @@ int getTextureIndex(std::string name)
         lastTextureIndex = index;
         return index;
     }
+    // Not an image of the pack: made on the spot when the blur pass first asks for it.
+    if (name == motionBlurName) return reserveMotionBlurChunk() ? findTextureIndex(name) : textureNotLoaded;
     queueTexture(name);
     return textureNotLoaded;
 }
@@ -102,6 +137,8 @@ static void dropFrontFile(bool remember = true)
 
 void resetTextures()
 {
+    motionBlurReserved = false;
+    motionBlurUnplaceable = false;
     freeStreamBuffer();
     textureStream = TextureStream();
     textures.clear();
@@ -146,18 +183,27 @@ static bool seekStepForward(gzFile file, long pos)
     const long remaining = static_cast<long>(textureStream.targetOffset) - pos;
     const long step = std::min<long>(seekStep, remaining);
     const std::uint64_t before = platformCounter();
+    const double ticksPerMs = static_cast<double>(platformCounterFrequency()) / 1000.0;
     long left = step;
+    bool cutShort = false;
     while (left > 0) {
         const unsigned chunk = static_cast<unsigned>(std::min<long>(left, static_cast<long>(sizeof(scratch))));
         const int got = gzread(file, scratch, chunk);
         if (got <= 0) return false;
         left -= got;
+        // A machine busy with other work must not stretch the step past its share of the frame:
+        // the rest waits for the next frame.
+        if (left > 0 && static_cast<double>(platformCounter() - before) >= seekStepTargetMs * ticksPerMs) {
+            cutShort = true;
+            break;
+        }
     }
-    const double ms = static_cast<double>(platformCounter() - before) * 1000.0 /
-                      static_cast<double>(platformCounterFrequency());
+    const double ms = static_cast<double>(platformCounter() - before) / ticksPerMs;
+    // Doubled only while twice the step still stays within the aim, so a step never grows past
+    // it into a frame of its own.
     if (step == seekStep) {
-        if (ms < seekStepTargetMs) seekStep = std::min(seekStep * 2, maxSeekStep);
-        else if (ms > seekStepTargetMs && seekStep > 1) seekStep /= 2;
+        if (ms < seekStepTargetMs / 2 && !cutShort) seekStep = std::min(seekStep * 2, maxSeekStep);
+        else if ((cutShort || ms > seekStepTargetMs) && seekStep > 1) seekStep /= 2;
     }
     return true;
 }
@@ -250,15 +296,21 @@ static void loadHeader(gzFile file)
 }
 
 // Pixels arrive in steps of this many bytes and the buffer grows with them, so a header and an
-// index entry that promise more than the pack holds never size one large block.
-static constexpr std::size_t pixelReadStep = 1 << 20;
+// index entry that promise more than the pack holds never size one large block. A step is small
+// enough that the frame's reading stops close to its share of the frame.
+static constexpr std::size_t pixelReadStep = 256 << 10;
 
+// Reads the front file's pixels for about seekStepTargetMs a frame: a large image is read over
+// several frames, the stream staying where the last step left it.
 static void readPixels(gzFile file)
 {
     TextureStream& s = textureStream;
     const std::size_t total = s.rowBytes * s.height;
     const std::string name = textureQueue.front().name;
+    const std::uint64_t start = platformCounter();
+    const double ticksPerMs = static_cast<double>(platformCounterFrequency()) / 1000.0;
     while (s.bytesRead < total) {
+        if (static_cast<double>(platformCounter() - start) >= seekStepTargetMs * ticksPerMs) return;
         const std::size_t want = std::min(total - s.bytesRead, pixelReadStep);
         if (s.bytesRead + want > s.capacity) {
             const std::size_t capacity = std::min(total, std::max(s.capacity * 2, s.bytesRead + want));

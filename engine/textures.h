@@ -49,6 +49,14 @@ constexpr double seekStepTargetMs = 10.0;
 // Marker for a name that is not loaded yet.
 constexpr int textureNotLoaded = -99;
 
+// Whether the screen-sized "motionblur" chunk (no image of the pack: the blur pass copies the frame
+// into it) is reserved; the motion-blur pass stays off without it (a screen larger than a page).
+extern bool motionBlurReserved;
+// Reserves that chunk in the atlas and adds its record (one record, however often it is made).
+// Start-up makes it while motion blur is on; otherwise the first lookup of "motionblur" does. A
+// screen larger than a page is logged once and never tried again until the textures reset.
+bool reserveMotionBlurChunk();
+
 // Index of the loaded texture, or -99 (the name is then queued for streaming).
 int getTextureIndex(std::string name);
 // The same search without the cache and without queueing; -99 when absent.

@@ -117,6 +117,13 @@ bool createWindow(GameWindow* window)
         return false;
     }
 
+    // The query pass reads the renderer: a first run on a software rasteriser asks for no
+    // multisampling, so no second window is made.
+    if (!multisampleSupported) {
+        const GLubyte* renderer = glGetString(GL_RENDERER);
+        if (renderer && chooseVisualQualityForRenderer(reinterpret_cast<const char*>(renderer)))
+            logMessage(visualQualityNote);
+    }
     if (!multisampleSupported && initMultisample(window)) {
         destroyWindow(window);
         return createWindow(window);

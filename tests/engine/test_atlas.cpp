@@ -128,6 +128,20 @@ TEST_F(AtlasPacking, PlacementCreatesPagesButNeverForAnImageNoPageCanHold)
     bindAtlasPage(7);  // out of range: nothing happens
     EXPECT_EQ(boundAtlasPage, 2);
 
+    // Once page 0 exists, a page made for the overflow is a quarter of the full edge, doubled
+    // until the image fits; the full edge stays what it was.
+    resetRenderState();
+    atlasSize = 2048;
+    EXPECT_EQ(placeInAtlas(2048, 2048, "filler", at), 0);
+    EXPECT_EQ(placeInAtlas(100, 100, "small", at), 1);
+    EXPECT_EQ(atlasPageSizes[1], 512);
+    EXPECT_EQ(placeInAtlas(700, 300, "wider", at), 2);
+    EXPECT_EQ(atlasPageSizes[2], 1024);
+    EXPECT_EQ(placeInAtlas(300, 300, "fits", at), 1);   // earlier pages are tried first
+    EXPECT_EQ(placeInAtlas(2000, 10, "long", at), 3);
+    EXPECT_EQ(atlasPageSizes[3], 2048);
+    EXPECT_EQ(atlasSize, 2048);
+
     // Pages of exactly 2048 texels still take the full-size images.
     resetRenderState();
     smallTextures = 0;

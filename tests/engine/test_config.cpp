@@ -171,6 +171,49 @@ TEST_F(ConfigTest, VisualQualityPresets)
     }
 }
 
+// A software rasteriser on a first run starts at VisualQuality 1 and the save keeps it; a stored
+// VisualQuality is never overridden, and another renderer changes nothing.
+TEST_F(ConfigTest, FirstRunOnASoftwareRendererChoosesQualityOne)
+{
+    const struct {
+        const char* stored;   // VisualQuality in the file; null: no file; "": a file without it
+        const char* renderer;
+        int quality;
+    } cases[] = {
+        {nullptr, "llvmpipe (LLVM 15.0.6, 256 bits)", 1},
+        {nullptr, "softpipe", 1},
+        {"", "Mesa X11 SWRAST", 1},
+        {nullptr, "Mesa Intel(R) UHD Graphics 620", 3},
+        {"3", "llvmpipe (LLVM 15.0.6, 256 bits)", 3},
+        {"4", "softpipe", 4},
+        {"2", "swrast", 2},
+    };
+    for (const auto& c : cases) {
+        std::system((std::string("rm -rf ") + folder + "/*").c_str());
+        if (c.stored)
+            writeStored(*c.stored ? std::map<std::string, std::string>{{"VisualQuality", c.stored}}
+                                  : std::map<std::string, std::string>{{"MusicVol", "5"}});
+        visualQuality = 3;
+        visualQualityNote.clear();
+        loadConfig();
+        const bool chose = chooseVisualQualityForRenderer(c.renderer);
+        EXPECT_EQ(chose, c.quality == 1) << c.renderer;
+        EXPECT_EQ(visualQuality, c.quality) << c.renderer;
+        EXPECT_EQ(visualQualityNote.empty(), !chose);
+        if (chose) {
+            EXPECT_EQ(AAlevel, 0);
+            EXPECT_EQ(anisotropicFiltering, 0);
+            EXPECT_EQ(motionBlur, 0);
+            EXPECT_FALSE(chooseVisualQualityForRenderer(c.renderer)) << "chosen once";
+        }
+        saveConfig();
+        EXPECT_EQ(readStored()["VisualQuality"], std::to_string(c.quality));
+        // The next start finds it stored.
+        loadConfig();
+        EXPECT_FALSE(chooseVisualQualityForRenderer("llvmpipe"));
+    }
+}
+
 TEST_F(ConfigTest, NumbersReadAsWholeNumbers)
 {
     writeStored({{"MusicVol", "7.5"}, {"SoundVol", "  4xyz"}, {"VSync", "-0"}, {"MouseFlip", "+2"},

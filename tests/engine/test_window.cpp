@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -57,6 +58,7 @@ protected:
         fullscreen = 0;
         multisampleSupported = false;
         multisampleFormat = 0;
+        visualQualityUnstored = false;   // no first-run choice unless a test loads settings
     }
     void TearDown() override
     {
@@ -145,6 +147,46 @@ TEST_F(WindowTest, MultisampleQueryPassThenSecondWindow)
     EXPECT_EQ(lines[5], "Setting up antialiasing at " + std::to_string(AAlevel) + "x");
     EXPECT_EQ(multisampleFormat, AAlevel);
     EXPECT_GE(platformContextSamples(), multisampleFormat);
+}
+
+// No settings yet and a software rasteriser: the query pass chooses VisualQuality 1, asks for no
+// multisampling and so makes one window; with a VisualQuality stored the usual two passes run.
+TEST_F(WindowTest, FirstRunOnSoftwareRendererMakesOneWindow)
+{
+    char folder[] = "/tmp/ts_window_XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const char* old = std::getenv("XDG_CONFIG_HOME");
+    const std::string oldHome = old ? old : "";
+    setenv("XDG_CONFIG_HOME", folder, 1);
+    visualQuality = 3;
+    loadConfig();
+    ASSERT_EQ(AAlevel, 8);
+    ASSERT_TRUE(createWindow(&window));
+    const std::string renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    int windows = 0;
+    for (const std::string& line : consoleLines)
+        windows += line == "Creating window";
+    if (isSoftwareRenderer(renderer)) {
+        EXPECT_EQ(windows, 1);
+        EXPECT_EQ(visualQuality, 1);
+        EXPECT_EQ(AAlevel, 0);
+        EXPECT_FALSE(multisampleSupported);
+        EXPECT_NE(std::find(consoleLines.begin(), consoleLines.end(), visualQualityNote), consoleLines.end());
+    } else {
+        EXPECT_EQ(visualQuality, 3);
+    }
+    destroyWindow(&window);
+    consoleLines.clear();
+    visualQualityUnstored = false;   // as after a load that found VisualQuality 3
+    visualQuality = 3;
+    applyVisualQuality();
+    ASSERT_TRUE(createWindow(&window));
+    EXPECT_EQ(visualQuality, 3);
+    if (old)
+        setenv("XDG_CONFIG_HOME", oldHome.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
+    std::system((std::string("rm -rf ") + folder).c_str());
 }
 
 TEST_F(WindowTest, RefusedModeSwitchFallsBackToAWindow)
