@@ -88,7 +88,7 @@ int gameMain(int, char**)
     exeName = platformExecutableRelativePath();
     exePath = platformExecutablePath();
 
-    gameVersion = makeGameVersion(TS_VERSION_TEXT);
+    gameVersion = makeGameVersion(buildVersionText());
     logMessage(gameVersion);
 
     if (!exePath.empty())

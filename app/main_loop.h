@@ -6,6 +6,9 @@
 // 0 after a normal run, non-zero when no window could be made.
 int gameMain(int argc, char** argv);
 
+// The version text this executable was built with ("0.1.0"), before it becomes gameVersion.
+const char* buildVersionText();
+
 struct GameWindow;
 // One frame of the main loop: at most one window message, the focus test, the frame time since
 // previousCount (updated), streaming, Update, Draw and the swap. False once the frame took the

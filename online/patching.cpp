@@ -1,5 +1,17 @@
 #include "online/patching.h"
 
+#include "crypto/codec.h"
+#include "crypto/digest.h"
+#include "crypto/seal.h"
+#include "crypto/service_key.h"
+#include "engine/log.h"
+#include "engine/profiler.h"
+#include "online/login.h"
+#include "online/requests.h"
+#include "platform/handover.h"
+
+#include <cstdio>
+
 std::string patchUrl;
 float patchSize = 0.0f;
 std::string patchHash;
@@ -7,12 +19,128 @@ bool patchIsUpdater = false;
 std::string patchData;
 bool patchRequestSent = false;
 
-// Placeholder until the patch download is written: a failed download is asked for again.
-void handlePatchReply(int resultCode, std::string*)
+float downloadSpeed = 0.0f;
+std::vector<float> downloadSpeeds;
+float downloadedBytes = 0.0f;
+float speedSampleTimer = 0.0f, bytesRefreshTimer = 0.0f, lastSampleSize = 0.0f;
+
+int (*patchLauncher)(const std::string& path) = platformLaunchProgram;
+
+namespace {
+
+constexpr float sampleIntervalMs = 1000.0f;
+constexpr std::size_t keptSpeeds = 60;
+
+bool isLowerHexDigest(const std::string& text)
 {
-    if (resultCode != 0)
-        patchRequestSent = false;
+    if (text.size() != 64)
+        return false;
+    for (char c : text)
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
+            return false;
+    return true;
 }
 
-// Placeholder until the patching page is written.
-void UpdatePatching(float) {}
+// The names ts_update reads: the patch in the patch folder, and the updater beside the game.
+std::string patchFileName()
+{
+    return std::string("Tessarine_patch") + platformExecutableSuffix();
+}
+
+std::string updaterPath()
+{
+    return std::string("./ts_update") + platformExecutableSuffix();
+}
+
+std::string twoDecimals(double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f", value);
+    return text;
+}
+
+}
+
+std::string openPatchDigest(const std::string& sealedDigest)
+{
+    std::string digest = rsaUnseal(base64Decode(sealedDigest), 1, servicePublicKeyPem);
+    return isLowerHexDigest(digest) ? digest : std::string();
+}
+
+void handlePatchReply(int resultCode, std::string* response)
+{
+    if (resultCode != 0) {
+        patchRequestSent = false;
+        return;
+    }
+    if (!response || response->empty() || *response == "fail")
+        return;
+    const std::string& bytes = *response;
+    std::string folder = platformPatchFolder();
+    if (folder.empty()) {
+        logMessage("Patch folder cannot be found");
+        return;
+    }
+    if (hashString(bytes) != patchHash) {
+        logMessage("Patch digest mismatch, downloading again");
+        patchRequestSent = false;
+        patchData.clear();
+        return;
+    }
+    // Without these the updater could not move the file, the old game would restart, be offered
+    // the patch again, and restart for ever.
+    if (patchIsUpdater && (!platformFolderWritable(".") || !platformIsExecutable(updaterPath()))) {
+        logMessage("Patch not applied: the game folder is not writable or " + updaterPath() + " cannot run");
+        return;
+    }
+    std::string patchPath = folder + patchFileName();
+    // The old patch goes first: if it stayed, the updater would install it instead.
+    if (!platformRemoveFile(patchPath) || !platformWriteExecutable(patchPath, bytes)) {
+        logMessage("Patch not applied: " + patchPath + " could not be written");
+        return;
+    }
+    std::string program = patchIsUpdater ? updaterPath() : patchPath;
+    if (patchLauncher(program) < 0) {
+        logMessage("Patch not applied: " + program + " could not be started");
+        return;
+    }
+    logout();
+}
+
+void UpdatePatching(float dtMs)
+{
+    ProfileScope profile("UpdatePatching");
+    float size = static_cast<float>(patchData.size());
+    speedSampleTimer += dtMs;
+    if (speedSampleTimer >= sampleIntervalMs) {
+        speedSampleTimer -= sampleIntervalMs;
+        // A download started over shrinks the data: count what arrived since the restart.
+        float growth = size >= lastSampleSize ? size - lastSampleSize : size;
+        lastSampleSize = size;
+        downloadSpeeds.insert(downloadSpeeds.begin(), downloadSpeed);
+        if (downloadSpeeds.size() > keptSpeeds)
+            downloadSpeeds.resize(keptSpeeds);
+        downloadSpeed = growth / (sampleIntervalMs / 1000.0f) / 1024.0f;
+    }
+    bytesRefreshTimer += dtMs;
+    if (bytesRefreshTimer >= sampleIntervalMs) {
+        bytesRefreshTimer -= sampleIntervalMs;
+        downloadedBytes = size;
+    }
+    if (!patchRequestSent && offlineMode != 99) {
+        patchData.clear();
+        curlQueue(patchUrl, &patchData, rk::Patch, 3600);
+        patchRequestSent = true;
+    }
+}
+
+PatchingTexts patchingTexts()
+{
+    double mean = 0.0;
+    for (float speed : downloadSpeeds)
+        mean += speed;
+    if (!downloadSpeeds.empty())
+        mean /= static_cast<double>(downloadSpeeds.size());
+    return {twoDecimals(downloadedBytes / 1024.0 / 1024.0), twoDecimals(patchSize / 1024.0 / 1024.0),
+            twoDecimals((downloadSpeed + mean) / 2.0)};
+}

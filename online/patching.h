@@ -1,16 +1,37 @@
-// The patch offered by a login reply and its download.
-// Placeholder until the patch download is written: only a failed download is handled.
+// The patch offered by a login reply: its signed digest, the download with its speed readings, and
+// the hand-over to the patch itself ("update") or to ts_update ("update_exe").
 #pragma once
 #include <string>
+#include <vector>
 
 extern std::string patchUrl;      // the download's request text
 extern float patchSize;           // bytes, only shown
-extern std::string patchHash;     // the digest the download must have
+extern std::string patchHash;     // the lower-case hex SHA-256 the download must have
 extern bool patchIsUpdater;       // "update_exe": the updater puts the patch in place
 extern std::string patchData;     // the download's reply text
 extern bool patchRequestSent;
 
+extern float downloadSpeed;                  // KB/s over the last second
+extern std::vector<float> downloadSpeeds;    // earlier readings, newest first, at most 60
+extern float downloadedBytes;                // patchData's size, refreshed once a second
+extern float speedSampleTimer, bytesRefreshTimer, lastSampleSize;
+
+// Starts a program (the platform's launcher; tests put a recorder here). Its id, or -1.
+extern int (*patchLauncher)(const std::string& path);
+
+// The digest a login reply's sealed field stands for: base64 of the service's private-key blocks
+// over the hex digest, opened with the compiled public key. "" unless exactly 64 lower-case hex
+// characters come out (a forged, damaged or foreign-key offer). An older genuine offer can still be
+// replayed by whoever controls the connection: the signature says who made an offer, not when.
+std::string openPatchDigest(const std::string& sealedDigest);
+
 // Kind 5: the download ended.
 void handlePatchReply(int resultCode, std::string* response);
-// Per-frame update of the patching page (72).
+// Per-frame update of the patching page (72): speed readings and the download's (re)start.
 void UpdatePatching(float dtMs);
+
+// What the patching page shows, each "%.2f": MB downloaded, MB in all, KB/s.
+struct PatchingTexts {
+    std::string downloaded, total, speed;
+};
+PatchingTexts patchingTexts();

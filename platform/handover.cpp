@@ -169,3 +169,35 @@ bool platformSameFileContents(const std::string& a, const std::string& b)
     std::string bytesA, bytesB;
     return readWhole(a, bytesA) && readWhole(b, bytesB) && bytesA == bytesB;
 }
+
+bool platformWriteExecutable(const std::string& path, const std::string& bytes)
+{
+    std::string temporary = path + ".part";
+    // A killed earlier write may have left its temporary; O_EXCL below never reuses a file.
+    if (!platformRemoveFile(temporary))
+        return false;
+    int out = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0700);
+    if (out < 0)
+        return false;
+    bool ok = writeAll(out, bytes.data(), bytes.size()) && fchmod(out, 0755) == 0 && fsync(out) == 0;
+    if (close(out) != 0)
+        ok = false;
+    if (ok && rename(temporary.c_str(), path.c_str()) == 0) {
+        std::string folder = path.substr(0, path.find_last_of('/') + 1);
+        platformSyncFolder(folder.empty() ? "." : folder);
+        return true;
+    }
+    unlink(temporary.c_str());
+    return false;
+}
+
+bool platformFolderWritable(const std::string& folder)
+{
+    return access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+bool platformIsExecutable(const std::string& path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
+}

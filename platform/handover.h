@@ -27,3 +27,10 @@ bool platformRemoveFile(const std::string& path);
 bool platformSyncFolder(const std::string& folder);
 // True when both files can be read and hold the same bytes.
 bool platformSameFileContents(const std::string& a, const std::string& b);
+
+// path holds bytes, mode 0755: written to path + ".part" (every write checked, synced), renamed
+// over path, the folder synced. False on any failure, with no ".part" left behind.
+bool platformWriteExecutable(const std::string& path, const std::string& bytes);
+// The user may make files in folder / may run path (a regular file).
+bool platformFolderWritable(const std::string& folder);
+bool platformIsExecutable(const std::string& path);

@@ -23,8 +23,8 @@
 #include "screens/menu_base.h"
 #include "screens/online_menu_pages.h"
 #include "screens/options_page.h"
+#include "screens/patching_page.h"
 #include "screens/pause_popup.h"
-#include "screens/pending_pages.h"
 #include "screens/ranking_page.h"
 #include "screens/score_pages.h"
 

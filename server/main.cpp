@@ -1,7 +1,10 @@
 // ts_server: the stand-in web service on 127.0.0.1.
 //   ts_server [--db FILE] [--port N] [--port-file FILE] [--log FILE] [--key FILE]
 //             [--fault SCRIPT=KIND[:VALUE][*COUNT]]...
+//   ts_server offer-patch [--db FILE] [--key FILE] KIND VERSION FILE
 // --port 0 takes an ephemeral port (see --port-file). It answers until SIGINT or SIGTERM.
+// offer-patch stores FILE as a patch of KIND ("update" or "update_exe") for every client whose
+// game version differs from VERSION ("Version 0.1.1"), prints its id and exits.
 #include "server/stand_in.h"
 
 #include <signal.h>
@@ -19,15 +22,72 @@ int usage()
     std::fprintf(stderr,
                  "usage: ts_server [--db FILE] [--port N] [--port-file FILE] [--log FILE] [--key FILE]\n"
                  "                 [--fault SCRIPT=KIND[:VALUE][*COUNT]]...\n"
+                 "       ts_server offer-patch [--db FILE] [--key FILE] update|update_exe VERSION FILE\n"
                  "  KIND: delay (ms), status (HTTP code), garbage (bytes), chunks (ms between pieces),\n"
                  "        redirect, empty; COUNT: requests it spoils (default every one)\n");
     return 2;
+}
+
+bool readFile(const std::string& path, std::string* bytes)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    if (!file)
+        return false;
+    *bytes = text.str();
+    return true;
+}
+
+int offerPatchCommand(int argc, char** argv)
+{
+    std::string databasePath = "ts_server.db", keyPath;
+    std::vector<std::string> positional;
+    for (int i = 2; i < argc; ++i) {
+        std::string arg = argv[i];
+        if ((arg == "--db" || arg == "--key") && i + 1 < argc)
+            (arg == "--db" ? databasePath : keyPath) = argv[++i];
+        else if (arg.compare(0, 2, "--") == 0)
+            return usage();
+        else
+            positional.push_back(arg);
+    }
+    if (positional.size() != 3 || (positional[0] != "update" && positional[0] != "update_exe"))
+        return usage();
+    std::string bytes;
+    Store store;
+    ScriptContext context;
+    context.store = &store;
+    context.privateKeyPem = servicePrivateKeyPem;
+    std::string error;
+    if (!readFile(positional[2], &bytes) || bytes.empty()) {
+        std::fprintf(stderr, "ts_server: cannot read %s (or it is empty)\n", positional[2].c_str());
+        return 1;
+    }
+    if (!keyPath.empty() && !readFile(keyPath, &context.privateKeyPem)) {
+        std::fprintf(stderr, "ts_server: cannot read %s\n", keyPath.c_str());
+        return 1;
+    }
+    if (!openStore(store, databasePath, &error)) {
+        std::fprintf(stderr, "ts_server: %s\n", error.c_str());
+        return 1;
+    }
+    long long id = offerPatch(context, positional[0], positional[1], bytes);
+    closeStore(store);
+    if (id <= 0) {
+        std::fprintf(stderr, "ts_server: the patch could not be stored\n");
+        return 1;
+    }
+    std::printf("%lld\n", id);
+    return 0;
 }
 
 }
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && std::strcmp(argv[1], "offer-patch") == 0)
+        return offerPatchCommand(argc, argv);
     StandInOptions options;
     options.databasePath = "ts_server.db";
     options.port = 8723;
@@ -52,14 +112,10 @@ int main(int argc, char** argv)
         } else if (arg == "--log") {
             options.logPath = value;
         } else if (arg == "--key") {
-            std::ifstream file(value, std::ios::binary);
-            std::stringstream text;
-            text << file.rdbuf();
-            if (!file) {
+            if (!readFile(value, &options.privateKeyPem)) {
                 std::fprintf(stderr, "ts_server: cannot read %s\n", value.c_str());
                 return 1;
             }
-            options.privateKeyPem = text.str();
         } else if (arg == "--fault") {
             faults.push_back(value);
         } else {

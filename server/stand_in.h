@@ -29,7 +29,7 @@ enum class FaultKind {
     Delay,      // wait value ms, then answer
     Status,     // HTTP status value with an error page as body
     Garbage,    // value random bytes
-    Chunks,     // the answer a few bytes at a time, value ms between pieces
+    Chunks,     // the answer a few bytes (or a 1024th of it) at a time, value ms between pieces
     Redirect,   // a redirect to the same request, answered there
     Empty,      // an empty body
     Reply,      // text instead of the script's answer (set by setStandInReply)

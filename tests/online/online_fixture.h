@@ -69,6 +69,8 @@ inline void resetOnlineGlobals()
     patchHash.clear();
     patchSize = 0.0f;
     patchIsUpdater = patchRequestSent = false;
+    downloadSpeed = downloadedBytes = speedSampleTimer = bytesRefreshTimer = lastSampleSize = 0.0f;
+    downloadSpeeds.clear();
 }
 
 // Ends every transfer still running, as the multi handle's clean-up at shut-down would.

@@ -94,7 +94,8 @@ TEST_F(Dispatch, LoginRepliesOtherThanTheKnownOnesFail)
              {"<html><body>404</body></html>", 14, gs::Login},
              {"", 14, gs::Login},
              {"failed", 14, gs::Login},
-             {"update patch.php?id=3 2048 abc", 12, gs::Patching},
+             {"update patch.php?id=3 2048 " + storedPasswordOf(hashString("abc"), servicePrivateKeyPem), 12,
+              gs::Patching},
          }) {
         resetOnlineGlobals();
         reply(rk::Login, c.reply);
@@ -105,9 +106,9 @@ TEST_F(Dispatch, LoginRepliesOtherThanTheKnownOnesFail)
     }
     EXPECT_EQ(patchUrl, "patch.php?id=3");
     EXPECT_FLOAT_EQ(patchSize, 2048.0f);
-    EXPECT_EQ(patchHash, "abc");
+    EXPECT_EQ(patchHash, hashString("abc"));
     EXPECT_FALSE(patchIsUpdater);
-    reply(rk::Login, "update_exe p 99999999999 d");
+    reply(rk::Login, "update_exe p 99999999999 " + storedPasswordOf(hashString("d"), servicePrivateKeyPem));
     EXPECT_TRUE(patchIsUpdater);
     EXPECT_FLOAT_EQ(patchSize, static_cast<float>(INT_MAX)) << "numbers saturate";
 }

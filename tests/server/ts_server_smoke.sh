@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # ts_server as a program: an ephemeral port written to its file, a page served on 127.0.0.1,
-# a bad fault refused, and a clean exit on SIGTERM with its state kept in the database.
+# a bad fault refused, and a clean exit on SIGTERM with its state kept in the database; offer-patch
+# stores a file under the next id and refuses an unknown kind or a missing file.
 set -euo pipefail
 server=$1
 dir=$(mktemp -d)
@@ -9,6 +10,12 @@ trap 'rm -rf "$dir"' EXIT
 if "$server" --db "$dir/s.db" --port 0 --fault "login=slow" 2>/dev/null; then
   echo "a bad fault was accepted"; exit 1
 fi
+if "$server" offer-patch --db "$dir/s.db" patch "Version 9" "$server" >/dev/null 2>&1 ||
+   "$server" offer-patch --db "$dir/s.db" update "Version 9" "$dir/missing" >/dev/null 2>&1; then
+  echo "a bad offer was accepted"; exit 1
+fi
+[ "$("$server" offer-patch --db "$dir/s.db" update_exe "Version 9" "$server")" = 1 ] || { echo "no offer 1"; exit 1; }
+[ "$("$server" offer-patch --db "$dir/s.db" update "Version 9" "$server")" = 2 ] || { echo "no offer 2"; exit 1; }
 "$server" --db "$dir/s.db" --port 0 --port-file "$dir/port" --log "$dir/log" >/dev/null &
 pid=$!
 for _ in $(seq 100); do [ -s "$dir/port" ] && break; sleep 0.05; done

@@ -1,3 +1,0 @@
-#include "screens/pending_pages.h"
-
-void renderPatching() {}

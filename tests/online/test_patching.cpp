@@ -1,0 +1,254 @@
+#include "online_fixture.h"
+
+#include "crypto/digest.h"
+#include "engine/log.h"
+#include "engine/main.h"
+#include "platform/handover.h"
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::vector<std::string> launched;
+int recordLaunch(const std::string& path)
+{
+    launched.push_back(path);
+    return 4242;
+}
+
+void writeFile(const std::string& path, const std::string& bytes, mode_t mode)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+    chmod(path.c_str(), mode);
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// A patch download finishing in the test's folder as the game folder (the working directory, where
+// ts_update is looked for), the patch folder under a temporary XDG_DATA_HOME, programs recorded.
+struct Patching : OnlineTest {
+    std::string dataHome, patchPath, savedCwd, savedDataHome;
+
+    void SetUp() override
+    {
+        OnlineTest::SetUp();
+        char cwd[4096];
+        savedCwd = getcwd(cwd, sizeof cwd) ? cwd : ".";
+        savedDataHome = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
+        dataHome = folder.path + "/data";
+        setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+        patchPath = dataHome + "/Quorvane/Tessarine/Patch/Tessarine_patch";
+        closeLogFile();   // console.log is opened again in the working directory
+        ASSERT_EQ(chdir(folder.path.c_str()), 0);
+        patchLauncher = recordLaunch;
+        gameState = gs::Patching;
+    }
+    void TearDown() override
+    {
+        patchLauncher = platformLaunchProgram;
+        closeLogFile();
+        EXPECT_EQ(chdir(savedCwd.c_str()), 0);
+        setenv("XDG_DATA_HOME", savedDataHome.c_str(), 1);
+        patchData.clear();
+        OnlineTest::TearDown();
+    }
+    // The download of bytes ends; the offer expected digest.
+    void finish(const std::string& bytes, const std::string& digest, bool updater, int resultCode = 0)
+    {
+        patchHash = digest;
+        patchIsUpdater = updater;
+        patchRequestSent = true;
+        patchData = bytes;
+        handleReply(rk::Patch, resultCode, &patchData);
+    }
+    int logouts()
+    {
+        int count = 0;
+        for (const std::string& line : standInLog(service))
+            count += line.compare(0, 10, "logout.php") == 0;
+        return count;
+    }
+};
+
+}
+
+TEST_F(Patching, SpeedSamplesAndTheDownloadStart)
+{
+    patchUrl = "patch.php?id=4";
+    offlineMode = 99;
+    UpdatePatching(16.0f);
+    EXPECT_TRUE(requests.empty()) << "offline: nothing is downloaded";
+    offlineMode = 0;
+    patchData = "left over";
+    UpdatePatching(16.0f);
+    UpdatePatching(16.0f);
+    ASSERT_EQ(requests.size(), 1u) << "queued once until sent again";
+    EXPECT_EQ(requests[0].url + " " + std::to_string(requests[0].kind), "patch.php?id=4 5");
+    EXPECT_EQ(requests[0].response, &patchData);
+    EXPECT_TRUE(patchData.empty());
+
+    // Second k brings k KB: the first sample inserts the 0 that came before any reading.
+    for (int k = 1; k <= 61; ++k) {
+        patchData.append(1024 * k, 'x');
+        UpdatePatching(1000.0f);
+        EXPECT_FLOAT_EQ(downloadSpeed, float(k));
+        EXPECT_FLOAT_EQ(downloadSpeeds.front(), float(k - 1));
+    }
+    ASSERT_EQ(downloadSpeeds.size(), 60u);
+    EXPECT_FLOAT_EQ(downloadSpeeds.back(), 1.0f) << "the 60 most recent earlier readings";
+    EXPECT_FLOAT_EQ(downloadedBytes, float(patchData.size()));
+    // A download started over counts from its new start, never below zero.
+    patchData.assign(2048, 'x');
+    UpdatePatching(1000.0f);
+    EXPECT_FLOAT_EQ(downloadSpeed, 2.0f);
+}
+
+TEST_F(Patching, PageTexts)
+{
+    struct Case {
+        float downloaded, size, speed;
+        std::vector<float> speeds;
+        std::string expected;   // MB downloaded, MB in all, KB/s
+    };
+    for (const Case& c : std::vector<Case>{
+             {0, 1048576, 0, {}, "0.00 1.00 0.00"},
+             {524288, 3145728, 100, {50, 150}, "0.50 3.00 100.00"},
+             {1048576 * 1.5f, 0, 10, {}, "1.50 0.00 5.00"},
+         }) {
+        downloadedBytes = c.downloaded;
+        patchSize = c.size;
+        downloadSpeed = c.speed;
+        downloadSpeeds = c.speeds;
+        PatchingTexts texts = patchingTexts();
+        EXPECT_EQ(texts.downloaded + " " + texts.total + " " + texts.speed, c.expected);
+    }
+    // Before the first second every number is zero, however much has arrived.
+    resetOnlineGlobals();
+    patchRequestSent = true;
+    patchData.assign(500000, 'x');
+    UpdatePatching(999.0f);
+    PatchingTexts texts = patchingTexts();
+    EXPECT_EQ(texts.downloaded + texts.speed, "0.000.00");
+}
+
+// Every way a download can end: only a download matching the signed digest, written whole, with
+// the program it hands over to able to run, starts that program and logs out.
+TEST_F(Patching, DownloadEnds)
+{
+    const std::string bytes("\x7f" "ELF new build\0with a zero", 25);
+    const std::string digest = hashString(bytes), patchFolder = dataHome + "/Quorvane/Tessarine/Patch/";
+    std::string upperDigest = digest;
+    for (char& c : upperDigest)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "/";
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+        std::string reply, digest;
+        bool updater;
+        int resultCode;
+        std::string started;      // the program started, "" for none
+        bool sentAfter;           // false: the next frame downloads again
+        std::string patchAfter;   // what the patch file holds afterwards
+    };
+    auto none = [] {};
+    for (const Case& c : std::vector<Case>{
+             {"update", none, bytes, digest, false, 0, patchPath, true, bytes},
+             {"update_exe", none, bytes, digest, true, 0, "./ts_update", true, bytes},
+             {"transport failure", none, bytes, digest, false, CURLE_OPERATION_TIMEDOUT, "", false, "old"},
+             {"fail reply", none, "fail", hashString("fail"), false, 0, "", true, "old"},
+             {"empty reply", none, "", hashString(""), false, 0, "", true, "old"},
+             {"digest differs in case only", none, bytes, upperDigest, false, 0, "", false, "old"},
+             {"no patch folder", [] { unsetenv("XDG_DATA_HOME"); unsetenv("HOME"); }, bytes, digest, false, 0, "",
+              true, "old"},
+             {"old patch cannot be removed",
+              [&] {
+                  platformRemoveFile(patchPath);
+                  mkdir(patchPath.c_str(), 0755);
+                  writeFile(patchPath + "/inside", "", 0644);
+              },
+              bytes, digest, false, 0, "", true, ""},
+             {"no updater", [&] { unlink("ts_update"); }, bytes, digest, true, 0, "", true, "old"},
+             {"updater not executable", [&] { chmod("ts_update", 0644); }, bytes, digest, true, 0, "", true, "old"},
+             {"launch fails", [] {
+                  patchLauncher = [](const std::string& path) {
+                      recordLaunch(path);
+                      return -1;
+                  };
+              },
+              bytes, digest, true, 0, "./ts_update", true, bytes},
+             {"write cut short",
+              [] {
+                  std::signal(SIGXFSZ, SIG_IGN);
+                  rlimit limit{4, RLIM_INFINITY};
+                  setrlimit(RLIMIT_FSIZE, &limit);
+              },
+              bytes, digest, false, 0, "", true, ""},
+         }) {
+        std::system(("rm -rf '" + patchFolder + "'").c_str());
+        ASSERT_FALSE(platformPatchFolder().empty());
+        writeFile(patchPath, "old", 0755);
+        writeFile("ts_update", "#!/bin/sh\n", 0755);
+        launched.clear();
+        programRunning = true;
+        int logoutsBefore = logouts();
+        c.arrange();
+        finish(c.reply, c.digest, c.updater, c.resultCode);
+        rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
+        setrlimit(RLIMIT_FSIZE, &unlimited);
+        setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+        setenv("HOME", home.c_str(), 1);
+        patchLauncher = recordLaunch;
+
+        bool handedOver = c.started != "" && c.what != std::string("launch fails");
+        EXPECT_EQ(launched, c.started.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.started})
+            << c.what;
+        EXPECT_EQ(programRunning, !handedOver) << c.what;
+        EXPECT_EQ(logouts() - logoutsBefore, handedOver ? 1 : 0) << c.what;
+        EXPECT_EQ(patchRequestSent, c.sentAfter) << c.what;
+        EXPECT_EQ(readFile(patchPath), c.patchAfter) << c.what;
+        EXPECT_FALSE(platformFileExists(patchPath + ".part")) << c.what;
+        struct stat st;
+        EXPECT_TRUE(c.patchAfter != bytes || (stat(patchPath.c_str(), &st) == 0 && (st.st_mode & 07777) == 0755))
+            << c.what;
+        EXPECT_TRUE(c.digest != upperDigest || patchData.empty()) << "a mismatch drops the download";
+    }
+}
+
+TEST_F(Patching, OnlySignedDigestsAreAccepted)
+{
+    const std::string digest = hashString("new build");
+    std::string foreignKey = generateRsaKeyPem(1024);
+    std::string genuine = storedPasswordOf(digest, servicePrivateKeyPem);
+    std::string tampered = base64Decode(genuine);
+    tampered[40] ^= 1;
+    std::string upper = digest;
+    upper[0] = 'A';
+    for (const std::string& sealed : {stripLineBreaks(toBase64(tampered)), storedPasswordOf(digest, foreignKey),
+                                      storedPasswordOf(upper, servicePrivateKeyPem),
+                                      storedPasswordOf(digest.substr(1), servicePrivateKeyPem),
+                                      storedPasswordOf(digest + "0", servicePrivateKeyPem), digest,
+                                      std::string("!!!")}) {
+        resetOnlineGlobals();
+        std::string reply = "update_exe patch.php?id=1 9 " + sealed;
+        handleReply(rk::Login, 0, &reply);
+        EXPECT_EQ(consoleLines.back(), "Patch offer rejected") << sealed;
+        EXPECT_EQ(popupId, 14) << sealed;
+        EXPECT_EQ(gameState, gs::Login) << sealed;
+        EXPECT_TRUE(patchUrl.empty() && patchHash.empty() && !patchIsUpdater) << sealed;
+    }
+    std::string reply = "update_exe patch.php?id=1 9 " + genuine;
+    handleReply(rk::Login, 0, &reply);
+    EXPECT_EQ(gameState, gs::Patching);
+    EXPECT_EQ(patchHash, digest);
+    EXPECT_TRUE(requests.empty()) << "the page starts the download, not the reply";
+}
