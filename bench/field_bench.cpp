@@ -343,27 +343,13 @@ enum class Mode { Frame, Minute, Shots };
 
 bool runAt(int width, int height, int frames, Mode mode, const char* shots)
 {
-    screenWidth = width;
-    screenHeight = height;
-    fullscreen = 0;
-    // The settings a first run on a software rasteriser chooses.
-    visualQuality = 1;
-    applyVisualQuality();
-    ApplicationInfo application;
-    application.className = "TS";
-    std::uint32_t keys[256] = {};
-    GameWindow window = makeGameWindow(&application, keys, width, height, false);
-    if (!registerWindowClass(&application) || !createWindow(&window)) {
-        std::fprintf(stderr, "no window at %dx%d\n", width, height);
+    bench::BenchWindow bw;
+    if (!bw.open(width, height))
         return false;
-    }
-    initializeEngine();
-    setSwapInterval(0);
     StreamTiming timing;
     if (!loadMedia(timing)) {
         std::fprintf(stderr, "the pack's meshes did not load\n");
-        deinitializeEngine();
-        destroyWindow(&window);
+        bw.close();
         return false;
     }
     makeStars();
@@ -398,7 +384,7 @@ bool runAt(int width, int height, int frames, Mode mode, const char* shots)
                 Update(frameMs);
                 Draw();
             },
-            [&] { platformSwapBuffers(window.hWnd); }, referenceMs, playMs);
+            [&] { platformSwapBuffers(bw.window.hWnd); }, referenceMs, playMs);
         bench::releaseReferenceFrame(reference);
         int active = 0;
         for (const BlockRecord& b : blocks)
@@ -411,8 +397,7 @@ bool runAt(int width, int height, int frames, Mode mode, const char* shots)
     }
     for (PolyparticleSystem& s : particleSystems)
         s.active = 0;
-    deinitializeEngine();
-    destroyWindow(&window);
+    bw.close();
     return true;
 }
 

@@ -88,28 +88,15 @@ void drawBursts(bool batched)
 
 bool runAt(int width, int height, int frames, const char* screenshot)
 {
-    screenWidth = width;
-    screenHeight = height;
-    fullscreen = 0;
-    visualQuality = 1;
-    applyVisualQuality();
-    ApplicationInfo application;
-    application.className = "TS";
-    std::uint32_t keys[256] = {};
-    GameWindow window = makeGameWindow(&application, keys, width, height, false);
-    if (!registerWindowClass(&application) || !createWindow(&window)) {
-        std::fprintf(stderr, "no window at %dx%d\n", width, height);
+    bench::BenchWindow bw;
+    if (!bw.open(width, height))
         return false;
-    }
-    initializeEngine();
-    setSwapInterval(0);
     loadMesh(&geosphereMesh, "geosphere.mbm");
     buildParticleMesh(&particleMesh);
     loadPolyparticleMesh(geosphereMesh, &geospherePolyparticles);
     if (geospherePolyparticles.particles.empty() || !streamTextures()) {
         std::fprintf(stderr, "the pack's meshes or textures did not load\n");
-        deinitializeEngine();
-        destroyWindow(&window);
+        bw.close();
         return false;
     }
     startBursts();
@@ -119,7 +106,7 @@ bool runAt(int width, int height, int frames, const char* screenshot)
         std::fprintf(stderr, "the reference frame could not be set up\n");
         return false;
     }
-    auto swap = [&] { platformSwapBuffers(window.hWnd); };
+    auto swap = [&] { platformSwapBuffers(bw.window.hWnd); };
 
     double referenceMs = 0.0, batchedMs = 0.0;
     const double batchedRatio =
@@ -146,8 +133,7 @@ bool runAt(int width, int height, int frames, const char* screenshot)
     }
     for (PolyparticleSystem& s : particleSystems)
         s.active = 0;
-    deinitializeEngine();
-    destroyWindow(&window);
+    bw.close();
     return true;
 }
 

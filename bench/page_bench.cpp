@@ -6,6 +6,8 @@
 // every panel of the login and new-profile pages, and the ranking page loaded and loading.
 // Run it from the run folder (data/assets.ass beside it) with a display, e.g. under xvfb-run.
 //   bench_page_bench [--frames N] [--size WxH] [--shots DIR]
+#include "reference_frame.h"
+
 #include "engine/camera.h"
 #include "engine/config.h"
 #include "engine/draw2d.h"
@@ -59,24 +61,6 @@ constexpr float frameMs = 1000.0f / 60.0f;
 double nowMs()
 {
     return static_cast<double>(platformCounter()) * 1000.0 / static_cast<double>(platformCounterFrequency());
-}
-
-void saveScreenshot(const std::string& path, int w, int h)
-{
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        std::fprintf(stderr, "cannot write %s\n", path.c_str());
-        return;
-    }
-    std::fprintf(f, "P6\n%d %d\n255\n", w, h);
-    for (int row = h - 1; row >= 0; row--)
-        std::fwrite(&pixels[static_cast<std::size_t>(row) * static_cast<std::size_t>(w) * 3], 1,
-                    static_cast<std::size_t>(w) * 3, f);
-    std::fclose(f);
 }
 
 void streamAll()
@@ -301,25 +285,12 @@ void drawPage()
 
 bool runAt(int width, int height, int frames, const char* shots)
 {
-    screenWidth = width;
-    screenHeight = height;
-    fullscreen = 0;
-    visualQuality = 1;
-    applyVisualQuality();
-    ApplicationInfo application;
-    application.className = "TS";
-    std::uint32_t keys[256] = {};
-    GameWindow window = makeGameWindow(&application, keys, width, height, false);
-    if (!registerWindowClass(&application) || !createWindow(&window)) {
-        std::fprintf(stderr, "no window at %dx%d\n", width, height);
+    bench::BenchWindow bw;
+    if (!bw.open(width, height))
         return false;
-    }
-    initializeEngine();
-    setSwapInterval(0);
     if (!loadMedia()) {
         std::fprintf(stderr, "the pack's meshes did not load\n");
-        deinitializeEngine();
-        destroyWindow(&window);
+        bw.close();
         return false;
     }
     makeStars();
@@ -332,14 +303,14 @@ bool runAt(int width, int height, int frames, const char* shots)
         for (const PageShot& page : pageShots()) {
             page.stage();
             drawPage();
-            saveScreenshot(std::string(shots) + "/" + page.name + ".ppm", width, height);
-            platformSwapBuffers(window.hWnd);
+            bench::saveScreenshot(std::string(shots) + "/" + page.name + ".ppm", width, height);
+            platformSwapBuffers(bw.window.hWnd);
         }
     } else {
         double start = nowMs();
         for (int i = 0; i < frames; i++) {
             clearScreen(0, 0, 0, 1);
-            platformSwapBuffers(window.hWnd);
+            platformSwapBuffers(bw.window.hWnd);
         }
         glFinish();
         const double emptyMs = (nowMs() - start) / frames;
@@ -347,11 +318,11 @@ bool runAt(int width, int height, int frames, const char* shots)
         for (const PageShot& page : pageShots()) {
             page.stage();
             drawPage();
-            platformSwapBuffers(window.hWnd);
+            platformSwapBuffers(bw.window.hWnd);
             start = nowMs();
             for (int i = 0; i < frames; i++) {
                 Draw();
-                platformSwapBuffers(window.hWnd);
+                platformSwapBuffers(bw.window.hWnd);
             }
             glFinish();
             const double pageMs = (nowMs() - start) / frames;
@@ -360,8 +331,7 @@ bool runAt(int width, int height, int frames, const char* shots)
     }
     for (PolyparticleSystem& s : particleSystems)
         s.active = 0;
-    deinitializeEngine();
-    destroyWindow(&window);
+    bw.close();
     return true;
 }
 

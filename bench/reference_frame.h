@@ -10,7 +10,11 @@
 // and saves and restores every GL state it touches, so the game's state caches stay true.
 // Header only: every benchmark source is a program of its own.
 #pragma once
+#include "engine/config.h"
+#include "engine/gl_extensions.h"
+#include "engine/startup.h"
 #include "engine/vecmath.h"
+#include "engine/window.h"
 #include "platform/system.h"
 
 #include <GL/gl.h>
@@ -68,6 +72,37 @@ inline void saveScreenshot(const std::string& path, int w, int h)
                     static_cast<std::size_t>(w) * 3, f);
     std::fclose(f);
 }
+
+// The benchmarks' window at the settings a first run on a software rasteriser chooses
+// (VisualQuality 1), with the engine started in it and no wait for the vertical blank.
+struct BenchWindow {
+    ApplicationInfo application;
+    std::uint32_t keys[256] = {};
+    GameWindow window;
+
+    bool open(int width, int height)
+    {
+        screenWidth = width;
+        screenHeight = height;
+        fullscreen = 0;
+        visualQuality = 1;
+        applyVisualQuality();
+        application.className = "TS";
+        window = makeGameWindow(&application, keys, width, height, false);
+        if (!registerWindowClass(&application) || !createWindow(&window)) {
+            std::fprintf(stderr, "no window at %dx%d\n", width, height);
+            return false;
+        }
+        initializeEngine();
+        setSwapInterval(0);
+        return true;
+    }
+    void close()
+    {
+        deinitializeEngine();
+        destroyWindow(&window);
+    }
+};
 
 struct ReferenceFrame {
     int width = 0, height = 0;
