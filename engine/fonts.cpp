@@ -287,6 +287,26 @@ std::vector<std::string> wrapText(std::string text, const Font& font, float scal
     return lines;
 }
 
+namespace {
+
+// What the test recorder keeps of a text call instead of drawing it.
+void recordText(DrawOp op, const std::string& text, float x, float y, float shadow, int anchor, float scale,
+                float r, float g, float b, float a, const Font* font)
+{
+    DrawCall call;
+    call.op = op;
+    call.text = text;
+    call.x = x, call.y = y;
+    call.shadow = shadow;
+    call.anchor = anchor;
+    call.scale = scale;
+    call.r = r, call.g = g, call.b = b, call.alpha = a;
+    call.font = font;
+    recordDraw(call);
+}
+
+} // namespace
+
 namespace freetype {
 
 void print(std::string text, float x, float y, int anchor, float scale, float r, float g, float b, float a,
@@ -294,15 +314,7 @@ void print(std::string text, float x, float y, int anchor, float scale, float r,
 {
     PROFILE_SCOPE("freetype::print");
     if (drawRecorder) {
-        DrawCall call;
-        call.op = DrawOp::Print;
-        call.text = text;
-        call.x = x, call.y = y;
-        call.anchor = anchor;
-        call.scale = scale;
-        call.r = r, call.g = g, call.b = b, call.alpha = a;
-        call.font = font;
-        recordDraw(call);
+        recordText(DrawOp::Print, text, x, y, 0.0f, anchor, scale, r, g, b, a, font);
         return;
     }
     if (!font || !font->initialised || text.empty()) return;
@@ -336,16 +348,7 @@ void printShadowed(const char* text, float x, float y, float shadowOffset, int a
 {
     if (!text) return;
     if (drawRecorder) {
-        DrawCall call;
-        call.op = DrawOp::PrintShadowed;
-        call.text = text;
-        call.x = x, call.y = y;
-        call.shadow = shadowOffset;
-        call.anchor = anchor;
-        call.scale = scale;
-        call.r = r, call.g = g, call.b = b, call.alpha = a;
-        call.font = font;
-        recordDraw(call);
+        recordText(DrawOp::PrintShadowed, text, x, y, shadowOffset, anchor, scale, r, g, b, a, font);
         return;
     }
     print(text, x + shadowOffset, y + shadowOffset, anchor, scale, 0.0f, 0.0f, 0.0f, a, font);
