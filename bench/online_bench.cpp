@@ -3,6 +3,7 @@
 // and the slowest pump while they complete), each beside a 16.7 ms frame.
 //   bench_online_bench
 #include "online/query.h"
+#include "online/replies.h"
 #include "online/requests.h"
 #include "online/sealing.h"
 #include "server/stand_in.h"

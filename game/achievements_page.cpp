@@ -4,7 +4,7 @@
 #include "game/achieve_carousel.h"
 #include "game/game_state.h"
 #include "game/layout.h"
-#include "game/page_buttons.h"
+#include "game/page_state.h"
 #include "game/states.h"
 
 void UpdateAchieves(float dtMs)

@@ -7,7 +7,7 @@
 #include "game/game_state.h"
 #include "game/input.h"
 #include "game/level_end.h"
-#include "game/page_buttons.h"
+#include "game/page_state.h"
 #include "game/particles.h"
 #include "game/states.h"
 #include "platform/messages.h"

@@ -25,7 +25,7 @@ float meditationEndTimer = 0.0f;
 
 namespace {
 
-void advance(float& timer, float length, float dtMs)
+void advancePhaseTimer(float& timer, float length, float dtMs)
 {
     timer += dtMs;
     if (timer > length)
@@ -106,24 +106,24 @@ void updateExplosionPhases(float dtMs)
         massLevel -= dtMs * (massLevel - target) / (L[0] - T[0]);
         if (massLevel < 0.0f)
             deactivateAllBlocks();
-        advance(T[0], L[0], dtMs);
+        advancePhaseTimer(T[0], L[0], dtMs);
         if (T[0] > L[0] / 2.0f && T[1] < L[1]) {
             if (T[1] == 0.0f)
                 PlaySound("explosey3.ogg", 1.0f, 1.0f);
-            advance(T[1], L[1], dtMs);
+            advancePhaseTimer(T[1], L[1], dtMs);
         }
     } else if (T[1] < L[1]) {
-        advance(T[1], L[1], dtMs);
+        advancePhaseTimer(T[1], L[1], dtMs);
         if (T[0] > L[0] / 2.0f && T[2] < L[2])
-            advance(T[2], L[2], dtMs);
+            advancePhaseTimer(T[2], L[2], dtMs);
     } else if (T[2] < L[2]) {
-        advance(T[2], L[2], dtMs);
+        advancePhaseTimer(T[2], L[2], dtMs);
     } else {
         deactivateAllBlocks();
         if (late[0] < L[3]) {
-            advance(late[0], L[3], dtMs);
+            advancePhaseTimer(late[0], L[3], dtMs);
         } else if (late[1] < L[4]) {
-            advance(late[1], L[4], dtMs);
+            advancePhaseTimer(late[1], L[4], dtMs);
         } else {
             explosionFinished = true;
             if (!deathRequestSent && !levelSelectPlay) {

@@ -19,7 +19,7 @@
 #include "game/main_menu.h"
 #include "game/mass.h"
 #include "game/options.h"
-#include "game/page_buttons.h"
+#include "game/page_state.h"
 #include "game/play.h"
 #include "game/powerups.h"
 #include "game/reports.h"
@@ -31,6 +31,7 @@
 #include "online/login.h"
 #include "online/patching.h"
 #include "online/rankings.h"
+#include "online/replies.h"
 #include "online/requests.h"
 
 int gameState = gs::Intro;

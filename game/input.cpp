@@ -129,7 +129,7 @@ const TextField* fieldOf(int state, int popup)
     return nullptr;
 }
 
-bool fits(const TextField& field, const std::string& ch)
+bool charFitsField(const TextField& field, const std::string& ch)
 {
     const std::string shown = field.password ? std::string(field.text->size() + 1, '*') : *field.text + ch;
     return fieldTextFits(field.state, field.popup, shown);
@@ -158,7 +158,7 @@ void fieldKey(int key, const std::string& ch)
             field->text->pop_back();
     } else if (key == VK_RETURN) {
         enterField(*field);
-    } else if (fits(*field, ch)) {
+    } else if (charFitsField(*field, ch)) {
         *field->text += ch;
     }
 }

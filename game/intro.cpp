@@ -9,7 +9,7 @@
 #include "engine/startup.h"
 #include "engine/textures.h"
 #include "game/game_state.h"
-#include "game/page_buttons.h"
+#include "game/page_state.h"
 #include "game/states.h"
 #include "online/requests.h"
 

@@ -9,7 +9,7 @@
 #include "engine/profiler.h"
 #include "engine/sound.h"
 #include "game/game_state.h"
-#include "game/page_buttons.h"
+#include "game/page_state.h"
 #include "game/scoring.h"
 #include "game/states.h"
 #include "platform/handover.h"
@@ -62,7 +62,7 @@ void save()
     lastGroupSize = 0;
 }
 
-void back()
+void leaveOptionsUnsaved()
 {
     gameState = leaveState();
     resetTutorialsPending = 0;
@@ -112,7 +112,7 @@ void clickOptions()
         break;
     case 10: mouseFlip = arrow > 0 ? (mouseFlip + 1) % 3 : arrow < 0 ? (mouseFlip + 2) % 3 : mouseFlip; break;
     case 11: colorblind = toggled(colorblind); break;
-    case optionsBackButton: back(); break;
+    case optionsBackButton: leaveOptionsUnsaved(); break;
     case optionsSaveButton: save(); break;
     default: break;
     }

@@ -31,11 +31,6 @@
 #include "online/sealing.h"
 #include "platform/system.h"
 
-int hoveredButton = 0;
-int hoveredArrow = 0;
-bool optionsFromGame = false;
-int frameTicker = 0;
-
 namespace {
 
 // CI and headless runs never open a browser.
@@ -254,11 +249,6 @@ void clickLogin()
 } // namespace
 
 bool (*webPageOpener)(const std::string&) = openUnlessHeadless;
-
-void advanceFrameTicker()
-{
-    frameTicker = (frameTicker + 1) % 60;
-}
 
 std::string webPageUrl(const std::string& page)
 {

@@ -12,7 +12,7 @@
 #include "game/layout.h"
 #include "game/level_end.h"
 #include "game/levels.h"
-#include "game/page_buttons.h"
+#include "game/page_state.h"
 #include "game/play_achievements.h"
 #include "game/powerups.h"
 #include "game/scoring.h"

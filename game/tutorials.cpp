@@ -8,7 +8,7 @@
 #include "game/input.h"
 #include "game/layout.h"
 #include "game/mass.h"
-#include "game/page_buttons.h"
+#include "game/page_state.h"
 #include "game/pointing.h"
 #include "game/reports.h"
 #include "game/scoring.h"

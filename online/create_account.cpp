@@ -7,7 +7,7 @@
 #include "game/game_state.h"
 #include "game/input.h"
 #include "game/layout.h"
-#include "game/page_buttons.h"
+#include "game/page_state.h"
 #include "game/states.h"
 #include "online/login.h"
 #include "online/query.h"

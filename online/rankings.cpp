@@ -6,7 +6,7 @@
 #include "game/game_types.h"
 #include "game/input.h"
 #include "game/layout.h"
-#include "game/page_buttons.h"
+#include "game/page_state.h"
 #include "game/main_menu.h"
 #include "online/query.h"
 #include "online/requests.h"

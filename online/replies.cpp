@@ -3,6 +3,7 @@
 #include "crypto/digest.h"
 #include "engine/config.h"
 #include "engine/log.h"
+#include "engine/profiler.h"
 #include "engine/util.h"
 #include "game/game_state.h"
 #include "game/game_types.h"
@@ -228,4 +229,16 @@ void handleReply(int kind, int resultCode, std::string* response)
     case rk::RankingPage: rankingResult(resultCode, reply); break;
     default: break;
     }
+}
+
+void curlprocess()
+{
+    PROFILE_SCOPE("curlprocess");
+    if (!curlMultiHandle)
+        return;
+    pumpTransfers();
+    CompletedTransfer done;
+    while (nextCompletedTransfer(done))
+        handleReply(done.kind, done.resultCode, done.response);
+    cutBackRequests();
 }

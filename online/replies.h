@@ -11,5 +11,8 @@ extern int hasNews;            // the login announced news
 extern std::string newsText;   // shown by the main menu
 extern int loginRetries;       // login transport failures so far
 
+// Once a frame: moves the transfers on and hands each finished one to handleReply.
+void curlprocess();
+
 // Once for every completed queued request: kind, libcurl's result (0 success) and its reply text.
 void handleReply(int kind, int resultCode, std::string* response);

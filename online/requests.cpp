@@ -1,7 +1,6 @@
 #include "online/requests.h"
 
 #include "engine/profiler.h"
-#include "online/replies.h"
 #include "online/sealing.h"
 
 #include <cstdio>
@@ -128,13 +127,10 @@ void curlQueue(std::string url, std::string* response, int kind, long timeoutSec
     pump();
 }
 
-void curlprocess()
+bool nextCompletedTransfer(CompletedTransfer& out)
 {
-    PROFILE_SCOPE("curlprocess");
     if (!curlMultiHandle)
-        return;
-    pump();
-
+        return false;
     int left = 1;
     while (left > 0) {
         CURLMsg* message = curl_multi_info_read(curlMultiHandle, &left);
@@ -157,11 +153,22 @@ void curlprocess()
         record->easyHandle = nullptr;
         record->sink.reset();
         logStatus(record->statusText);
-        // handleReply may queue requests and so move the records: hand it copies.
-        int kind = record->kind;
-        int resultCode = record->resultCode;
-        std::string* response = record->response;
-        handleReply(kind, resultCode, response);
+        // The reply's handler may queue requests and so move the records: hand out copies.
+        out.kind = record->kind;
+        out.resultCode = record->resultCode;
+        out.response = record->response;
+        return true;
     }
+    return false;
+}
+
+void pumpTransfers()
+{
+    if (curlMultiHandle)
+        pump();
+}
+
+void cutBackRequests()
+{
     cutBack();
 }

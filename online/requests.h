@@ -69,5 +69,15 @@ CURLcode curlPerform(std::string url, std::string* response, long timeoutSeconds
 void curlQueue(std::string url, std::string* response, int kind, long timeoutSeconds);
 // A test's recorder: while set, curlQueue hands every request to it instead of sending.
 extern void (*curlQueueHook)(const std::string& url, std::string* response, int kind, long timeoutSeconds);
-// Once a frame: moves the transfers on, completes the finished ones (urls.txt, handleReply).
-void curlprocess();
+// Runs the multi handle until libcurl stops asking to be called again.
+void pumpTransfers();
+// One finished transfer's record completed (result, status text, its line in urls.txt, its handle
+// released); false when none is left this frame.
+struct CompletedTransfer {
+    int kind = 0;
+    int resultCode = 0;
+    std::string* response = nullptr;
+};
+bool nextCompletedTransfer(CompletedTransfer& out);
+// Drops the oldest finished records beyond the list's limit; running ones always stay.
+void cutBackRequests();

@@ -10,7 +10,7 @@
 #include "game/achieve_carousel.h"
 #include "game/intro.h"
 #include "game/layout.h"
-#include "game/page_buttons.h"
+#include "game/page_state.h"
 #include "game/play_achievements.h"
 #include "screens/menu_base.h"
 

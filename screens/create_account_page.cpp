@@ -6,7 +6,7 @@
 #include "engine/profiler.h"
 #include "game/game_state.h"
 #include "game/layout.h"
-#include "game/page_buttons.h"
+#include "game/page_state.h"
 #include "online/create_account.h"
 #include "screens/entry_field.h"
 #include "screens/menu_base.h"

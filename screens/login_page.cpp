@@ -6,7 +6,7 @@
 #include "engine/profiler.h"
 #include "game/game_state.h"
 #include "game/layout.h"
-#include "game/page_buttons.h"
+#include "game/page_state.h"
 #include "game/reports.h"
 #include "online/requests.h"
 #include "screens/entry_field.h"

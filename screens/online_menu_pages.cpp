@@ -6,7 +6,7 @@
 #include "engine/fonts.h"
 #include "engine/profiler.h"
 #include "game/layout.h"
-#include "game/page_buttons.h"
+#include "game/page_state.h"
 #include "screens/page_scheme.h"
 
 namespace {

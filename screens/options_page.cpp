@@ -7,7 +7,7 @@
 #include "engine/profiler.h"
 #include "game/layout.h"
 #include "game/options.h"
-#include "game/page_buttons.h"
+#include "game/page_state.h"
 #include "screens/menu_base.h"
 #include "screens/page_scheme.h"
 

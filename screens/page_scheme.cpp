@@ -3,7 +3,7 @@
 #include "engine/config.h"
 #include "engine/draw2d.h"
 #include "engine/fonts.h"
-#include "game/page_buttons.h"
+#include "game/page_state.h"
 #include "screens/menu_base.h"
 
 void pageTextColoured(const std::string& text, float x, float y, int anchor, float scale, float r, float g, float b,

@@ -5,7 +5,7 @@
 #include "engine/fonts.h"
 #include "engine/profiler.h"
 #include "game/layout.h"
-#include "game/page_buttons.h"
+#include "game/page_state.h"
 #include "game/reports.h"
 #include "game/tutorials.h"
 

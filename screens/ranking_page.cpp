@@ -7,7 +7,7 @@
 #include "game/game_types.h"
 #include "game/layout.h"
 #include "game/main_menu.h"
-#include "game/page_buttons.h"
+#include "game/page_state.h"
 #include "game/states.h"
 #include "online/rankings.h"
 #include "screens/menu_base.h"

@@ -10,7 +10,7 @@
 #include "game/level_end.h"
 #include "game/game_types.h"
 #include "game/levels.h"
-#include "game/page_buttons.h"
+#include "game/page_state.h"
 #include "game/reports.h"
 #include "game/score.h"
 #include "game/scoring.h"
