@@ -66,17 +66,38 @@ static void emitQuad(float left, float top, float right, float bottom, Vector2 t
     glEnd();
 }
 
+// What the test recorder keeps of a quad instead of drawing it; the callers add their own fields.
+static DrawCall quadCall(DrawOp op, const std::string& texture, float x, float y, float w, float h, int anchor,
+                         float alpha)
+{
+    DrawCall call;
+    call.op = op;
+    call.text = texture;
+    call.x = x, call.y = y, call.w = w, call.h = h;
+    call.anchor = anchor;
+    call.alpha = alpha;
+    return call;
+}
+
+// The recorder's entry for a call that carries nothing but its kind.
+static void recordOp(DrawOp op)
+{
+    DrawCall call;
+    call.op = op;
+    recordDraw(call);
+}
+
+// The colour of the untextured quads, 0..255 each.
+static void setColourBytes(float r, float g, float b, float a)
+{
+    glColor4ub(alphaByte(r, 1.0f), alphaByte(g, 1.0f), alphaByte(b, 1.0f), alphaByte(a, 1.0f));
+}
+
 void Render2D(Vector2 position, Vector2 size, int anchor, std::string texture, float alpha)
 {
     PROFILE_SCOPE("Render2D");
     if (drawRecorder) {
-        DrawCall call;
-        call.op = DrawOp::Quad;
-        call.text = texture;
-        call.x = position.x, call.y = position.y, call.w = size.x, call.h = size.y;
-        call.anchor = anchor;
-        call.alpha = alpha;
-        recordDraw(call);
+        recordDraw(quadCall(DrawOp::Quad, texture, position.x, position.y, size.x, size.y, anchor, alpha));
         return;
     }
     const bool wholePage = texture == "atlas";
@@ -114,12 +135,7 @@ void Render2DUV(Vector2 position, Vector2 size, int anchor, std::string texture,
 {
     PROFILE_SCOPE("Render2DUV");
     if (drawRecorder) {
-        DrawCall call;
-        call.op = DrawOp::QuadUV;
-        call.text = texture;
-        call.x = position.x, call.y = position.y, call.w = size.x, call.h = size.y;
-        call.anchor = anchor;
-        call.alpha = alpha;
+        DrawCall call = quadCall(DrawOp::QuadUV, texture, position.x, position.y, size.x, size.y, anchor, alpha);
         call.uv[0] = uv0, call.uv[1] = uv1, call.uv[2] = uv2, call.uv[3] = uv3;
         recordDraw(call);
         return;
@@ -143,26 +159,20 @@ void Render2DUV(float x, float y, float w, float h, int anchor, std::string text
 void drawColourQuad(float x, float y, float w, float h, int anchor, float r, float g, float b, float a)
 {
     if (drawRecorder) {
-        DrawCall call;
-        call.op = DrawOp::ColourQuad;
-        call.x = x, call.y = y, call.w = w, call.h = h;
-        call.anchor = anchor;
-        call.r = r, call.g = g, call.b = b, call.alpha = a;
+        DrawCall call = quadCall(DrawOp::ColourQuad, "", x, y, w, h, anchor, a);
+        call.r = r, call.g = g, call.b = b;
         recordDraw(call);
         return;
     }
-    glColor4ub(alphaByte(r, 1.0f), alphaByte(g, 1.0f), alphaByte(b, 1.0f), alphaByte(a, 1.0f));
+    setColourBytes(r, g, b, a);
     Render2D(x, y, w, h, anchor, "", -1.0f);
 }
 
 void drawLineLoop(float x, float y, float w, float h, int anchor, float r, float g, float b, float a, float lineWidth)
 {
     if (drawRecorder) {
-        DrawCall call;
-        call.op = DrawOp::LineLoop;
-        call.x = x, call.y = y, call.w = w, call.h = h;
-        call.anchor = anchor;
-        call.r = r, call.g = g, call.b = b, call.alpha = a;
+        DrawCall call = quadCall(DrawOp::LineLoop, "", x, y, w, h, anchor, a);
+        call.r = r, call.g = g, call.b = b;
         call.scale = lineWidth;
         recordDraw(call);
         return;
@@ -171,7 +181,7 @@ void drawLineLoop(float x, float y, float w, float h, int anchor, float r, float
     if (!anchorRect(x, y, w, h, anchor, left, top, right, bottom)) return;
     disableCapability(GL_TEXTURE_2D);
     glLineWidth(lineWidth);
-    glColor4ub(alphaByte(r, 1.0f), alphaByte(g, 1.0f), alphaByte(b, 1.0f), alphaByte(a, 1.0f));
+    setColourBytes(r, g, b, a);
     glBegin(GL_LINE_LOOP);
     glVertex2f(left, top);
     glVertex2f(right, top);
@@ -222,9 +232,7 @@ void disableCapability(GLenum cap)
 void pushOrtho()
 {
     if (drawRecorder) {
-        DrawCall call;
-        call.op = DrawOp::PushOrtho;
-        recordDraw(call);
+        recordOp(DrawOp::PushOrtho);
         return;
     }
     glMatrixMode(GL_PROJECTION);
@@ -242,9 +250,7 @@ void pushOrtho()
 void popOrtho()
 {
     if (drawRecorder) {
-        DrawCall call;
-        call.op = DrawOp::PopOrtho;
-        recordDraw(call);
+        recordOp(DrawOp::PopOrtho);
         return;
     }
     enableCapability(GL_DEPTH_TEST);
@@ -279,9 +285,7 @@ void resetMeshSetCache()
 void drawMeshSet(MeshSet* set)
 {
     if (drawRecorder) {
-        DrawCall call;
-        call.op = DrawOp::Mesh;
-        recordDraw(call);
+        recordOp(DrawOp::Mesh);
         return;
     }
     if (!set) return;
