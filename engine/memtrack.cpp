@@ -10,14 +10,19 @@
 std::vector<AllocationRecord> allocations;
 std::size_t trackedBlockLimit = SIZE_MAX;
 
-void trackAllocation(void* address, std::size_t size, const char* file, int line)
+static AllocationRecord makeRecord(void* address, std::size_t size, const char* file, int line)
 {
     AllocationRecord record;
     record.address = address;
     record.size = size;
     record.file = file ? std::string(file).substr(0, 255) : std::string();
     record.line = line;
-    allocations.push_back(std::move(record));
+    return record;
+}
+
+void trackAllocation(void* address, std::size_t size, const char* file, int line)
+{
+    allocations.push_back(makeRecord(address, size, file, line));
 }
 
 void untrackAllocation(void* address)
@@ -51,15 +56,10 @@ void* trackedRealloc(void* block, std::size_t size, const char* file, int line)
     void* moved = size > trackedBlockLimit ? nullptr : std::realloc(block, size ? size : 1);
     if (!moved)
         return nullptr;
-    if (index == allocations.size()) {
+    if (index == allocations.size())
         trackAllocation(moved, size, file, line);
-    } else {
-        AllocationRecord& record = allocations[index];
-        record.address = moved;
-        record.size = size;
-        record.file = file ? std::string(file).substr(0, 255) : std::string();
-        record.line = line;
-    }
+    else
+        allocations[index] = makeRecord(moved, size, file, line);
     return moved;
 }
 
