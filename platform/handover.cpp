@@ -17,10 +17,18 @@ const char* platformExecutableSuffix()
     return "";
 }
 
-static bool makeFolders(const std::string& path)
+bool platformCreateFolders(const std::string& path)
 {
-    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
-        std::string partial = path.substr(0, slash);
+    if (path.empty())
+        return false;
+    std::string partial;
+    size_t pos = 0;
+    while (pos != std::string::npos) {
+        size_t next = path.find('/', pos + 1);
+        partial = path.substr(0, next);
+        pos = next;
+        if (partial.empty() || partial == "/")
+            continue;
         if (mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
             return false;
     }
@@ -42,7 +50,7 @@ std::string platformPatchFolder()
     while (!base.empty() && base.back() == '/')
         base.pop_back();
     std::string folder = base + "/Quorvane/Tessarine/Patch/";
-    return makeFolders(folder) ? folder : "";
+    return platformCreateFolders(folder) ? folder : "";
 }
 
 int platformLaunchProgram(const std::string& path)

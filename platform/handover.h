@@ -6,6 +6,9 @@
 // The suffix of executable file names: empty on Linux.
 const char* platformExecutableSuffix();
 
+// Makes the folder and any missing parents (mode 0700); true when it is a folder afterwards.
+bool platformCreateFolders(const std::string& path);
+
 // "$XDG_DATA_HOME/Quorvane/Tessarine/Patch/" ($XDG_DATA_HOME unset, empty or relative:
 // "$HOME/.local/share"), made with its parents; ends in "/". Empty when neither variable gives a
 // folder, or when it cannot be made.

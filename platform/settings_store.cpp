@@ -1,4 +1,5 @@
 #include "platform/settings_store.h"
+#include "platform/handover.h"
 #include "platform/system.h"
 
 #include <cerrno>

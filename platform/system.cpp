@@ -206,25 +206,6 @@ std::string platformAppDataFolder()
     return platformXdgFolder("XDG_DATA_HOME", ".local/share");
 }
 
-bool platformCreateFolders(const std::string& path)
-{
-    if (path.empty())
-        return false;
-    std::string partial;
-    size_t pos = 0;
-    while (pos != std::string::npos) {
-        size_t next = path.find('/', pos + 1);
-        partial = path.substr(0, next);
-        pos = next;
-        if (partial.empty() || partial == "/")
-            continue;
-        if (mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
-            return false;
-    }
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 // Children started earlier and not yet reaped.
 static std::vector<pid_t> spawnedChildren;
 

@@ -36,7 +36,6 @@ std::string platformXdgFolder(const char* variable, const char* fallback);
 
 // The per-user application-data folder ($XDG_DATA_HOME or ~/.local/share), no trailing "/".
 std::string platformAppDataFolder();
-bool platformCreateFolders(const std::string& path);
 bool platformOpenUrl(const std::string& url);
 // Starts a program by its path, without a shell and without waiting for it.
 bool platformStartProgram(const std::string& path);

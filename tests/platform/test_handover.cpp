@@ -43,6 +43,21 @@ void setOrUnset(const char* name, const char* value)
         unsetenv(name);
 }
 
+TEST(PlatformFolders, CreateNestedFolders)
+{
+    std::string root = makeTempFolder();
+    std::string nested = root + "/a/b/c";
+    EXPECT_TRUE(platformCreateFolders(nested));
+    EXPECT_TRUE(platformCreateFolders(nested));   // already there
+    struct stat st;
+    ASSERT_EQ(stat(nested.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    std::ofstream(root + "/file") << "x";
+    EXPECT_FALSE(platformCreateFolders(root + "/file/sub"));   // a file in the way
+    EXPECT_FALSE(platformCreateFolders(""));
+    removeTree(root);
+}
+
 TEST(PatchFolder, FromTheDataHomeOrHomeMadeWithItsParents)
 {
     std::string root = makeTempFolder();

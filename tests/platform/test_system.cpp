@@ -73,21 +73,6 @@ TEST(PlatformFolders, XdgFoldersAndTheirFallbacks)
     EXPECT_EQ(platformXdgFolder("TS_NO_SUCH_VARIABLE", ".config"), "/home/player/.config");
 }
 
-TEST(PlatformFolders, CreateNestedFolders)
-{
-    std::string root = makeTempFolder();
-    std::string nested = root + "/a/b/c";
-    EXPECT_TRUE(platformCreateFolders(nested));
-    EXPECT_TRUE(platformCreateFolders(nested));   // already there
-    struct stat st;
-    ASSERT_EQ(stat(nested.c_str(), &st), 0);
-    EXPECT_TRUE(S_ISDIR(st.st_mode));
-    std::ofstream(root + "/file") << "x";
-    EXPECT_FALSE(platformCreateFolders(root + "/file/sub"));   // a file in the way
-    EXPECT_FALSE(platformCreateFolders(""));
-    (void)system(("rm -rf '" + root + "'").c_str());
-}
-
 TEST(PlatformExecutable, PathRelativeToWorkingFolder)
 {
     char cwd[4096];
