@@ -81,7 +81,7 @@ bool platformFileExists(const std::string& path)
     return lstat(path.c_str(), &st) == 0;
 }
 
-static bool writeAll(int fd, const char* data, size_t size)
+bool platformWriteAll(int fd, const char* data, size_t size)
 {
     while (size > 0) {
         ssize_t n = write(fd, data, size);
@@ -106,7 +106,7 @@ static bool copyBytes(int in, int out)
             return false;
         if (n == 0)
             return true;
-        if (!writeAll(out, buffer, size_t(n)))
+        if (!platformWriteAll(out, buffer, size_t(n)))
             return false;
     }
 }
@@ -187,7 +187,7 @@ bool platformWriteExecutable(const std::string& path, const std::string& bytes)
     int out = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0700);
     if (out < 0)
         return false;
-    bool ok = writeAll(out, bytes.data(), bytes.size()) && fchmod(out, 0755) == 0 && fsync(out) == 0;
+    bool ok = platformWriteAll(out, bytes.data(), bytes.size()) && fchmod(out, 0755) == 0 && fsync(out) == 0;
     if (close(out) != 0)
         ok = false;
     if (ok && rename(temporary.c_str(), path.c_str()) == 0) {

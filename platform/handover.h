@@ -1,6 +1,8 @@
 // The patch hand-over between the game and ts_update: the patch folder, program start and the
-// file steps of putting an executable in place. Plain POSIX (no SDL), so ts_update links it too.
+// file steps of putting an executable in place (the settings file is written with them too).
+// Plain POSIX (no SDL), so ts_update links it too.
 #pragma once
+#include <cstddef>
 #include <string>
 
 // The suffix of executable file names: empty on Linux.
@@ -28,6 +30,8 @@ bool platformRenameFile(const std::string& from, const std::string& to);
 // True when path is gone afterwards, also when it was never there.
 bool platformRemoveFile(const std::string& path);
 bool platformSyncFolder(const std::string& folder);
+// Every byte to the open file descriptor, going on after interruptions and short writes.
+bool platformWriteAll(int fd, const char* data, std::size_t size);
 // True when both files can be read and hold the same bytes.
 bool platformSameFileContents(const std::string& a, const std::string& b);
 

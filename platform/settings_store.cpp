@@ -2,7 +2,6 @@
 #include "platform/handover.h"
 #include "platform/system.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -179,20 +178,6 @@ bool settingsWrite(SettingsKey& key, const std::string& name, const std::string&
     return true;
 }
 
-static bool writeAll(int fd, const std::string& text)
-{
-    size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += size_t(n);
-    }
-    return true;
-}
-
 // Writes the whole file beside the old one, flushes it to the disk, then renames it over the old
 // one, so a crash at any moment leaves either the old file or the new one, never a part.
 static bool writeSettingsFile(const SettingsKey& key)
@@ -210,18 +195,14 @@ static bool writeSettingsFile(const SettingsKey& key)
     int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
-    bool ok = fchmod(fd, 0600) == 0 && writeAll(fd, text) && fsync(fd) == 0;
+    bool ok = fchmod(fd, 0600) == 0 && platformWriteAll(fd, text.data(), text.size()) && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;
     if (!ok || rename(temp.c_str(), path.c_str()) != 0) {
         unlink(temp.c_str());
         return false;
     }
     // The rename itself reaches the disk with the folder.
-    int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        fsync(dirFd);
-        close(dirFd);
-    }
+    platformSyncFolder(folder);
     return true;
 }
 
