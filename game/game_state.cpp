@@ -239,8 +239,8 @@ void mixMassWarning()
     if (massIncreaseSource == -1)
         return;
     float volume = 0.0f;
-    if (gameState == gs::Game && massLimit > 0.0f) {
-        const float p = massLevel / massLimit * 100.0f;
+    if (gameState == gs::Game) {
+        const float p = massRatio() * 100.0f;
         if (p > 75.0f) {
             const int percent = std::min(100, static_cast<int>((p - 75.0f) / 25.0f * 100.0f));
             volume = percent / 100.0f * soundVol / 10.0f;

@@ -16,16 +16,24 @@ float rushPenaltyTimer = 0.0f;
 float rushPenaltyLimit = 10000.0f;
 int pendingSpawns = 0;
 
+namespace {
+
+bool anyBlockLeft()
+{
+    for (const BlockRecord& b : blocks)
+        if (b.active && !b.removing)
+            return true;
+    return false;
+}
+
+} // namespace
+
 void updateRushClock(float dtMs)
 {
     if (gameMode != gm::Rush)
         return;
     rushPenaltyTimer += dtMs;
-    int remaining = 0;
-    for (const BlockRecord& b : blocks)
-        if (b.active && !b.removing)
-            ++remaining;
-    if (rushPenaltyTimer < 1000.0f || remaining == 0)
+    if (rushPenaltyTimer < 1000.0f || !anyBlockLeft())
         return;
     setScore(getScore() - rushPenalty);
     rushPenaltyTimer = 0.0f;
@@ -36,17 +44,17 @@ void updateRushClock(float dtMs)
 
 bool spawnSurvivalBlock()
 {
+    // A failed try changes no block, so the blocks to throw beside stay the same for every try.
     std::vector<int> candidates;
+    for (int i = 0; i < blockCount; ++i) {
+        const BlockRecord& b = blocks[i];
+        if (b.active && !b.removing && !b.fused && b.colour != 6 && b.settled &&
+            magnitude(b.position) < survivalSpawnReach)
+            candidates.push_back(i);
+    }
+    if (candidates.empty())
+        return false;
     for (int attempt = 0; attempt < survivalSpawnTries; ++attempt) {
-        candidates.clear();
-        for (int i = 0; i < blockCount; ++i) {
-            const BlockRecord& b = blocks[i];
-            if (b.active && !b.removing && !b.fused && b.colour != 6 && b.settled &&
-                magnitude(b.position) < survivalSpawnReach)
-                candidates.push_back(i);
-        }
-        if (candidates.empty())
-            continue;
         const int pick = candidates[gameRandom() % static_cast<int>(candidates.size())];
         const int direction = gameRandom() % 7;
         if (direction == 0)

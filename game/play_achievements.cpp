@@ -59,8 +59,7 @@ std::vector<const char*> groupRemovalAwards(int n)
 
 bool quicksaveEarned()
 {
-    return (gameMode == gm::Normal || gameMode == gm::Expert) && massLimit > 0.0f &&
-           massLevel / massLimit >= 0.9f;
+    return (gameMode == gm::Normal || gameMode == gm::Expert) && massRatio() >= 0.9f;
 }
 
 void awardRedZoneAtStageEnd()
@@ -86,7 +85,7 @@ void updatePlayAchievements(float dtMs)
 
     if (gameMode != gm::Survival)
         return;
-    if (massLimit > 0.0f && massLevel / massLimit >= 0.8f)
+    if (massRatio() >= 0.8f)
         dangerTime += dtMs;
     else
         dangerTime = 0.0f;

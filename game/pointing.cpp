@@ -231,18 +231,19 @@ int mostCommonColour(const int counts[8], int skipA, int skipB)
 void chooseWeighted()
 {
     bool present = false;
-    for (const BlockRecord& b : blocks)
-        if (onBoard(b) && b.colour == cursorColour)
-            present = true;
+    int counts[8] = {};
+    for (const BlockRecord& b : blocks) {
+        if (!onBoard(b))
+            continue;
+        present = present || b.colour == cursorColour;
+        if (b.colour >= 0 && b.colour < 8)
+            ++counts[b.colour];
+    }
     if (!present)
         cursorColour = -1;
     if (cursorColour != -1)
         return;
 
-    int counts[8] = {};
-    for (const BlockRecord& b : blocks)
-        if (onBoard(b) && b.colour >= 0 && b.colour < 8)
-            ++counts[b.colour];
     int kinds = 0;
     for (int c = 0; c < 8; ++c)
         kinds += counts[c] > 0 ? 1 : 0;

@@ -18,7 +18,7 @@ bool retryPending = false;
 void UpdateScoreScreen(float)
 {
     PROFILE_SCOPE("UpdateScoreScreen");
-    frameTicker = (frameTicker + 1) % 60;
+    advanceFrameTicker();
     levelCompleteTimer = 0.0f;
     scoreScreenSlide = 0.0f;
 

@@ -77,11 +77,11 @@ void scoreRemovedGroup(int n)
 
 void retireRemovingBlocks(float dtMs)
 {
-    for (BlockRecord& b : blocks)
-        if (b.active && b.removing)
-            b.removeTimer += dtMs;
     for (BlockRecord& b : blocks) {
-        if (!b.active || !b.removing || b.removeTimer < 0.0f)
+        if (!b.active || !b.removing)
+            continue;
+        b.removeTimer += dtMs;
+        if (b.removeTimer < 0.0f)
             continue;
         b.active = 0;
         startBurst(b.position, b.colour);

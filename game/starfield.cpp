@@ -1,5 +1,7 @@
 #include "game/starfield.h"
 
+#include <algorithm>
+
 #include "engine/config.h"
 #include "engine/picking.h"
 #include "engine/profiler.h"
@@ -38,10 +40,8 @@ void UpdateStarfield(float dtMs)
         s.position.y -= dtMs / 20.0f;
         s.age += dtMs;
     }
-    for (std::size_t i = stars.size(); i-- > 0;)
-        if (!pointInFrustum(stars[i].position.x, stars[i].position.y, stars[i].position.z))
-            stars.erase(stars.begin() + static_cast<std::ptrdiff_t>(i));
-    for (std::size_t i = stars.size(); i-- > 0;)
-        if (inPlayColumn(stars[i]))
-            stars.erase(stars.begin() + static_cast<std::ptrdiff_t>(i));
+    const auto gone = [](const Star& s) {
+        return !pointInFrustum(s.position.x, s.position.y, s.position.z) || inPlayColumn(s);
+    };
+    stars.erase(std::remove_if(stars.begin(), stars.end(), gone), stars.end());
 }

@@ -163,7 +163,7 @@ void checkRemovalTutorials()
         openUnseen(tutorialComboNow, true);
     if (cursorColour > 0 && markerAlpha == 255.0f && apmTime > 1.0f)
         openUnseen(tutorialColour, true);
-    if (gm::isClassic(gameMode) && massLimit > 0.0f && massLevel / massLimit > 0.8f)
+    if (gm::isClassic(gameMode) && massRatio() > 0.8f)
         openUnseen(tutorialCrit, false);
 }
 
