@@ -4,30 +4,14 @@
 #include "crypto/codec.h"
 #include "crypto/seal.h"
 #include "server/stand_in.h"
+#include "../temp_folder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
-#include <unistd.h>
-
-struct TempFolder {
-    std::string path;
-    TempFolder()
-    {
-        char pattern[] = "/tmp/ts_stand_in_XXXXXX";
-        const char* made = mkdtemp(pattern);
-        path = made ? made : "/tmp";
-    }
-    ~TempFolder()
-    {
-        if (path != "/tmp")
-            std::system(("rm -rf " + path).c_str());
-    }
-};
 
 struct StandInTest : ::testing::Test {
-    TempFolder folder;
+    TempFolder folder{"ts_stand_in"};
     StandIn service;
     std::string databasePath() const { return folder.path + "/service.db"; }
     void startService()
