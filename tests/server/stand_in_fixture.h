@@ -3,6 +3,7 @@
 #pragma once
 #include "crypto/codec.h"
 #include "crypto/seal.h"
+#include "online/sealing.h"
 #include "server/stand_in.h"
 #include "../temp_folder.h"
 
@@ -30,12 +31,5 @@ struct StandInTest : ::testing::Test {
 inline std::string sealedData(const std::string& text)
 {
     static const std::string publicKey = publicKeyFromPrivatePem(servicePrivateKeyPem);
-    std::string plain = stripLineBreaks(toBase64(rsaSeal(text, 1, publicKey)));
-    for (char& c : plain) {
-        if (c == '+')
-            c = '-';
-        else if (c == '/')
-            c = '_';
-    }
-    return plain;
+    return makeUrlSafe(stripLineBreaks(toBase64(rsaSeal(text, 1, publicKey))));
 }
