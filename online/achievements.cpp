@@ -1,10 +1,10 @@
 #include "online/achievements.h"
 
 #include "crypto/digest.h"
+#include "engine/config.h"
 #include "game/level_end.h"
 #include "game/play_achievements.h"
 #include "game/reports.h"
-#include "online/query.h"
 #include "online/query.h"
 #include "online/requests.h"
 
@@ -152,7 +152,7 @@ void handleAchievementReply(int resultCode, std::string* response)
     if (lastAwardedKey == upload->key)
         lastAwardedKey.clear();
     for (const std::string& field : replyFields(upload->reply)) {
-        int n = readNumber(field);
+        int n = parseWhole(field);
         if (n >= 1 && n <= achievementCount)
             announceAchievement(n);
     }

@@ -22,7 +22,5 @@ std::string buildRequest(const std::string& script, std::initializer_list<QueryF
 extern std::string userId;     // the account id of this login, sent as "&userid="
 extern std::string playHash;   // this login's play hash, sent by logout
 
-// Reads a number as atoi does (blanks, a sign, digits; no number is 0), held to the int range.
-int readNumber(const std::string& text);
 // The blank-separated fields of a reply (runs of blanks make no empty field).
 std::vector<std::string> replyFields(const std::string& reply);

@@ -1,5 +1,6 @@
 #include "online/rankings.h"
 
+#include "engine/config.h"
 #include "engine/profiler.h"
 #include "engine/util.h"
 #include "engine/window.h"
@@ -239,8 +240,8 @@ RankingRowView rankingRowView(const std::string& row)
     view.valid = true;
     view.name = fields[1];
     view.points = groupDigits(fields[3]);
-    const int player = readNumber(userId);
-    view.player = !userId.empty() && player != 0 && readNumber(fields[4]) == player;
+    const int player = parseWhole(userId);
+    view.player = !userId.empty() && player != 0 && parseWhole(fields[4]) == player;
     return view;
 }
 

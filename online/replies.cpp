@@ -70,7 +70,7 @@ void loginResult(int resultCode, const std::string& reply)
             return;
         }
         patchUrl = fields[1];
-        patchSize = static_cast<float>(readNumber(fields[2]));
+        patchSize = static_cast<float>(parseWhole(fields[2]));
         patchHash = digest;
         patchIsUpdater = fields[0] == "update_exe";
         gameState = gs::Patching;
@@ -80,7 +80,7 @@ void loginResult(int resultCode, const std::string& reply)
         userId = fields[1];
         playHash = fields[2];
         password = fields[3];
-        hasNews = readNumber(fields[5]);
+        hasNews = parseWhole(fields[5]);
         if (hasNews != 0)
             curlQueue("news.php", &newsReply, rk::News, 5);
         offlineMode = 0;
@@ -128,11 +128,11 @@ void highscoreResult(int resultCode, const std::string& reply)
     std::vector<std::string> fields = replyFields(reply);
     if (fields.size() < 5)
         return;
-    highscoreReplyFirst = readNumber(fields[0]);
-    personalBest = readNumber(fields[1]);
-    performanceMean = readNumber(fields[2]);
-    performanceSpread = readNumber(fields[3]);
-    previousRank = readNumber(fields[4]);
+    highscoreReplyFirst = parseWhole(fields[0]);
+    personalBest = parseWhole(fields[1]);
+    performanceMean = parseWhole(fields[2]);
+    performanceSpread = parseWhole(fields[3]);
+    previousRank = parseWhole(fields[4]);
 }
 
 void scoreResult(int resultCode, const std::string& reply)
@@ -141,14 +141,14 @@ void scoreResult(int resultCode, const std::string& reply)
         return;
     std::vector<std::string> fields = replyFields(reply);
     if (fields.size() >= 8) {
-        scoreReplyFirst = readNumber(fields[2]);
-        scoreReplySecond = readNumber(fields[3]);
-        newRank = readNumber(fields[5]);
-        skillPointsBefore = readNumber(fields[6]);
-        skillPointsAfter = readNumber(fields[7]);
+        scoreReplyFirst = parseWhole(fields[2]);
+        scoreReplySecond = parseWhole(fields[3]);
+        newRank = parseWhole(fields[5]);
+        skillPointsBefore = parseWhole(fields[6]);
+        skillPointsAfter = parseWhole(fields[7]);
     }
     for (std::size_t i = 8; i < fields.size(); ++i) {
-        int n = readNumber(fields[i]);
+        int n = parseWhole(fields[i]);
         if (n < 1 || n > achievementCount)
             continue;
         cheeveEarned[n] = true;
@@ -161,7 +161,7 @@ void syncResult(int resultCode, const std::string& reply)
     if (resultCode != 0 || reply == "fail" || reply.empty())
         return;
     for (const std::string& field : replyFields(reply)) {
-        int n = readNumber(field);
+        int n = parseWhole(field);
         if (n >= 1 && n <= achievementCount)
             cheeveEarned[n] = true;
     }
@@ -201,7 +201,7 @@ void rankingResult(int resultCode, const std::string& reply)
     std::size_t lineEnd = reply.find("\r\n");
     if (reply.size() < 7 || lineEnd == std::string::npos || lineEnd < 7)
         return;
-    int count = readNumber(reply.substr(7, lineEnd - 7));
+    int count = parseWhole(reply.substr(7, lineEnd - 7));
     // A page without rows would be asked for again at the same offset for ever.
     if (count <= 0) {
         rankingAtEnd = true;

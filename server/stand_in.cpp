@@ -56,6 +56,21 @@ bool openRequest(StandIn& s, const std::string& data, std::string* text)
     return true;
 }
 
+// The pieces between the "&"s after the "?" at mark, as they stand, empty ones too.
+std::vector<std::string> queryPieces(const std::string& text, std::size_t mark)
+{
+    std::vector<std::string> pieces;
+    std::size_t at = mark + 1;
+    while (at <= text.size()) {
+        std::size_t end = text.find('&', at);
+        if (end == std::string::npos)
+            end = text.size();
+        pieces.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return pieces;
+}
+
 // "script?key=value&key=value": the values' escapes undone, the keys' order kept.
 bool parseRequest(const std::string& text, std::string* script, Fields* fields)
 {
@@ -64,21 +79,15 @@ bool parseRequest(const std::string& text, std::string* script, Fields* fields)
     fields->clear();
     if (mark == std::string::npos)
         return true;
-    std::size_t at = mark + 1;
-    while (at <= text.size()) {
-        std::size_t end = text.find('&', at);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string piece = text.substr(at, end - at);
-        if (!piece.empty()) {
-            std::size_t equals = piece.find('=');
-            std::string key, value;
-            if (!urlDecode(piece.substr(0, equals), &key) ||
-                !urlDecode(equals == std::string::npos ? std::string() : piece.substr(equals + 1), &value))
-                return false;
-            fields->emplace_back(key, value);
-        }
-        at = end + 1;
+    for (const std::string& piece : queryPieces(text, mark)) {
+        if (piece.empty())
+            continue;
+        std::size_t equals = piece.find('=');
+        std::string key, value;
+        if (!urlDecode(piece.substr(0, equals), &key) ||
+            !urlDecode(equals == std::string::npos ? std::string() : piece.substr(equals + 1), &value))
+            return false;
+        fields->emplace_back(key, value);
     }
     return true;
 }
@@ -89,20 +98,14 @@ std::string masked(const std::string& text)
     if (mark == std::string::npos)
         return text;
     std::string out = text.substr(0, mark + 1);
-    std::size_t at = mark + 1;
-    while (at <= text.size()) {
-        std::size_t end = text.find('&', at);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string piece = text.substr(at, end - at);
+    bool first = true;
+    for (const std::string& piece : queryPieces(text, mark)) {
+        if (!first)
+            out += '&';
+        first = false;
         std::size_t equals = piece.find('=');
         std::string key = piece.substr(0, equals);
-        if (equals != std::string::npos && (key == "password" || key == "passwordHash"))
-            piece = key + "=***";
-        out += piece;
-        if (end < text.size())
-            out += '&';
-        at = end + 1;
+        out += equals != std::string::npos && (key == "password" || key == "passwordHash") ? key + "=***" : piece;
     }
     return out;
 }

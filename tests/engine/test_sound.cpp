@@ -7,6 +7,7 @@
 #include "engine/main.h"
 #include "engine/memtrack.h"
 #include "engine/sound.h"
+#include "../temp_folder.h"
 
 #include <AL/alc.h>
 #include <AL/alut.h>
@@ -31,26 +32,10 @@ namespace {
 
 const std::string kBuiltPack = std::string(TS_BINARY_DIR) + "/run/data/assets.ass";
 
-// A folder of this process's own, removed when the tests end.
-struct TempDir {
-    std::string path;
-    TempDir()
-    {
-        char pattern[] = "/tmp/ts_sound_XXXXXX";
-        const char* made = mkdtemp(pattern);
-        path = made ? made : "";
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        if (!path.empty())
-            std::filesystem::remove_all(path, ignored);
-    }
-};
-
 const std::string& tempDir()
 {
-    static TempDir dir;
+    // A folder of this process's own, removed when the tests end.
+    static TempFolder dir("ts_sound");
     return dir.path;
 }
 

@@ -3,31 +3,16 @@
 #pragma once
 #include "crypto/codec.h"
 #include "crypto/seal.h"
+#include "online/sealing.h"
 #include "server/stand_in.h"
+#include "../temp_folder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
-#include <unistd.h>
-
-struct TempFolder {
-    std::string path;
-    TempFolder()
-    {
-        char pattern[] = "/tmp/ts_stand_in_XXXXXX";
-        const char* made = mkdtemp(pattern);
-        path = made ? made : "/tmp";
-    }
-    ~TempFolder()
-    {
-        if (path != "/tmp")
-            std::system(("rm -rf " + path).c_str());
-    }
-};
 
 struct StandInTest : ::testing::Test {
-    TempFolder folder;
+    TempFolder folder{"ts_stand_in"};
     StandIn service;
     std::string databasePath() const { return folder.path + "/service.db"; }
     void startService()
@@ -46,12 +31,5 @@ struct StandInTest : ::testing::Test {
 inline std::string sealedData(const std::string& text)
 {
     static const std::string publicKey = publicKeyFromPrivatePem(servicePrivateKeyPem);
-    std::string plain = stripLineBreaks(toBase64(rsaSeal(text, 1, publicKey)));
-    for (char& c : plain) {
-        if (c == '+')
-            c = '-';
-        else if (c == '/')
-            c = '_';
-    }
-    return plain;
+    return makeUrlSafe(stripLineBreaks(toBase64(rsaSeal(text, 1, publicKey))));
 }

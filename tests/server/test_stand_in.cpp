@@ -271,7 +271,7 @@ TEST_F(Scripts, ServesItsPagesOnLoopbackOnly)
 
 TEST_F(Scripts, ASecondServiceDoesNotShareThePort)
 {
-    TempFolder other;
+    TempFolder other{"ts_stand_in"};
     StandIn second;
     StandInOptions options;
     options.databasePath = other.path + "/service.db";

@@ -1,5 +1,6 @@
 #include "platform/handover.h"
 #include "updater/patch_move.h"
+#include "../temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -102,18 +103,10 @@ Names namesIn(const fs::path& folder)
 // Fresh game and patch folders under one temporary folder.
 class PatchMoveTest : public ::testing::Test {
 protected:
-    fs::path root, game, patchFolder;
+    TempFolder scratch{"ts_update"};
+    fs::path root = scratch.path, game, patchFolder;
     int count = 0;
 
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/ts_update_XXXXXX";
-        root = mkdtemp(pattern);
-    }
-    void TearDown() override
-    {
-        fs::remove_all(root);
-    }
     void prepare(const char* gameBuild, const char* backup, const char* patch, const Names& refused = {})
     {
         game = root / std::to_string(++count) / "game";
