@@ -7,7 +7,6 @@
 #include <functional>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,17 +17,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "../engine/scratch_folder.h"
+
 extern char** environ;
 
 namespace {
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 bool waitFor(const std::function<bool()>& condition, int seconds)
 {

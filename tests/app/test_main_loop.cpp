@@ -17,42 +17,28 @@
 #include "platform/messages.h"
 #include "platform/system.h"
 #include "platform/video.h"
+#include "../engine/game_window_fixture.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
-class AppWindow : public ::testing::Test {
+class AppWindow : public GameWindowTest {
 protected:
-    std::uint32_t keys[256] = {};
-    ApplicationInfo application;
-    GameWindow window;
-
     void SetUp() override
     {
-        const char* display = std::getenv("DISPLAY");
-        if (!display || !*display)
-            GTEST_SKIP() << "no DISPLAY";
+        GameWindowTest::SetUp();
+        if (IsSkipped())
+            return;
         consoleLines.clear();
-        application.className = "TS";
-        ASSERT_TRUE(registerWindowClass(&application));
-        window = makeGameWindow(&application, keys, 640, 480, false);
         fullscreen = 0;
         AAlevel = 0;
         multisampleSupported = false;
         multisampleFormat = 0;
-        ASSERT_TRUE(createWindow(&window));
-    }
-    void TearDown() override
-    {
-        if (window.hWnd)
-            destroyWindow(&window);
-        unregisterWindowClass(&application);
+        ASSERT_NO_FATAL_FAILURE(openWindow(640, 480));
     }
 };
 
@@ -124,15 +110,9 @@ TEST_F(AppWindow, OneMessageAFrameAndTheQuitFrameRunsToItsEnd)
 // first level before "Finished initializing"; shut-down gives the handles back first.
 TEST_F(AppWindow, StartUpPreparesRequestsRankingsAndTheFirstLevel)
 {
-    const char* const pack = TS_BINARY_DIR "/run/data/assets.ass";
-    if (access(pack, R_OK) != 0)
-        GTEST_SKIP() << "no asset pack at " << pack;
-    char pattern[] = "/tmp/ts-app-XXXXXX";
-    const char* dir = mkdtemp(pattern);
-    ASSERT_NE(dir, nullptr);
-    setenv("XDG_CONFIG_HOME", dir, 1);
-    ASSERT_EQ(chdir(dir), 0);
-    assetPackPath = pack;
+    if (!haveBuiltPack())
+        GTEST_SKIP() << "no asset pack at " << builtPack;
+    ASSERT_NO_FATAL_FAILURE(useBuiltPackIn("/tmp/ts-app-XXXXXX"));
     gameMode = gm::Overall;
     levelLoadFailed = true;
 

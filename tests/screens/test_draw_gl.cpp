@@ -3,12 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
-#include <cstdlib>
 #include <vector>
 #include <string>
-#include <unistd.h>
 
-#include "engine/asset_pack.h"
 #include "engine/camera.h"
 #include "engine/config.h"
 #include "engine/console.h"
@@ -28,6 +25,7 @@
 #include "game/tutorials.h"
 #include "online/requests.h"
 #include "screens/draw.h"
+#include "../engine/game_window_fixture.h"
 
 namespace {
 
@@ -46,33 +44,20 @@ Pixel pixelAt(int x, int y)
     return Pixel{p[0], p[1], p[2]};
 }
 
-class GlFrame : public ::testing::Test {
+class GlFrame : public GameWindowTest {
 protected:
-    std::uint32_t keys[256] = {};
-    ApplicationInfo application;
-    GameWindow window;
-
     void SetUp() override
     {
-        const char* display = std::getenv("DISPLAY");
-        if (!display || !*display)
-            GTEST_SKIP() << "no DISPLAY";
-        const char* const pack = TS_BINARY_DIR "/run/data/assets.ass";
-        if (access(pack, R_OK) != 0)
-            GTEST_SKIP() << "no asset pack at " << pack;
-        char pattern[] = "/tmp/ts-screens-XXXXXX";
-        const char* dir = mkdtemp(pattern);
-        ASSERT_NE(dir, nullptr);
-        setenv("XDG_CONFIG_HOME", dir, 1);
-        ASSERT_EQ(chdir(dir), 0);
-        assetPackPath = pack;
+        GameWindowTest::SetUp();
+        if (IsSkipped())
+            return;
+        if (!haveBuiltPack())
+            GTEST_SKIP() << "no asset pack at " << builtPack;
+        ASSERT_NO_FATAL_FAILURE(useBuiltPackIn("/tmp/ts-screens-XXXXXX"));
         screenWidth = windowW;
         screenHeight = windowH;
         fullscreen = 0;
-        application.className = "TS";
-        ASSERT_TRUE(registerWindowClass(&application));
-        window = makeGameWindow(&application, keys, windowW, windowH, false);
-        ASSERT_TRUE(createWindow(&window));
+        ASSERT_NO_FATAL_FAILURE(openWindow(windowW, windowH));
         initializeEngine();
         loadMesh(&cubeMesh, "cube.mbm");
         buildParticleMesh(&particleMesh);
@@ -99,11 +84,9 @@ protected:
     {
         for (int i = 0; i < blockCount; ++i)
             resetBlock(i);
-        if (window.hWnd) {
+        if (window.hWnd)
             deinitializeEngine();
-            destroyWindow(&window);
-        }
-        unregisterWindowClass(&application);
+        GameWindowTest::TearDown();
         gameState = gs::Intro;
         gameMode = gm::Overall;
         offlineMode = 0;
