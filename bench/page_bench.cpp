@@ -39,7 +39,6 @@
 #include "online/rankings.h"
 #include "online/replies.h"
 #include "online/requests.h"
-#include "platform/system.h"
 #include "platform/video.h"
 #include "engine/gl_extensions.h"
 #include "screens/draw.h"
@@ -57,11 +56,6 @@
 namespace {
 
 constexpr float frameMs = 1000.0f / 60.0f;
-
-double nowMs()
-{
-    return static_cast<double>(platformCounter()) * 1000.0 / static_cast<double>(platformCounterFrequency());
-}
 
 void streamAll()
 {
@@ -307,25 +301,25 @@ bool runAt(int width, int height, int frames, const char* shots)
             platformSwapBuffers(bw.window.hWnd);
         }
     } else {
-        double start = nowMs();
+        double start = bench::nowMs();
         for (int i = 0; i < frames; i++) {
             clearScreen(0, 0, 0, 1);
             platformSwapBuffers(bw.window.hWnd);
         }
         glFinish();
-        const double emptyMs = (nowMs() - start) / frames;
+        const double emptyMs = (bench::nowMs() - start) / frames;
         std::printf("%4dx%-4d  empty frame %8.3f ms\n", width, height, emptyMs);
         for (const PageShot& page : pageShots()) {
             page.stage();
             drawPage();
             platformSwapBuffers(bw.window.hWnd);
-            start = nowMs();
+            start = bench::nowMs();
             for (int i = 0; i < frames; i++) {
                 Draw();
                 platformSwapBuffers(bw.window.hWnd);
             }
             glFinish();
-            const double pageMs = (nowMs() - start) / frames;
+            const double pageMs = (bench::nowMs() - start) / frames;
             std::printf("           %-18s %8.3f ms   ratio %6.1f\n", page.name, pageMs, pageMs / emptyMs);
         }
     }
