@@ -10,12 +10,13 @@
 // and saves and restores every GL state it touches, so the game's state caches stay true.
 // Header only: every benchmark source is a program of its own.
 #pragma once
+#include "timing.h"
+
 #include "engine/config.h"
 #include "engine/gl_extensions.h"
 #include "engine/startup.h"
 #include "engine/vecmath.h"
 #include "engine/window.h"
-#include "platform/system.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -23,36 +24,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
 namespace bench {
-
-inline double nowMs()
-{
-    return static_cast<double>(platformCounter()) * 1000.0 / static_cast<double>(platformCounterFrequency());
-}
-
-inline double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0.0;
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
-}
-
-// The process's peak resident memory in MB (the kernel's high-water mark), 0 when unknown.
-inline double peakResidentMb()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::atof(line.c_str() + 6) / 1024.0;
-    return 0.0;
-}
 
 // The back buffer as a binary PPM, top row first.
 inline void saveScreenshot(const std::string& path, int w, int h)
