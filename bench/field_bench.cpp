@@ -405,24 +405,19 @@ bool runAt(int width, int height, int frames, Mode mode, const char* shots)
 
 int main(int argc, char** argv)
 {
-    int frames = 15;
-    int width = 1920, height = 1080;
+    bench::DrawOptions options{15};
     const char* shots = nullptr;
     Mode mode = Mode::Frame;
     for (int i = 1; i < argc; i++) {
-        if (!std::strcmp(argv[i], "--frames") && i + 1 < argc)
-            frames = std::max(1, std::atoi(argv[++i]));
-        else if (!std::strcmp(argv[i], "--size") && i + 1 < argc)
-            std::sscanf(argv[++i], "%dx%d", &width, &height);
-        else if (!std::strcmp(argv[i], "--shots") && i + 1 < argc) {
+        if (bench::takeDrawOption(argc, argv, i, options))
+            continue;
+        if (!std::strcmp(argv[i], "--shots") && i + 1 < argc) {
             shots = argv[++i];
             mode = Mode::Shots;
         } else if (!std::strcmp(argv[i], "--minute"))
             mode = Mode::Minute;
     }
-    if (!std::getenv("DISPLAY")) {
-        std::fprintf(stderr, "needs a display (run under xvfb-run)\n");
+    if (!bench::haveDisplay())
         return 1;
-    }
-    return runAt(width, height, frames, mode, shots) ? 0 : 1;
+    return runAt(options.width, options.height, options.frames, mode, shots) ? 0 : 1;
 }

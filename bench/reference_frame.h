@@ -24,6 +24,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -78,6 +80,34 @@ struct BenchWindow {
         destroyWindow(&window);
     }
 };
+
+// The drawing benchmarks' common options: --frames N and --size WxH.
+struct DrawOptions {
+    int frames;
+    int width = 1920, height = 1080;
+};
+
+// Takes argv[i] (and its value, moving i past it) when it is one of the common options.
+inline bool takeDrawOption(int argc, char** argv, int& i, DrawOptions& options)
+{
+    if (i + 1 >= argc)
+        return false;
+    if (!std::strcmp(argv[i], "--frames"))
+        options.frames = std::max(1, std::atoi(argv[++i]));
+    else if (!std::strcmp(argv[i], "--size"))
+        std::sscanf(argv[++i], "%dx%d", &options.width, &options.height);
+    else
+        return false;
+    return true;
+}
+
+inline bool haveDisplay()
+{
+    if (std::getenv("DISPLAY"))
+        return true;
+    std::fprintf(stderr, "needs a display (run under xvfb-run)\n");
+    return false;
+}
 
 struct ReferenceFrame {
     int width = 0, height = 0;
