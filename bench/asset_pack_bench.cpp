@@ -3,30 +3,25 @@
 // the index read of a damaged 12 KB pack that inflates to a million empty entries, against the
 // real pack's.
 //   bench_asset_pack_bench [path of assets.ass]   (default: run/data/assets.ass)
+#include "timing.h"
+
 #include "engine/asset_pack.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double millisecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
 // Best of a few runs: the figure least disturbed by the rest of the machine.
 template <typename Work>
 double bestOf(int runs, Work work) {
     double best = 1e30;
     for (int i = 0; i < runs; ++i) {
-        auto start = Clock::now();
+        const double start = bench::nowMs();
         work();
-        best = std::min(best, millisecondsSince(start));
+        best = std::min(best, bench::nowMs() - start);
     }
     return best;
 }

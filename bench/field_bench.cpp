@@ -12,6 +12,7 @@
 // Run it from the run folder (data/assets.ass beside it) with a display, e.g. under xvfb-run.
 //   bench_field_bench [--frames N] [--size WxH] [--shots DIR | --minute]
 #include "reference_frame.h"
+#include "scene_setup.h"
 
 #include "engine/asset_pack.h"
 #include "engine/camera.h"
@@ -26,7 +27,6 @@
 #include "engine/textures.h"
 #include "engine/window.h"
 #include "game/achieve_carousel.h"
-#include "game/backdrops.h"
 #include "game/blocks.h"
 #include "game/effects.h"
 #include "game/game_state.h"
@@ -42,7 +42,6 @@
 #include "game/powerups.h"
 #include "game/reports.h"
 #include "game/scoring.h"
-#include "game/starfield.h"
 #include "game/states.h"
 #include "game/tutorials.h"
 #include "online/requests.h"
@@ -85,7 +84,7 @@ const char* stepKind()
 
 void streamQueued(StreamTiming& timing)
 {
-    for (int frame = 0; frame < 100000 && !textureQueue.empty(); ++frame) {
+    bench::streamQueuedTextures([&] {
         const std::string kind = stepKind();
         const std::string what = kind + " of " + textureQueue.front().name;
         const double start = bench::nowMs();
@@ -97,20 +96,14 @@ void streamQueued(StreamTiming& timing)
             timing.longestMs = ms;
             timing.longestWhat = what;
         }
-    }
-    for (int i = 0; i < 20; ++i)
-        updateStreamingTextures(50.0f);   // the fade-ins run out
+    });
 }
 
 // What the intro loads: meshes, prototypes, sounds, the achievement tables and every texture
 // the screens ask for, streamed in.
 bool loadMedia(StreamTiming& timing)
 {
-    loadMesh(&cubeMesh, "cube.mbm");
-    loadMesh(&geosphereMesh, "geosphere.mbm");
-    buildParticleMesh(&particleMesh);
-    loadPolyparticleMesh(cubeMesh, &cubePolyparticles);
-    loadPolyparticleMesh(geosphereMesh, &geospherePolyparticles);
+    bench::loadMeshes();
     for (const AssetIndexEntry& entry : assetIndex)
         if (entry.name.rfind("sounds\\", 0) == 0)
             LoadSoundFile(entry.name.substr(7));
@@ -120,19 +113,6 @@ bool loadMedia(StreamTiming& timing)
         getTextureIndex(extra);
     streamQueued(timing);
     return !cubeMesh.meshes.empty() && !cubePolyparticles.particles.empty();
-}
-
-void makeStars()
-{
-    stars.clear();
-    for (int i = 0; i < starCount; ++i) {
-        Star s;
-        s.position = Vector3(static_cast<float>((i * 397) % 2000 - 1000), static_cast<float>(1800 - (i * 131) % 1500),
-                             static_cast<float>((i * 773) % 2000 - 1000));
-        s.size = 0.2f + static_cast<float>(i % 10) / 100.0f;
-        s.age = 2000.0f;
-        stars.push_back(s);
-    }
 }
 
 // A frame as the main loop makes it: update, draw, swap.
@@ -253,17 +233,9 @@ void clearPopups()
     hoveredButton = 0;
 }
 
-// The backdrop of a new state streams in first, as it would over the frames of a fade.
-void streamBackdrop()
-{
-    StreamTiming ignored;
-    getTextureIndex(getBackgroundTexture());
-    streamQueued(ignored);
-}
-
 void shot(const std::string& dir, const char* name, int w, int h)
 {
-    streamBackdrop();
+    bench::streamBackdrop();
     Draw();
     bench::saveScreenshot(dir + "/" + name + ".ppm", w, h);
     platformSwapBuffers(mainWindow);
@@ -352,7 +324,7 @@ bool runAt(int width, int height, int frames, Mode mode, const char* shots)
         bw.close();
         return false;
     }
-    makeStars();
+    bench::makeStars();
     startPlay();
 
     if (mode == Mode::Shots) {
@@ -405,24 +377,19 @@ bool runAt(int width, int height, int frames, Mode mode, const char* shots)
 
 int main(int argc, char** argv)
 {
-    int frames = 15;
-    int width = 1920, height = 1080;
+    bench::DrawOptions options{15};
     const char* shots = nullptr;
     Mode mode = Mode::Frame;
     for (int i = 1; i < argc; i++) {
-        if (!std::strcmp(argv[i], "--frames") && i + 1 < argc)
-            frames = std::max(1, std::atoi(argv[++i]));
-        else if (!std::strcmp(argv[i], "--size") && i + 1 < argc)
-            std::sscanf(argv[++i], "%dx%d", &width, &height);
-        else if (!std::strcmp(argv[i], "--shots") && i + 1 < argc) {
+        if (bench::takeDrawOption(argc, argv, i, options))
+            continue;
+        if (!std::strcmp(argv[i], "--shots") && i + 1 < argc) {
             shots = argv[++i];
             mode = Mode::Shots;
         } else if (!std::strcmp(argv[i], "--minute"))
             mode = Mode::Minute;
     }
-    if (!std::getenv("DISPLAY")) {
-        std::fprintf(stderr, "needs a display (run under xvfb-run)\n");
+    if (!bench::haveDisplay())
         return 1;
-    }
-    return runAt(width, height, frames, mode, shots) ? 0 : 1;
+    return runAt(options.width, options.height, options.frames, mode, shots) ? 0 : 1;
 }

@@ -141,20 +141,12 @@ bool runAt(int width, int height, int frames, const char* screenshot)
 
 int main(int argc, char** argv)
 {
-    int frames = 10;
-    int width = 1920, height = 1080;
+    bench::DrawOptions options{10};
     const char* screenshot = nullptr;
-    for (int i = 1; i < argc; i++) {
-        if (!std::strcmp(argv[i], "--frames") && i + 1 < argc)
-            frames = std::max(1, std::atoi(argv[++i]));
-        else if (!std::strcmp(argv[i], "--size") && i + 1 < argc)
-            std::sscanf(argv[++i], "%dx%d", &width, &height);
-        else if (!std::strcmp(argv[i], "--screenshot") && i + 1 < argc)
+    for (int i = 1; i < argc; i++)
+        if (!bench::takeDrawOption(argc, argv, i, options) && !std::strcmp(argv[i], "--screenshot") && i + 1 < argc)
             screenshot = argv[++i];
-    }
-    if (!std::getenv("DISPLAY")) {
-        std::fprintf(stderr, "needs a display (run under xvfb-run)\n");
+    if (!bench::haveDisplay())
         return 1;
-    }
-    return runAt(width, height, frames, screenshot) ? 0 : 1;
+    return runAt(options.width, options.height, options.frames, screenshot) ? 0 : 1;
 }

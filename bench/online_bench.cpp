@@ -2,6 +2,8 @@
 // curlprocess with 10 requests in flight against the in-process stand-in (a pump that only polls,
 // and the slowest pump while they complete), each beside a 16.7 ms frame.
 //   bench_online_bench
+#include "timing.h"
+
 #include "online/query.h"
 #include "online/replies.h"
 #include "online/requests.h"
@@ -19,24 +21,12 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 constexpr double frameMs = 1000.0 / 60.0;
-
-double msSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 void report(const char* what, double ms)
 {
     std::printf("%-50s %8.4f ms   frame %.1f ms   %6.2f%% of a frame\n", what, ms, frameMs, 100.0 * ms / frameMs);
     std::printf("row|%s|%.4f ms|one 60 Hz frame|%.1f ms|%.4f|\n", what, ms, frameMs, ms / frameMs);
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 bool allDone()
@@ -60,14 +50,14 @@ int main()
          {"&cpu=", "Intel(R) Core(TM) i7-8700 CPU @ 3.20GHz"}, {"&mac=", "00-1A-2B-3C-4D-5E 00-1A-2B-3C-4D-5F"}});
     std::vector<double> seals;
     for (int i = 0; i < 200; ++i) {
-        auto start = Clock::now();
+        const double start = bench::nowMs();
         std::string url = sealUrl(login);
-        seals.push_back(msSince(start));
+        seals.push_back(bench::nowMs() - start);
         if (url.size() < secureUrl.size())
             return 1;
     }
     std::printf("login request: %zu bytes, %zu RSA blocks\n", login.size(), (login.size() + 116) / 117);
-    report("sealUrl (median of 200)", median(seals));
+    report("sealUrl (median of 200)", bench::median(seals));
 
     char folder[] = "/tmp/ts_online_bench_XXXXXX";
     if (!mkdtemp(folder))
@@ -93,12 +83,12 @@ int main()
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     std::vector<double> polls;
     for (int i = 0; i < 50; ++i) {
-        auto start = Clock::now();
+        const double start = bench::nowMs();
         curlprocess();
-        polls.push_back(msSince(start));
+        polls.push_back(bench::nowMs() - start);
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    report("curlprocess, 10 in flight (median of 50)", median(polls));
+    report("curlprocess, 10 in flight (median of 50)", bench::median(polls));
     while (!allDone())
         curlprocess();
 
@@ -114,14 +104,14 @@ int main()
         }
         double worst = 0.0;
         while (!allDone()) {
-            auto start = Clock::now();
+            const double start = bench::nowMs();
             curlprocess();
-            worst = std::max(worst, msSince(start));
+            worst = std::max(worst, bench::nowMs() - start);
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         slowest.push_back(worst);
     }
-    report("slowest curlprocess of 10 (median of 20 rounds)", median(slowest));
+    report("slowest curlprocess of 10 (median of 20 rounds)", bench::median(slowest));
 
     curl_multi_cleanup(curlMultiHandle);
     curl_global_cleanup();

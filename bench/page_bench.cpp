@@ -7,6 +7,7 @@
 // Run it from the run folder (data/assets.ass beside it) with a display, e.g. under xvfb-run.
 //   bench_page_bench [--frames N] [--size WxH] [--shots DIR]
 #include "reference_frame.h"
+#include "scene_setup.h"
 
 #include "engine/camera.h"
 #include "engine/config.h"
@@ -17,7 +18,6 @@
 #include "engine/startup.h"
 #include "engine/textures.h"
 #include "engine/window.h"
-#include "game/backdrops.h"
 #include "game/credits.h"
 #include "game/game_state.h"
 #include "game/game_types.h"
@@ -31,7 +31,6 @@
 #include "game/reports.h"
 #include "game/score.h"
 #include "game/scoring.h"
-#include "game/starfield.h"
 #include "game/tutorials.h"
 #include "game/states.h"
 #include "online/create_account.h"
@@ -39,7 +38,6 @@
 #include "online/rankings.h"
 #include "online/replies.h"
 #include "online/requests.h"
-#include "platform/system.h"
 #include "platform/video.h"
 #include "engine/gl_extensions.h"
 #include "screens/draw.h"
@@ -58,42 +56,12 @@ namespace {
 
 constexpr float frameMs = 1000.0f / 60.0f;
 
-double nowMs()
-{
-    return static_cast<double>(platformCounter()) * 1000.0 / static_cast<double>(platformCounterFrequency());
-}
-
-void streamAll()
-{
-    for (int frame = 0; frame < 100000 && !textureQueue.empty(); ++frame)
-        updateStreamingTextures(16.0f);
-    for (int i = 0; i < 20; ++i)
-        updateStreamingTextures(50.0f);   // the fade-ins run out
-}
-
 bool loadMedia()
 {
-    loadMesh(&cubeMesh, "cube.mbm");
-    loadMesh(&geosphereMesh, "geosphere.mbm");
-    buildParticleMesh(&particleMesh);
-    loadPolyparticleMesh(cubeMesh, &cubePolyparticles);
-    loadPolyparticleMesh(geosphereMesh, &geospherePolyparticles);
+    bench::loadMeshes();
     queueAllTextures();
-    streamAll();
+    bench::streamQueuedTextures();
     return !cubeMesh.meshes.empty();
-}
-
-void makeStars()
-{
-    stars.clear();
-    for (int i = 0; i < starCount; ++i) {
-        Star s;
-        s.position = Vector3(static_cast<float>((i * 397) % 2000 - 1000), static_cast<float>(1800 - (i * 131) % 1500),
-                             static_cast<float>((i * 773) % 2000 - 1000));
-        s.size = 0.2f + static_cast<float>(i % 10) / 100.0f;
-        s.age = 2000.0f;
-        stars.push_back(s);
-    }
 }
 
 // The news as the service sends it: lines ended by "\r\n", paragraphs apart by a blank line.
@@ -275,14 +243,6 @@ std::vector<PageShot> pageShots()
     };
 }
 
-// The backdrop of a new state streams in first, as it would over the frames of a fade.
-void drawPage()
-{
-    getTextureIndex(getBackgroundTexture());
-    streamAll();
-    Draw();
-}
-
 bool runAt(int width, int height, int frames, const char* shots)
 {
     bench::BenchWindow bw;
@@ -293,7 +253,7 @@ bool runAt(int width, int height, int frames, const char* shots)
         bw.close();
         return false;
     }
-    makeStars();
+    bench::makeStars();
     gameVersion = makeGameVersion("1.0.0");
     displayModes = {Vector2(1280.0f, 720.0f), Vector2(1920.0f, 1080.0f)};
     displayModeIndex = 1;
@@ -302,30 +262,32 @@ bool runAt(int width, int height, int frames, const char* shots)
     if (shots) {
         for (const PageShot& page : pageShots()) {
             page.stage();
-            drawPage();
+            bench::streamBackdrop();
+            Draw();
             bench::saveScreenshot(std::string(shots) + "/" + page.name + ".ppm", width, height);
             platformSwapBuffers(bw.window.hWnd);
         }
     } else {
-        double start = nowMs();
+        double start = bench::nowMs();
         for (int i = 0; i < frames; i++) {
             clearScreen(0, 0, 0, 1);
             platformSwapBuffers(bw.window.hWnd);
         }
         glFinish();
-        const double emptyMs = (nowMs() - start) / frames;
+        const double emptyMs = (bench::nowMs() - start) / frames;
         std::printf("%4dx%-4d  empty frame %8.3f ms\n", width, height, emptyMs);
         for (const PageShot& page : pageShots()) {
             page.stage();
-            drawPage();
+            bench::streamBackdrop();
+            Draw();
             platformSwapBuffers(bw.window.hWnd);
-            start = nowMs();
+            start = bench::nowMs();
             for (int i = 0; i < frames; i++) {
                 Draw();
                 platformSwapBuffers(bw.window.hWnd);
             }
             glFinish();
-            const double pageMs = (nowMs() - start) / frames;
+            const double pageMs = (bench::nowMs() - start) / frames;
             std::printf("           %-18s %8.3f ms   ratio %6.1f\n", page.name, pageMs, pageMs / emptyMs);
         }
     }
@@ -339,20 +301,12 @@ bool runAt(int width, int height, int frames, const char* shots)
 
 int main(int argc, char** argv)
 {
-    int frames = 5;   // a software renderer takes a while for one full frame
-    int width = 1920, height = 1080;
+    bench::DrawOptions options{5};   // a software renderer takes a while for one full frame
     const char* shots = nullptr;
-    for (int i = 1; i < argc; i++) {
-        if (!std::strcmp(argv[i], "--frames") && i + 1 < argc)
-            frames = std::max(1, std::atoi(argv[++i]));
-        else if (!std::strcmp(argv[i], "--size") && i + 1 < argc)
-            std::sscanf(argv[++i], "%dx%d", &width, &height);
-        else if (!std::strcmp(argv[i], "--shots") && i + 1 < argc)
+    for (int i = 1; i < argc; i++)
+        if (!bench::takeDrawOption(argc, argv, i, options) && !std::strcmp(argv[i], "--shots") && i + 1 < argc)
             shots = argv[++i];
-    }
-    if (!std::getenv("DISPLAY")) {
-        std::fprintf(stderr, "needs a display (run under xvfb-run)\n");
+    if (!bench::haveDisplay())
         return 1;
-    }
-    return runAt(width, height, frames, shots) ? 0 : 1;
+    return runAt(options.width, options.height, options.frames, shots) ? 0 : 1;
 }

@@ -2,6 +2,8 @@
 // into the list under its 10 ms budget a frame, beside one plain pass that splits the same text
 // into rows. Needs no window and no service: the list is marked complete, so nothing is asked for.
 //   bench_ranking_bench [--rows N] [--runs N]
+#include "timing.h"
+
 #include "game/game_types.h"
 #include "game/game_state.h"
 #include "game/states.h"
@@ -9,7 +11,6 @@
 #include "online/rankings.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,13 +19,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 constexpr int pageRows = 25;
-
-double msSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 std::vector<std::string> makePages(int rows)
 {
@@ -51,9 +46,9 @@ Run throughUpdate(const std::vector<std::string>& pages)
     rankingReplies.assign(pages.begin(), pages.end());
     Run run;
     while (!rankingReplies.empty()) {
-        const Clock::time_point start = Clock::now();
+        const double start = bench::nowMs();
         UpdateRanking(16.0f);
-        const double ms = msSince(start);
+        const double ms = bench::nowMs() - start;
         run.longest = std::max(run.longest, ms);
         run.total += ms;
         ++run.frames;
@@ -63,7 +58,7 @@ Run throughUpdate(const std::vector<std::string>& pages)
 
 double plainPass(const std::vector<std::string>& pages, std::size_t* rows)
 {
-    const Clock::time_point start = Clock::now();
+    const double start = bench::nowMs();
     std::vector<std::string> list;
     for (const std::string& body : pages) {
         std::size_t at = 0, end;
@@ -73,7 +68,7 @@ double plainPass(const std::vector<std::string>& pages, std::size_t* rows)
         }
     }
     *rows = list.size();
-    return msSince(start);
+    return bench::nowMs() - start;
 }
 
 } // namespace

@@ -10,12 +10,13 @@
 // and saves and restores every GL state it touches, so the game's state caches stay true.
 // Header only: every benchmark source is a program of its own.
 #pragma once
+#include "timing.h"
+
 #include "engine/config.h"
 #include "engine/gl_extensions.h"
 #include "engine/startup.h"
 #include "engine/vecmath.h"
 #include "engine/window.h"
-#include "platform/system.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -23,36 +24,12 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 namespace bench {
-
-inline double nowMs()
-{
-    return static_cast<double>(platformCounter()) * 1000.0 / static_cast<double>(platformCounterFrequency());
-}
-
-inline double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0.0;
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
-}
-
-// The process's peak resident memory in MB (the kernel's high-water mark), 0 when unknown.
-inline double peakResidentMb()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::atof(line.c_str() + 6) / 1024.0;
-    return 0.0;
-}
 
 // The back buffer as a binary PPM, top row first.
 inline void saveScreenshot(const std::string& path, int w, int h)
@@ -103,6 +80,34 @@ struct BenchWindow {
         destroyWindow(&window);
     }
 };
+
+// The drawing benchmarks' common options: --frames N and --size WxH.
+struct DrawOptions {
+    int frames;
+    int width = 1920, height = 1080;
+};
+
+// Takes argv[i] (and its value, moving i past it) when it is one of the common options.
+inline bool takeDrawOption(int argc, char** argv, int& i, DrawOptions& options)
+{
+    if (i + 1 >= argc)
+        return false;
+    if (!std::strcmp(argv[i], "--frames"))
+        options.frames = std::max(1, std::atoi(argv[++i]));
+    else if (!std::strcmp(argv[i], "--size"))
+        std::sscanf(argv[++i], "%dx%d", &options.width, &options.height);
+    else
+        return false;
+    return true;
+}
+
+inline bool haveDisplay()
+{
+    if (std::getenv("DISPLAY"))
+        return true;
+    std::fprintf(stderr, "needs a display (run under xvfb-run)\n");
+    return false;
+}
 
 struct ReferenceFrame {
     int width = 0, height = 0;
