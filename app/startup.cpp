@@ -27,6 +27,8 @@ bool initialize()
 
 void deinitialize()
 {
+    // libcurl wants each transfer off the multi handle and freed before the handle goes.
+    endRunningTransfers();
     if (curlMultiHandle) {
         curl_multi_cleanup(curlMultiHandle);
         curlMultiHandle = nullptr;

@@ -172,3 +172,17 @@ void cutBackRequests()
 {
     cutBack();
 }
+
+void endRunningTransfers()
+{
+    for (CurlRequest& r : requests) {
+        if (r.done || !r.easyHandle)
+            continue;
+        if (curlMultiHandle)
+            curl_multi_remove_handle(curlMultiHandle, r.easyHandle);
+        curl_easy_cleanup(r.easyHandle);
+        r.easyHandle = nullptr;
+        r.sink.reset();
+        r.done = true;
+    }
+}

@@ -81,3 +81,6 @@ struct CompletedTransfer {
 bool nextCompletedTransfer(CompletedTransfer& out);
 // Drops the oldest finished records beyond the list's limit; running ones always stay.
 void cutBackRequests();
+// Shut-down: takes every running transfer off the multi handle and frees it, so the multi
+// handle's clean-up leaves nothing behind. Their records stay, marked done.
+void endRunningTransfers();

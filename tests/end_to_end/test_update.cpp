@@ -263,5 +263,5 @@ TEST_F(UpdateRun, NextBuildIsDownloadedPutInPlaceAndLogsIn)
     EXPECT_EQ(exits.count("ts_update"), 1u) << "nothing was started";
     auto games = exits.equal_range("Tessarine");
     for (auto it = games.first; it != games.second; ++it)
-        EXPECT_EQ(it->second, 0);
+        EXPECT_EQ(it->second, 0) << readFile(root + "/game.out");
 }

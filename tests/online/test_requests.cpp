@@ -60,6 +60,24 @@ TEST_F(Machinery, CompletionFollowsTheTransfersNotTheQueue)
     EXPECT_EQ(slow, newsOf());
 }
 
+TEST_F(Machinery, ShutDownEndsRunningTransfersAndKeepsFinishedOnes)
+{
+    ASSERT_TRUE(setStandInFault(service, "news=delay:3000"));
+    std::string slow = "kept", fast;
+    queueProbe("news.php", &slow);
+    queueProbe("which_server.php", &fast);
+    ASSERT_TRUE(pumpUntil([] { return requests[1].done; }));
+    endRunningTransfers();
+    for (const CurlRequest& r : requests) {
+        EXPECT_TRUE(r.done);
+        EXPECT_EQ(r.easyHandle, nullptr);
+    }
+    EXPECT_EQ(requests[1].statusText, "No error") << "a finished record is left as it was";
+    CompletedTransfer none;
+    EXPECT_FALSE(nextCompletedTransfer(none)) << "an ended transfer is never dispatched";
+    EXPECT_EQ(slow, "kept");
+}
+
 TEST_F(Machinery, WithoutAMultiHandleNothingIsSentOrLogged)
 {
     curl_multi_cleanup(curlMultiHandle);
