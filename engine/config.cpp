@@ -57,7 +57,7 @@ bool readText(const SettingsKey& key, const char* name, std::size_t maxLength, s
     return true;
 }
 
-void readWhole(const SettingsKey& key, const char* name, int& setting)
+void readNumberSetting(const SettingsKey& key, const char* name, int& setting)
 {
     std::string text;
     if (readText(key, name, maxNumberText, text))
@@ -180,32 +180,32 @@ void loadConfig()
         // The size is taken only as a pair of sensible values, so a damaged file cannot
         // leave a zero width for the layout to divide by.
         int width = -1, height = -1;
-        readWhole(key, "ScreenWidth", width);
-        readWhole(key, "ScreenHeight", height);
+        readNumberSetting(key, "ScreenWidth", width);
+        readNumberSetting(key, "ScreenHeight", height);
         if (sensibleScreenSide(width) && sensibleScreenSide(height)) {
             screenWidth = width;
             screenHeight = height;
         }
-        readWhole(key, "VSync", vSync);
+        readNumberSetting(key, "VSync", vSync);
         std::string quality;
         if (readText(key, "VisualQuality", maxNumberText, quality)) {
             visualQuality = parseWhole(quality);
             visualQualityUnstored = false;
         }
-        readWhole(key, "MotionBlur", motionBlur);
-        readWhole(key, "TuteControl", tuteControl);
-        readWhole(key, "TutePup", tutePup);
-        readWhole(key, "TuteCombo", tuteCombo);
-        readWhole(key, "TuteComboNow", tuteComboNow);
-        readWhole(key, "TuteColor", tuteColor);
-        readWhole(key, "TuteCrit", tuteCrit);
-        readWhole(key, "TuteRush", tuteRush);
-        readWhole(key, "TuteSurvival", tuteSurvival);
-        readWhole(key, "TuteMeditation", tuteMeditation);
-        readWhole(key, "Colorblind", colorblind);
-        readWhole(key, "MouseFlip", mouseFlip);
-        readWhole(key, "Fullscreen", fullscreen);
-        readWhole(key, "Buffer", buffer);
+        readNumberSetting(key, "MotionBlur", motionBlur);
+        readNumberSetting(key, "TuteControl", tuteControl);
+        readNumberSetting(key, "TutePup", tutePup);
+        readNumberSetting(key, "TuteCombo", tuteCombo);
+        readNumberSetting(key, "TuteComboNow", tuteComboNow);
+        readNumberSetting(key, "TuteColor", tuteColor);
+        readNumberSetting(key, "TuteCrit", tuteCrit);
+        readNumberSetting(key, "TuteRush", tuteRush);
+        readNumberSetting(key, "TuteSurvival", tuteSurvival);
+        readNumberSetting(key, "TuteMeditation", tuteMeditation);
+        readNumberSetting(key, "Colorblind", colorblind);
+        readNumberSetting(key, "MouseFlip", mouseFlip);
+        readNumberSetting(key, "Fullscreen", fullscreen);
+        readNumberSetting(key, "Buffer", buffer);
         readVolume(key, "MusicVol", musicVol);
         readVolume(key, "SoundVol", soundVol);
         readText(key, "Username", maxStringText, username);
