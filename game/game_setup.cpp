@@ -29,8 +29,6 @@ void UpdateLevelSelect(float)
     PROFILE_SCOPE("UpdateLevelSelect");
     advanceFrameTicker();
     hoveredButton = hitColumnPage(levelSelectBackPage);
-    // The boxes do not overlap; the last hit would win if they did.
-    for (int level = 1; level <= 10; ++level)
-        if (pointerInside(levelButtonRect(level)))
-            hoveredButton = firstLevelButton - 1 + level;
+    if (int level = hitButtons(levelButtonRect, 10))
+        hoveredButton = firstLevelButton - 1 + level;
 }

@@ -233,6 +233,15 @@ int hitColumnPage(const ColumnPage& page)
     return 0;
 }
 
+int hitButtons(LayoutRect (*buttonRect)(int), int count)
+{
+    int hit = 0;
+    for (int button = 1; button <= count; ++button)
+        if (pointerInside(buttonRect(button)))
+            hit = button;
+    return hit;
+}
+
 LayoutRect socialIconRect(int icon)
 {
     static const float fromRight[3] = {3.5f, 2.25f, 1.0f};

@@ -82,6 +82,8 @@ extern const ColumnPage levelSelectBackPage;   // the level-select page's "Back"
 const ColumnButton* findColumnButton(const ColumnPage& page, int button);
 // The first button of the page whose bar holds the pointer, else 0.
 int hitColumnPage(const ColumnPage& page);
+// Which of the buttons 1..count of a row holds the pointer, else 0 (the last, were two to overlap).
+int hitButtons(LayoutRect (*buttonRect)(int), int count);
 // The main menu's three link icons at the bottom right, 0 Twitter, 1 Facebook, 2 feedback:
 // squares of 0.04 H.
 LayoutRect socialIconRect(int icon);

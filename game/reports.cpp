@@ -196,15 +196,10 @@ void updateServerWaitPopup(float dtMs)
     if (connectingDotsTimer > dotsCycle)
         connectingDotsTimer -= dotsCycle;
 
-    hoveredButton = 0;
-    if (!serverWaitContinued) {
-        if (pointerInside(serverWaitButtonRect()))
-            hoveredButton = 1;
-    } else {
-        for (int button = 1; button <= 2; ++button)
-            if (pointerInside(offlineConfirmButtonRect(button)))
-                hoveredButton = button;
-    }
+    if (!serverWaitContinued)
+        hoveredButton = pointerInside(serverWaitButtonRect()) ? 1 : 0;
+    else
+        hoveredButton = hitButtons(offlineConfirmButtonRect, 2);
     if (!leftButtonDown || hoveredButton == 0)
         return;
     leftButtonDown = false;

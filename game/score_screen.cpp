@@ -22,10 +22,7 @@ void UpdateScoreScreen(float)
     levelCompleteTimer = 0.0f;
     scoreScreenSlide = 0.0f;
 
-    hoveredButton = 0;
-    for (int button = 1; button <= 3; ++button)
-        if (pointerInside(scorePageButtonRect(button)))
-            hoveredButton = button;
+    hoveredButton = hitButtons(scorePageButtonRect, 3);
     if (!leftButtonDown)
         return;
 

@@ -51,10 +51,7 @@ void updateOpenPage(float dtMs)
 
 void updateResetPrompt()
 {
-    hoveredButton = 0;
-    for (int button = 1; button <= 2; ++button)
-        if (pointerInside(resetPromptButtonRect(button)))
-            hoveredButton = button;
+    hoveredButton = hitButtons(resetPromptButtonRect, 2);
     if (!leftButtonDown || hoveredButton == 0)
         return;
     leftButtonDown = false;
@@ -69,10 +66,7 @@ void updateResetPrompt()
 
 void updatePauseMenu()
 {
-    hoveredButton = 0;
-    for (int button = 1; button <= 4; ++button)
-        if (pointerInside(pauseMenuButtonRect(button)))
-            hoveredButton = button;
+    hoveredButton = hitButtons(pauseMenuButtonRect, 4);
     if (!leftButtonDown || hoveredButton == 0)
         return;
     leftButtonDown = false;
