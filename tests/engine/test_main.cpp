@@ -1,21 +1,17 @@
 #include "engine/log.h"
 #include "engine/main.h"
 #include "platform/system.h"
+#include "../sleeping_copy.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
-#include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -38,16 +34,8 @@ protected:
         folder = mkdtemp(pattern);
         name = "ts_copy_" + std::to_string(getpid());
         path = folder + "/" + name;
-        std::ifstream in("/bin/sleep", std::ios::binary);
-        std::ofstream out(path, std::ios::binary);
-        out << in.rdbuf();
-        out.close();
-        chmod(path.c_str(), 0755);
-        char* argv[] = {const_cast<char*>(path.c_str()), const_cast<char*>("30"), nullptr};
-        ASSERT_EQ(posix_spawn(&child, path.c_str(), nullptr, nullptr, argv, environ), 0);
-        // The new process shows its own executable once exec has happened.
-        for (int i = 0; i < 200 && platformFindProcesses(path).empty(); ++i)
-            usleep(5000);
+        child = startSleepingCopy(path);
+        ASSERT_GT(child, 0);
         consoleLines.clear();
     }
     void TearDown() override

@@ -1,4 +1,5 @@
 #include "platform/system.h"
+#include "../sleeping_copy.h"
 
 #include <gtest/gtest.h>
 
@@ -12,12 +13,10 @@
 #include <csignal>
 #include <vector>
 
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char** environ;
 
 namespace {
 
@@ -127,23 +126,6 @@ TEST(PlatformPrograms, StartsProgramsWithoutAShell)
     (void)system(("rm -rf '" + root + "'").c_str());
 }
 
-// A running copy of /bin/sleep at path.
-pid_t startCopy(const std::string& path)
-{
-    std::ifstream in("/bin/sleep", std::ios::binary);
-    std::ofstream out(path, std::ios::binary);
-    out << in.rdbuf();
-    out.close();
-    chmod(path.c_str(), 0755);
-    char* argv[] = {const_cast<char*>(path.c_str()), const_cast<char*>("30"), nullptr};
-    pid_t pid = 0;
-    if (posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv, environ) != 0)
-        return 0;
-    for (int i = 0; i < 200 && platformProcessName(pid) != path.substr(path.rfind('/') + 1); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    return pid;
-}
-
 TEST(PlatformProcesses, OlderCopiesAreFoundUnderTheirNewNameButNotInOtherFolders)
 {
     std::string root = makeTempFolder();
@@ -167,7 +149,7 @@ TEST(PlatformProcesses, OlderCopiesAreFoundUnderTheirNewNameButNotInOtherFolders
         {"another name in our folder", self + "x", self + "x", false},
     };
     for (const Case& c : cases) {
-        pid_t pid = startCopy(c.started);
+        pid_t pid = startSleepingCopy(c.started);
         ASSERT_GT(pid, 0) << c.what;
         if (c.movedTo.empty())
             unlink(c.started.c_str());
