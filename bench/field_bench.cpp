@@ -275,8 +275,7 @@ void takeShots(const std::string& dir, int w, int h)
 
     // The panel of a cleared level, offline, with two achievements earned in it.
     floatys.clear();
-    for (PolyparticleSystem& s : particleSystems)
-        s.active = 0;
+    bench::stopParticles();
     levelCompleteTimer = 6200.0f;
     performanceGrade = finalPerformanceGrade = 6;
     cheeveEarned[4] = cheeveEarned[9] = true;
@@ -367,8 +366,7 @@ bool runAt(int width, int height, int frames, Mode mode, const char* shots)
         std::printf("row|play frame at first-run settings (%dx%d)|%.2f ms|reference frame|%.2f ms|%.2f|<= 1.0\n",
                     width, height, playMs, referenceMs, ratio);
     }
-    for (PolyparticleSystem& s : particleSystems)
-        s.active = 0;
+    bench::stopParticles();
     bw.close();
     return true;
 }

@@ -12,6 +12,7 @@
 // Run it from the run folder (data/assets.ass beside it) with a display, e.g. under xvfb-run.
 //   bench_frame_bench [--frames N] [--size WxH] [--screenshot scene.ppm]
 #include "reference_frame.h"
+#include "scene_setup.h"
 
 #include "engine/camera.h"
 #include "engine/config.h"
@@ -131,8 +132,7 @@ bool runAt(int width, int height, int frames, const char* screenshot)
         drawBursts(true);
         bench::saveScreenshot(screenshot, width, height);
     }
-    for (PolyparticleSystem& s : particleSystems)
-        s.active = 0;
+    bench::stopParticles();
     bw.close();
     return true;
 }

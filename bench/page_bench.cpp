@@ -107,8 +107,7 @@ void stageGrats()
 {
     menuState(gs::Grats, 0);
     gratsParticles.clear();
-    for (PolyparticleSystem& s : particleSystems)
-        s.active = 0;
+    bench::stopParticles();
     for (int i = 0; i < 260; ++i)
         UpdateGrats(frameMs);
     leftButtonDown = false;
@@ -291,8 +290,7 @@ bool runAt(int width, int height, int frames, const char* shots)
             std::printf("           %-18s %8.3f ms   ratio %6.1f\n", page.name, pageMs, pageMs / emptyMs);
         }
     }
-    for (PolyparticleSystem& s : particleSystems)
-        s.active = 0;
+    bench::stopParticles();
     bw.close();
     return true;
 }

@@ -56,4 +56,11 @@ inline void makeStars()
     }
 }
 
+// Ends every burst: a scene starts with none in the air, and none outlive the window.
+inline void stopParticles()
+{
+    for (PolyparticleSystem& s : particleSystems)
+        s.active = 0;
+}
+
 } // namespace bench
