@@ -4,6 +4,7 @@
 #include "crypto/digest.h"
 #include "server/scripts.h"
 #include "server/stand_in.h"
+#include "../read_file.h"
 
 #include <gtest/gtest.h>
 
@@ -29,14 +30,6 @@
 namespace {
 
 const std::string build = TS_BINARY_DIR;
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 bool waitFor(const std::function<bool()>& condition, int seconds)
 {

@@ -1,23 +1,13 @@
-// A test's own empty working folder, and reading a file back whole.
+// A test's own empty working folder (and readFile, to read back what was written there).
 #pragma once
 #include "engine/log.h"
+#include "../read_file.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <unistd.h>
-
-// The file's bytes; empty when it cannot be read.
-inline std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // A fresh folder made the working directory while it lives ("console.log" then opens there); the
 // folder before is entered again and the scratch one removed at the end.

@@ -2,6 +2,7 @@
 // handle of the test's own, the status log and the settings in the test's folder.
 #pragma once
 #include "../server/stand_in_fixture.h"
+#include "../read_file.h"
 
 #include "engine/config.h"
 #include "game/game_state.h"
@@ -142,9 +143,6 @@ struct OnlineTest : StandInTest {
     }
     std::string urlsLog()
     {
-        std::ifstream file(urlsLogPath, std::ios::binary);
-        std::stringstream text;
-        text << file.rdbuf();
-        return text.str();
+        return readFile(urlsLogPath);
     }
 };

@@ -4,6 +4,7 @@
 #include "engine/log.h"
 #include "engine/main.h"
 #include "platform/handover.h"
+#include "../read_file.h"
 
 #include <csignal>
 #include <sys/resource.h>
@@ -23,14 +24,6 @@ void writeFile(const std::string& path, const std::string& bytes, mode_t mode)
 {
     std::ofstream(path, std::ios::binary) << bytes;
     chmod(path.c_str(), mode);
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
 }
 
 // A patch download finishing in the test's folder as the game folder (the working directory, where

@@ -1,4 +1,5 @@
 #include "platform/handover.h"
+#include "../read_file.h"
 
 #include <gtest/gtest.h>
 
@@ -25,14 +26,6 @@ std::string makeTempFolder()
 void removeTree(const std::string& folder)
 {
     (void)system(("rm -rf '" + folder + "'").c_str());
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 void setOrUnset(const char* name, const char* value)

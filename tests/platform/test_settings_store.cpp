@@ -1,4 +1,5 @@
 #include "platform/settings_store.h"
+#include "../read_file.h"
 
 #include <gtest/gtest.h>
 
@@ -49,10 +50,7 @@ protected:
     }
     std::string readRaw()
     {
-        std::ifstream in(settingsPath(), std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
+        return readFile(settingsPath());
     }
 };
 

@@ -1,6 +1,7 @@
 #include "engine/asset_format.h"
 #include "tools/level_text.h"
 #include "tools/mesh_gen.h"
+#include "../read_file.h"
 
 #include <gtest/gtest.h>
 
@@ -49,13 +50,6 @@ Vec centroid(const Triangle& t) {
     for (const Vec& p : t.corner)
         for (int a = 0; a < 3; ++a) c[a] += p[a] / 3;
     return c;
-}
-
-std::string readText(const std::string& path) {
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
 }
 
 } // namespace
@@ -163,7 +157,7 @@ TEST(LevelText, CommittedLevelsAreConnectedAndGrow) {
     for (int n = 1; n <= 10; ++n) {
         EXPECT_EQ(assets[n - 1].name, "levels\\" + std::to_string(n) + ".blvl");
         std::vector<LevelPoint> points;
-        ASSERT_TRUE(parseLevelText(readText(std::string(TS_SOURCE_DIR) + "/data/levels/" + std::to_string(n) + ".txt"),
+        ASSERT_TRUE(parseLevelText(readFile(std::string(TS_SOURCE_DIR) + "/data/levels/" + std::to_string(n) + ".txt"),
                                    points, error));
         EXPECT_GT(points.size(), previousCount) << "level " << n << " is no bigger than the one before";
         EXPECT_LE(points.size(), 512u);
@@ -195,7 +189,7 @@ TEST(LevelText, CommittedLevelsShowTheirShapeFromTheOpeningView) {
     for (int n = 1; n <= 10; ++n) {
         std::vector<LevelPoint> points;
         std::string error;
-        ASSERT_TRUE(parseLevelText(readText(std::string(TS_SOURCE_DIR) + "/data/levels/" + std::to_string(n) + ".txt"),
+        ASSERT_TRUE(parseLevelText(readFile(std::string(TS_SOURCE_DIR) + "/data/levels/" + std::to_string(n) + ".txt"),
                                    points, error));
         std::set<float> rowsSeen, columnsSeen;
         for (const LevelPoint& p : points) {

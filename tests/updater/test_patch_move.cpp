@@ -1,6 +1,7 @@
 #include "platform/handover.h"
 #include "updater/patch_move.h"
 #include "../temp_folder.h"
+#include "../read_file.h"
 
 #include <gtest/gtest.h>
 
@@ -73,14 +74,6 @@ bool testSync(const std::string& a)
 const FileSteps testSteps = {platformFileExists, platformSameFileContents, testCopy, testLink,
                              testRename,         testRemove,               testSync};
 
-// A file's bytes; "" when it is not there.
-std::string contentsOf(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 void writeBuild(const fs::path& path, const char* contents)
 {
     if (!contents)
@@ -130,9 +123,9 @@ protected:
     // What a finished update leaves: the given builds and nothing else.
     void expectOnly(const char* gameBuild, const char* backup, const std::string& what)
     {
-        EXPECT_EQ(contentsOf(game / "Tessarine"), gameBuild) << what;
+        EXPECT_EQ(readFile(game / "Tessarine"), gameBuild) << what;
         EXPECT_TRUE(isExecutable(game / "Tessarine")) << what;
-        EXPECT_EQ(contentsOf(game / "Tessarine.bak"), backup ? backup : "") << what;
+        EXPECT_EQ(readFile(game / "Tessarine.bak"), backup ? backup : "") << what;
         EXPECT_EQ(namesIn(game), (backup ? Names{"Tessarine", "Tessarine.bak"} : Names{"Tessarine"})) << what;
     }
 };
@@ -191,8 +184,8 @@ TEST_F(PatchMoveTest, LeftoversOfAKilledRunGoFirstAndTwoUpdatesKeepTheFirstOnesB
     prepare(OLD, OLDER, NEW, {"remove Tessarine.new"});
     writeBuild(game / "Tessarine.new", "half a");
     EXPECT_EQ(move(), MoveResult::NotMoved);
-    EXPECT_EQ(contentsOf(game / "Tessarine"), OLD);
-    EXPECT_EQ(contentsOf(game / "Tessarine.bak"), OLDER);
+    EXPECT_EQ(readFile(game / "Tessarine"), OLD);
+    EXPECT_EQ(readFile(game / "Tessarine.bak"), OLDER);
     EXPECT_TRUE(patchLeft());
 }
 
@@ -233,10 +226,10 @@ TEST_F(PatchMoveTest, KilledAfterEveryStepTheGameRunsAndTheNextRunFinishes)
                              std::to_string(steps.size()) + ": " + steps[k - 1];
             std::cout << "[ killed   ] " << at << "\n";
 
-            std::string running = contentsOf(game / "Tessarine");
+            std::string running = readFile(game / "Tessarine");
             EXPECT_TRUE(running == NEW || (s.game ? running == OLD : running.empty())) << at;
             EXPECT_TRUE(running.empty() || isExecutable(game / "Tessarine")) << at;
-            std::string backup = contentsOf(game / "Tessarine.bak");
+            std::string backup = readFile(game / "Tessarine.bak");
             EXPECT_TRUE(backup == (s.backup ? s.backup : "") || (s.game && backup == OLD)) << at;
             EXPECT_TRUE(running == NEW || patchLeft()) << at << ": the new build is lost";
             for (const std::string& n : namesIn(game))
