@@ -183,7 +183,6 @@ static bool seekStepForward(gzFile file, long pos)
     const long remaining = static_cast<long>(textureStream.targetOffset) - pos;
     const long step = std::min<long>(seekStep, remaining);
     const std::uint64_t before = platformCounter();
-    const double ticksPerMs = static_cast<double>(platformCounterFrequency()) / 1000.0;
     long left = step;
     bool cutShort = false;
     while (left > 0) {
@@ -193,12 +192,12 @@ static bool seekStepForward(gzFile file, long pos)
         left -= got;
         // A machine busy with other work must not stretch the step past its share of the frame:
         // the rest waits for the next frame.
-        if (left > 0 && static_cast<double>(platformCounter() - before) >= seekStepTargetMs * ticksPerMs) {
+        if (left > 0 && platformMsSince(before) >= seekStepTargetMs) {
             cutShort = true;
             break;
         }
     }
-    const double ms = static_cast<double>(platformCounter() - before) / ticksPerMs;
+    const double ms = platformMsSince(before);
     // Doubled only while twice the step still stays within the aim, so a step never grows past
     // it into a frame of its own.
     if (step == seekStep) {
@@ -308,9 +307,8 @@ static void readPixels(gzFile file)
     const std::size_t total = s.rowBytes * s.height;
     const std::string name = textureQueue.front().name;
     const std::uint64_t start = platformCounter();
-    const double ticksPerMs = static_cast<double>(platformCounterFrequency()) / 1000.0;
     while (s.bytesRead < total) {
-        if (static_cast<double>(platformCounter() - start) >= seekStepTargetMs * ticksPerMs) return;
+        if (platformMsSince(start) >= seekStepTargetMs) return;
         const std::size_t want = std::min(total - s.bytesRead, pixelReadStep);
         if (s.bytesRead + want > s.capacity) {
             const std::size_t capacity = std::min(total, std::max(s.capacity * 2, s.bytesRead + want));

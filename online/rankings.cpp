@@ -38,7 +38,7 @@ constexpr int shownRows = 10;
 
 double counterMs()
 {
-    return static_cast<double>(platformCounter()) * 1000.0 / static_cast<double>(platformCounterFrequency());
+    return platformMsSince(0);
 }
 
 std::string lowerCase(std::string text)

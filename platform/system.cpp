@@ -33,6 +33,11 @@ std::uint64_t platformCounterFrequency()
     return 1000000000ull;
 }
 
+double platformMsSince(std::uint64_t start)
+{
+    return static_cast<double>(platformCounter() - start) * 1000.0 / static_cast<double>(platformCounterFrequency());
+}
+
 std::uint32_t platformTickCount()
 {
     timespec ts;

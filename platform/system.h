@@ -8,6 +8,8 @@
 // Clock: a monotonic high-resolution counter and its ticks per second; milliseconds since boot.
 std::uint64_t platformCounter();
 std::uint64_t platformCounterFrequency();
+// Milliseconds of the counter since an earlier reading of it.
+double platformMsSince(std::uint64_t start);
 std::uint32_t platformTickCount();
 void platformSleep(unsigned milliseconds);
 
