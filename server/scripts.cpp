@@ -6,6 +6,7 @@
 
 #include <openssl/rand.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <ctime>
@@ -19,6 +20,9 @@ const std::vector<std::string> achievementKeys = {
     "quorvane", "killstreak", "buttonmasher", "zenmaster", "intothevoid", "enlightenment",
     "survivalist", "youvegotredonyou", "lastmanstanding",
 };
+// What the game awards by itself and uploads; the service grants the rest with a score, or never.
+const std::vector<std::string> uploadableKeys = {"lightheaded", "chainreaction", "personalgrowth", "quicksave",
+                                                 "zenmaster", "killstreak", "survivalist", "youvegotredonyou"};
 constexpr int epicNumber = 4;
 constexpr int classicCompleteNumbers[3] = {8, 9, 11};   // Casual, Normal, Expert at level 10
 
@@ -238,7 +242,8 @@ std::string uploadAchievement(ScriptContext& c, const Fields& fields)
     for (std::size_t i = 0; i < achievementKeys.size(); ++i)
         if (achievementKeys[i] == key)
             number = static_cast<int>(i) + 1;
-    if (user == 0 || number == 0)
+    if (user == 0 || number == 0 ||
+        std::find(uploadableKeys.begin(), uploadableKeys.end(), key) == uploadableKeys.end())
         return "fail";
     grant(*c.store, user, number);
     return std::to_string(number);

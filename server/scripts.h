@@ -6,7 +6,7 @@
 // overall ranking, sums every mode. Players with a score in the mode are ranked by skill points,
 // most first, an earlier account first among equals. A score grants "epic" (4) at performance 7
 // and, at level 10, "learnedtoplay" (8), "zorvicpro" (9) or "zorvicexpert" (11) in Casual, Normal
-// or Expert.
+// or Expert. An upload ("client_cheeve.php") takes only the eight keys the game awards itself.
 #pragma once
 #include "server/store.h"
 

@@ -1,10 +1,15 @@
 #include "server/stand_in.h"
 
 #include "crypto/codec.h"
+#include "crypto/digest.h"
 #include "crypto/seal.h"
 
+#include <fcntl.h>
 #include <httplib.h>
+#include <openssl/evp.h>
+#include <openssl/hmac.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -14,6 +19,10 @@
 namespace {
 
 constexpr std::size_t sealedBlock = 128;
+// Each connection holds a worker while it is open: enough of them, and short waits for a request
+// that is slow to come, keep idle or half-sent connections from holding up everyone else.
+constexpr int serviceWorkers = 64;
+constexpr int requestWaitSeconds = 2;
 
 const std::map<std::string, std::string> staticPages = {
     {"/twitter.html", "<html><head><title>Tessarine</title></head><body><h1>Tessarine news</h1>"
@@ -34,6 +43,30 @@ void pause(StandIn& s, int milliseconds)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
+// What a block whose padding is not well-formed opens to: what a random well-formed block would,
+// the noise after the first zero byte that follows the padding's eight non-zero ones, drawn from an
+// HMAC of the block. Answers then cannot tell which blocks are well-formed, and a block always
+// opens the same way, so asking again tells nothing either.
+std::string rejectionText(const std::string& block, const std::string& secret)
+{
+    constexpr std::size_t tail = sealedBlock - 10;   // the bytes after "00 02" and eight of padding
+    for (unsigned window = 0; window < 64; ++window) {
+        std::string bytes;
+        for (unsigned piece = 0; bytes.size() < tail; ++piece) {
+            std::string input = block + static_cast<char>(window) + static_cast<char>(piece);
+            unsigned char digest[EVP_MAX_MD_SIZE];
+            unsigned int length = 0;
+            HMAC(EVP_sha256(), secret.data(), static_cast<int>(secret.size()),
+                 reinterpret_cast<const unsigned char*>(input.data()), input.size(), digest, &length);
+            bytes.append(reinterpret_cast<const char*>(digest), length);
+        }
+        std::size_t zero = bytes.find('\0');
+        if (zero < tail)
+            return bytes.substr(zero + 1, tail - zero - 1);
+    }
+    return std::string();
+}
+
 bool openRequest(StandIn& s, const std::string& data, std::string* text)
 {
     std::string standard = data;
@@ -48,10 +81,15 @@ bool openRequest(StandIn& s, const std::string& data, std::string* text)
         return false;
     text->clear();
     for (std::size_t at = 0; at < sealed.size(); at += sealedBlock) {
-        std::string block = rsaPrivateDecrypt(sealed.substr(at, sealedBlock), s.context.privateKeyPem);
-        if (block.empty())
+        std::string block = sealed.substr(at, sealedBlock);
+        std::string opened = rsaPrivateDecrypt(block, s.context.privateKeyPem);
+        // Made for every block, so that the time taken does not tell either.
+        std::string noise = rejectionText(block, s.rejectionSecret);
+        if (opened.empty())
+            opened = noise;
+        if (opened.empty())
             return false;
-        *text += block;
+        *text += opened;
     }
     return true;
 }
@@ -92,11 +130,32 @@ bool parseRequest(const std::string& text, std::string* script, Fields* fields)
     return true;
 }
 
-std::string masked(const std::string& text)
+// Keys are compared as the scripts read them, escapes undone; one that cannot be read is masked.
+bool secretKey(const std::string& key)
+{
+    std::string name;
+    return !urlDecode(key, &name) || name == "password" || name == "passwordHash" || name == "playhash";
+}
+
+// Every byte outside printable ASCII, and the backslash, as "\xNN": a request stays on its one line.
+std::string escaped(const std::string& text)
+{
+    std::string out;
+    for (unsigned char c : text) {
+        if (c >= ' ' && c <= '~' && c != '\\')
+            out += static_cast<char>(c);
+        else
+            out += "\\x" + toHexString(&c, 1);
+    }
+    return out;
+}
+
+// The request as the log keeps it: the values of secrets as "***", control bytes escaped.
+std::string logLine(const std::string& text)
 {
     std::size_t mark = text.find('?');
     if (mark == std::string::npos)
-        return text;
+        return escaped(text);
     std::string out = text.substr(0, mark + 1);
     bool first = true;
     for (const std::string& piece : queryPieces(text, mark)) {
@@ -105,9 +164,10 @@ std::string masked(const std::string& text)
         first = false;
         std::size_t equals = piece.find('=');
         std::string key = piece.substr(0, equals);
-        out += equals != std::string::npos && (key == "password" || key == "passwordHash") ? key + "=***" : piece;
+        // An empty value hides nothing, and shows that it was sent empty.
+        out += equals != std::string::npos && equals + 1 < piece.size() && secretKey(key) ? key + "=***" : piece;
     }
-    return out;
+    return escaped(out);
 }
 
 void record(StandIn& s, const std::string& line)
@@ -118,8 +178,14 @@ void record(StandIn& s, const std::string& line)
         s.log.erase(s.log.begin(), s.log.begin() + 500);
     s.log.push_back(line);
     if (!s.options.logPath.empty()) {
-        std::ofstream file(s.options.logPath, std::ios::app | std::ios::binary);
-        file << line << '\n';
+        // The log holds what players send: the owner's only.
+        int file = ::open(s.options.logPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+        if (file >= 0) {
+            std::string entry = line + '\n';
+            ssize_t written = ::write(file, entry.data(), entry.size());
+            (void)written;
+            ::close(file);
+        }
     }
 }
 
@@ -204,25 +270,37 @@ void answerWithFault(StandIn& s, const Fault& fault, const httplib::Request& req
     }
 }
 
+// Opens, logs and parses a sealed data value; false when it is no request. The script is named
+// once the request opens, even when its fields do not parse.
+bool readRequest(StandIn& s, const std::string& data, std::string* script, Fields* fields)
+{
+    std::string text;
+    if (!openRequest(s, data, &text))
+        return false;
+    record(s, logLine(text));
+    return parseRequest(text, script, fields);
+}
+
 void answerHttp(StandIn& s, const httplib::Request& request, httplib::Response& response)
 {
-    std::string data = dataValue(request.target);
-    std::string text, script;
+    std::string script;
     Fields fields;
-    std::string reply = "fail";
-    if (openRequest(s, data, &text)) {
-        record(s, masked(text));
-        if (parseRequest(text, &script, &fields))
-            reply = runScript(s.context, script, fields);
-    }
+    bool parsed = readRequest(s, dataValue(request.target), &script, &fields);
     Fault fault;
     // The redirect's second hop is answered plainly.
     bool hop = request.target.find("&hop=1") != std::string::npos;
-    if (!script.empty() && !hop && takeFault(s, script, &fault)) {
-        answerWithFault(s, fault, request, response, reply);
+    bool faulty = !script.empty() && !hop && takeFault(s, script, &fault);
+    // A fault that answers in the script's place keeps the script from running at all: a spoilt
+    // request changes nothing, and a redirected one is done once, at its second hop.
+    if (faulty && fault.kind != FaultKind::Delay && fault.kind != FaultKind::Chunks) {
+        answerWithFault(s, fault, request, response, std::string());
         return;
     }
-    response.set_content(reply, "text/plain");
+    std::string reply = parsed ? runScript(s.context, script, fields) : "fail";
+    if (faulty)
+        answerWithFault(s, fault, request, response, reply);
+    else
+        response.set_content(reply, "text/plain");
 }
 
 bool writePortFile(const std::string& path, int port)
@@ -255,6 +333,7 @@ bool startStandIn(StandIn& s, const StandInOptions& options, std::string* error)
         return false;
     s.context.store = &s.store;
     s.context.privateKeyPem = options.privateKeyPem.empty() ? servicePrivateKeyPem : options.privateKeyPem;
+    s.rejectionSecret = hashString("rejection secret\n" + s.context.privateKeyPem);
 
     s.server = std::make_unique<httplib::Server>();
     // A quick restart may reuse the address, but a second service never shares the port.
@@ -262,6 +341,9 @@ bool startStandIn(StandIn& s, const StandInOptions& options, std::string* error)
         int yes = 1;
         setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     });
+    s.server->new_task_queue = [] { return new httplib::ThreadPool(serviceWorkers); };
+    s.server->set_keep_alive_timeout(requestWaitSeconds);
+    s.server->set_read_timeout(requestWaitSeconds, 0);
     StandIn* service = &s;
     s.server->Get("/secure.php", [service](const httplib::Request& request, httplib::Response& response) {
         answerHttp(*service, request, response);
@@ -373,14 +455,9 @@ void clearStandInFaults(StandIn& s)
 
 std::string answerSealed(StandIn& s, const std::string& data)
 {
-    std::string text, script;
+    std::string script;
     Fields fields;
-    if (!openRequest(s, data, &text))
-        return "fail";
-    record(s, masked(text));
-    if (!parseRequest(text, &script, &fields))
-        return "fail";
-    return runScript(s.context, script, fields);
+    return readRequest(s, data, &script, &fields) ? runScript(s.context, script, fields) : "fail";
 }
 
 std::vector<std::string> standInLog(StandIn& s)

@@ -20,7 +20,7 @@ struct StandInOptions {
     std::string databasePath;    // the SQLite file; state survives a restart on the same file
     int port = 0;                // 0: an ephemeral port
     std::string portFile;        // the bound port is written here when not empty
-    std::string logPath;         // the decoded requests (passwords masked) are appended here
+    std::string logPath;         // the decoded requests (secrets masked) are appended here
     std::string privateKeyPem;   // empty: the service's own key
 };
 
@@ -56,6 +56,7 @@ struct StandIn {
     std::map<std::string, Fault> faults;     // by script name ("login.php")
     std::vector<std::string> log;            // recent decoded request texts, oldest first
     unsigned garbageSeed = 1;
+    std::string rejectionSecret;             // keys what badly padded blocks open to
 };
 
 // Opens the store, binds 127.0.0.1 and answers on a thread of its own; false with a reason.
@@ -71,9 +72,11 @@ void clearStandInFaults(StandIn& service);
 void setStandInReply(StandIn& service, const std::string& script, const std::string& text, int count = -1);
 
 // The answer to a sealed request's data value, without faults: "fail" unless it is base64url of
-// whole 128-byte blocks that every one opens, with well-formed escapes.
+// whole 128-byte blocks, with well-formed escapes. A block whose padding is not well-formed opens
+// to noise, as a well-formed block of noise would, the same noise every time.
 std::string answerSealed(StandIn& service, const std::string& data);
-// The decoded request texts so far, the values of password fields as "***".
+// The decoded request texts so far: the non-empty values of "password", "passwordHash" and
+// "playhash" as "***", every byte outside printable ASCII (and the backslash) as "\xNN".
 std::vector<std::string> standInLog(StandIn& service);
 // The private key the service uses unless told otherwise (server/service_key.pem).
 extern const std::string servicePrivateKeyPem;

@@ -1,5 +1,8 @@
 #include "server/store.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
 const char* const schema = R"(
@@ -59,6 +62,12 @@ const char* const firstNews = "INSERT INTO news(text) SELECT 'Welcome to Tessari
 bool openStore(Store& store, const std::string& path, std::string* error)
 {
     closeStore(store);
+    // A new database is the owner's only; SQLite gives its journal the database's own mode.
+    if (!path.empty() && path != ":memory:") {
+        int file = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (file >= 0)
+            ::close(file);
+    }
     if (sqlite3_open_v2(path.c_str(), &store.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
                         nullptr) != SQLITE_OK) {
         if (error)

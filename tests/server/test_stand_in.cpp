@@ -6,7 +6,14 @@
 #include "online/replies.h"
 
 #include <curl/curl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <netinet/in.h>
+#include <arpa/inet.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -19,6 +26,11 @@ struct Account {
 
 struct Scripts : StandInTest {
     std::string ask(const std::string& text) { return answerSealed(service, sealedData(text)); }
+    // The request as the game sends it over HTTP.
+    std::string url(const std::string& text)
+    {
+        return "http://127.0.0.1:" + std::to_string(service.port) + "/secure.php?data=" + sealedData(text);
+    }
 
     std::string reg(const std::string& name, const std::string& password)
     {
@@ -106,6 +118,17 @@ TEST_F(Scripts, AchievementsNeedTheAccountsDigest)
     EXPECT_EQ(ask("client_cheeve.php?userid=" + a.id + "&passwordHash=" + a.hash + "&cheeve=lightheaded"), "1");
     EXPECT_EQ(ask("client_cheeve.php?userid=" + a.id + "&passwordHash=" + a.hash + "&cheeve=quicksave"), "14");
     EXPECT_EQ(ask(sync), "1 14");
+    // Only what the game awards by itself may be uploaded; the rest is granted by the service.
+    const std::vector<std::string> gameAwarded = {"lightheaded", "chainreaction", "personalgrowth", "quicksave",
+                                                  "zenmaster", "killstreak", "survivalist", "youvegotredonyou"};
+    const std::vector<std::string>& keys = serviceAchievementKeys();
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        bool allowed = std::find(gameAwarded.begin(), gameAwarded.end(), keys[i]) != gameAwarded.end();
+        EXPECT_EQ(ask("client_cheeve.php?userid=" + a.id + "&passwordHash=" + a.hash + "&cheeve=" + keys[i]),
+                  allowed ? std::to_string(i + 1) : "fail")
+            << keys[i];
+    }
+    EXPECT_EQ(ask(sync), "1 2 3 14 20 22 25 26");
     for (const std::string& bad : {"&passwordHash=" + hashString("wrong") + "&cheeve=epic",
                                    "&passwordHash=" + a.hash + "&cheeve=", "&passwordHash=" + a.hash + "&cheeve=Epic"})
         EXPECT_EQ(ask("client_cheeve.php?userid=" + a.id + bad), "fail") << bad;
@@ -200,21 +223,74 @@ TEST_F(Scripts, SealedDataIsCheckedBeforeAnyScript)
     EXPECT_EQ(answerSealed(service, valid), "available");
 }
 
+// A block put after a sealed request must not tell whether its padding is well-formed: one that
+// is not opens, the same way every time, to noise like one that is.
+TEST_F(Scripts, BlockPaddingIsNoOracle)
+{
+    std::string prefix = rsaSeal("which_server.php?a=", 1, publicKey());
+    std::string address = ask("which_server.php");
+    auto answer = [&](const std::string& block) {
+        return answerSealed(service, makeUrlSafe(stripLineBreaks(toBase64(prefix + block))));
+    };
+    std::mt19937 random(7);
+    auto noise = [&](std::size_t size) {
+        std::string bytes(size, '\0');
+        for (char& c : bytes)
+            c = static_cast<char>(random());
+        return bytes;
+    };
+    const int blocks = 60;
+    int wellPadded = 0, badlyPadded = 0;
+    for (int i = 0; i < blocks; ++i) {
+        wellPadded += answer(rsaPublicEncrypt(noise(1 + random() % 117), publicKey())) == address;
+        // Random blocks, as an attacker sends them, are next to never well padded; a zero first
+        // byte keeps them below the modulus.
+        std::string block = '\0' + noise(127);
+        std::string reply = answer(block);
+        EXPECT_EQ(answer(block), reply) << "the same block, the same answer";
+        badlyPadded += reply == address;
+    }
+    EXPECT_GT(wellPadded, blocks / 2);
+    EXPECT_GT(badlyPadded, blocks / 2);
+    EXPECT_LE(std::abs(wellPadded - badlyPadded), blocks / 5);
+}
+
 TEST_F(Scripts, LogKeepsTheFieldsInOrderWithPasswordsMasked)
 {
     std::string request = buildRequest("reg.php?beta=1", {{"&username=", "quill"}, {"&passwordHash=", hashString("pw")},
                                                            {"&password=", "p&w"}, {"&email=", "q@x.org"}});
     ask(request);
     ask("logout.php?beta2=1&userid=1&playhash=ab");
+    ask("login.php?username=q&pass%77ord=secret&%70asswordHash=x&playhash=");
+    // Whatever a request holds, it stays on one line that no one can mistake for another.
+    ask("checkname.php?username=x\nreg.php?beta=1&username=admin\r\x1b[2J\\x0a\x7f\xc3\xa9");
     const std::vector<std::string> expected = {
         "reg.php?beta=1&username=quill&passwordHash=***&password=***&email=q%40x.org",
-        "logout.php?beta2=1&userid=1&playhash=ab"};
+        "logout.php?beta2=1&userid=1&playhash=***",
+        "login.php?username=q&pass%77ord=***&%70asswordHash=***&playhash=",
+        "checkname.php?username=x\\x0areg.php?beta=1&username=admin\\x0d\\x1b[2J\\x5cx0a\\x7f\\xc3\\xa9"};
     EXPECT_EQ(standInLog(service), expected);
     std::ifstream file(folder.path + "/requests.log");
     std::string line;
     for (const std::string& want : expected) {
         ASSERT_TRUE(std::getline(file, line));
         EXPECT_EQ(line, want);
+    }
+    EXPECT_FALSE(std::getline(file, line)) << line;
+}
+
+TEST_F(Scripts, DatabaseAndLogAreTheOwnersOnly)
+{
+    stopStandIn(service);
+    std::remove(databasePath().c_str());
+    mode_t before = umask(022);
+    startService();
+    ask("checkname.php?username=quill");
+    umask(before);
+    for (const std::string& path : {databasePath(), folder.path + "/requests.log"}) {
+        struct stat info {};
+        ASSERT_EQ(stat(path.c_str(), &info), 0) << path;
+        EXPECT_EQ(info.st_mode & 0777, 0600u) << path;
     }
 }
 
@@ -245,6 +321,7 @@ CURLcode fetch(const std::string& url, std::string* body)
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, appendBody);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, body);
     curl_easy_setopt(handle, CURLOPT_TIMEOUT, 5L);
+    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
     CURLcode code = curl_easy_perform(handle);
     curl_easy_cleanup(handle);
     return code;
@@ -264,8 +341,54 @@ TEST_F(Scripts, ServesItsPagesOnLoopbackOnly)
     std::string body;
     EXPECT_EQ(fetch("http://127.0.0.2:" + port + "/contact.html", &body), CURLE_COULDNT_CONNECT);
     body.clear();
-    EXPECT_EQ(fetch("http://127.0.0.1:" + port + "/secure.php?data=" + sealedData("checkname.php?username=x"), &body),
-              CURLE_OK);
+    EXPECT_EQ(fetch(url("checkname.php?username=x"), &body), CURLE_OK);
+    EXPECT_EQ(body, "available");
+}
+
+// A fault that answers in the script's place keeps the script from running at all.
+TEST_F(Scripts, FaultsThatReplaceTheReplyRunNoScript)
+{
+    Account a = account("quill");
+    std::string death = url("death.php?gamemode=2&level=1&score=10&time=12.5&userid=" + a.id +
+                            "&passwordHash=" + a.hash);
+    auto deaths = [&] {
+        std::lock_guard<std::mutex> lock(service.store.mutex);
+        Statement s(service.store, "SELECT COUNT(*) FROM deaths");
+        return s.step() ? s.integer(0) : -1;
+    };
+    for (const auto& [fault, recorded] : std::vector<std::pair<std::string, int>>{
+             {"status:500*1", 0}, {"garbage:64*1", 0}, {"empty*1", 0}, {"redirect*1", 1}, {"delay:1*1", 1},
+             {"chunks:1*1", 1}}) {
+        ASSERT_TRUE(setStandInFault(service, "death=" + fault));
+        auto before = deaths();
+        std::string body;
+        EXPECT_EQ(fetch(death, &body), CURLE_OK) << fault;
+        EXPECT_EQ(deaths() - before, recorded) << fault;
+    }
+}
+
+// Connections that send nothing, or half a request, hold no one else up for long.
+TEST_F(Scripts, IdleConnectionsDoNotStallARealRequest)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<std::uint16_t>(service.port));
+    std::vector<int> idle;
+    for (int i = 0; i < 40; ++i) {
+        idle.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        ASSERT_EQ(::connect(idle.back(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        if (i % 2) {
+            ASSERT_EQ(::send(idle.back(), "GET /secure.php?da", 18, MSG_NOSIGNAL), 18);
+        }
+    }
+    std::string body;
+    // Generous (fetch gives up after 5 s): the answer comes at once; it took over 20 s while each
+    // idle connection held one of a few workers for 5 s.
+    CURLcode code = fetch(url("checkname.php?username=x"), &body);
+    for (int s : idle)
+        ::close(s);
+    EXPECT_EQ(code, CURLE_OK);
     EXPECT_EQ(body, "available");
 }
 
