@@ -1,10 +1,10 @@
 #include "online/patching.h"
 
-#include "crypto/codec.h"
 #include "crypto/digest.h"
-#include "crypto/seal.h"
-#include "crypto/service_key.h"
+#include "crypto/patch_key.h"
+#include "crypto/patch_signature.h"
 #include "engine/log.h"
+#include "engine/main.h"
 #include "engine/profiler.h"
 #include "online/login.h"
 #include "online/requests.h"
@@ -14,6 +14,7 @@
 
 std::string patchUrl;
 float patchSize = 0.0f;
+std::uint64_t patchSignedSize = 0;
 std::string patchHash;
 bool patchIsUpdater = false;
 std::string patchData;
@@ -30,16 +31,6 @@ namespace {
 
 constexpr float sampleIntervalMs = 1000.0f;
 constexpr std::size_t keptSpeeds = 60;
-
-bool isLowerHexDigest(const std::string& text)
-{
-    if (text.size() != 64)
-        return false;
-    for (char c : text)
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
-            return false;
-    return true;
-}
 
 // The names ts_update reads: the patch in the patch folder, and the updater beside the game.
 std::string patchFileName()
@@ -61,10 +52,22 @@ std::string twoDecimals(double value)
 
 }
 
-std::string openPatchDigest(const std::string& sealedDigest)
+bool takePatchOffer(const std::vector<std::string>& fields)
 {
-    std::string digest = rsaUnseal(base64Decode(sealedDigest), 1, servicePublicKeyPem);
-    return isLowerHexDigest(digest) ? digest : std::string();
+    if (fields.size() < 6)
+        return false;
+    const std::string &kind = fields[0], &size = fields[2], &digest = fields[3], &version = fields[4];
+    // The signature covers the kind and the version too: a genuine "update" cannot become
+    // "update_exe", and an older genuine offer cannot take the game back.
+    if (!verifyPatchStatement(patchStatement(kind, version, size, digest), fields[5], patchPublicKeyPem) ||
+        !isNewerVersion(version, gameVersion))
+        return false;
+    patchUrl = fields[1];
+    patchSignedSize = std::stoull(size);   // the statement holds only a plain number of 15 digits at most
+    patchSize = static_cast<float>(patchSignedSize);
+    patchHash = digest;
+    patchIsUpdater = kind == "update_exe";
+    return true;
 }
 
 void handlePatchReply(int resultCode, std::string* response)
@@ -81,7 +84,7 @@ void handlePatchReply(int resultCode, std::string* response)
         logMessage("Patch folder cannot be found");
         return;
     }
-    if (hashString(bytes) != patchHash) {
+    if (bytes.size() != patchSignedSize || hashString(bytes) != patchHash) {
         logMessage("Patch digest mismatch, downloading again");
         patchRequestSent = false;
         patchData.clear();

@@ -1,11 +1,13 @@
-// The patch offered by a login reply: its signed digest, the download with its speed readings, and
-// the hand-over to the patch itself ("update") or to ts_update ("update_exe").
+// The patch offered by a login reply: its signed statement, the download with its speed readings,
+// and the hand-over to the patch itself ("update") or to ts_update ("update_exe").
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
 extern std::string patchUrl;      // the download's request text
 extern float patchSize;           // bytes, only shown
+extern std::uint64_t patchSignedSize;   // the bytes the download must have
 extern std::string patchHash;     // the lower-case hex SHA-256 the download must have
 extern bool patchIsUpdater;       // "update_exe": the updater puts the patch in place
 extern std::string patchData;     // the download's reply text
@@ -19,11 +21,10 @@ extern float speedSampleTimer, bytesRefreshTimer, lastSampleSize;
 // Starts a program (the platform's launcher; tests put a recorder here). Its id, or -1.
 extern int (*patchLauncher)(const std::string& path);
 
-// The digest a login reply's sealed field stands for: base64 of the service's private-key blocks
-// over the hex digest, opened with the compiled public key. "" unless exactly 64 lower-case hex
-// characters come out (a forged, damaged or foreign-key offer). An older genuine offer can still be
-// replayed by whoever controls the connection: the signature says who made an offer, not when.
-std::string openPatchDigest(const std::string& sealedDigest);
+// A login reply's offer, "KIND DOWNLOAD SIZE SHA256 VERSION SIGNATURE". Taken (the patch globals
+// set) only when the patch key signed exactly this kind, version, size and digest, and the version
+// is newer than the game's own; false, with nothing changed, for anything else.
+bool takePatchOffer(const std::vector<std::string>& fields);
 
 // Kind 5: the download ended.
 void handlePatchReply(int resultCode, std::string* response);

@@ -61,18 +61,13 @@ void loginResult(int resultCode, const std::string& reply)
         popupId = 14;
         return;
     }
-    if (fields.size() >= 4 && (fields[0] == "update" || fields[0] == "update_exe")) {
-        // The offer came over plain HTTP: only a digest the service signed may name a program to run.
-        std::string digest = openPatchDigest(fields[3]);
-        if (digest.empty()) {
+    if (!fields.empty() && (fields[0] == "update" || fields[0] == "update_exe")) {
+        // The offer came over plain HTTP: only what the patch key signed may name a program to run.
+        if (!takePatchOffer(fields)) {
             logMessage("Patch offer rejected");
             popupId = 14;
             return;
         }
-        patchUrl = fields[1];
-        patchSize = static_cast<float>(parseWhole(fields[2]));
-        patchHash = digest;
-        patchIsUpdater = fields[0] == "update_exe";
         gameState = gs::Patching;
         return;
     }

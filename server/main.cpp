@@ -1,10 +1,13 @@
 // ts_server: the stand-in web service on 127.0.0.1.
 //   ts_server [--db FILE] [--port N] [--port-file FILE] [--log FILE] [--key FILE]
 //             [--fault SCRIPT=KIND[:VALUE][*COUNT]]...
-//   ts_server offer-patch [--db FILE] [--key FILE] KIND VERSION FILE
+//   ts_server offer-patch [--db FILE] [--key PATCH_KEY] KIND VERSION FILE
 // --port 0 takes an ephemeral port (see --port-file). It answers until SIGINT or SIGTERM.
-// offer-patch stores FILE as a patch of KIND ("update" or "update_exe") for every client whose
-// game version differs from VERSION ("Version 0.1.1"), prints its id and exits.
+// offer-patch stores FILE as a patch of KIND ("update" or "update_exe") that installs VERSION
+// ("0.1.1" or "Version 0.1.1"), signed with the patch key (--key: an Ed25519 private key in PEM,
+// by default server/patch_key.pem), prints its id and exits. Logins of older games are offered the
+// newest patch.
+#include "crypto/patch_signature.h"
 #include "server/stand_in.h"
 
 #include <signal.h>
@@ -22,7 +25,7 @@ int usage()
     std::fprintf(stderr,
                  "usage: ts_server [--db FILE] [--port N] [--port-file FILE] [--log FILE] [--key FILE]\n"
                  "                 [--fault SCRIPT=KIND[:VALUE][*COUNT]]...\n"
-                 "       ts_server offer-patch [--db FILE] [--key FILE] update|update_exe VERSION FILE\n"
+                 "       ts_server offer-patch [--db FILE] [--key PATCH_KEY] update|update_exe VERSION FILE\n"
                  "  KIND: delay (ms), status (HTTP code), garbage (bytes), chunks (ms between pieces),\n"
                  "        redirect, empty; COUNT: requests it spoils (default every one)\n");
     return 2;
@@ -52,19 +55,19 @@ int offerPatchCommand(int argc, char** argv)
         else
             positional.push_back(arg);
     }
-    if (positional.size() != 3 || (positional[0] != "update" && positional[0] != "update_exe"))
+    if (positional.size() != 3 || (positional[0] != "update" && positional[0] != "update_exe") ||
+        versionNumber(positional[1]).empty())
         return usage();
     std::string bytes;
     Store store;
     ScriptContext context;
     context.store = &store;
-    context.privateKeyPem = servicePrivateKeyPem;
-    std::string error;
+    std::string patchKey = patchPrivateKeyPem, error;
     if (!readFile(positional[2], &bytes) || bytes.empty()) {
         std::fprintf(stderr, "ts_server: cannot read %s (or it is empty)\n", positional[2].c_str());
         return 1;
     }
-    if (!keyPath.empty() && !readFile(keyPath, &context.privateKeyPem)) {
+    if (!keyPath.empty() && !readFile(keyPath, &patchKey)) {
         std::fprintf(stderr, "ts_server: cannot read %s\n", keyPath.c_str());
         return 1;
     }
@@ -72,10 +75,10 @@ int offerPatchCommand(int argc, char** argv)
         std::fprintf(stderr, "ts_server: %s\n", error.c_str());
         return 1;
     }
-    long long id = offerPatch(context, positional[0], positional[1], bytes);
+    long long id = offerPatch(context, positional[0], positional[1], bytes, patchKey);
     closeStore(store);
     if (id <= 0) {
-        std::fprintf(stderr, "ts_server: the patch could not be stored\n");
+        std::fprintf(stderr, "ts_server: the patch could not be signed or stored\n");
         return 1;
     }
     std::printf("%lld\n", id);

@@ -2,6 +2,7 @@
 
 #include "crypto/codec.h"
 #include "crypto/digest.h"
+#include "crypto/patch_signature.h"
 #include "crypto/seal.h"
 
 #include <openssl/rand.h>
@@ -168,15 +169,30 @@ bool hasNews(Store& store)
     return s.step() && s.integer(0) > 0;
 }
 
+// The newest signed patch when the game is older than it, else "". Only one patch is ever on
+// offer: with two, games between them would be sent back and forth at every start.
+std::string patchOffer(Store& store, const std::string& gameVersion)
+{
+    Statement s(store, "SELECT id, kind, version, size, digest, signature FROM patches WHERE signature <> '' "
+                       "ORDER BY id");
+    std::string newest, offer;
+    while (s.step()) {
+        std::string version = s.text(2);
+        if (versionNumber(version).empty() || isNewerVersion(newest, version))
+            continue;
+        newest = version;
+        offer = s.text(1) + " patch.php?id=" + std::to_string(s.integer(0)) + " " + std::to_string(s.integer(3)) +
+                " " + s.text(4) + " " + version + " " + s.text(5);
+    }
+    return isNewerVersion(newest, gameVersion) ? offer : std::string();
+}
+
 std::string login(ScriptContext& c, const Fields& fields)
 {
     Store& store = *c.store;
-    Statement offer(store, "SELECT id, kind, size, sealed_digest FROM patches WHERE version <> ?1 "
-                           "ORDER BY id DESC LIMIT 1");
-    offer.bind(1, fieldValue(fields, "gameversion"));
-    if (offer.step())
-        return offer.text(1) + " patch.php?id=" + std::to_string(offer.integer(0)) + " " +
-               std::to_string(offer.integer(2)) + " " + offer.text(3);
+    std::string offer = patchOffer(store, fieldValue(fields, "gameversion"));
+    if (!offer.empty())
+        return offer;
 
     std::string password = fieldValue(fields, "password");
     Statement user(store, "SELECT id, password_digest FROM users WHERE name = ?1");
@@ -399,14 +415,18 @@ std::string storedPasswordOf(const std::string& password, const std::string& pri
     return stripLineBreaks(toBase64(rsaSeal(password, 2, privateKeyPem)));
 }
 
-long long offerPatch(ScriptContext& c, const std::string& kind, const std::string& version, const std::string& bytes)
+long long offerPatch(ScriptContext& c, const std::string& kind, const std::string& version, const std::string& bytes,
+                     const std::string& patchKeyPem)
 {
     std::lock_guard<std::mutex> lock(c.store->mutex);
-    std::string digest = hashString(bytes);
-    Statement s(*c.store, "INSERT INTO patches(kind, version, size, digest, sealed_digest, data) "
+    std::string number = versionNumber(version), digest = hashString(bytes), size = std::to_string(bytes.size());
+    std::string signature = signPatchStatement(patchStatement(kind, number, size, digest), patchKeyPem);
+    if (signature.empty())
+        return -1;
+    Statement s(*c.store, "INSERT INTO patches(kind, version, size, digest, signature, data) "
                           "VALUES(?1, ?2, ?3, ?4, ?5, ?6)");
-    s.bind(1, kind).bind(2, version).bind(3, static_cast<std::int64_t>(bytes.size())).bind(4, digest)
-        .bind(5, stripLineBreaks(toBase64(rsaSeal(digest, 2, c.privateKeyPem)))).bindBlob(6, bytes);
+    s.bind(1, kind).bind(2, number).bind(3, static_cast<std::int64_t>(bytes.size())).bind(4, digest)
+        .bind(5, signature).bindBlob(6, bytes);
     s.step();
     return s.ok() ? lastInsertId(*c.store) : -1;
 }

@@ -18,7 +18,7 @@ using Fields = std::vector<std::pair<std::string, std::string>>;
 
 struct ScriptContext {
     Store* store = nullptr;
-    std::string privateKeyPem;   // seals the stored passwords and the patch digests
+    std::string privateKeyPem;   // seals the stored passwords
     std::string securePrefix;    // which_server's answer: "http://127.0.0.1:<port>/secure.php?data="
 };
 
@@ -33,7 +33,11 @@ std::string fieldValue(const Fields& fields, const std::string& key);
 const std::vector<std::string>& serviceAchievementKeys();
 // The stored form of a password: base64, in one line, of its private-key (type 1) RSA blocks.
 std::string storedPasswordOf(const std::string& password, const std::string& privateKeyPem);
-// Offers a patch ("update" or "update_exe") to every client whose game version differs from
-// version; the login reply carries "patch.php?id=N", the size and the sealed digest. Its id.
+// The stand-in's patch key (server/patch_key.pem): an Ed25519 key that signs patch offers only.
+extern const std::string patchPrivateKeyPem;
+// Stores a patch ("update" or "update_exe") that installs version ("0.1.1" or "Version 0.1.1"),
+// signed with patchKeyPem; its id, or -1 when the version is no dotted number or the key cannot
+// sign. A login is offered the newest signed patch (highest version, the latest stored among
+// equals) when its game is older: "KIND patch.php?id=N SIZE SHA256 VERSION SIGNATURE".
 long long offerPatch(ScriptContext& context, const std::string& kind, const std::string& version,
-                     const std::string& bytes);
+                     const std::string& bytes, const std::string& patchKeyPem = patchPrivateKeyPem);

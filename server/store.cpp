@@ -49,9 +49,19 @@ CREATE TABLE IF NOT EXISTS patches(
     version TEXT NOT NULL,
     size INTEGER NOT NULL,
     digest TEXT NOT NULL,
-    sealed_digest TEXT NOT NULL,
+    signature TEXT NOT NULL,
     data BLOB NOT NULL);
 )";
+
+// A database from before signed offers keeps its patches, but a sealed digest is no signature:
+// the column becomes an empty signature, and such a patch is never offered.
+bool hasSealedDigests(Store& store)
+{
+    Statement s(store, "SELECT 1 FROM pragma_table_info('patches') WHERE name = 'sealed_digest'");
+    return s.step();
+}
+const char* const unsignPatches = "ALTER TABLE patches RENAME COLUMN sealed_digest TO signature; "
+                                  "UPDATE patches SET signature = '';";
 
 // A new database greets its first players.
 const char* const firstNews = "INSERT INTO news(text) SELECT 'Welcome to Tessarine!\nThe world rankings are open.' "
@@ -78,6 +88,7 @@ bool openStore(Store& store, const std::string& path, std::string* error)
     sqlite3_busy_timeout(store.db, 5000);
     char* message = nullptr;
     if (sqlite3_exec(store.db, schema, nullptr, nullptr, &message) != SQLITE_OK ||
+        (hasSealedDigests(store) && sqlite3_exec(store.db, unsignPatches, nullptr, nullptr, &message) != SQLITE_OK) ||
         sqlite3_exec(store.db, firstNews, nullptr, nullptr, &message) != SQLITE_OK) {
         if (error)
             *error = message ? message : "cannot create the tables";

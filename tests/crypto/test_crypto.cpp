@@ -1,5 +1,6 @@
 #include "crypto/codec.h"
 #include "crypto/digest.h"
+#include "crypto/patch_signature.h"
 #include "crypto/seal.h"
 
 #include <gtest/gtest.h>
@@ -163,4 +164,35 @@ TEST(Aes, RoundTripsUnderItsPassAndSessionKeys)
     EXPECT_EQ(session.find('\n'), std::string::npos);
     EXPECT_EQ(openWithSessionKey(session, privateKey), data);
     EXPECT_NE(sealWithSessionKey(data, publicKeyFromPrivatePem(privateKey)), session) << "a new key each time";
+}
+
+// The game and the service both order versions by this: numbers, not text.
+TEST(PatchVersions, DottedNumbersCompareNumberByNumber)
+{
+    struct Case {
+        std::string newer, older;
+        bool isNewer;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"0.3", "0.2", true},
+             {"0.2", "0.3", false},
+             {"0.10", "0.9", true},
+             {"Version 0.1.1", "Version 0.1.0", true},
+             {"1.2.0", "1.2", false},
+             {"1.2", "1.2.0", false},
+             {"1.2.0.1", "1.2", true},
+             {"01.2", "1.2", false},
+             {"100000000000000000000001", "99999999999999999999999", true},
+             {"2", "1.999", true},
+             {"9", "", false},
+             {"9", "Version", false},
+             {"9", "0.1.0-next", false},
+             {"1..2", "0", false},
+             {".1", "0", false},
+             {"1.", "0", false},
+             {"Version  2", "1", false},
+             {"v2", "1", false},
+             {"2 ", "1", false},
+         })
+        EXPECT_EQ(isNewerVersion(c.newer, c.older), c.isNewer) << c.newer << " over " << c.older;
 }

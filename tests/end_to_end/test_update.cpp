@@ -203,13 +203,13 @@ TEST_F(UpdateRun, NextBuildIsDownloadedPutInPlaceAndLogsIn)
             << "# Tessarine settings 1\nUsername=quill\nPassword=" << stored
             << "\nScreenWidth=1280\nScreenHeight=720\nFullscreen=0\nVisualQuality=1\n";
     }
-    ASSERT_EQ(offer("Version 0.1.0-next", build + "/Tessarine_next"), "1");
+    ASSERT_EQ(offer(TS_NEXT_VERSION_TEXT, build + "/Tessarine_next"), "1");
     startService();
 
     start(game, {"./Tessarine"}, "game");
     ASSERT_TRUE(waitFor([&] { return ended("Tessarine"); }, 90)) << serviceLog();
     EXPECT_EQ(exits.find("Tessarine")->second, 0) << "the old game quits cleanly";
-    EXPECT_EQ(logCount("gameversion=Version%200.1.0&"), 1u) << serviceLog();
+    EXPECT_EQ(logCount("gameversion=Version%20" TS_VERSION_TEXT "&"), 1u) << serviceLog();
     EXPECT_EQ(logCount("patch.php?id=1"), 1u) << "the patching page downloaded once";
     EXPECT_EQ(logCount("logout.php"), 1u);
 
@@ -222,7 +222,9 @@ TEST_F(UpdateRun, NextBuildIsDownloadedPutInPlaceAndLogsIn)
         EXPECT_NE(access(leftover.c_str(), F_OK), 0) << leftover;
 
     // The new game logs in with its own version and is let in.
-    ASSERT_TRUE(waitFor([&] { return logCount("gameversion=Version%200.1.0-next&") && logCount("sync_cheeves.php"); }, 60))
+    ASSERT_TRUE(waitFor(
+        [&] { return logCount("gameversion=Version%20" TS_NEXT_VERSION_TEXT "&") && logCount("sync_cheeves.php"); },
+        60))
         << serviceLog();
     std::vector<pid_t> newGame = ourPrograms();
     ASSERT_EQ(newGame.size(), 1u);

@@ -4,7 +4,10 @@
 #include "../server/stand_in_fixture.h"
 #include "../read_file.h"
 
+#include "crypto/digest.h"
+#include "crypto/patch_signature.h"
 #include "engine/config.h"
+#include "engine/main.h"
 #include "game/game_state.h"
 #include "game/game_types.h"
 #include "game/level_end.h"
@@ -69,9 +72,21 @@ inline void resetOnlineGlobals()
     patchUrl.clear();
     patchHash.clear();
     patchSize = 0.0f;
+    patchSignedSize = 0;
+    gameVersion.clear();   // the patch offer's version is compared with it
     patchIsUpdater = patchRequestSent = false;
     downloadSpeed = downloadedBytes = speedSampleTimer = bytesRefreshTimer = lastSampleSize = 0.0f;
     downloadSpeeds.clear();
+}
+
+// A login reply offering bytes as the service words it: the statement's parts in the clear and
+// their signature by the stand-in's patch key.
+inline std::string signedOffer(const std::string& kind, const std::string& version, const std::string& bytes,
+                               const std::string& download = "patch.php?id=1")
+{
+    std::string size = std::to_string(bytes.size()), digest = hashString(bytes);
+    return kind + " " + download + " " + size + " " + digest + " " + version + " " +
+           signPatchStatement(patchStatement(kind, version, size, digest), patchPrivateKeyPem);
 }
 
 // Ends every transfer still running, as the multi handle's clean-up at shut-down would.

@@ -54,10 +54,11 @@ struct Patching : OnlineTest {
         patchData.clear();
         OnlineTest::TearDown();
     }
-    // The download of bytes ends; the offer expected digest.
+    // The download of bytes ends; the offer expected digest and the bytes' size.
     void finish(const std::string& bytes, const std::string& digest, bool updater, int resultCode = 0)
     {
         patchHash = digest;
+        patchSignedSize = bytes.size();
         patchIsUpdater = updater;
         patchRequestSent = true;
         patchData = bytes;
@@ -217,31 +218,65 @@ TEST_F(Patching, DownloadEnds)
     }
 }
 
-TEST_F(Patching, OnlySignedDigestsAreAccepted)
+// An offer is taken only as the patch key signed it, and only for a version newer than the game's.
+TEST_F(Patching, OnlySignedOffersOfNewerVersionsAreTaken)
 {
-    const std::string digest = hashString("new build");
-    std::string foreignKey = generateRsaKeyPem(1024);
-    std::string genuine = storedPasswordOf(digest, servicePrivateKeyPem);
-    std::string tampered = base64Decode(genuine);
-    tampered[40] ^= 1;
-    std::string upper = digest;
-    upper[0] = 'A';
-    for (const std::string& sealed : {stripLineBreaks(toBase64(tampered)), storedPasswordOf(digest, foreignKey),
-                                      storedPasswordOf(upper, servicePrivateKeyPem),
-                                      storedPasswordOf(digest.substr(1), servicePrivateKeyPem),
-                                      storedPasswordOf(digest + "0", servicePrivateKeyPem), digest,
-                                      std::string("!!!")}) {
+    const std::string bytes = "new build", digest = hashString(bytes);
+    // Anyone can register a password that is a file's digest; its stored form is the service's
+    // RSA blocks over that digest, made with the key that once signed offers.
+    std::string registered = runScript(service.context, "reg.php",
+                                       {{"username", "mallory"}, {"password", digest},
+                                        {"email", "m@example.org"}, {"passwordHash", hashString(digest)}});
+    ASSERT_EQ(registered.rfind("success ", 0), 0u) << registered;
+    const std::string stored = registered.substr(8);
+    const std::string genuine = signedOffer("update", "0.3", bytes);
+    auto replaced = [&](std::size_t field, const std::string& text) {
+        std::vector<std::string> fields = replyFields(genuine);
+        fields[field] = text;
+        std::string reply;
+        for (const std::string& f : fields)
+            reply += (reply.empty() ? "" : " ") + f;
+        return reply;
+    };
+    std::string flipped = base64Decode(replyFields(genuine)[5]);
+    flipped[10] ^= 1;
+    struct Case {
+        const char* what;
+        std::string reply, ownVersion;
+        bool taken;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"genuine", genuine, "Version 0.2.0", true},
+             {"genuine update_exe", signedOffer("update_exe", "0.3", bytes), "Version 0.2.0", true},
+             {"registered digest, old layout", "update_exe patch.php?id=1 9 " + stored, "Version 0.2.0", false},
+             {"registered digest as signature", "update_exe patch.php?id=1 9 " + digest + " 9 " + stored,
+              "Version 0.2.0", false},
+             {"kind swapped", replaced(0, "update_exe"), "Version 0.2.0", false},
+             {"kind swapped back", signedOffer("update_exe", "0.3", bytes).replace(0, 10, "update"), "Version 0.2.0",
+              false},
+             {"size changed", replaced(2, "10"), "Version 0.2.0", false},
+             {"digest changed", replaced(3, hashString("other build")), "Version 0.2.0", false},
+             {"version raised", replaced(4, "9"), "Version 0.2.0", false},
+             {"signature damaged", replaced(5, base64_encode(reinterpret_cast<const unsigned char*>(flipped.data()),
+                                                             flipped.size())),
+              "Version 0.2.0", false},
+             {"no signature", genuine.substr(0, genuine.rfind(' ')), "Version 0.2.0", false},
+             {"older version", signedOffer("update", "0.1.9", bytes), "Version 0.2.0", false},
+             {"same version", signedOffer("update", "0.2", bytes), "Version 0.2.0", false},
+             {"newer by number, not by text", signedOffer("update", "0.10", bytes), "Version 0.9.0", true},
+             {"own version unknown", genuine, "", false},
+         }) {
         resetOnlineGlobals();
-        std::string reply = "update_exe patch.php?id=1 9 " + sealed;
+        gameVersion = c.ownVersion;
+        std::string reply = c.reply;
         handleReply(rk::Login, 0, &reply);
-        EXPECT_EQ(consoleLines.back(), "Patch offer rejected") << sealed;
-        EXPECT_EQ(popupId, 14) << sealed;
-        EXPECT_EQ(gameState, gs::Login) << sealed;
-        EXPECT_TRUE(patchUrl.empty() && patchHash.empty() && !patchIsUpdater) << sealed;
+        EXPECT_EQ(gameState, c.taken ? gs::Patching : gs::Login) << c.what;
+        EXPECT_EQ(popupId, c.taken ? 12 : 14) << c.what;
+        EXPECT_EQ(consoleLines.back() == "Patch offer rejected", !c.taken) << c.what;
+        EXPECT_EQ(patchHash, c.taken ? digest : "") << c.what;
+        EXPECT_EQ(patchSignedSize, c.taken ? bytes.size() : 0u) << c.what;
+        EXPECT_EQ(patchUrl, c.taken ? "patch.php?id=1" : "") << c.what;
+        EXPECT_EQ(patchIsUpdater, c.taken && c.reply.rfind("update_exe", 0) == 0) << c.what;
+        EXPECT_TRUE(requests.empty()) << c.what << ": the page starts the download, not the reply";
     }
-    std::string reply = "update_exe patch.php?id=1 9 " + genuine;
-    handleReply(rk::Login, 0, &reply);
-    EXPECT_EQ(gameState, gs::Patching);
-    EXPECT_EQ(patchHash, digest);
-    EXPECT_TRUE(requests.empty()) << "the page starts the download, not the reply";
 }

@@ -2,6 +2,7 @@
 
 #include "crypto/digest.h"
 #include "engine/log.h"
+#include "engine/main.h"
 
 #include <climits>
 #include <random>
@@ -87,6 +88,7 @@ TEST_F(Dispatch, LoginRepliesOtherThanTheKnownOnesFail)
         std::string reply;
         int popup, state;
     };
+    const std::string patch(2048, 'p');
     for (const Case& c : std::vector<Case>{
              {"fail", 14, gs::Login},
              {"success 7 h s 0", 14, gs::Login},
@@ -94,10 +96,10 @@ TEST_F(Dispatch, LoginRepliesOtherThanTheKnownOnesFail)
              {"<html><body>404</body></html>", 14, gs::Login},
              {"", 14, gs::Login},
              {"failed", 14, gs::Login},
-             {"update patch.php?id=3 2048 " + storedPasswordOf(hashString("abc"), servicePrivateKeyPem), 12,
-              gs::Patching},
+             {signedOffer("update", "0.1.1", patch, "patch.php?id=3"), 12, gs::Patching},
          }) {
         resetOnlineGlobals();
+        gameVersion = "Version 0.1.0";
         reply(rk::Login, c.reply);
         EXPECT_EQ(popupId, c.popup) << c.reply;
         EXPECT_EQ(gameState, c.state) << c.reply;
@@ -106,11 +108,11 @@ TEST_F(Dispatch, LoginRepliesOtherThanTheKnownOnesFail)
     }
     EXPECT_EQ(patchUrl, "patch.php?id=3");
     EXPECT_FLOAT_EQ(patchSize, 2048.0f);
-    EXPECT_EQ(patchHash, hashString("abc"));
+    EXPECT_EQ(patchHash, hashString(patch));
     EXPECT_FALSE(patchIsUpdater);
-    reply(rk::Login, "update_exe p 99999999999 " + storedPasswordOf(hashString("d"), servicePrivateKeyPem));
+    reply(rk::Login, signedOffer("update_exe", "0.1.1", "d", "p"));
     EXPECT_TRUE(patchIsUpdater);
-    EXPECT_FLOAT_EQ(patchSize, static_cast<float>(INT_MAX)) << "numbers saturate";
+    EXPECT_FLOAT_EQ(patchSize, 1.0f);
 }
 
 TEST_F(Dispatch, HighscoreAndScoreNumbers)

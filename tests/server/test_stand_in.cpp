@@ -1,6 +1,8 @@
 #include "stand_in_fixture.h"
 
 #include "crypto/digest.h"
+#include "crypto/patch_key.h"
+#include "crypto/patch_signature.h"
 #include "online/query.h"
 #include "engine/util.h"
 #include "online/replies.h"
@@ -196,19 +198,63 @@ TEST_F(Scripts, RankingPagesOf25RowsUntilEof)
     EXPECT_EQ(ask("world_ranking_staggered.php?gamemode=1&offset=-1"), "fail");
 }
 
-TEST_F(Scripts, PatchOffersGoToOtherVersions)
+// One patch on offer, the newest, and only to older games: with two, games between them were sent
+// back and forth at every start.
+TEST_F(Scripts, TheNewestPatchGoesToOlderGamesOnly)
 {
     account("quill");
-    long long id = offerPatch(service.context, "update_exe", "Version 0.2.0", "new build bytes");
-    ASSERT_GT(id, 0);
-    std::vector<std::string> offer = login("quill", "hunter22", "Version 0.1.0");
-    ASSERT_EQ(offer.size(), 4u);
-    EXPECT_EQ(offer[0], "update_exe");
-    EXPECT_EQ(offer[1], "patch.php?id=" + std::to_string(id));
-    EXPECT_EQ(offer[2], "15");
-    EXPECT_EQ(rsaUnseal(base64Decode(offer[3]), 1, publicKey()), hashString("new build bytes"));
-    EXPECT_EQ(ask(offer[1]), "new build bytes");
-    EXPECT_EQ(login("quill", "hunter22", "Version 0.2.0")[0], "success");
+    EXPECT_EQ(offerPatch(service.context, "update", "0.x", "bytes"), -1) << "no dotted version";
+    EXPECT_EQ(offerPatch(service.context, "update", "1", "bytes", servicePrivateKeyPem), -1) << "not the patch key";
+    ASSERT_GT(offerPatch(service.context, "update_exe", "Version 0.3", "build 0.3"), 0);
+    ASSERT_GT(offerPatch(service.context, "update", "0.2.0", "build 0.2"), 0) << "stored later, still older";
+    long long newest = offerPatch(service.context, "update_exe", "0.3.0", "build 0.3, mended");
+    ASSERT_GT(newest, 0);
+    const std::string digest = hashString("build 0.3, mended");
+    struct Case {
+        std::string gameVersion;
+        bool offered;
+    };
+    for (const Case& c : std::vector<Case>{{"Version 0.1.0", true}, {"Version 0.2", true}, {"Version 0.2.9", true},
+                                           {"Version 0.3", false}, {"Version 0.10", false}, {"", false},
+                                           {"Version 0.1.0-next", false}}) {
+        std::vector<std::string> fields = login("quill", "hunter22", c.gameVersion);
+        ASSERT_FALSE(fields.empty()) << c.gameVersion;
+        if (!c.offered) {
+            EXPECT_EQ(fields[0], "success") << c.gameVersion;
+            continue;
+        }
+        EXPECT_EQ(fields, (std::vector<std::string>{"update_exe", "patch.php?id=" + std::to_string(newest), "17",
+                                                    digest, "0.3.0", fields.back()}))
+            << c.gameVersion;
+        EXPECT_TRUE(verifyPatchStatement(patchStatement("update_exe", "0.3.0", "17", digest), fields.back(),
+                                         patchPublicKeyPem));
+    }
+    EXPECT_EQ(ask("patch.php?id=" + std::to_string(newest)), "build 0.3, mended");
+}
+
+// A database from before signed offers opens, keeps its offers unoffered, and takes new ones.
+TEST(PatchStore, OffersFromBeforeSignaturesAreNeverOffered)
+{
+    TempFolder folder{"ts_old_store"};
+    const std::string path = folder.path + "/old.db";
+    sqlite3* old = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &old), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(old,
+                           "CREATE TABLE patches(id INTEGER PRIMARY KEY AUTOINCREMENT, kind TEXT NOT NULL, "
+                           "version TEXT NOT NULL, size INTEGER NOT NULL, digest TEXT NOT NULL, "
+                           "sealed_digest TEXT NOT NULL, data BLOB NOT NULL); "
+                           "INSERT INTO patches VALUES(1, 'update', '9', 1, 'x', 'sealed', 'x');",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(old);
+    Store store;
+    std::string error;
+    ASSERT_TRUE(openStore(store, path, &error)) << error;
+    ScriptContext context{&store, servicePrivateKeyPem, ""};
+    EXPECT_EQ(runScript(context, "login.php", {{"gameversion", "Version 0.1"}}), "fail");
+    EXPECT_EQ(offerPatch(context, "update", "0.2", "new"), 2);
+    EXPECT_EQ(runScript(context, "login.php", {{"gameversion", "Version 0.1"}}).rfind("update patch.php?id=2 ", 0), 0u);
+    closeStore(store);
 }
 
 TEST_F(Scripts, SealedDataIsCheckedBeforeAnyScript)
