@@ -271,6 +271,8 @@ void loadLevel(bool newGame)
     massLimit = 54.0f;
     massLevel = massLimit * 0.1f;
     currentBlock = -1;
+    // The last game's colour may be on no block of this board; the field chooses afresh.
+    cursorColour = -1;
 
     camera.set(0.0f, -20.0f * blockSize, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f);
 }

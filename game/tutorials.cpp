@@ -44,6 +44,9 @@ void updateOpenPage(float dtMs)
     leftButtonDown = false;
     tutorialClickTimer = 0.0f;
     paused = serverWaitPause ? true : !paused;
+    // A reset question under the page is moot once play goes on: the pages were just shown.
+    if (!paused)
+        tutorialResetPrompt = false;
     tutorialOpen = false;
     for (bool& shown : tutorialShown)
         shown = false;
@@ -60,7 +63,8 @@ void updateResetPrompt()
         resetTutorials();
         openTutorialPage(tutorialControl);
     } else {
-        paused = false;
+        // An overdue reply's popup, hidden by the question, comes up next.
+        paused = serverWaitPause;
     }
 }
 
@@ -124,7 +128,9 @@ void handleEscapeKey(bool down)
 {
     const bool pressed = down && !escapeHeld;
     escapeHeld = down;
-    if (pressed && !tutorialOpen && !tutorialResetPrompt && !serverWaitPause)
+    // The reset question and the server wait take only their buttons, but only while on screen.
+    const bool questionShown = paused && (tutorialResetPrompt || serverWaitPause);
+    if (pressed && !tutorialOpen && !questionShown)
         paused = !paused;
 }
 

@@ -27,8 +27,8 @@ int& tutorialSetting(int page);
 // Opens a page over the paused game (replacing any other) and saves it as seen.
 void openTutorialPage(int page);
 
-// Escape toggles the pause on the frame it goes down, while no page, question or server wait
-// is up.
+// Escape toggles the pause on the frame it goes down, while no page, reset question or server
+// wait is on screen.
 void handleEscapeKey(bool down);
 // Every frame of the game: the popup's input, topmost form first: an open page, the reset
 // question, the server wait, the pause menu.

@@ -2,6 +2,7 @@
 
 #include <SDL2/SDL.h>
 
+#include <bitset>
 #include <cmath>
 #include <csignal>
 #include <signal.h>
@@ -10,11 +11,23 @@
 
 namespace {
 
-std::deque<WindowMessage> queue;
+struct KeyStates {
+    std::bitset<256> held;
+    std::bitset<256> toggled;
+};
+
+// Each message carries the keys as they stood right after its event, so a handler reads the
+// modifiers a key was typed with, and a tap shorter than a frame still reads as down.
+struct QueuedMessage {
+    WindowMessage message;
+    KeyStates keys;
+};
+
+std::deque<QueuedMessage> queue;
 // The newest queued message is a pointer move from the window system (posted ones are kept).
 bool backIsPointerMove = false;
-bool keyHeld[256];
-bool keyToggled[256];
+KeyStates liveKeys;      // as the window system's events have come in
+KeyStates handledKeys;   // as of the message last taken: what platformGetKeyState answers
 volatile std::sig_atomic_t closeRequested = 0;
 
 void onCloseSignal(int)
@@ -28,7 +41,7 @@ void push(unsigned code, std::uintptr_t wParam, std::intptr_t lParam)
     message.message = code;
     message.wParam = wParam;
     message.lParam = lParam;
-    queue.push_back(message);
+    queue.push_back({message, liveKeys});
     backIsPointerMove = false;
 }
 
@@ -47,19 +60,20 @@ void setKey(int vk, bool down, bool repeat)
 {
     if (vk <= 0 || vk > 255)
         return;
-    if (down && !repeat && !keyHeld[vk])
-        keyToggled[vk] = !keyToggled[vk];
-    keyHeld[vk] = down;
+    if (down && !repeat && !liveKeys.held[vk])
+        liveKeys.toggled.flip(vk);
+    liveKeys.held[vk] = down;
 }
 
 std::uintptr_t mouseKeyFlags()
 {
     std::uintptr_t flags = 0;
-    if (keyHeld[1]) flags |= 0x0001;             // MK_LBUTTON
-    if (keyHeld[2]) flags |= 0x0002;             // MK_RBUTTON
-    if (keyHeld[VK_SHIFT]) flags |= 0x0004;      // MK_SHIFT
-    if (keyHeld[VK_CONTROL]) flags |= 0x0008;    // MK_CONTROL
-    if (keyHeld[4]) flags |= 0x0010;             // MK_MBUTTON
+    const std::bitset<256>& held = liveKeys.held;
+    if (held[1]) flags |= 0x0001;             // MK_LBUTTON
+    if (held[2]) flags |= 0x0002;             // MK_RBUTTON
+    if (held[VK_SHIFT]) flags |= 0x0004;      // MK_SHIFT
+    if (held[VK_CONTROL]) flags |= 0x0008;    // MK_CONTROL
+    if (held[4]) flags |= 0x0010;             // MK_MBUTTON
     return flags;
 }
 
@@ -76,16 +90,20 @@ void translateKey(const SDL_KeyboardEvent& key, bool down)
         return;
     int generic = genericKey(vk);
     bool repeat = key.repeat != 0;
-    bool wasHeld = keyHeld[generic];
+    const std::bitset<256>& held = liveKeys.held;
+    bool wasHeld = held[generic];
     setKey(vk, down, repeat);
     if (generic != vk) {
         // The generic modifier is held while either side is.
         bool other = false;
-        if (generic == VK_SHIFT) other = keyHeld[VK_LSHIFT] || keyHeld[VK_RSHIFT];
-        if (generic == VK_CONTROL) other = keyHeld[VK_LCONTROL] || keyHeld[VK_RCONTROL];
-        if (generic == VK_MENU) other = keyHeld[VK_LMENU] || keyHeld[VK_RMENU];
+        if (generic == VK_SHIFT) other = held[VK_LSHIFT] || held[VK_RSHIFT];
+        if (generic == VK_CONTROL) other = held[VK_LCONTROL] || held[VK_RCONTROL];
+        if (generic == VK_MENU) other = held[VK_LMENU] || held[VK_RMENU];
         setKey(generic, other, repeat || (down && wasHeld));
     }
+    // The locks as the window system had them when this key went down or up.
+    liveKeys.toggled[VK_CAPITAL] = (key.keysym.mod & KMOD_CAPS) != 0;
+    liveKeys.toggled[VK_NUMLOCK] = (key.keysym.mod & KMOD_NUM) != 0;
     // Repeat count 1, scan code in bits 16..23, previous state in bit 30, transition in bit 31.
     std::intptr_t lParam = 1 | (std::intptr_t(key.keysym.scancode & 0xFF) << 16);
     if (!down || wasHeld || repeat)
@@ -119,8 +137,9 @@ void translateWindowEvent(const SDL_WindowEvent& event)
         break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
         // Keys released while another window has the focus would otherwise stay held.
-        for (int vk = 0; vk < 256; ++vk)
-            keyHeld[vk] = false;
+        liveKeys.held.reset();
+        if (queue.empty())   // no message left to carry the release
+            handledKeys.held.reset();
         break;
     default:
         break;
@@ -144,9 +163,10 @@ void translateEvent(const SDL_Event& event)
         break;
     case SDL_MOUSEMOTION: {
         std::intptr_t position = pointerParam(event.motion.x, event.motion.y);
-        if (backIsPointerMove && !queue.empty() && queue.back().message == WM_MOUSEMOVE) {
-            queue.back().wParam = mouseKeyFlags();
-            queue.back().lParam = position;
+        if (backIsPointerMove && !queue.empty() && queue.back().message.message == WM_MOUSEMOVE) {
+            queue.back().message.wParam = mouseKeyFlags();
+            queue.back().message.lParam = position;
+            queue.back().keys = liveKeys;
         } else {
             push(WM_MOUSEMOVE, mouseKeyFlags(), position);
         }
@@ -199,11 +219,6 @@ void pumpEvents()
     SDL_Event event;
     while (SDL_PollEvent(&event))
         translateEvent(event);
-    if (SDL_GetModState() & KMOD_CAPS)
-        keyToggled[VK_CAPITAL] = true;
-    else
-        keyToggled[VK_CAPITAL] = false;
-    keyToggled[VK_NUMLOCK] = (SDL_GetModState() & KMOD_NUM) != 0;
 }
 
 } // namespace
@@ -213,7 +228,8 @@ bool platformPeekMessage(WindowMessage& message)
     pumpEvents();
     if (queue.empty())
         return false;
-    message = queue.front();
+    message = queue.front().message;
+    handledKeys = queue.front().keys;
     queue.pop_front();
     if (queue.empty())
         backIsPointerMove = false;
@@ -222,7 +238,7 @@ bool platformPeekMessage(WindowMessage& message)
 
 void platformPostMessage(const WindowMessage& message)
 {
-    queue.push_back(message);
+    queue.push_back({message, liveKeys});
     backIsPointerMove = false;
 }
 
@@ -240,6 +256,7 @@ int platformPendingMessages()
 void platformClearMessages()
 {
     queue.clear();
+    handledKeys = liveKeys;
     backIsPointerMove = false;
 }
 
@@ -248,9 +265,9 @@ short platformGetKeyState(int vk)
     if (vk < 0 || vk > 255)
         return 0;
     unsigned short state = 0;
-    if (keyHeld[vk])
+    if (handledKeys.held[std::size_t(vk)])
         state |= 0x8000;
-    if (keyToggled[vk])
+    if (handledKeys.toggled[std::size_t(vk)])
         state |= 1;
     return short(state);
 }

@@ -63,6 +63,9 @@ void platformClearMessages();
 
 // The key's state as GetKeyState reports it: bit 0x8000 set while held, bit 1 the toggle state
 // (Caps Lock on, or flipped by every press for other keys). vk 0..255; 0 for anything else.
+// It answers as of the message last taken, not as of now: while a key's message is handled the
+// modifiers read as they were when it was typed, and a key released before its key-down message
+// is taken still reads as held then.
 short platformGetKeyState(int vk);
 
 // A window-system scan code (SDL's) and key code to a virtual-key code, 0 for a key with none.

@@ -1,6 +1,7 @@
 // The frame and the start-up order in a real window (Xvfb + Mesa).
 #include "app/main_loop.h"
 #include "app/startup.h"
+#include "app/window_proc.h"
 #include "engine/asset_pack.h"
 #include "engine/atlas.h"
 #include "engine/config.h"
@@ -9,9 +10,13 @@
 #include "engine/profiler.h"
 #include "engine/sound.h"
 #include "engine/window.h"
+#include "game/game_state.h"
 #include "game/game_types.h"
+#include "game/input.h"
 #include "game/levels.h"
 #include "game/states.h"
+#include "game/tutorials.h"
+#include "online/create_account.h"
 #include "online/rankings.h"
 #include "online/requests.h"
 #include "platform/messages.h"
@@ -19,10 +24,13 @@
 #include "platform/video.h"
 #include "../engine/game_window_fixture.h"
 
+#include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -104,6 +112,65 @@ TEST_F(AppWindow, OneMessageAFrameAndTheQuitFrameRunsToItsEnd)
     }
     EXPECT_FALSE(looping);
     EXPECT_GE(frameTime, 0.0f);
+}
+
+// However far the frames lag behind the keyboard, a key is read with the modifiers it was typed
+// with, and a tap shorter than a frame still counts: every key below is down and up again before
+// the first of its messages is handled, one a frame as the main loop does.
+TEST_F(AppWindow, KeysReadAsTheyWereTypedHoweverLateTheirFrame)
+{
+    settleMessages();
+    ASSERT_EQ(SDL_SetClipboardText("me@example.org"), 0) << SDL_GetError();
+    const int savedHeight = screenHeight;
+    screenHeight = 720;   // the e-mail box's width, against which typed text is measured
+    using Key = std::pair<SDL_Scancode, SDL_Keycode>;
+    const Key shift{SDL_SCANCODE_LSHIFT, SDLK_LSHIFT}, ctrl{SDL_SCANCODE_LCTRL, SDLK_LCTRL};
+    const struct {
+        const char* what;
+        int state;
+        std::vector<Key> keys;   // pressed in order, then released in reverse
+        void (*update)();        // the page's update after each message
+        std::string email;
+        bool console, paused;
+    } cases[] = {
+        {"Shift+2", gs::NewProfile, {shift, {SDL_SCANCODE_2, SDLK_2}}, nullptr, "@", false, false},
+        {"Ctrl+V", gs::NewProfile, {ctrl, {SDL_SCANCODE_V, SDLK_v}}, UpdateCreateAcc, "me@example.org", false,
+         false},
+        {"Ctrl+backquote", gs::NewProfile, {ctrl, {SDL_SCANCODE_GRAVE, SDLK_BACKQUOTE}}, nullptr, "", true, false},
+        {"Escape", gs::Game, {{SDL_SCANCODE_ESCAPE, SDLK_ESCAPE}}, [] { updatePausePopup(16.0f); }, "", false, true},
+    };
+    for (const auto& c : cases) {
+        gameState = c.state;
+        popupId = 20;
+        email.clear();
+        consoleVisible = paused = tutorialOpen = escapeHeld = false;
+        auto send = [](Uint32 type, const Key& key) {
+            SDL_Event e = {};
+            e.type = type;
+            e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+            e.key.keysym.scancode = key.first;
+            e.key.keysym.sym = key.second;
+            SDL_PushEvent(&e);
+        };
+        for (const Key& key : c.keys)
+            send(SDL_KEYDOWN, key);
+        for (auto key = c.keys.rbegin(); key != c.keys.rend(); ++key)
+            send(SDL_KEYUP, *key);
+        WindowMessage m;
+        for (int frame = 0; frame < 10 && platformPeekMessage(m); ++frame) {
+            windowProc(m.message, m.wParam, m.lParam);
+            if (c.update)
+                c.update();
+        }
+        EXPECT_EQ(email, c.email) << c.what;
+        EXPECT_EQ(consoleVisible, c.console) << c.what;
+        EXPECT_EQ(paused, c.paused) << c.what;
+    }
+    gameState = gs::Intro;
+    popupId = 1;
+    email.clear();
+    consoleVisible = paused = escapeHeld = false;
+    screenHeight = savedHeight;
 }
 
 // The app's share of start-up around the engine's: the HTTP handles, the rankings' lists and the

@@ -224,14 +224,15 @@ TEST_F(LevelEndTest, TutorialTriggersGuardAndReset)
     EXPECT_TRUE(settingsOpen(key, false) && settingsRead(key, "TuteCombo", combo) && combo == "1");
     settingsClose(key);
 
-    // A held click closes the page only once it has been up for more than 1000 ms.
+    // A held click closes the page only once it has been up for more than 1000 ms. A reset
+    // question the page stood over goes with it: play resumes with the pages just shown.
     cursorColour = -1;
-    leftButtonDown = true;
+    leftButtonDown = tutorialResetPrompt = true;
     int frames = 0;
     for (; tutorialOpen && frames < 20; ++frames)
         UpdateGame(100.0f);
     EXPECT_EQ(frames, 11);
-    EXPECT_FALSE(paused);
+    EXPECT_FALSE(paused || tutorialResetPrompt);
 
     // "Yes" to the reset question re-arms every page and opens the controls page.
     tutorialResetPrompt = paused = true;
@@ -241,14 +242,32 @@ TEST_F(LevelEndTest, TutorialTriggersGuardAndReset)
     for (int page = 1; page < 9; ++page)
         EXPECT_EQ(tutorialSetting(page), 0) << page;
 
-    // Escape pauses on the frame it goes down, and not while a page or the server wait is up.
-    const bool escape[][4] = {{1, 0, 1, 1}, {0, 1, 0, 1}, {0, 1, 1, 1}, {0, 0, 0, 1}, {0, 0, 1, 0}, {0, 0, 1, 0}};
+    // Escape pauses on the frame it goes down, and not while a page, the reset question or the
+    // server wait is on screen; their flags alone, with play going on, hold nothing.
+    // {page open, reset question, server wait, Escape down, paused after}
+    const bool escape[][5] = {{1, 0, 0, 1, 1}, {0, 0, 1, 0, 1}, {0, 0, 1, 1, 1}, {0, 0, 0, 0, 1}, {0, 0, 0, 1, 0},
+                              {0, 0, 0, 1, 0}, {0, 1, 0, 0, 0}, {0, 1, 0, 1, 1}, {0, 1, 0, 0, 1}, {0, 1, 0, 1, 1},
+                              {0, 0, 0, 0, 1}, {0, 0, 0, 1, 0}, {0, 0, 1, 0, 0}, {0, 0, 1, 1, 1}};
     for (const auto& e : escape) {
         tutorialOpen = e[0];
-        serverWaitPause = e[1];
-        handleEscapeKey(e[2]);
-        EXPECT_EQ(paused, e[3]);
+        tutorialResetPrompt = e[1];
+        serverWaitPause = e[2];
+        handleEscapeKey(e[3]);
+        EXPECT_EQ(paused, e[4]) << (&e - escape);
     }
+
+    // "No" with an overdue reply behind the question brings up the wait's popup, whose "Resume"
+    // then leaves nothing behind to hold play.
+    for (int page = 0; page < 9; ++page)
+        tutorialSetting(page) = 1;   // no page opens in the frame play resumes
+    tutorialOpen = false;
+    tutorialResetPrompt = paused = serverWaitPause = continueReady = true;
+    pressAt(resetPromptButtonRect(2));
+    UpdateGame(16.0f);
+    EXPECT_TRUE(paused && serverWaitPause && !tutorialResetPrompt);
+    pressAt(serverWaitButtonRect());
+    UpdateGame(16.0f);
+    EXPECT_FALSE(paused || serverWaitPause);
 }
 
 // The bonus is the stage cubed times 1000, shown and never added; it outgrows an int.

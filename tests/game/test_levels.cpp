@@ -17,6 +17,7 @@
 #include "game/level_end.h"
 #include "game/levels.h"
 #include "game/mass.h"
+#include "game/pointing.h"
 #include "game/reports.h"
 #include "game/scoring.h"
 #include "game/states.h"
@@ -201,8 +202,11 @@ TEST_F(LevelFiles, EachModeStartsFromItsLevel)
     EXPECT_FLOAT_EQ(camera.position.y, -20.0f * blockSize);
     EXPECT_FLOAT_EQ(camera.up.z, 1.0f);
 
+    // The colour carried at the end of the last game is dropped: it may be on no block here.
+    cursorColour = 3;
     gameMode = gm::Survival;
     loadLevel(true);
+    EXPECT_EQ(cursorColour, -1);
     EXPECT_EQ(levelNumber, 1);
     EXPECT_EQ(activeBlocks(), 2);
 
