@@ -48,11 +48,12 @@ float menuRowY(float k);
 inline constexpr float menuHeadingRow = -3.5f;
 // The bottom line, which carries the hovered button's description: H - 0.04 H.
 float menuDescriptionY();
-// The stacked button of row k, its highlight bar and hit box: W x 525/1680 by W x 55/1680,
-// centred on W/2 a little above the row's baseline (u / 2.75).
+// The stacked button of row k, its highlight bar and hit box: W x 525/1680 by W x 55/1680, no
+// higher than the rows' spacing 2u, centred on W/2 a little above the row's baseline (u / 2.75).
 LayoutRect menuButtonRect(float k);
 // The level-select page's narrow buttons, levels 1..10: 1-5 in a column 0.1 H left of the
-// middle on rows -2..2, 6-10 in one 0.1 H right of it; bars W x 200/1680 wide.
+// middle on rows -2..2, 6-10 in one 0.1 H right of it; bars W x 200/1680 wide (at most the
+// columns' spacing 0.2 H) and as high as the stacked bars.
 LayoutRect levelButtonRect(int level);
 // The centre x of a level's column.
 float levelColumnX(int level);

@@ -1,6 +1,7 @@
 // The menu pages: their geometry, their hovered buttons and what a click on each does.
 #include "board_fixture.h"
 
+#include <cmath>
 #include <functional>
 #include <regex>
 #include <string>
@@ -124,8 +125,8 @@ TEST_F(PagesTest, BarsFollowTheWidthRowsTheFontAndLevelColumnsTheHeight)
 {
     const LayoutRect bar = menuButtonRect(0);
     EXPECT_FLOAT_EQ(bar.right - bar.left, 525.0f);
-    EXPECT_FLOAT_EQ(bar.bottom - bar.top, 55.0f);
-    EXPECT_FLOAT_EQ(bar.top + 27.5f, 525.0f - 27.0f / 2.75f);
+    EXPECT_FLOAT_EQ(bar.bottom - bar.top, 54.0f);   // 55/1680 of the width, but no more than the rows' 2u
+    EXPECT_FLOAT_EQ(bar.top + 27.0f, 525.0f - 27.0f / 2.75f);
     EXPECT_FLOAT_EQ(menuButtonRect(-3).top, bar.top - 6.0f * 27.0f);
     screenWidth = 1281;   // odd: the pages centre on the integer half
     screenHeight = 720;
@@ -142,6 +143,67 @@ TEST_F(PagesTest, BarsFollowTheWidthRowsTheFontAndLevelColumnsTheHeight)
     ++mouseX;
     UpdateMenu(10.0f);
     EXPECT_EQ(hoveredButton, 2);
+}
+
+struct PageBox {
+    int button;
+    LayoutRect box;
+};
+
+std::vector<PageBox> columnBoxes(const ColumnPage& page)
+{
+    std::vector<PageBox> boxes;
+    for (int i = 0; i < page.count; ++i)
+        boxes.push_back({page.buttons[i].button, menuButtonRect(page.buttons[i].row)});
+    return boxes;
+}
+
+// Every page of buttons, on windows from 4:3 to 32:9 and one wider: no two of its boxes overlap,
+// and the pointer in the middle of a box finds that box's button.
+TEST_F(PagesTest, BoxesStayApartAtEveryWindowShape)
+{
+    const struct {
+        void (*update)(float);
+        std::function<std::vector<PageBox>()> boxes;
+    } pages[] = {
+        {UpdateMenu, [] { return columnBoxes(mainMenuPage); }},
+        {UpdateGametype, [] { return columnBoxes(gameTypePage); }},
+        {UpdateDifficulty, [] { return columnBoxes(difficultyPage); }},
+        {UpdateClassicModeSelect, [] { return columnBoxes(rankedChoicePage); }},
+        {UpdateLevelSelect,
+         [] {
+             std::vector<PageBox> boxes = columnBoxes(levelSelectBackPage);
+             for (int level = 1; level <= 10; ++level)
+                 boxes.push_back({firstLevelButton - 1 + level, levelButtonRect(level)});
+             return boxes;
+         }},
+    };
+    const std::pair<int, int> windows[] = {{1024, 768},  {1280, 1024}, {1680, 1050}, {1280, 720}, {1920, 1080},
+                                           {2560, 1080}, {3440, 1440}, {2560, 720},  {3840, 1080}, {2400, 600}};
+    for (const auto& [w, h] : windows) {
+        screenWidth = w, screenHeight = h;
+        // The font follows the height, as the game builds it.
+        mediumFont.height = std::floor(static_cast<float>(h) / 1050.0f * 27.5f);
+        for (float& advance : mediumFont.glyphWidths)
+            advance = 0.6f * mediumFont.height;
+        for (const auto& page : pages) {
+            const std::vector<PageBox> boxes = page.boxes();
+            for (std::size_t i = 0; i < boxes.size(); ++i) {
+                const LayoutRect& a = boxes[i].box;
+                for (std::size_t j = i + 1; j < boxes.size(); ++j) {
+                    const LayoutRect& b = boxes[j].box;
+                    // Boxes may share an edge (a pointer on it hits neither); float rounding aside.
+                    const float e = 0.01f;
+                    const bool overlap =
+                        a.left < b.right - e && b.left < a.right - e && a.top < b.bottom - e && b.top < a.bottom - e;
+                    EXPECT_FALSE(overlap) << w << "x" << h << ": " << boxes[i].button << " and " << boxes[j].button;
+                }
+                pointAt(a);
+                page.update(10.0f);
+                EXPECT_EQ(hoveredButton, boxes[i].button) << w << "x" << h;
+            }
+        }
+    }
 }
 
 TEST_F(PagesTest, EachPageFindsItsButtons)
