@@ -109,7 +109,10 @@ LayoutRect offlineConfirmButtonRect(int button)
 
 float scoreColumnX(int column)
 {
-    return halfWidth() + scoreScreenSlide + 0.15f * width() * static_cast<float>(column);
+    // The text follows the height: on a window narrower than 16:10 the columns keep the spacing
+    // they would have on a 16:10 window of that height, so labels and values stay apart.
+    const float span = 0.15f * std::max(width(), 1.6f * height());
+    return halfWidth() + scoreScreenSlide + span * static_cast<float>(column);
 }
 
 LayoutRect scorePageButtonRect(int button)

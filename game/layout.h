@@ -29,7 +29,8 @@ LayoutRect offlineConfirmButtonRect(int button);
 
 // The score and end-of-game pages: rows on menuRowY, labels starting at the left column (-1),
 // titles and the middle button on the middle (0), values ending at the right column (1); the
-// columns stand 0.15 W either side of the middle and all move with scoreScreenSlide.
+// columns stand 0.15 W either side of the middle (on a window narrower than 16:10, 0.15 x 1.6 H)
+// and all move with scoreScreenSlide.
 float scoreColumnX(int column);
 inline constexpr float scoreButtonRow = 4.2f;
 // The score page's buttons on that row: 1 "Retry" left, 2 "Continue" centre, 3 "Quit" right.
