@@ -119,12 +119,16 @@ LayoutRect scorePageButtonRect(int button)
 {
     const float b = 0.035f * width();
     const float y = menuRowY(scoreButtonRow) - mediumFont.height / 2.0f;
-    float x = scoreColumnX(0);
+    const float middle = scoreColumnX(0);
+    const float retry = scoreColumnX(-1) + freetype::getWidth(&mediumFont, "Retry");
+    const float quit = scoreColumnX(1) - freetype::getWidth(&mediumFont, "Quit");
+    // A box is no wider than the distance to its neighbour's centre, so no two overlap.
+    float x = middle, room = std::min(middle - retry, quit - middle);
     if (button == 1)
-        x = scoreColumnX(-1) + freetype::getWidth(&mediumFont, "Retry");
+        x = retry, room = middle - retry;
     else if (button == 3)
-        x = scoreColumnX(1) - freetype::getWidth(&mediumFont, "Quit");
-    return centredRect(x, y, 4.0f * b, 0.8f * b);
+        x = quit, room = quit - middle;
+    return centredRect(x, y, std::min(4.0f * b, room), 0.8f * b);
 }
 
 LayoutRect achievementsButtonRect(int button)

@@ -34,7 +34,8 @@ LayoutRect offlineConfirmButtonRect(int button);
 float scoreColumnX(int column);
 inline constexpr float scoreButtonRow = 4.2f;
 // The score page's buttons on that row: 1 "Retry" left, 2 "Continue" centre, 3 "Quit" right.
-// The drawn highlight and the hit box: 4b x 0.8b (b = 0.035 W) on the middle of the text line.
+// The drawn highlight and the hit box: 4b x 0.8b (b = 0.035 W) on the middle of the text line,
+// narrowed to the distance to the neighbouring button's centre where 4b is more.
 LayoutRect scorePageButtonRect(int button);
 
 // The achievements page's buttons: 1 the left arrow, 2 the right arrow (0.05 x H squares at the

@@ -24,6 +24,7 @@
 #include "game/main_menu.h"
 #include "game/options.h"
 #include "game/reports.h"
+#include "game/score_screen.h"
 #include "game/states.h"
 #include "game/tutorials.h"
 #include "online/create_account.h"
@@ -145,41 +146,27 @@ TEST_F(PagesTest, BarsFollowTheWidthRowsTheFontAndLevelColumnsTheHeight)
     EXPECT_EQ(hoveredButton, 2);
 }
 
-struct PageBox {
-    int button;
-    LayoutRect box;
-};
-
-std::vector<PageBox> columnBoxes(const ColumnPage& page)
-{
-    std::vector<PageBox> boxes;
-    for (int i = 0; i < page.count; ++i)
-        boxes.push_back({page.buttons[i].button, menuButtonRect(page.buttons[i].row)});
-    return boxes;
-}
-
 // Every page of buttons, on windows from 4:3 to 32:9 and one wider: no two of its boxes overlap,
 // and the pointer in the middle of a box finds that box's button.
 TEST_F(PagesTest, BoxesStayApartAtEveryWindowShape)
 {
     const struct {
         void (*update)(float);
-        std::function<std::vector<PageBox>()> boxes;
+        const ColumnPage* column;
+        LayoutRect (*more)(int);   // buttons first .. first + count - 1, beside the column's
+        int first, count;
     } pages[] = {
-        {UpdateMenu, [] { return columnBoxes(mainMenuPage); }},
-        {UpdateGametype, [] { return columnBoxes(gameTypePage); }},
-        {UpdateDifficulty, [] { return columnBoxes(difficultyPage); }},
-        {UpdateClassicModeSelect, [] { return columnBoxes(rankedChoicePage); }},
-        {UpdateLevelSelect,
-         [] {
-             std::vector<PageBox> boxes = columnBoxes(levelSelectBackPage);
-             for (int level = 1; level <= 10; ++level)
-                 boxes.push_back({firstLevelButton - 1 + level, levelButtonRect(level)});
-             return boxes;
-         }},
+        {UpdateMenu, &mainMenuPage, nullptr, 0, 0},
+        {UpdateGametype, &gameTypePage, nullptr, 0, 0},
+        {UpdateDifficulty, &difficultyPage, nullptr, 0, 0},
+        {UpdateClassicModeSelect, &rankedChoicePage, nullptr, 0, 0},
+        {UpdateLevelSelect, &levelSelectBackPage, levelButtonRect, firstLevelButton, 10},
+        {UpdateScoreScreen, nullptr, scorePageButtonRect, 1, 3},
     };
     const std::pair<int, int> windows[] = {{1024, 768},  {1280, 1024}, {1680, 1050}, {1280, 720}, {1920, 1080},
                                            {2560, 1080}, {3440, 1440}, {2560, 720},  {3840, 1080}, {2400, 600}};
+    leftButtonDown = false;
+    scoreScreenSlide = 0.0f;
     for (const auto& [w, h] : windows) {
         screenWidth = w, screenHeight = h;
         // The font follows the height, as the game builds it.
@@ -187,20 +174,24 @@ TEST_F(PagesTest, BoxesStayApartAtEveryWindowShape)
         for (float& advance : mediumFont.glyphWidths)
             advance = 0.6f * mediumFont.height;
         for (const auto& page : pages) {
-            const std::vector<PageBox> boxes = page.boxes();
+            std::vector<std::pair<int, LayoutRect>> boxes;
+            for (int i = 0; page.column && i < page.column->count; ++i)
+                boxes.push_back({page.column->buttons[i].button, menuButtonRect(page.column->buttons[i].row)});
+            for (int n = 1; n <= page.count; ++n)
+                boxes.push_back({page.first + n - 1, page.more(n)});
             for (std::size_t i = 0; i < boxes.size(); ++i) {
-                const LayoutRect& a = boxes[i].box;
+                const LayoutRect& a = boxes[i].second;
                 for (std::size_t j = i + 1; j < boxes.size(); ++j) {
-                    const LayoutRect& b = boxes[j].box;
+                    const LayoutRect& b = boxes[j].second;
                     // Boxes may share an edge (a pointer on it hits neither); float rounding aside.
                     const float e = 0.01f;
                     const bool overlap =
                         a.left < b.right - e && b.left < a.right - e && a.top < b.bottom - e && b.top < a.bottom - e;
-                    EXPECT_FALSE(overlap) << w << "x" << h << ": " << boxes[i].button << " and " << boxes[j].button;
+                    EXPECT_FALSE(overlap) << w << "x" << h << ": " << boxes[i].first << " and " << boxes[j].first;
                 }
                 pointAt(a);
                 page.update(10.0f);
-                EXPECT_EQ(hoveredButton, boxes[i].button) << w << "x" << h;
+                EXPECT_EQ(hoveredButton, boxes[i].first) << w << "x" << h;
             }
         }
     }
