@@ -125,16 +125,19 @@ void panel(int state, int popup, int hovered)
     email = "quill@example.org";
 }
 
-// Sixty rows as the service sends them, the player's own at index 46, "Find Me" done.
+// Sixty rows as the service sends them, the player's own at index 46, "Find Me" done; two shown
+// carry names of the longest length the service takes, one of wide letters.
 void stageRanking(bool loaded)
 {
     menuState(gs::Ranking, loaded ? 6 : 0);
     gameMode = loaded ? gm::Rush : gm::Overall;
     rankingList.clear();
-    for (int i = 0; i < (loaded ? 60 : 0); ++i)
-        rankingList.push_back(std::to_string(gameMode) + ",player" + std::to_string(i + 1) + "," +
-                              std::to_string(i + 1) + "," + std::to_string(2400000 - i * 38211) + "," +
-                              std::to_string(100 + i) + ",12");
+    for (int i = 0; i < (loaded ? 60 : 0); ++i) {
+        const std::string name = i == 44 ? std::string(32, 'W') : i == 48 ? "ExtraordinarilyLongPlayerName_32"
+                                                                          : "player" + std::to_string(i + 1);
+        rankingList.push_back(std::to_string(gameMode) + "," + name + "," + std::to_string(i + 1) + "," +
+                              std::to_string(2400000 - i * 38211) + "," + std::to_string(100 + i) + ",12");
+    }
     userId = "146";
     rankingScroll = loaded ? 42 : 0;
     rankingAtEnd = loaded;

@@ -1,5 +1,7 @@
 #include "game/layout.h"
 
+#include <algorithm>
+
 #include "engine/config.h"
 #include "engine/fonts.h"
 #include "engine/window.h"
@@ -13,6 +15,10 @@ float halfWidth() { return static_cast<float>(screenWidth / 2); }
 float halfHeight() { return static_cast<float>(screenHeight / 2); }
 float width() { return static_cast<float>(screenWidth); }
 float height() { return static_cast<float>(screenHeight); }
+
+// The height of a stacked bar and of a level button: 55/1680 of the width, but never more than
+// the rows' spacing (2u), so that on a wide window a bar stays on its own row.
+float barHeight() { return std::min(width() / 1680.0f * 55.0f, 2.0f * mediumFont.height); }
 
 // The pause popup's units: the window height P, the width unit B and the text unit u.
 float popupHeight() { return 0.3f * static_cast<float>(screenHeight); }
@@ -103,30 +109,34 @@ LayoutRect offlineConfirmButtonRect(int button)
 
 float scoreColumnX(int column)
 {
-    return halfWidth() + scoreScreenSlide + 0.15f * width() * static_cast<float>(column);
+    // The text follows the height: on a window narrower than 16:10 the columns keep the spacing
+    // they would have on a 16:10 window of that height, so labels and values stay apart.
+    const float span = 0.15f * std::max(width(), 1.6f * height());
+    return halfWidth() + scoreScreenSlide + span * static_cast<float>(column);
 }
 
 LayoutRect scorePageButtonRect(int button)
 {
     const float b = 0.035f * width();
     const float y = menuRowY(scoreButtonRow) - mediumFont.height / 2.0f;
-    float x = scoreColumnX(0);
+    const float middle = scoreColumnX(0);
+    const float retry = scoreColumnX(-1) + freetype::getWidth(&mediumFont, "Retry");
+    const float quit = scoreColumnX(1) - freetype::getWidth(&mediumFont, "Quit");
+    // A box is no wider than the distance to its neighbour's centre, so no two overlap.
+    float x = middle, room = std::min(middle - retry, quit - middle);
     if (button == 1)
-        x = scoreColumnX(-1) + freetype::getWidth(&mediumFont, "Retry");
+        x = retry, room = middle - retry;
     else if (button == 3)
-        x = scoreColumnX(1) - freetype::getWidth(&mediumFont, "Quit");
-    return centredRect(x, y, 4.0f * b, 0.8f * b);
+        x = quit, room = quit - middle;
+    return centredRect(x, y, std::min(4.0f * b, room), 0.8f * b);
 }
 
 LayoutRect achievementsButtonRect(int button)
 {
-    const float w = static_cast<float>(screenWidth), h = static_cast<float>(screenHeight);
-    const float u = mediumFont.height;
     switch (button) {
-    case 1: return centredRect(0.1f * h, halfHeight(), 0.05f * h, 0.05f * h);
-    case 2: return centredRect(w - 0.1f * h, halfHeight(), 0.05f * h, 0.05f * h);
-    case 7: return centredRect(halfWidth(), halfHeight() + u * 2.0f * 4.5f - u / 2.75f, w / 1680.0f * 525.0f,
-                               w / 1680.0f * 55.0f);
+    case 1: return achievementArrowRect(-1);
+    case 2: return achievementArrowRect(1);
+    case 7: return menuButtonRect(4.5f);
     default: return LayoutRect();
     }
 }
@@ -144,8 +154,7 @@ float menuRowY(float k)
 
 LayoutRect menuButtonRect(float k)
 {
-    const float scale = width() / 1680.0f;
-    return centredRect(halfWidth(), menuRowY(k) - mediumFont.height / 2.75f, scale * 525.0f, scale * 55.0f);
+    return centredRect(halfWidth(), menuRowY(k) - mediumFont.height / 2.75f, width() / 1680.0f * 525.0f, barHeight());
 }
 
 float menuDescriptionY()
@@ -165,9 +174,9 @@ float levelRow(int level)
 
 LayoutRect levelButtonRect(int level)
 {
-    const float scale = width() / 1680.0f;
-    return centredRect(levelColumnX(level), menuRowY(levelRow(level)) - mediumFont.height / 2.75f, scale * 200.0f,
-                       scale * 55.0f);
+    // No wider than the columns' spacing (0.2 H), which a wide window would otherwise exceed.
+    const float w = std::min(width() / 1680.0f * 200.0f, 0.2f * height());
+    return centredRect(levelColumnX(level), menuRowY(levelRow(level)) - mediumFont.height / 2.75f, w, barHeight());
 }
 
 namespace {
@@ -319,8 +328,7 @@ LayoutRect optionsSaveHighlightRect()
 
 LayoutRect entryButtonRect(float k)
 {
-    const float scale = width() / 1680.0f;
-    return centredRect(halfWidth(), menuRowY(k) - smallFont.height / 2.75f, scale * 525.0f, scale * 55.0f);
+    return centredRect(halfWidth(), menuRowY(k) - smallFont.height / 2.75f, width() / 1680.0f * 525.0f, barHeight());
 }
 
 RankingScrollBar rankingScrollBar(int rows, int scroll)

@@ -29,11 +29,13 @@ LayoutRect offlineConfirmButtonRect(int button);
 
 // The score and end-of-game pages: rows on menuRowY, labels starting at the left column (-1),
 // titles and the middle button on the middle (0), values ending at the right column (1); the
-// columns stand 0.15 W either side of the middle and all move with scoreScreenSlide.
+// columns stand 0.15 W either side of the middle (on a window narrower than 16:10, 0.15 x 1.6 H)
+// and all move with scoreScreenSlide.
 float scoreColumnX(int column);
 inline constexpr float scoreButtonRow = 4.2f;
 // The score page's buttons on that row: 1 "Retry" left, 2 "Continue" centre, 3 "Quit" right.
-// The drawn highlight and the hit box: 4b x 0.8b (b = 0.035 W) on the middle of the text line.
+// The drawn highlight and the hit box: 4b x 0.8b (b = 0.035 W) on the middle of the text line,
+// narrowed to the distance to the neighbouring button's centre where 4b is more.
 LayoutRect scorePageButtonRect(int button);
 
 // The achievements page's buttons: 1 the left arrow, 2 the right arrow (0.05 x H squares at the
@@ -48,11 +50,12 @@ float menuRowY(float k);
 inline constexpr float menuHeadingRow = -3.5f;
 // The bottom line, which carries the hovered button's description: H - 0.04 H.
 float menuDescriptionY();
-// The stacked button of row k, its highlight bar and hit box: W x 525/1680 by W x 55/1680,
-// centred on W/2 a little above the row's baseline (u / 2.75).
+// The stacked button of row k, its highlight bar and hit box: W x 525/1680 by W x 55/1680, no
+// higher than the rows' spacing 2u, centred on W/2 a little above the row's baseline (u / 2.75).
 LayoutRect menuButtonRect(float k);
 // The level-select page's narrow buttons, levels 1..10: 1-5 in a column 0.1 H left of the
-// middle on rows -2..2, 6-10 in one 0.1 H right of it; bars W x 200/1680 wide.
+// middle on rows -2..2, 6-10 in one 0.1 H right of it; bars W x 200/1680 wide (at most the
+// columns' spacing 0.2 H) and as high as the stacked bars.
 LayoutRect levelButtonRect(int level);
 // The centre x of a level's column.
 float levelColumnX(int level);

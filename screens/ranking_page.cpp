@@ -19,7 +19,25 @@ namespace {
 
 float halfW() { return static_cast<float>(screenWidth / 2); }
 float halfH() { return static_cast<float>(screenHeight / 2); }
+constexpr float rowScale = 0.5f;
+float rowTextWidth(const std::string& text) { return 2.0f * freetype::getWidth(&mediumFont, text) * rowScale; }
 
+// A name wider than the room its column leaves is cut to fit, ending in "...".
+std::string fitName(const std::string& name, float room)
+{
+    if (rowTextWidth(name) <= room)
+        return name;
+    const float keep = room - rowTextWidth("...");
+    std::string cut;
+    float used = 0.0f;
+    for (char ch : name) {
+        used += rowTextWidth(std::string(1, ch));
+        if (used > keep)
+            break;
+        cut += ch;
+    }
+    return cut + "...";
+}
 
 void heading()
 {
@@ -48,20 +66,23 @@ void rowTexts(const RankingScrollBar& bar, int first)
 {
     const float T = bar.tableWidth, u = mediumFont.height;
     const float rankX = halfW() - 0.4f * T, nameX = halfW() - 0.25f * T, pointsX = halfW() + 0.3f * T;
+    // A name ends a twentieth of the table short of the skill points.
+    const float nameRoom = pointsX - nameX - 0.05f * T;
     enableCapability(GL_TEXTURE_2D);
     const float headerY = bar.rowY(0) + u / 4.0f;
-    freetype::print("Rank", rankX, headerY, 6, 0.5f, 255, 255, 255, 255, &mediumFont);
-    freetype::print("Name", nameX, headerY, 5, 0.5f, 255, 255, 255, 255, &mediumFont);
-    freetype::print("Skillpoints", pointsX, headerY, 5, 0.5f, 255, 255, 255, 255, &mediumFont);
+    freetype::print("Rank", rankX, headerY, 6, rowScale, 255, 255, 255, 255, &mediumFont);
+    freetype::print("Name", nameX, headerY, 5, rowScale, 255, 255, 255, 255, &mediumFont);
+    freetype::print("Skillpoints", pointsX, headerY, 5, rowScale, 255, 255, 255, 255, &mediumFont);
     for (int i = 1; i <= 10; ++i) {
         const std::size_t index = static_cast<std::size_t>(first + i - 1);
         if (index >= rankingList.size())
             break;
         const RankingRowView view = rankingRowView(rankingList[index]);
         const float y = bar.rowY(i) + u / 4.0f;
-        freetype::print(std::to_string(index + 1), rankX, y, 6, 0.5f, 255, 255, 255, 255, &mediumFont);
-        freetype::print(view.name, nameX, y, 5, 0.5f, 255, 255, view.player ? 0 : 255, 255, &mediumFont);
-        freetype::print(view.points, pointsX, y, 5, 0.5f, 255, 255, 255, 255, &mediumFont);
+        freetype::print(std::to_string(index + 1), rankX, y, 6, rowScale, 255, 255, 255, 255, &mediumFont);
+        freetype::print(fitName(view.name, nameRoom), nameX, y, 5, rowScale, 255, 255, view.player ? 0 : 255, 255,
+                        &mediumFont);
+        freetype::print(view.points, pointsX, y, 5, rowScale, 255, 255, 255, 255, &mediumFont);
     }
 }
 

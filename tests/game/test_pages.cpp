@@ -1,6 +1,7 @@
 // The menu pages: their geometry, their hovered buttons and what a click on each does.
 #include "board_fixture.h"
 
+#include <cmath>
 #include <functional>
 #include <regex>
 #include <string>
@@ -23,6 +24,7 @@
 #include "game/main_menu.h"
 #include "game/options.h"
 #include "game/reports.h"
+#include "game/score_screen.h"
 #include "game/states.h"
 #include "game/tutorials.h"
 #include "online/create_account.h"
@@ -124,8 +126,8 @@ TEST_F(PagesTest, BarsFollowTheWidthRowsTheFontAndLevelColumnsTheHeight)
 {
     const LayoutRect bar = menuButtonRect(0);
     EXPECT_FLOAT_EQ(bar.right - bar.left, 525.0f);
-    EXPECT_FLOAT_EQ(bar.bottom - bar.top, 55.0f);
-    EXPECT_FLOAT_EQ(bar.top + 27.5f, 525.0f - 27.0f / 2.75f);
+    EXPECT_FLOAT_EQ(bar.bottom - bar.top, 54.0f);   // 55/1680 of the width, but no more than the rows' 2u
+    EXPECT_FLOAT_EQ(bar.top + 27.0f, 525.0f - 27.0f / 2.75f);
     EXPECT_FLOAT_EQ(menuButtonRect(-3).top, bar.top - 6.0f * 27.0f);
     screenWidth = 1281;   // odd: the pages centre on the integer half
     screenHeight = 720;
@@ -142,6 +144,57 @@ TEST_F(PagesTest, BarsFollowTheWidthRowsTheFontAndLevelColumnsTheHeight)
     ++mouseX;
     UpdateMenu(10.0f);
     EXPECT_EQ(hoveredButton, 2);
+}
+
+// Every page of buttons, on windows from 4:3 to 32:9 and one wider: no two of its boxes overlap,
+// and the pointer in the middle of a box finds that box's button.
+TEST_F(PagesTest, BoxesStayApartAtEveryWindowShape)
+{
+    const struct {
+        void (*update)(float);
+        const ColumnPage* column;
+        LayoutRect (*more)(int);   // buttons first .. first + count - 1, beside the column's
+        int first, count;
+    } pages[] = {
+        {UpdateMenu, &mainMenuPage, nullptr, 0, 0},
+        {UpdateGametype, &gameTypePage, nullptr, 0, 0},
+        {UpdateDifficulty, &difficultyPage, nullptr, 0, 0},
+        {UpdateClassicModeSelect, &rankedChoicePage, nullptr, 0, 0},
+        {UpdateLevelSelect, &levelSelectBackPage, levelButtonRect, firstLevelButton, 10},
+        {UpdateScoreScreen, nullptr, scorePageButtonRect, 1, 3},
+    };
+    const std::pair<int, int> windows[] = {{1024, 768},  {1280, 1024}, {1680, 1050}, {1280, 720}, {1920, 1080},
+                                           {2560, 1080}, {3440, 1440}, {2560, 720},  {3840, 1080}, {2400, 600}};
+    leftButtonDown = false;
+    scoreScreenSlide = 0.0f;
+    for (const auto& [w, h] : windows) {
+        screenWidth = w, screenHeight = h;
+        // The font follows the height, as the game builds it.
+        mediumFont.height = std::floor(static_cast<float>(h) / 1050.0f * 27.5f);
+        for (float& advance : mediumFont.glyphWidths)
+            advance = 0.6f * mediumFont.height;
+        for (const auto& page : pages) {
+            std::vector<std::pair<int, LayoutRect>> boxes;
+            for (int i = 0; page.column && i < page.column->count; ++i)
+                boxes.push_back({page.column->buttons[i].button, menuButtonRect(page.column->buttons[i].row)});
+            for (int n = 1; n <= page.count; ++n)
+                boxes.push_back({page.first + n - 1, page.more(n)});
+            for (std::size_t i = 0; i < boxes.size(); ++i) {
+                const LayoutRect& a = boxes[i].second;
+                for (std::size_t j = i + 1; j < boxes.size(); ++j) {
+                    const LayoutRect& b = boxes[j].second;
+                    // Boxes may share an edge (a pointer on it hits neither); float rounding aside.
+                    const float e = 0.01f;
+                    const bool overlap =
+                        a.left < b.right - e && b.left < a.right - e && a.top < b.bottom - e && b.top < a.bottom - e;
+                    EXPECT_FALSE(overlap) << w << "x" << h << ": " << boxes[i].first << " and " << boxes[j].first;
+                }
+                pointAt(a);
+                page.update(10.0f);
+                EXPECT_EQ(hoveredButton, boxes[i].first) << w << "x" << h;
+            }
+        }
+    }
 }
 
 TEST_F(PagesTest, EachPageFindsItsButtons)

@@ -207,3 +207,26 @@ TEST_F(AccountPagesTest, RankingRowsThumbAndSpinner)
     EXPECT_FLOAT_EQ(thumbs[0].h, 3.2f * bar.rowHeight);
     EXPECT_FLOAT_EQ(thumbs[0].y + thumbs[0].h, bar.trackTop + bar.trackLength);
 }
+
+// A name as long as the service takes, of wide letters, is cut short of the skill points and
+// ends in "..."; one that fits is drawn whole.
+TEST_F(AccountPagesTest, RankingNamesAreCutToTheirColumn)
+{
+    mediumFont.glyphWidths[static_cast<int>('W')] = 40.0f;
+    const std::string wide(32, 'W');
+    rankingList = {"0," + wide + ",1,1234,100,1", "0,WWWWWWWWWW,2,1000,101,1"};
+    renderRanking();
+    const std::vector<DrawCall> printed = of(DrawOp::Print);
+    ASSERT_EQ(printed.size(), 9u);
+    const DrawCall& cut = printed[4];
+    const DrawCall& points = printed[5];
+    ASSERT_GE(cut.text.size(), 4u);
+    EXPECT_EQ(cut.text.substr(cut.text.size() - 3), "...");
+    EXPECT_EQ(cut.text.find_first_not_of('W'), cut.text.size() - 3);
+    const float end = cut.x + 2.0f * freetype::getWidth(&mediumFont, cut.text) * cut.scale;
+    const float room = 0.5f * rankingScrollBar(2, 0).tableWidth;   // up to a twentieth of the table short of the points
+    EXPECT_LE(end, cut.x + room);
+    EXPECT_GT(end, cut.x + room - 40.0f * cut.scale);   // no letter more than needed is cut
+    EXPECT_LT(end, points.x);
+    EXPECT_EQ(printed[7].text, "WWWWWWWWWW");
+}

@@ -403,6 +403,42 @@ TEST_F(MenuPagesTest, EndgameGradesRowsAndLabels)
     EXPECT_FALSE(has(DrawOp::PrintShadowed, "#0"));
 }
 
+// On 4:3 and 5:4 windows, where the text (which follows the height) is wide for the width, each
+// row's label ends at least a text height short of its value; 16:10 and 16:9 keep their columns.
+TEST_F(MenuPagesTest, ScoreLabelsClearTheirValuesOnNarrowWindows)
+{
+    offlineMode = 0;
+    gameMode = gm::Normal;
+    setScore(1234567);
+    skillPointsBefore = 1200, skillPointsAfter = 1315;
+    previousRank = 45, newRank = 42;
+    performanceMean = 1000000, performanceSpread = 100000;   // "Excellent"
+    const struct {
+        int w, h;
+        float column;   // the columns' distance from the middle
+    } windows[] = {{1024, 768, 0.24f * 768.0f}, {1280, 1024, 0.24f * 1024.0f}, {1680, 1050, 252.0f},
+                   {1280, 720, 192.0f},         {1920, 1080, 288.0f}};
+    for (const auto& win : windows) {
+        screenWidth = win.w, screenHeight = win.h;
+        const float u = std::floor(static_cast<float>(win.h) / 1050.0f * 27.5f);
+        plainFont(mediumFont, u, 0.64f * u);
+        for (void (*page)() : {renderScoreScreen, renderEndgame}) {
+            render(page);
+            EXPECT_FLOAT_EQ(text("Time:").x, static_cast<float>(win.w / 2) - win.column) << win.w;
+            for (const DrawCall& label : of(DrawOp::PrintShadowed)) {
+                if (label.anchor != 5 || label.font != &mediumFont)
+                    continue;
+                const float end = label.x + 2.0f * freetype::getWidth(&mediumFont, label.text);
+                for (const DrawCall& value : of(DrawOp::PrintShadowed))
+                    if (value.anchor == 6 && value.y == label.y) {
+                        const float start = value.x - 2.0f * freetype::getWidth(&mediumFont, value.text);
+                        EXPECT_GE(start - end, u) << win.w << "x" << win.h << " " << label.text << value.text;
+                    }
+            }
+        }
+    }
+}
+
 TEST_F(MenuPagesTest, CreditsRestartAndTheOnlinePages)
 {
     render(renderCredits);
