@@ -72,6 +72,10 @@ inline void resetOnlineGlobals()
     patchIsUpdater = patchRequestSent = false;
     downloadSpeed = downloadedBytes = speedSampleTimer = bytesRefreshTimer = lastSampleSize = 0.0f;
     downloadSpeeds.clear();
+    serverChoicePending = false;
+    serverChoiceReply.clear();
+    for (int kind = rk::Login; kind <= rk::ServerChoice; ++kind)
+        endBackOff(kind);
 }
 
 // Ends every transfer still running, as the multi handle's clean-up at shut-down would.
