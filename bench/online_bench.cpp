@@ -1,19 +1,29 @@
 // Times the request path against the frame it runs in: sealUrl of a login-sized request, and one
 // curlprocess with 10 requests in flight against the in-process stand-in (a pump that only polls,
-// and the slowest pump while they complete), each beside a 16.7 ms frame.
-//   bench_online_bench
+// and the slowest pump while they complete), each beside a 16.7 ms frame; the slowest frame of the
+// login page while the service takes 3 s to name its server. Then counts how often
+// a failing request is sent again over some seconds of 60 Hz frames: news against a service that
+// drops every connection, and a patch whose digest never matches.
+//   bench_online_bench [--retry-seconds N]   (20 unless told)
 #include "timing.h"
 
+#include "game/game_state.h"
+#include "game/states.h"
+#include "online/login.h"
+#include "online/patching.h"
 #include "online/query.h"
 #include "online/replies.h"
 #include "online/requests.h"
 #include "online/sealing.h"
+#include "server/raw_listener.h"
 #include "server/stand_in.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -37,10 +47,62 @@ bool allDone()
     return true;
 }
 
+// Runs 60 Hz frames (the pump, then the page's update when there is one) for the given seconds, or
+// until done says so; the slowest frame's ms.
+double runFrames(double seconds, void (*update)(float), bool (*done)() = nullptr)
+{
+    const double end = bench::nowMs() + seconds * 1000.0;
+    double slowest = 0.0;
+    while (bench::nowMs() < end && !(done && done())) {
+        const double start = bench::nowMs();
+        curlprocess();
+        if (update)
+            update(static_cast<float>(frameMs));
+        const double took = bench::nowMs() - start;
+        slowest = std::max(slowest, took);
+        if (took < frameMs)
+            std::this_thread::sleep_for(std::chrono::microseconds(static_cast<long>((frameMs - took) * 1000.0)));
+    }
+    return slowest;
 }
 
-int main()
+bool loginSent()
 {
+    return std::any_of(requests.begin(), requests.end(), [](const CurlRequest& r) { return r.kind == rk::Login; });
+}
+
+void reportRate(const char* what, int count, double seconds)
+{
+    const double perSecond = count / seconds;
+    std::printf("%-50s %6d in %.0f s   %8.2f a second\n", what, count, seconds, perSecond);
+    std::printf("row|%s|%.2f/s|one a 60 Hz frame|60/s|%.4f|<= 1/s|\n", what, perSecond, perSecond / 60.0);
+}
+
+// Completed queued requests so far: the lines of urls.txt.
+int urlsLines()
+{
+    std::ifstream file(urlsLogPath, std::ios::binary);
+    std::string line;
+    int lines = 0;
+    while (std::getline(file, line))
+        ++lines;
+    return lines;
+}
+
+void settle()
+{
+    endRunningTransfers();
+    requests.clear();
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    double retrySeconds = 20.0;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (!std::strcmp(argv[i], "--retry-seconds"))
+            retrySeconds = std::atof(argv[++i]);
     std::string login = buildRequest(
         "login.php?version=rc2&build=direct",
         {{"&platform=", ""}, {"&username=", "quill"}, {"&password=", "hunter22"},
@@ -112,6 +174,44 @@ int main()
         slowest.push_back(worst);
     }
     report("slowest curlprocess of 10 (median of 20 rounds)", bench::median(slowest));
+
+    // The login page's frames while the server choice is on its way, until the login is sent.
+    settle();
+    setStandInFault(service, "which_server=delay:3000*1");
+    gameState = gs::Login;
+    popupId = 12;
+    loginRequestSent = false;
+    report("slowest login frame, server named after 3 s", runFrames(40.0, UpdateLogin, loginSent));
+    clearStandInFaults(service);
+
+    // News announced by the login, from a service that drops every connection: each failure asks again.
+    settle();
+    RawListener dropping;
+    if (!startRawListener(dropping))
+        return 1;
+    const std::string serviceUrl = secureUrl;
+    secureUrl = "http://127.0.0.1:" + std::to_string(dropping.port) + "/secure.php?data=";
+    hasNews = 1;
+    newsReply.clear();
+    int before = urlsLines();
+    curlQueue("news.php", &newsReply, rk::News, 5);
+    runFrames(retrySeconds, nullptr);
+    reportRate("news sent again, every connection dropped", urlsLines() - before, retrySeconds);
+    stopRawListener(dropping);
+    secureUrl = serviceUrl;
+    hasNews = 0;
+    settle();
+
+    // A patch whose bytes never match the offered digest: each mismatch downloads it again.
+    setStandInReply(service, "patch.php", std::string(64 * 1024, 'p'));
+    patchUrl = "patch.php?id=1";
+    patchHash = std::string(64, '0');
+    patchRequestSent = false;
+    setenv("XDG_DATA_HOME", folder, 1);
+    before = urlsLines();
+    runFrames(retrySeconds, UpdatePatching);
+    reportRate("tampered patch downloaded again", urlsLines() - before, retrySeconds);
+    settle();
 
     curl_multi_cleanup(curlMultiHandle);
     curl_global_cleanup();

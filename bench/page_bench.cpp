@@ -1,6 +1,7 @@
 // One frame of each menu page through the real Draw (backdrop, starfield, page, pointer, fade)
 // beside an empty frame (clear and swap) in the same run. With --shots it instead draws every
-// page into PPM files: the intro, the main menu with news and with its spinner, the game-choice
+// page into PPM files: the intro, the main menu with news (a short text, and 64 KiB and 4 MiB as a
+// news reply would bring them) and with its spinner, the game-choice
 // pages with a button hovered, options from the menu and from a paused game, the score page online
 // and offline, the end-of-game page, credits, congratulations, restart, the online menu pages,
 // every panel of the login and new-profile pages, and the ranking page loaded and loading.
@@ -87,6 +88,21 @@ void menuState(int state, int hovered)
     paused = false;
 }
 
+// The main menu with news of about this many bytes, handed over as the news reply.
+void deliverNews(std::size_t bytes)
+{
+    menuState(gs::Menu, 0);
+    offlineMode = 0;
+    username = "Player";
+    hasNews = 1;
+    newsLines.clear();
+    std::string text;
+    for (int i = 0; text.size() < bytes; ++i)
+        text += "Line " + std::to_string(i) + ": the world rankings reset on Sunday, ranked games count.\r\n";
+    text.resize(bytes);
+    handleReply(rk::News, 0, &text);
+}
+
 void scoreValues(bool online)
 {
     gameMode = gm::Normal;
@@ -158,6 +174,8 @@ std::vector<PageShot> pageShots()
              newsText = newsSample;
              newsLines.clear();
          }},
+        {"menu-news-64k", [] { deliverNews(64 * 1024); }},
+        {"menu-news-4m", [] { deliverNews(4 * 1024 * 1024); }},
         {"menu-spinner",
          [] {
              menuState(gs::Menu, 10);

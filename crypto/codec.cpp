@@ -116,6 +116,14 @@ std::string base64Decode(std::string text)
     text = stripLineBreaks(text);
     if (text.empty())
         return std::string();
+    // OpenSSL's decoder skips blanks and stops at "-": anything outside the alphabet, or padding
+    // before the end, makes the whole text no base64.
+    const std::size_t padding = text.find('=');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool padded = padding != std::string::npos && i >= padding;
+        if (padded ? text[i] != '=' : !isBase64Char(text[i]))
+            return std::string();
+    }
     // OpenSSL's decoder reads the line form its encoder writes.
     std::string lines;
     lines.reserve(text.size() + text.size() / 64 + 1);

@@ -35,9 +35,9 @@ std::vector<Vector2> displayModes;
 namespace {
 
 // Longest text taken from one stored value: numbers need a few digits, the sealed
-// password a few hundred characters.
+// password a few hundred characters, and no text is longer than the file keeps.
 constexpr std::size_t maxNumberText = 31;
-constexpr std::size_t maxStringText = 8192;
+constexpr std::size_t maxStringText = settingsMaxTextBytes;
 
 // Reads a value into a terminated buffer of at most maxLength characters.
 // Returns false (and leaves text alone) when the value is missing.
@@ -242,12 +242,16 @@ void resetTutorials()
     saveConfig();
 }
 
-void saveConfig()
+bool saveConfig()
 {
     SettingsKey key;
     if (!settingsOpen(key, true))
-        return;
+        return true;
 
+    // One refused value leaves the whole file as it was: a new name must not end up beside an
+    // old password.
+    bool kept = true;
+    auto write = [&](const char* name, const std::string& value) { kept = settingsWrite(key, name, value) && kept; };
     // A size that is not among the display modes is kept as it is.
     float width = static_cast<float>(screenWidth);
     float height = static_cast<float>(screenHeight);
@@ -255,28 +259,31 @@ void saveConfig()
         width = displayModes[displayModeIndex].x;
         height = displayModes[displayModeIndex].y;
     }
-    settingsWrite(key, "ScreenWidth", floatText(width));
-    settingsWrite(key, "ScreenHeight", floatText(height));
-    settingsWrite(key, "AAlevel", wholeText(AAlevel));
-    settingsWrite(key, "VSync", wholeText(vSync));
-    settingsWrite(key, "VisualQuality", wholeText(visualQuality));
-    settingsWrite(key, "MotionBlur", wholeText(motionBlur));
-    settingsWrite(key, "MouseFlip", wholeText(mouseFlip));
-    settingsWrite(key, "Fullscreen", wholeText(fullscreen));
-    settingsWrite(key, "Buffer", wholeText(buffer));
-    settingsWrite(key, "MusicVol", floatText(musicVol));
-    settingsWrite(key, "SoundVol", floatText(soundVol));
-    settingsWrite(key, "TuteControl", wholeText(tuteControl));
-    settingsWrite(key, "TuteCombo", wholeText(tuteCombo));
-    settingsWrite(key, "TuteComboNow", wholeText(tuteComboNow));
-    settingsWrite(key, "TuteColor", wholeText(tuteColor));
-    settingsWrite(key, "TuteCrit", wholeText(tuteCrit));
-    settingsWrite(key, "TutePup", wholeText(tutePup));
-    settingsWrite(key, "TuteRush", wholeText(tuteRush));
-    settingsWrite(key, "TuteSurvival", wholeText(tuteSurvival));
-    settingsWrite(key, "TuteMeditation", wholeText(tuteMeditation));
-    settingsWrite(key, "Colorblind", wholeText(colorblind));
-    settingsWrite(key, "Username", username.empty() ? "0" : username);
-    settingsWrite(key, "Password", password.empty() ? "0" : password);
+    write("ScreenWidth", floatText(width));
+    write("ScreenHeight", floatText(height));
+    write("AAlevel", wholeText(AAlevel));
+    write("VSync", wholeText(vSync));
+    write("VisualQuality", wholeText(visualQuality));
+    write("MotionBlur", wholeText(motionBlur));
+    write("MouseFlip", wholeText(mouseFlip));
+    write("Fullscreen", wholeText(fullscreen));
+    write("Buffer", wholeText(buffer));
+    write("MusicVol", floatText(musicVol));
+    write("SoundVol", floatText(soundVol));
+    write("TuteControl", wholeText(tuteControl));
+    write("TuteCombo", wholeText(tuteCombo));
+    write("TuteComboNow", wholeText(tuteComboNow));
+    write("TuteColor", wholeText(tuteColor));
+    write("TuteCrit", wholeText(tuteCrit));
+    write("TutePup", wholeText(tutePup));
+    write("TuteRush", wholeText(tuteRush));
+    write("TuteSurvival", wholeText(tuteSurvival));
+    write("TuteMeditation", wholeText(tuteMeditation));
+    write("Colorblind", wholeText(colorblind));
+    write("Username", username.empty() ? "0" : username);
+    write("Password", password.empty() ? "0" : password);
+    if (!kept)
+        key.dirty = false;
     settingsClose(key);
+    return kept;
 }

@@ -11,6 +11,7 @@
 #include "game/game_state.h"
 #include "game/page_state.h"
 #include "game/states.h"
+#include "online/login.h"
 #include "online/requests.h"
 
 float introTimer = 0.0f;
@@ -97,15 +98,8 @@ void loadIntroAssets()
     fillAchievementTables();
 }
 
-// Without a stored name the server is asked whether it can be reached at all (blocking); the
-// reply itself is not read.
-void leaveIntro()
+void chooseNextPage()
 {
-    if (username.empty()) {
-        std::string reply;
-        if (curlPerform("which_server.php", &reply, 30) != CURLE_OK)
-            offlineMode = 99;
-    }
     if (offlineMode == 99) {
         gameState = gs::IntroToLogin;
         popupId = 11;
@@ -118,6 +112,26 @@ void leaveIntro()
         gameState = gs::IntroToNewProfile;
         popupId = 20;
     }
+}
+
+// The reply itself is not read: only whether the server could be reached.
+void serverAnswered(int resultCode, const std::string&)
+{
+    if (resultCode != CURLE_OK)
+        offlineMode = 99;
+    chooseNextPage();
+}
+
+// Without a stored name the server is asked whether it can be reached at all; the title stays up
+// while the answer is on its way.
+void leaveIntro()
+{
+    if (!username.empty()) {
+        chooseNextPage();
+        return;
+    }
+    if (!serverChoicePending)
+        askServerChoice(serverAnswered);
 }
 
 } // namespace

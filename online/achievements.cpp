@@ -137,18 +137,21 @@ void handleAchievementReply(int resultCode, std::string* response)
     if (resultCode != 0) {
         // Sent again with its own key, until the service answers.
         cheeveEarned[cheeveKeyNumber(upload->key)] = false;
+        backOffRequests(rk::AchievementUpload);
         sendUpload(*upload);
         return;
     }
+    endBackOff(rk::AchievementUpload);
     if (upload->reply.empty())
         return;
     upload->pending = false;
     refreshReceived();
-    if (upload->reply == "fail")
-        return;
+    // "fail" is an answer too: the wait ends, and the popup may offer to resume.
     requestWaitTimes[1] = 0.0f;
     if (serverWaitPause)
         continueReady = true;
+    if (upload->reply == "fail")
+        return;
     if (lastAwardedKey == upload->key)
         lastAwardedKey.clear();
     for (const std::string& field : replyFields(upload->reply)) {

@@ -18,6 +18,8 @@
 
 bool loginRequestSent = false;
 int blockingResult = 0;
+std::string serverChoiceReply;
+bool serverChoicePending = false;
 
 namespace {
 
@@ -33,15 +35,18 @@ bool endsWith(const std::string& text, const std::string& suffix)
     return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-// Asks the service which address to send to; a reply that is no address keeps the one in force.
-void chooseServer()
+void (*serverChoiceAnswered)(int, const std::string&) = nullptr;
+
+// The login goes out after the server choice, whatever its answer; a reply that is no address
+// keeps the one in force.
+void sendLogin(int resultCode, const std::string& reply)
 {
-    std::string reply;
-    if (curlPerform("which_server.php", &reply, 30) != CURLE_OK)
-        return;
-    const std::string prefix = serverPrefixFrom(reply);
-    if (!prefix.empty())
-        secureUrl = prefix;
+    if (resultCode == CURLE_OK) {
+        const std::string prefix = serverPrefixFrom(reply);
+        if (!prefix.empty())
+            secureUrl = prefix;
+    }
+    curlQueue(loginRequestText(), &loginReply, rk::Login, 5);
 }
 
 // The panel's buttons: the entry panels place their boxes with the small font's height, the
@@ -100,6 +105,26 @@ std::string loginRequestText()
                                                                {"&mac=", macAddress}});
 }
 
+void askServerChoice(void (*answered)(int resultCode, const std::string& reply))
+{
+    serverChoiceAnswered = answered;
+    if (serverChoicePending)
+        return;
+    serverChoiceReply.clear();
+    serverChoicePending = curlQueue("which_server.php", &serverChoiceReply, rk::ServerChoice, 30);
+    if (!serverChoicePending)
+        handleServerChoiceReply(CURLE_FAILED_INIT, std::string());
+}
+
+void handleServerChoiceReply(int resultCode, const std::string& reply)
+{
+    serverChoicePending = false;
+    void (*answered)(int, const std::string&) = serverChoiceAnswered;
+    serverChoiceAnswered = nullptr;
+    if (answered)
+        answered(resultCode, reply);
+}
+
 void logout()
 {
     std::string reply;
@@ -130,6 +155,5 @@ void UpdateLogin(float dtMs)
     }
     loginRequestSent = true;
     loginReply.clear();
-    chooseServer();
-    curlQueue(loginRequestText(), &loginReply, rk::Login, 5);
+    askServerChoice(sendLogin);
 }

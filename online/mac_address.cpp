@@ -7,7 +7,10 @@
 std::string formatMacAddresses(const std::vector<std::vector<unsigned char>>& addresses)
 {
     std::string text;
-    for (const auto& a : addresses) {
+    // The adapters' read has room for 16 records; the rest of the list is never seen.
+    const std::size_t records = addresses.size() < maxAdapterRecords ? addresses.size() : maxAdapterRecords;
+    for (std::size_t i = 0; i < records; ++i) {
+        const std::vector<unsigned char>& a = addresses[i];
         if (a.size() != 6)
             continue;
         char buffer[18];

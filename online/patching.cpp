@@ -74,6 +74,7 @@ void handlePatchReply(int resultCode, std::string* response)
 {
     if (resultCode != 0) {
         patchRequestSent = false;
+        backOffRequests(rk::Patch);
         return;
     }
     if (!response || response->empty() || *response == "fail")
@@ -88,6 +89,7 @@ void handlePatchReply(int resultCode, std::string* response)
         logMessage("Patch digest mismatch, downloading again");
         patchRequestSent = false;
         patchData.clear();
+        backOffRequests(rk::Patch);
         return;
     }
     // Without these the updater could not move the file, the old game would restart, be offered

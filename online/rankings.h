@@ -14,6 +14,8 @@ extern bool rankingRequestSent;                // a page request is in flight
 extern bool rankingDropInFlight;
 extern bool rankingAtEnd;                      // the service said the list is complete
 extern std::string rankingReply;               // reply target of the page request (kind 9)
+inline constexpr int rankingRowsPerPage = 25;  // rows the service sends a page; more are not taken
+inline constexpr int maxRankingRows = 10000;   // the list ends here whatever the service says
 extern std::deque<std::string> rankingReplies; // page bodies waiting to become rows
 extern std::size_t rankingParseCursor;         // where in the front body the next row starts
 // One entry per game mode (gm::Overall to gm::Meditation), sized at start-up.

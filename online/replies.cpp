@@ -19,6 +19,7 @@
 #include "online/requests.h"
 #include "platform/system.h"
 
+#include <algorithm>
 #include <climits>
 
 std::string loginReply, syncReply, newsReply, deathReply;
@@ -27,6 +28,23 @@ std::string newsText;
 int loginRetries = 0;
 
 namespace {
+
+// The news as the menu keeps it: at most maxNewsBytes and maxNewsLines lines; anything longer is
+// cut, and the cut logged.
+std::string boundedNews(const std::string& reply)
+{
+    std::size_t end = std::min(reply.size(), maxNewsBytes);
+    std::size_t lines = 0;
+    for (std::size_t at = 0; at < end; ++at) {
+        if (reply[at] == '\n' && ++lines == maxNewsLines) {
+            end = at + 1;
+            break;
+        }
+    }
+    if (end < reply.size())
+        logMessage("News cut from " + std::to_string(reply.size()) + " to " + std::to_string(end) + " bytes");
+    return reply.substr(0, end);
+}
 
 // The console log keeps the reply, not the secrets in it.
 std::string maskedLoginReply(const std::string& reply, const std::vector<std::string>& fields)
@@ -72,14 +90,22 @@ void loginResult(int resultCode, const std::string& reply)
         return;
     }
     if (fields.size() >= 6 && fields[0] == "success") {
+        // A stored password the settings cannot keep would leave the file pairing this name with
+        // the password of another: no login at all is better.
+        const std::string keptPassword = password;
+        password = fields[3];
+        if (!saveConfig()) {
+            password = keptPassword;
+            logMessage("Login failed: the settings cannot keep the stored password");
+            popupId = 14;
+            return;
+        }
         userId = fields[1];
         playHash = fields[2];
-        password = fields[3];
         hasNews = parseWhole(fields[5]);
         if (hasNews != 0)
             curlQueue("news.php", &newsReply, rk::News, 5);
         offlineMode = 0;
-        saveConfig();
         if (gameState == gs::Restart)
             return;
         gameState = gs::LoginToMenu;
@@ -96,13 +122,16 @@ void loginResult(int resultCode, const std::string& reply)
 }
 
 // Kinds 2 and 4 share their handling of failures, "fail" and the wait.
-bool replyArrived(int resultCode, const std::string& reply, bool& requestSent, bool& replyReceived, int waitIndex)
+bool replyArrived(int kind, int resultCode, const std::string& reply, bool& requestSent, bool& replyReceived,
+                  int waitIndex)
 {
     if (resultCode != 0) {
         replyReceived = false;
         requestSent = false;
+        backOffRequests(kind);
         return false;
     }
+    endBackOff(kind);
     if (reply == "fail") {
         replyReceived = true;
         return false;
@@ -118,7 +147,7 @@ bool replyArrived(int resultCode, const std::string& reply, bool& requestSent, b
 
 void highscoreResult(int resultCode, const std::string& reply)
 {
-    if (!replyArrived(resultCode, reply, highscoreRequestSent, highscoreReplyReceived, 0))
+    if (!replyArrived(rk::Highscore, resultCode, reply, highscoreRequestSent, highscoreReplyReceived, 0))
         return;
     std::vector<std::string> fields = replyFields(reply);
     if (fields.size() < 5)
@@ -132,7 +161,7 @@ void highscoreResult(int resultCode, const std::string& reply)
 
 void scoreResult(int resultCode, const std::string& reply)
 {
-    if (!replyArrived(resultCode, reply, scoreRequestSent, scoreReplyReceived, 2))
+    if (!replyArrived(rk::Score, resultCode, reply, scoreRequestSent, scoreReplyReceived, 2))
         return;
     std::vector<std::string> fields = replyFields(reply);
     if (fields.size() >= 8) {
@@ -167,17 +196,36 @@ void newsResult(int resultCode, std::string* response)
     if (resultCode != 0) {
         if (response)
             response->clear();
+        backOffRequests(rk::News);
         if (hasNews != 0)
             curlQueue("news.php", &newsReply, rk::News, 5);
         return;
     }
-    newsText = response ? *response : std::string();
+    endBackOff(rk::News);
+    newsText = boundedNews(response ? *response : std::string());
+}
+
+// The first rows of a page body, at most `rows` of them; an unterminated tail is no row.
+std::string firstRows(const std::string& body, int rows)
+{
+    std::size_t end = 0;
+    for (int n = 0; n < rows; ++n) {
+        const std::size_t lineEnd = body.find("\r\n", end);
+        if (lineEnd == std::string::npos)
+            break;
+        end = lineEnd + 2;
+    }
+    return body.substr(0, end);
 }
 
 // Header "M EOF\r\n" ends the list; "M ROWS n\r\n" is followed by n rows.
 void rankingResult(int resultCode, const std::string& reply)
 {
     rankingRequestSent = false;
+    if (resultCode != 0)
+        backOffRequests(rk::RankingPage);
+    else
+        endBackOff(rk::RankingPage);
     // The list was started afresh while this page was on its way: it may be of the same mode
     // but from an offset the new list has not reached.
     if (rankingDropInFlight) {
@@ -202,8 +250,14 @@ void rankingResult(int resultCode, const std::string& reply)
         rankingAtEnd = true;
         return;
     }
+    // The service sends pages of 25 rows: a page is taken as far as its count says, no further.
+    count = std::min(count, rankingRowsPerPage);
     rankingOffset = count > INT_MAX - rankingOffset ? INT_MAX : rankingOffset + count;
-    rankingReplies.push_back(reply.substr(lineEnd + 2));
+    rankingReplies.push_back(firstRows(reply.substr(lineEnd + 2), count));
+    if (rankingOffset >= maxRankingRows) {
+        logMessage("World ranking stopped at " + std::to_string(rankingOffset) + " rows");
+        rankingAtEnd = true;
+    }
 }
 
 }
@@ -222,6 +276,7 @@ void handleReply(int kind, int resultCode, std::string* response)
     case rk::AchievementSync: syncResult(resultCode, reply); break;
     case rk::News: newsResult(resultCode, response); break;
     case rk::RankingPage: rankingResult(resultCode, reply); break;
+    case rk::ServerChoice: handleServerChoiceReply(resultCode, reply); break;
     default: break;
     }
 }

@@ -1,6 +1,7 @@
 // The reply dispatch: what each kind of completed request does to the game, and the texts and
 // values that the web service's replies set.
 #pragma once
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -8,7 +9,9 @@
 
 extern std::string loginReply, syncReply, newsReply, deathReply;
 extern int hasNews;            // the login announced news
-extern std::string newsText;   // shown by the main menu
+extern std::string newsText;   // shown by the main menu, at most these bytes and lines
+inline constexpr std::size_t maxNewsBytes = 16384;
+inline constexpr std::size_t maxNewsLines = 200;
 extern int loginRetries;       // login transport failures so far
 
 // Once a frame: moves the transfers on and hands each finished one to handleReply.

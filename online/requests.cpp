@@ -2,7 +2,10 @@
 
 #include "engine/profiler.h"
 #include "online/sealing.h"
+#include "platform/system.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 
 std::vector<CurlRequest> requests;
@@ -14,6 +17,36 @@ int offlineMode = 0;
 void (*curlQueueHook)(const std::string&, std::string*, int, long) = nullptr;
 
 namespace {
+
+// A kind's back-off: how long its latest wait was, and when the wait ends (0: not backing off).
+struct Backoff {
+    double delayMs = 0.0;
+    double untilMs = 0.0;
+};
+std::array<Backoff, 16> backoffs;
+
+Backoff* backoffOf(int kind)
+{
+    return kind >= 0 && static_cast<std::size_t>(kind) < backoffs.size() ? &backoffs[kind] : nullptr;
+}
+
+bool backingOff(int kind)
+{
+    const Backoff* b = backoffOf(kind);
+    return b && b->delayMs > 0.0 && requestClockMs() < b->untilMs;
+}
+
+double counterMs()
+{
+    return platformMsSince(0);
+}
+
+std::size_t replyLimit(int kind)
+{
+    if (kind == rk::Patch)
+        return maxPatchBytes;
+    return kind == rk::RankingPage ? maxRankingPageBytes : maxReplyBytes;
+}
 
 void setUpTransfer(CURL* handle, const std::string& url, ReplySink* sink, long timeoutSeconds)
 {
@@ -50,6 +83,32 @@ CurlRequest* findRunning(CURL* handle)
         if (!r.done && r.easyHandle == handle)
             return &r;
     return nullptr;
+}
+
+// The record's transfer on the multi handle; false (the record unchanged) when libcurl gives none.
+bool startTransfer(CurlRequest& record)
+{
+    CURL* handle = curl_easy_init();
+    if (!handle)
+        return false;
+    auto sink = std::make_unique<ReplySink>(ReplySink{record.response, replyLimit(record.kind)});
+    setUpTransfer(handle, record.url, sink.get(), record.timeoutSeconds);
+    if (curl_multi_add_handle(curlMultiHandle, handle) != CURLM_OK) {
+        curl_easy_cleanup(handle);
+        return false;
+    }
+    record.easyHandle = handle;
+    record.sink = std::move(sink);
+    record.held = false;
+    return true;
+}
+
+// Held requests whose kind no longer backs off go out; one that gets no transfer is dropped, as a
+// request that could not be queued would have been.
+void startHeldRequests()
+{
+    auto dropped = [](CurlRequest& r) { return r.held && !backingOff(r.kind) && !startTransfer(r); };
+    requests.erase(std::remove_if(requests.begin(), requests.end(), dropped), requests.end());
 }
 
 // Oldest finished records go first; a running transfer keeps its record, whatever the count.
@@ -100,31 +159,26 @@ CURLcode curlPerform(std::string url, std::string* response, long timeoutSeconds
     return code;
 }
 
-void curlQueue(std::string url, std::string* response, int kind, long timeoutSeconds)
+bool curlQueue(std::string url, std::string* response, int kind, long timeoutSeconds)
 {
     if (curlQueueHook) {
         curlQueueHook(url, response, kind, timeoutSeconds);
-        return;
+        return true;
     }
     if (!curlMultiHandle)
-        return;
-    CURL* handle = curl_easy_init();
-    if (!handle)
-        return;
-    auto sink = std::make_unique<ReplySink>(ReplySink{response, kind == 5 ? maxPatchBytes : maxReplyBytes});
-    setUpTransfer(handle, url, sink.get(), timeoutSeconds);
-    if (curl_multi_add_handle(curlMultiHandle, handle) != CURLM_OK) {
-        curl_easy_cleanup(handle);
-        return;
-    }
+        return false;
     CurlRequest record;
     record.url = std::move(url);
     record.kind = kind;
-    record.easyHandle = handle;
     record.response = response;
-    record.sink = std::move(sink);
+    record.timeoutSeconds = timeoutSeconds;
+    record.held = backingOff(kind);
+    if (!record.held && !startTransfer(record))
+        return false;
     requests.push_back(std::move(record));
-    pump();
+    if (!requests.back().held)
+        pump();
+    return true;
 }
 
 bool nextCompletedTransfer(CompletedTransfer& out)
@@ -164,8 +218,10 @@ bool nextCompletedTransfer(CompletedTransfer& out)
 
 void pumpTransfers()
 {
-    if (curlMultiHandle)
-        pump();
+    if (!curlMultiHandle)
+        return;
+    startHeldRequests();
+    pump();
 }
 
 void cutBackRequests()
@@ -176,13 +232,36 @@ void cutBackRequests()
 void endRunningTransfers()
 {
     for (CurlRequest& r : requests) {
-        if (r.done || !r.easyHandle)
+        if (r.done)
             continue;
-        if (curlMultiHandle)
-            curl_multi_remove_handle(curlMultiHandle, r.easyHandle);
-        curl_easy_cleanup(r.easyHandle);
+        if (r.easyHandle) {
+            if (curlMultiHandle)
+                curl_multi_remove_handle(curlMultiHandle, r.easyHandle);
+            curl_easy_cleanup(r.easyHandle);
+        }
         r.easyHandle = nullptr;
         r.sink.reset();
+        r.held = false;
         r.done = true;
     }
+}
+
+double (*requestClockMs)() = counterMs;
+
+void backOffRequests(int kind)
+{
+    Backoff* b = backoffOf(kind);
+    if (!b)
+        return;
+    const double now = requestClockMs();
+    if (b->delayMs > 0.0 && now < b->untilMs)
+        return;
+    b->delayMs = b->delayMs > 0.0 ? std::min(2.0 * b->delayMs, longestRetryDelayMs) : firstRetryDelayMs;
+    b->untilMs = now + b->delayMs;
+}
+
+void endBackOff(int kind)
+{
+    if (Backoff* b = backoffOf(kind))
+        *b = Backoff();
 }

@@ -1,5 +1,6 @@
 // HTTP requests to the game's web service over libcurl: the blocking form, the queued form on the
-// multi handle, and the once-a-frame pump that completes queued transfers and dispatches them.
+// multi handle, the once-a-frame pump that completes queued transfers and dispatches them, and the
+// back-off that spaces out the requests sent again after transport failures.
 #pragma once
 #include <curl/curl.h>
 
@@ -18,6 +19,7 @@ struct ReplySink {
 
 inline constexpr std::size_t maxReplyBytes = std::size_t(4) << 20;
 inline constexpr std::size_t maxPatchBytes = std::size_t(256) << 20;   // kind 5, the patch download
+inline constexpr std::size_t maxRankingPageBytes = std::size_t(64) << 10;   // kind 9: 25 rows and room to spare
 inline constexpr std::size_t maxRequestRecords = 100;
 
 // One queued request. Records stay in `requests` after completion (done) until the list is cut back.
@@ -33,12 +35,13 @@ enum : int {
     AchievementSync = 7,
     News = 8,
     RankingPage = 9,
+    ServerChoice = 10,   // "which_server.php", queued so that no frame waits for it
 };
 }
 
 struct CurlRequest {
     std::string url;                   // the plain request text, before sealing
-    int kind = 0;                      // 1..9, what handleReply does with the reply
+    int kind = 0;                      // 1..10, what handleReply does with the reply
     CURL* easyHandle = nullptr;        // the transfer; null once done (libcurl reuses the address)
     std::string* response = nullptr;   // the sender's reply text, alive for the whole run
     std::string statusText;            // libcurl's text for resultCode, set on completion
@@ -46,6 +49,8 @@ struct CurlRequest {
     float timer = 0.0f;
     bool done = false;
     std::unique_ptr<ReplySink> sink;   // libcurl writes through it; fixed while the list grows
+    long timeoutSeconds = 0;
+    bool held = false;                 // waits out its kind's back-off; no transfer yet
 };
 
 extern std::vector<CurlRequest> requests;
@@ -66,10 +71,13 @@ std::size_t curlWriteToString(char* data, std::size_t size, std::size_t count, v
 // no transfer could be made.
 CURLcode curlPerform(std::string url, std::string* response, long timeoutSeconds);
 // Starts the sealed form of url on the multi handle and records it; nothing without a multi handle.
-void curlQueue(std::string url, std::string* response, int kind, long timeoutSeconds);
+// While the kind backs off, the record is held and the pump starts it once the back-off ends.
+// False when nothing was recorded.
+bool curlQueue(std::string url, std::string* response, int kind, long timeoutSeconds);
 // A test's recorder: while set, curlQueue hands every request to it instead of sending.
 extern void (*curlQueueHook)(const std::string& url, std::string* response, int kind, long timeoutSeconds);
-// Runs the multi handle until libcurl stops asking to be called again.
+// Starts the held requests whose back-off has ended, then runs the multi handle until libcurl
+// stops asking to be called again.
 void pumpTransfers();
 // One finished transfer's record completed (result, status text, its line in urls.txt, its handle
 // released); false when none is left this frame.
@@ -82,5 +90,18 @@ bool nextCompletedTransfer(CompletedTransfer& out);
 // Drops the oldest finished records beyond the list's limit; running ones always stay.
 void cutBackRequests();
 // Shut-down: takes every running transfer off the multi handle and frees it, so the multi
-// handle's clean-up leaves nothing behind. Their records stay, marked done.
+// handle's clean-up leaves nothing behind. Their records stay, marked done, held ones too.
 void endRunningTransfers();
+
+// Transport failures are answered by sending again, without limit; the back-off keeps a service
+// that drops every connection from being asked once a frame. Each kind that sends again has its own.
+inline constexpr double firstRetryDelayMs = 1000.0;
+inline constexpr double longestRetryDelayMs = 30000.0;
+// A request of this kind failed and will be sent again (a patch whose digest did not match counts):
+// requests of the kind queued from now on are held for 1 s, twice as long after each further
+// failure, at most 30 s. Failures that come in while the kind is held do not lengthen it again.
+void backOffRequests(int kind);
+// A request of this kind was answered: the next failure waits 1 s again.
+void endBackOff(int kind);
+// Milliseconds on a monotonic clock, what the back-off measures with.
+extern double (*requestClockMs)();

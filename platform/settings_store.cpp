@@ -16,7 +16,6 @@
 static const char* const settingsHeader = "# Tessarine settings 1";
 // Anything larger is not a file this game wrote.
 static const size_t settingsMaxFileBytes = 1 << 20;
-static const size_t settingsMaxTextBytes = 4096;
 
 static std::string settingsFolder()
 {

@@ -3,8 +3,12 @@
 // Writes go to memory and reach the disk atomically (temporary file, fsync, rename; mode 0600)
 // when the key is closed.
 #pragma once
+#include <cstddef>
 #include <map>
 #include <string>
+
+// The longest name or value the file keeps; a load skips longer ones.
+inline constexpr std::size_t settingsMaxTextBytes = 4096;
 
 struct SettingsKey {
     bool open = false;

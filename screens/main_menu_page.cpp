@@ -5,6 +5,7 @@
 #include "engine/config.h"
 #include "engine/draw2d.h"
 #include "engine/fonts.h"
+#include "engine/log.h"
 #include "engine/profiler.h"
 #include "engine/util.h"
 #include "game/main_menu.h"
@@ -65,7 +66,13 @@ std::vector<std::string> wrapNews(std::string text)
 {
     replaceAll("\r", "", text);
     const NewsWindow win = newsWindow();
-    return wrapText(text, mediumFont, newsScale, win.w, win.margin);
+    std::vector<std::string> lines = wrapText(text, mediumFont, newsScale, win.w, win.margin);
+    // Every line is drawn every frame: long lines wrapped into many are cut like the reply was.
+    if (lines.size() > maxNewsLines) {
+        logMessage("News cut to " + std::to_string(maxNewsLines) + " lines");
+        lines.resize(maxNewsLines);
+    }
+    return lines;
 }
 
 void renderMenu()

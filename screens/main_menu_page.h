@@ -7,9 +7,9 @@
 // has come, then kept for the run.
 extern std::vector<std::string> newsLines;
 
-// The lines of a news text as the window shows them. Replies end their lines with "\r\n"; the
-// carriage returns are dropped first, so they neither print as "*" nor keep a blank line from
-// counting as blank.
+// The lines of a news text as the window shows them, at most maxNewsLines of them. Replies end
+// their lines with "\r\n"; the carriage returns are dropped first, so they neither print as "*"
+// nor keep a blank line from counting as blank.
 std::vector<std::string> wrapNews(std::string text);
 
 void renderMenu();

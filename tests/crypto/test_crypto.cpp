@@ -96,7 +96,9 @@ TEST(Base64, DecodesWhateverTheLineBreaks)
 
 TEST(Base64, InvalidTextDecodesToNothing)
 {
-    for (const char* text : {"", "QUJ", "Q", "@@@@", "QUJD!", "QU\x01JD"})
+    // A character outside the alphabet anywhere, even where the decoder would stop or skip it.
+    for (const char* text : {"", "QUJ", "Q", "@@@@", "QUJD!", "QU\x01JD", "QUJD-garbage", "QUJD QUJD", "QU\tJD",
+                             "QUI=QUJD", "QUJ-", "QUJD_"})
         EXPECT_EQ(base64Decode(text), "") << text;
     EXPECT_EQ(base64Decode("QUJD"), "ABC");
     EXPECT_EQ(base64Decode("QUI="), "AB");

@@ -77,6 +77,10 @@ inline void resetOnlineGlobals()
     patchIsUpdater = patchRequestSent = false;
     downloadSpeed = downloadedBytes = speedSampleTimer = bytesRefreshTimer = lastSampleSize = 0.0f;
     downloadSpeeds.clear();
+    serverChoicePending = false;
+    serverChoiceReply.clear();
+    for (int kind = rk::Login; kind <= rk::ServerChoice; ++kind)
+        endBackOff(kind);
 }
 
 // A login reply offering bytes as the service words it: the statement's parts in the clear and

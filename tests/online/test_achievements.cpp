@@ -121,9 +121,13 @@ TEST_F(Uploads, RepliesFailAndFailuresPerUpload)
 
     std::string before = userId;
     userId = "2";   // no such account: the service says "fail"
+    requestWaitTimes[1] = 11000.0f;
+    serverWaitPause = true;
     awardAchievement("killstreak");
     ASSERT_TRUE(pumpUntilIdle());
     userId = before;
+    EXPECT_FLOAT_EQ(requestWaitTimes[1], 0.0f) << "an answer, if not the hoped-for one";
+    EXPECT_TRUE(continueReady) << "the paused game may resume";
     EXPECT_EQ(pendingAchievementUploads(), 1) << "only the empty one is still waiting";
     EXPECT_TRUE(cheeveEarned[20]);
     EXPECT_TRUE(cheeveToasts.empty());

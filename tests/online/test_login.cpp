@@ -6,6 +6,9 @@
 #include "engine/fonts.h"
 #include "engine/main.h"
 #include "engine/window.h"
+#include "engine/startup.h"
+#include "engine/textures.h"
+#include "game/intro.h"
 #include "game/layout.h"
 #include "game/page_buttons.h"
 #include "platform/messages.h"
@@ -109,10 +112,61 @@ TEST_F(Accounts, RefusedLoginGoesOfflineAndEnterTriesAgain)
     popupId = 12;
     loginRequestSent = false;
     UpdateLogin(16.0f);
-    EXPECT_EQ(sent(rk::Login), 5);
     EXPECT_TRUE(loginRequestSent);
+    ASSERT_TRUE(pumpUntil([] { return sent(rk::Login) == 5; }));
     EXPECT_EQ(offlineMode, 0);
     EXPECT_EQ(loginRetries, 0);
+}
+
+// The server choice goes through the queue: the page's frames go on (its dots move) while the
+// service takes its time, and the login follows the answer.
+TEST_F(Accounts, NoLoginFrameWaitsForTheServerChoice)
+{
+    makeProfile("quill", "pw12");
+    ASSERT_TRUE(setStandInFault(service, "which_server=delay:3000*1"));
+    startAttempt("quill", "pw12");
+    connectingDotsTimer = 0.0f;
+    for (int frame = 0; frame < 3; ++frame) {
+        curlprocess();
+        UpdateLogin(16.0f);
+    }
+    EXPECT_TRUE(serverChoicePending && sent(rk::Login) == 0) << "every frame came back before the answer";
+    EXPECT_FLOAT_EQ(connectingDotsTimer, 48.0f);
+    EXPECT_EQ(requests[0].timeoutSeconds, 30);
+    ASSERT_TRUE(loginFrames([] { return gameState == gs::LoginToMenu; }));
+    EXPECT_EQ(sent(rk::ServerChoice), 1);
+    EXPECT_EQ(sent(rk::Login), 1);
+}
+
+// Without a stored name the intro asks whether the service is there; its title stays up while
+// the answer is on its way, and the answer decides the page.
+TEST_F(Accounts, NoIntroFrameWaitsForTheServerChoice)
+{
+    const std::string here = secureUrl;
+    for (bool reachable : {true, false}) {
+        secureUrl = reachable ? here : "http://127.0.0.1:1/secure.php?data=";
+        ASSERT_TRUE(setStandInFault(service, "which_server=delay:1500*1"));
+        resetTextures();
+        textures.push_back(TextureRecord());
+        textures.back().name = introTitleTexture;
+        startupPhase = 2;
+        introAssetsLoaded = true;
+        introTimer = introLength;
+        gameState = gs::Intro;
+        UpdateIntro(16.0f);
+        EXPECT_TRUE(gameState == gs::Intro && serverChoicePending) << "the frame came back before the answer";
+        ASSERT_TRUE(pumpUntil([] {
+            if (gameState == gs::Intro)
+                UpdateIntro(16.0f);
+            return gameState != gs::Intro;
+        }));
+        EXPECT_EQ(gameState, reachable ? gs::IntroToNewProfile : gs::IntroToLogin);
+        EXPECT_EQ(offlineMode, reachable ? 0 : 99);
+    }
+    EXPECT_EQ(sent(rk::ServerChoice), 2);
+    secureUrl = here;
+    resetTextures();
+    startupPhase = 0;
 }
 
 TEST_F(Accounts, ServerChoiceTakesOnlyAnAddressPrefix)
@@ -132,6 +186,7 @@ TEST_F(Accounts, ServerChoiceTakesOnlyAnAddressPrefix)
             setStandInReply(service, "which_server.php", reply, 1);
         startAttempt("quill", "pw12");
         UpdateLogin(16.0f);
+        ASSERT_TRUE(pumpUntil([] { return !serverChoicePending; }));
         EXPECT_EQ(secureUrl, expected) << reply;
         ASSERT_TRUE(pumpUntilIdle());
     }

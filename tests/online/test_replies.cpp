@@ -3,6 +3,7 @@
 #include "crypto/digest.h"
 #include "engine/log.h"
 #include "engine/main.h"
+#include "platform/settings_store.h"
 
 #include <climits>
 #include <random>
@@ -80,6 +81,27 @@ TEST_F(Dispatch, LoginSuccessSetsTheAccountAndQueuesItsFollowUps)
     EXPECT_EQ(userId, "8");
     EXPECT_EQ(gameState, gs::Restart);
     EXPECT_TRUE(requests.empty());
+}
+
+// The settings keep values of up to 4096 bytes: a longer stored password is a failed login, and the
+// file keeps the name and password it had.
+TEST_F(Dispatch, AStoredPasswordTooLongForTheSettingsFailsTheLogin)
+{
+    for (std::size_t length : {settingsMaxTextBytes, settingsMaxTextBytes + 1}) {
+        resetOnlineGlobals();
+        username = "before";
+        password = "c3RvcmVk";
+        ASSERT_TRUE(saveConfig());
+        username = "quill";
+        const std::string stored(length, 'A');
+        reply(rk::Login, "success 7 h " + stored + " 0 0");
+        const bool fits = length <= settingsMaxTextBytes;
+        EXPECT_EQ(popupId, fits ? 12 : 14) << length;
+        EXPECT_EQ(userId, fits ? "7" : "") << length;
+        username = password = "";
+        loadConfig();
+        EXPECT_EQ(username + " " + password, fits ? "quill " + stored : "before c3RvcmVk") << length;
+    }
 }
 
 TEST_F(Dispatch, LoginRepliesOtherThanTheKnownOnesFail)
@@ -166,7 +188,7 @@ TEST_F(Dispatch, HighscoreAndScoreNumbers)
 
 TEST_F(Dispatch, DeathRepliesAndUnknownKindsChangeNothing)
 {
-    for (int kind : {int(rk::Death), 0, 10})
+    for (int kind : {int(rk::Death), 0, 11})
         for (int code : {0, 7})
             reply(kind, "success 7 h s 0 1", code);
     EXPECT_EQ(popupId, 12);
@@ -198,6 +220,51 @@ TEST_F(Dispatch, NewsIsKeptOrAskedForAgain)
     handleReply(rk::News, CURLE_RECV_ERROR, &newsReply);
     EXPECT_EQ(queued(), std::vector<std::string>{"8 news.php"});
     EXPECT_EQ(newsText, "Line one\nLine two\n");
+}
+
+// However long the news, the menu keeps a few hundred lines of it, and says it cut it.
+TEST_F(Dispatch, NewsIsCutToItsBytesAndLines)
+{
+    const struct {
+        std::string reply;
+        std::size_t kept;
+    } cases[] = {
+        {"Short news\r\n", 12}, {std::string(4 << 20, 'x'), maxNewsBytes}, {std::string(maxNewsBytes, '\n'), maxNewsLines}};
+    for (const auto& c : cases) {
+        consoleLines.clear();
+        reply(rk::News, c.reply);
+        EXPECT_EQ(newsText, c.reply.substr(0, c.kept)) << c.kept;
+        EXPECT_EQ(!consoleLines.empty() && consoleLines.back().find("News cut") == 0, c.kept < c.reply.size());
+    }
+}
+
+// A page is taken as far as its count says and never past 25 rows; the list stops at its limit.
+TEST_F(Dispatch, RankingPagesAndTheListAreBounded)
+{
+    gameMode = gm::Normal;
+    auto rows = [](int n, const std::string& row) {
+        std::string text;
+        while (n-- > 0)
+            text += row;
+        return text;
+    };
+    const struct {
+        const char* header;
+        std::string row;
+        int sent, taken;
+    } cases[] = {
+        {"2 ROWS 3\r\n", "2,p,1,5,1,1\r\n", 5, 3},
+        {"2 ROWS 30\r\n", "2,p,1,5,1,1\r\n", 30, 25},
+        {"2 ROWS 2097152\r\n", "\r\n", 2 << 20, 25},   // 4 MiB of empty rows
+    };
+    for (const auto& c : cases) {
+        rankingOffset = maxRankingRows - 20;
+        rankingAtEnd = false;
+        reply(rk::RankingPage, c.header + rows(c.sent, c.row));
+        EXPECT_EQ(rankingReplies.back(), rows(c.taken, c.row)) << c.header;
+        EXPECT_EQ(rankingOffset, maxRankingRows - 20 + c.taken);
+        EXPECT_EQ(rankingAtEnd, rankingOffset >= maxRankingRows) << c.header;
+    }
 }
 
 TEST_F(Dispatch, RankingPagesOfTheShownModeOnly)

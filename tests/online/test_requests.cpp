@@ -4,6 +4,7 @@
 #include "online/query.h"
 #include "server/raw_listener.h"
 
+
 namespace {
 
 struct Machinery : OnlineTest {
@@ -22,6 +23,93 @@ int closedPort()
     return port;
 }
 
+double fakeMs = 0.0;
+double fakeClock()
+{
+    return fakeMs;
+}
+
+// The back-off against a clock the test moves.
+struct BackOff : Machinery {
+    double (*savedClock)() = requestClockMs;
+    void SetUp() override
+    {
+        Machinery::SetUp();
+        requestClockMs = fakeClock;
+        fakeMs = 0.0;
+        secureUrl = "http://127.0.0.1:" + std::to_string(closedPort()) + "/secure.php?data=";
+    }
+    void TearDown() override
+    {
+        requestClockMs = savedClock;
+        Machinery::TearDown();
+    }
+};
+
+}
+
+// News that never arrives, one frame every 100 ms: asked for again after 1, 2, 4 ... 30 s.
+TEST_F(BackOff, FailuresAreSentAgainAfterOneTwoFourUpToThirtySeconds)
+{
+    hasNews = 1;
+    curlQueue("news.php", &newsReply, rk::News, 5);
+    std::vector<double> sentAt;
+    for (; fakeMs <= 100000.0; fakeMs += 100.0) {
+        const std::size_t before = urlsLog().size();
+        curlprocess();
+        ASSERT_TRUE(pumpUntil([] { return requests.back().held; }));   // failed and queued again
+        if (urlsLog().size() > before)
+            sentAt.push_back(fakeMs);
+    }
+    EXPECT_EQ(sentAt, (std::vector<double>{0, 1000, 3000, 7000, 15000, 31000, 61000, 91000}));
+    endBackOff(rk::News);   // an answer: the next failure waits a second again
+    backOffRequests(rk::News);
+    for (double step : {999.0, 1.0}) {
+        fakeMs += step;
+        curlprocess();
+    }
+    EXPECT_FALSE(requests.back().held);
+}
+
+// Whatever kind failed, what its sender sends next is held until the back-off ends.
+TEST_F(BackOff, EverySenderWaitsBeforeSendingAgain)
+{
+    const struct {
+        int kind;
+        std::string* target;   // null: the upload's own reply
+        void (*sendAgain)();
+        int code;
+    } cases[] = {
+        {rk::Highscore, &highscoreReply, updateHighscoreRequest, CURLE_COULDNT_CONNECT},
+        {rk::Score, &scoreReply, queueScoreReport, CURLE_COULDNT_CONNECT},
+        {rk::AchievementUpload, nullptr, [] {}, CURLE_COULDNT_CONNECT},
+        {rk::News, &newsReply, [] {}, CURLE_COULDNT_CONNECT},
+        {rk::RankingPage, &rankingReply, [] { UpdateRanking(16.0f); }, CURLE_COULDNT_CONNECT},
+        {rk::Patch, &patchData, [] { UpdatePatching(16.0f); }, CURLE_COULDNT_CONNECT},
+        {rk::Patch, &patchData, [] { UpdatePatching(16.0f); }, CURLE_OK},   // the digest does not match
+    };
+    for (const auto& c : cases) {
+        dropTransfers();
+        resetOnlineGlobals();
+        resetAchievementUploads();
+        hasNews = 1;
+        patchData = "not the patch";
+        patchHash = std::string(64, '0');
+        fakeMs = 0.0;
+        if (!c.target)
+            awardAchievement("quicksave");
+        handleReply(c.kind, c.code, c.target ? c.target : requests.back().response);
+        c.sendAgain();
+        ASSERT_FALSE(requests.empty()) << c.kind;
+        const std::size_t again = requests.size() - 1;
+        EXPECT_EQ(requests[again].kind, c.kind);
+        fakeMs = 999.0;
+        curlprocess();
+        EXPECT_TRUE(requests[again].held && !requests[again].easyHandle) << c.kind;
+        fakeMs = 1000.0;
+        curlprocess();
+        EXPECT_FALSE(requests[again].held) << c.kind;
+    }
 }
 
 TEST_F(Machinery, ChunksArriveInOrderAndAnEmptyReplyStillCompletes)
@@ -160,11 +248,16 @@ TEST_F(Machinery, RepliesPastTheirLimitEndAsWriteErrors)
     std::string ordinary, download, blocking;
     queueProbe(patch, &ordinary);
     curlQueue(patch, &download, 5, 60);
+    // A ranking page is 25 rows: one that runs on is cut off long before the common limit.
+    setStandInReply(service, "world_ranking_staggered.php", "0 ROWS 25\r\n" + std::string(maxRankingPageBytes, 'r'));
+    curlQueue("world_ranking_staggered.php?gamemode=0&offset=0", &rankingReply, rk::RankingPage, 20);
     ASSERT_TRUE(pumpUntilIdle(20000));
     EXPECT_EQ(requests[0].resultCode, CURLE_WRITE_ERROR);
     EXPECT_LE(ordinary.size(), maxReplyBytes);
     EXPECT_EQ(requests[1].resultCode, CURLE_OK) << "the patch download may be larger";
     EXPECT_EQ(download.size(), big.size());
+    EXPECT_EQ(requests[2].resultCode, CURLE_WRITE_ERROR);
+    EXPECT_LE(rankingReply.size(), maxRankingPageBytes);
     EXPECT_EQ(curlPerform(patch, &blocking, 20), CURLE_WRITE_ERROR);
 
     // Without a target the transfer ends as a write error too.

@@ -240,6 +240,11 @@ TEST_F(MenuPagesTest, MainMenuIconsAndNews)
     render(renderMenu);
     EXPECT_FALSE(has(DrawOp::PrintShadowed, "Something else"));
     EXPECT_EQ(wrapNews("a\r\nb"), (std::vector<std::string>{"a", "b"}));
+    // News the reply handler let through, in long lines: every line is drawn, so only so many are kept.
+    std::string paragraphs;
+    while (paragraphs.size() + 100 < maxNewsBytes)
+        paragraphs += std::string(95, 'w').replace(10, 1, " ").replace(50, 1, " ") + "\r\n";
+    EXPECT_EQ(wrapNews(paragraphs).size(), maxNewsLines);
 }
 
 TEST_F(MenuPagesTest, OptionsValuesDimmingAndHighlights)
