@@ -383,7 +383,9 @@ LayoutRect rankingButtonRect(int button)
         // Centred on the unscaled label, which starts ("Back") or ends ("Find Me") at its x.
         const float half = freetype::getWidth(&mediumFont, button == 5 ? "Back" : "Find Me");
         const float x = button == 5 ? rankingButtonX(5) + half : rankingButtonX(6) - half;
-        const float w = width();
+        // The bar follows the width and the table the height: past 16:9 the bar keeps a 16:9
+        // window's size, or it reaches up over the scroll column's down arrow.
+        const float w = std::min(width(), height() * 16.0f / 9.0f);
         return centredRect(x, rankingButtonsY() - 0.375f * mediumFont.height, 0.12f * w, 0.024f * w);
     }
     default: return LayoutRect();

@@ -150,11 +150,13 @@ TEST_F(PagesTest, BarsFollowTheWidthRowsTheFontAndLevelColumnsTheHeight)
 // and the pointer in the middle of a box finds that box's button.
 TEST_F(PagesTest, BoxesStayApartAtEveryWindowShape)
 {
+    static const int rankingButtons[] = {2, 3, 5, 6};   // the scroll column's arrows, "Back", "Find Me"
     const struct {
         void (*update)(float);
         const ColumnPage* column;
         LayoutRect (*more)(int);   // buttons first .. first + count - 1, beside the column's
         int first, count;
+        int (*number)(int) = nullptr;   // the button of more(n), when not first + n - 1
     } pages[] = {
         {UpdateMenu, &mainMenuPage, nullptr, 0, 0},
         {UpdateGametype, &gameTypePage, nullptr, 0, 0},
@@ -162,6 +164,8 @@ TEST_F(PagesTest, BoxesStayApartAtEveryWindowShape)
         {UpdateClassicModeSelect, &rankedChoicePage, nullptr, 0, 0},
         {UpdateLevelSelect, &levelSelectBackPage, levelButtonRect, firstLevelButton, 10},
         {UpdateScoreScreen, nullptr, scorePageButtonRect, 1, 3},
+        {UpdateRanking, nullptr, [](int n) { return rankingButtonRect(rankingButtons[n - 1]); }, 1, 4,
+         [](int n) { return rankingButtons[n - 1]; }},
     };
     const std::pair<int, int> windows[] = {{1024, 768},  {1280, 1024}, {1680, 1050}, {1280, 720}, {1920, 1080},
                                            {2560, 1080}, {3440, 1440}, {2560, 720},  {3840, 1080}, {2400, 600}};
@@ -178,7 +182,7 @@ TEST_F(PagesTest, BoxesStayApartAtEveryWindowShape)
             for (int i = 0; page.column && i < page.column->count; ++i)
                 boxes.push_back({page.column->buttons[i].button, menuButtonRect(page.column->buttons[i].row)});
             for (int n = 1; n <= page.count; ++n)
-                boxes.push_back({page.first + n - 1, page.more(n)});
+                boxes.push_back({page.number ? page.number(n) : page.first + n - 1, page.more(n)});
             for (std::size_t i = 0; i < boxes.size(); ++i) {
                 const LayoutRect& a = boxes[i].second;
                 for (std::size_t j = i + 1; j < boxes.size(); ++j) {
