@@ -201,6 +201,11 @@ void clickNewProfile()
         return;
     switch (popupId) {
     case 11:
+        // The service may have refused the e-mail: back where it can be mended, or the player
+        // would go round the name and password steps for ever.
+        popupId = 20;
+        clearAccountFields();
+        break;
     case 4:
     case 5:
         popupId = 1;

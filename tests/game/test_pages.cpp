@@ -254,6 +254,7 @@ TEST_F(PagesTest, ClicksLeadOnByPageAndStep)
         {gs::Login, 11, 2, gs::Login, 13, ""},         {gs::Login, 2, 2, gs::Login, 2, "retrieve.html"},
         {gs::NewProfile, 4, 1, gs::NewProfile, 1, ""}, {gs::NewProfile, 6, 1, gs::NewProfileToMenu, 6, ""},
         {gs::NewProfile, 20, 1, gs::Login, 1, ""},     {gs::Credits, 1, 0, gs::CreditsToMenu, 1, ""},
+        {gs::NewProfile, 11, 1, gs::NewProfile, 20, ""},   // "Error": the e-mail can be mended
     };
     for (const auto& c : cases) {
         opened.clear();
@@ -263,7 +264,8 @@ TEST_F(PagesTest, ClicksLeadOnByPageAndStep)
         EXPECT_EQ(click(c.state, c.button), c.next) << c.state << "/" << c.popup << " " << c.button;
         EXPECT_EQ(popupId, c.nextPopup) << c.state << "/" << c.popup << " " << c.button;
         EXPECT_EQ(opened, *c.page ? std::vector<std::string>{webPageUrl(c.page)} : std::vector<std::string>{});
-        const bool cleared = c.popup == 14 || c.popup == 4;   // a message's OK empties the fields
+        // A message's OK empties the fields.
+        const bool cleared = c.popup == 14 || c.popup == 4 || (c.state == gs::NewProfile && c.popup == 11);
         EXPECT_EQ(username.empty() && playerPassword.empty() && retypedPassword.empty(), cleared) << c.popup;
         EXPECT_EQ(offlineMode, c.popup == 11 && c.button == 2 ? 0 : 99);   // "Retry Connection"
     }
