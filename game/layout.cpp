@@ -20,9 +20,13 @@ float height() { return static_cast<float>(screenHeight); }
 // the rows' spacing (2u), so that on a wide window a bar stays on its own row.
 float barHeight() { return std::min(width() / 1680.0f * 55.0f, 2.0f * mediumFont.height); }
 
+// Bars whose size follows the width keep a 16:9 window's size on wider ones, where the rows,
+// which follow the height, stand closer than the bars are tall.
+float barBasisWidth() { return std::min(width(), height() * 16.0f / 9.0f); }
+
 // The pause popup's units: the window height P, the width unit B and the text unit u.
 float popupHeight() { return 0.3f * static_cast<float>(screenHeight); }
-float popupWidthUnit() { return 0.03f * static_cast<float>(screenWidth); }
+float popupWidthUnit() { return 0.03f * barBasisWidth(); }
 
 // Half the width of a popup label (drawn at scale 0.75): the label's middle from its edge.
 float labelHalf(const char* text) { return freetype::getWidth(&mediumFont, text) * 0.75f; }
@@ -309,7 +313,7 @@ namespace {
 // "Back" puts the first a little right of the word's middle).
 LayoutRect optionsHighlight(float x)
 {
-    const float b = 0.03f * width();
+    const float b = 0.03f * barBasisWidth();
     const float y = optionsRowY(optionsRowCount) - optionsTextScale * mediumFont.height / 2.0f;
     return centredRect(x, y, 4.0f * b, 0.8f * b);
 }
@@ -383,9 +387,8 @@ LayoutRect rankingButtonRect(int button)
         // Centred on the unscaled label, which starts ("Back") or ends ("Find Me") at its x.
         const float half = freetype::getWidth(&mediumFont, button == 5 ? "Back" : "Find Me");
         const float x = button == 5 ? rankingButtonX(5) + half : rankingButtonX(6) - half;
-        // The bar follows the width and the table the height: past 16:9 the bar keeps a 16:9
-        // window's size, or it reaches up over the scroll column's down arrow.
-        const float w = std::min(width(), height() * 16.0f / 9.0f);
+        // Past 16:9 a wider bar would reach up over the scroll column's down arrow.
+        const float w = barBasisWidth();
         return centredRect(x, rankingButtonsY() - 0.375f * mediumFont.height, 0.12f * w, 0.024f * w);
     }
     default: return LayoutRect();

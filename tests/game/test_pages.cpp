@@ -177,6 +177,13 @@ TEST_F(PagesTest, BoxesStayApartAtEveryWindowShape)
         mediumFont.height = std::floor(static_cast<float>(h) / 1050.0f * 27.5f);
         for (float& advance : mediumFont.glyphWidths)
             advance = 0.6f * mediumFont.height;
+        // The options page's highlights are no hit boxes, but stay clear of the row above.
+        EXPECT_GE(optionsSaveHighlightRect().top, optionsRowY(optionsRowCount - 1)) << w << "x" << h;
+        // The pause popup's buttons stay inside its window, 0.6H by 0.3H.
+        const float p = 0.3f * static_cast<float>(h), cx = static_cast<float>(w / 2);
+        for (const LayoutRect& box : {pauseMenuButtonRect(1), resetPromptButtonRect(1), resetPromptButtonRect(2),
+                                      offlineConfirmButtonRect(1), offlineConfirmButtonRect(2), serverWaitButtonRect()})
+            EXPECT_TRUE(box.left >= cx - p && box.right <= cx + p) << w << "x" << h;
         for (const auto& page : pages) {
             std::vector<std::pair<int, LayoutRect>> boxes;
             for (int i = 0; page.column && i < page.column->count; ++i)
