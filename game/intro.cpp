@@ -130,8 +130,7 @@ void leaveIntro()
         chooseNextPage();
         return;
     }
-    if (!serverChoicePending)
-        askServerChoice(serverAnswered);
+    askServerChoice(serverAnswered);   // one in flight: asking again while it is waits for it
 }
 
 } // namespace
