@@ -9,8 +9,10 @@
 #include <openssl/evp.h>
 #include <openssl/hmac.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -331,6 +333,14 @@ bool startStandIn(StandIn& s, const StandInOptions& options, std::string* error)
     s.stopping = false;
     if (!openStore(s.store, options.databasePath, error))
         return false;
+    // The log holds what players send: one that older builds made readable by all becomes the
+    // owner's only before anything more is written to it.
+    if (!options.logPath.empty() && ::chmod(options.logPath.c_str(), 0600) != 0 && errno != ENOENT) {
+        if (error)
+            *error = "cannot make " + options.logPath + " readable by its owner only";
+        closeStore(s.store);
+        return false;
+    }
     s.context.store = &s.store;
     s.context.privateKeyPem = options.privateKeyPem.empty() ? servicePrivateKeyPem : options.privateKeyPem;
     s.rejectionSecret = hashString("rejection secret\n" + s.context.privateKeyPem);

@@ -198,61 +198,93 @@ TEST_F(Scripts, RankingPagesOf25RowsUntilEof)
     EXPECT_EQ(ask("world_ranking_staggered.php?gamemode=1&offset=-1"), "fail");
 }
 
-// One patch on offer, the newest, and only to older games: with two, games between them were sent
-// back and forth at every start.
+// One patch on offer, the highest version, and only to older games: with two, games between them
+// were sent back and forth at every start.
 TEST_F(Scripts, TheNewestPatchGoesToOlderGamesOnly)
 {
     account("quill");
-    EXPECT_EQ(offerPatch(service.context, "update", "0.x", "bytes"), -1) << "no dotted version";
-    EXPECT_EQ(offerPatch(service.context, "update", "1", "bytes", servicePrivateKeyPem), -1) << "not the patch key";
-    ASSERT_GT(offerPatch(service.context, "update_exe", "Version 0.3", "build 0.3"), 0);
-    ASSERT_GT(offerPatch(service.context, "update", "0.2.0", "build 0.2"), 0) << "stored later, still older";
-    long long newest = offerPatch(service.context, "update_exe", "0.3.0", "build 0.3, mended");
+    const std::string& key = testPatchKey();
+    long long newest = offerPatch(service.context, "update_exe", "Version 0.3", "build 0.3", key);
     ASSERT_GT(newest, 0);
-    const std::string digest = hashString("build 0.3, mended");
+    // Older builds stored any version: an older patch stored later, signed as any other, is no offer.
+    {
+        std::lock_guard<std::mutex> lock(service.store.mutex);
+        const std::string digest = hashString("build 0.2");
+        Statement s(service.store, "INSERT INTO patches(kind, version, size, digest, signature, data) "
+                                   "VALUES('update', '0.2.0', 9, ?1, ?2, 'build 0.2')");
+        s.bind(1, digest).bind(2, signPatchStatement(patchStatement("update", "0.2.0", "9", digest), key)).step();
+        ASSERT_TRUE(s.ok());
+    }
+    // offer-patch refuses what would change the offer for no game, or be no patch a game takes.
+    struct Refusal {
+        std::string kind, version, bytes, key, reason;
+    };
+    for (const Refusal& r : std::vector<Refusal>{
+             {"update", "0.3", "build 0.3, mended", key, "not newer than 0.3"},
+             {"update", "0.3.0", "x", key, "not newer than 0.3"},
+             {"update_exe", "0.2.9", "x", key, "not newer than 0.3"},
+             {"update", "0.x", "x", key, "no version"},
+             {"patch", "1", "x", key, "no patch kind"},
+             {"update", "1", "", key, "1 to 268435456 bytes"},
+             {"update", "1", "x", servicePrivateKeyPem, "no Ed25519 private key"}}) {
+        std::string error;
+        EXPECT_EQ(offerPatch(service.context, r.kind, r.version, r.bytes, r.key, &error), -1) << r.version;
+        EXPECT_NE(error.find(r.reason), std::string::npos) << error;
+    }
+    std::string error;
+    EXPECT_EQ(offerPatch(service.context, "update", "1", std::string(maxPatchBytes + 1, 'x'), key, &error), -1)
+        << "larger than a game downloads";
+    EXPECT_NE(error.find("not 268435457"), std::string::npos) << error;
+
+    const std::string digest = hashString("build 0.3");
     struct Case {
         std::string gameVersion;
         bool offered;
     };
     for (const Case& c : std::vector<Case>{{"Version 0.1.0", true}, {"Version 0.2", true}, {"Version 0.2.9", true},
-                                           {"Version 0.3", false}, {"Version 0.10", false}, {"", false},
-                                           {"Version 0.1.0-next", false}}) {
+                                           {"Version 0.3", false}, {"Version 0.3.0", false}, {"Version 0.10", false},
+                                           {"", false}, {"Version 0.1.0-next", false}}) {
         std::vector<std::string> fields = login("quill", "hunter22", c.gameVersion);
         ASSERT_FALSE(fields.empty()) << c.gameVersion;
         if (!c.offered) {
             EXPECT_EQ(fields[0], "success") << c.gameVersion;
             continue;
         }
-        EXPECT_EQ(fields, (std::vector<std::string>{"update_exe", "patch.php?id=" + std::to_string(newest), "17",
-                                                    digest, "0.3.0", fields.back()}))
+        EXPECT_EQ(fields, (std::vector<std::string>{"update_exe", "patch.php?id=" + std::to_string(newest), "9",
+                                                    digest, "0.3", fields.back()}))
             << c.gameVersion;
-        EXPECT_TRUE(verifyPatchStatement(patchStatement("update_exe", "0.3.0", "17", digest), fields.back(),
+        EXPECT_TRUE(verifyPatchStatement(patchStatement("update_exe", "0.3", "9", digest), fields.back(),
                                          patchPublicKeyPem));
     }
-    EXPECT_EQ(ask("patch.php?id=" + std::to_string(newest)), "build 0.3, mended");
+    EXPECT_EQ(ask("patch.php?id=" + std::to_string(newest)), "build 0.3");
 }
 
-// A database from before signed offers opens, keeps its offers unoffered, and takes new ones.
+// A database from before signed offers opens, keeps its offers unoffered, and takes new ones. Its
+// change is whole or not made: a stop between renaming the column and blanking it left sealed
+// digests that read as signatures.
 TEST(PatchStore, OffersFromBeforeSignaturesAreNeverOffered)
 {
     TempFolder folder{"ts_old_store"};
     const std::string path = folder.path + "/old.db";
-    sqlite3* old = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &old), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(old,
-                           "CREATE TABLE patches(id INTEGER PRIMARY KEY AUTOINCREMENT, kind TEXT NOT NULL, "
-                           "version TEXT NOT NULL, size INTEGER NOT NULL, digest TEXT NOT NULL, "
-                           "sealed_digest TEXT NOT NULL, data BLOB NOT NULL); "
-                           "INSERT INTO patches VALUES(1, 'update', '9', 1, 'x', 'sealed', 'x');",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(old);
+    auto change = [&](const char* sql) {
+        sqlite3* old = nullptr;
+        EXPECT_EQ(sqlite3_open(path.c_str(), &old), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(old, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+        sqlite3_close(old);
+    };
+    change("CREATE TABLE patches(id INTEGER PRIMARY KEY AUTOINCREMENT, kind TEXT NOT NULL, "
+           "version TEXT NOT NULL, size INTEGER NOT NULL, digest TEXT NOT NULL, "
+           "sealed_digest TEXT NOT NULL, data BLOB NOT NULL); "
+           "INSERT INTO patches VALUES(1, 'update', '9', 1, 'x', 'sealed', 'x'); "
+           "CREATE TRIGGER halt BEFORE UPDATE ON patches BEGIN SELECT RAISE(ABORT, 'halted'); END;");
     Store store;
     std::string error;
+    EXPECT_FALSE(openStore(store, path, &error)) << "stopped between the two steps";
+    change("DROP TRIGGER halt;");
     ASSERT_TRUE(openStore(store, path, &error)) << error;
     ScriptContext context{&store, servicePrivateKeyPem, ""};
     EXPECT_EQ(runScript(context, "login.php", {{"gameversion", "Version 0.1"}}), "fail");
-    EXPECT_EQ(offerPatch(context, "update", "0.2", "new"), 2);
+    EXPECT_EQ(offerPatch(context, "update", "0.2", "new", testPatchKey()), 2);
     EXPECT_EQ(runScript(context, "login.php", {{"gameversion", "Version 0.1"}}).rfind("update patch.php?id=2 ", 0), 0u);
     closeStore(store);
 }
@@ -325,19 +357,30 @@ TEST_F(Scripts, LogKeepsTheFieldsInOrderWithPasswordsMasked)
     EXPECT_FALSE(std::getline(file, line)) << line;
 }
 
+// Both hold what players send: new ones are made the owner's only, and so are those that older
+// builds left readable by all.
 TEST_F(Scripts, DatabaseAndLogAreTheOwnersOnly)
 {
+    const std::vector<std::string> files = {databasePath(), folder.path + "/requests.log"};
+    auto expectOwnersOnly = [&](const char* when) {
+        for (const std::string& path : files) {
+            struct stat info {};
+            ASSERT_EQ(stat(path.c_str(), &info), 0) << path;
+            EXPECT_EQ(info.st_mode & 0777, 0600u) << path << when;
+        }
+    };
     stopStandIn(service);
     std::remove(databasePath().c_str());
     mode_t before = umask(022);
     startService();
     ask("checkname.php?username=quill");
+    expectOwnersOnly(" made new");
+    stopStandIn(service);
+    for (const std::string& path : files)
+        ASSERT_EQ(chmod(path.c_str(), 0644), 0) << path;
+    startService();
     umask(before);
-    for (const std::string& path : {databasePath(), folder.path + "/requests.log"}) {
-        struct stat info {};
-        ASSERT_EQ(stat(path.c_str(), &info), 0) << path;
-        EXPECT_EQ(info.st_mode & 0777, 0600u) << path;
-    }
+    expectOwnersOnly(" left readable by all");
 }
 
 TEST_F(Scripts, StateSurvivesARestart)
