@@ -6,11 +6,10 @@
 // on 127.0.0.1:P (an older ts_server, say) instead of one started here.
 #include "timing.h"
 
+#include "server/raw_listener.h"
 #include "server/stand_in.h"
 
 #include <curl/curl.h>
-#include <netinet/in.h>
-#include <arpa/inet.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -28,19 +27,13 @@ namespace {
 constexpr int slowConnections = 100;
 constexpr int byteEveryMs = 500;
 
-int connectTo(int port)
+// A slow connection: its request line and the start of a header that never ends.
+int slowConnection(int port)
 {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (s >= 0 && ::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        ::close(s);
-        return -1;
-    }
+    int s = connectToLoopback(port);
     const char start[] = "GET /contact.html HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Slow: ";
-    ::send(s, start, sizeof start - 1, MSG_NOSIGNAL);
+    if (s >= 0)
+        ::send(s, start, sizeof start - 1, MSG_NOSIGNAL);
     return s;
 }
 
@@ -111,14 +104,14 @@ int main(int argc, char** argv)
     std::thread attack([&] {
         std::vector<int> slow;
         for (int i = 0; i < slowConnections; ++i)
-            slow.push_back(connectTo(port));
+            slow.push_back(slowConnection(port));
         while (!stop) {
             for (int& s : slow) {
                 if (s >= 0 && ::send(s, "a", 1, MSG_NOSIGNAL | MSG_DONTWAIT) == 1)
                     continue;
                 if (s >= 0)
                     ::close(s);
-                s = connectTo(port);
+                s = slowConnection(port);
                 ++reconnects;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(byteEveryMs));

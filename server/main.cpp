@@ -90,6 +90,7 @@ int offerPatchCommand(int argc, char** argv)
     std::printf("%lld\n", id);
     return 0;
 }
+
 }
 
 int main(int argc, char** argv)

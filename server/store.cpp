@@ -89,7 +89,8 @@ bool openStore(Store& store, const std::string& path, std::string* error)
     // SQLite gives its journal the database's own mode.
     if (!path.empty() && path != ":memory:") {
         int file = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        bool ownerOnly = file >= 0 && ::fchmod(file, 0600) == 0;
+        // One that cannot be opened is SQLite's to report, below.
+        bool ownerOnly = file < 0 || ::fchmod(file, 0600) == 0;
         if (file >= 0)
             ::close(file);
         if (!ownerOnly) {

@@ -6,13 +6,12 @@
 #include "online/query.h"
 #include "engine/util.h"
 #include "online/replies.h"
+#include "server/raw_listener.h"
 
 #include <curl/curl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <netinet/in.h>
-#include <arpa/inet.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -464,21 +463,6 @@ TEST_F(Scripts, FaultsThatReplaceTheReplyRunNoScript)
 
 namespace {
 
-// A connection to the service, or -1.
-int connectTo(int port)
-{
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (s >= 0 && ::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        ::close(s);
-        s = -1;
-    }
-    return s;
-}
-
 // Sends one more byte of a request that never ends on each connection every 200 ms, from the
 // moment it is added until the trickle is destroyed, which closes them.
 struct Trickle {
@@ -542,7 +526,7 @@ TEST_F(Scripts, ConnectionsWithoutAWholeRequestAreClosedAtTheirDeadline)
     const std::vector<std::string> firsts = {"", "GET /secure.php?da", "GET /contact.html HTTP/1.1\r\nX-Slow: "};
     std::vector<int> peers;
     for (const std::string& first : firsts) {
-        peers.push_back(connectTo(service.port));
+        peers.push_back(connectToLoopback(service.port));
         ASSERT_GE(peers.back(), 0);
         ASSERT_EQ(::send(peers.back(), first.data(), first.size(), MSG_NOSIGNAL), static_cast<ssize_t>(first.size()));
     }
@@ -565,7 +549,7 @@ TEST_F(Scripts, TricklingConnectionsDoNotStallARealRequest)
     std::vector<int> slow;
     Trickle trickle;
     for (int i = 0; i < 100; ++i) {
-        slow.push_back(connectTo(service.port));
+        slow.push_back(connectToLoopback(service.port));
         ASSERT_GE(slow.back(), 0);
         trickle.add(slow.back());
     }
