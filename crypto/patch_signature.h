@@ -1,7 +1,11 @@
 // Patch offers: the one statement the patch key signs, its Ed25519 signature, and the order of the
 // dotted versions the statement names (shared by the game and the service, so both judge alike).
 #pragma once
+#include <cstddef>
 #include <string>
+
+// The largest patch a game downloads, and so the largest the service offers.
+inline constexpr std::size_t maxPatchBytes = std::size_t(256) << 20;
 
 // "tessarine-patch-1\nkind=K\nversion=V\nsize=S\nsha256=D\n", or "" unless K is "update" or
 // "update_exe", V a dotted number ("0.1.1"), S the size in bytes (1 to 15 digits, no leading zero)

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <memory>
+#include "crypto/patch_signature.h"   // maxPatchBytes, kind 5's limit, shared with the service
 #include "engine/config.h"   // username and playerPassword, loaded with the settings
 
 #include <string>
@@ -18,7 +19,6 @@ struct ReplySink {
 };
 
 inline constexpr std::size_t maxReplyBytes = std::size_t(4) << 20;
-inline constexpr std::size_t maxPatchBytes = std::size_t(256) << 20;   // kind 5, the patch download
 inline constexpr std::size_t maxRankingPageBytes = std::size_t(64) << 10;   // kind 9: 25 rows and room to spare
 inline constexpr std::size_t maxRequestRecords = 100;
 

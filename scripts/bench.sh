@@ -19,7 +19,7 @@ jobs=$(nproc 2>/dev/null || echo 4)
 echo "building the benchmarks in $dir"
 cmake -S "$root" -B "$dir" -DTS_BENCH=ON >/dev/null
 cmake --build "$dir" -j "$jobs" --target Tessarine asset_pack \
-  bench_field_bench bench_frame_bench bench_update_game_bench bench_online_bench \
+  bench_field_bench bench_frame_bench bench_update_game_bench bench_online_bench bench_stand_in_bench \
   bench_asset_pack_bench bench_texture_stream_bench >/dev/null
 
 export LIBGL_ALWAYS_SOFTWARE=1 ALSOFT_DRIVERS=null SDL_AUDIODRIVER=dummy TS_HEADLESS=1
@@ -45,6 +45,7 @@ bench "$dir/bench_frame_bench" --frames "$frames"
 [ $quick = 1 ] || bench "$dir/bench_field_bench" --minute
 bench "$dir/bench_update_game_bench"
 bench "$dir/bench_online_bench"
+if [ $quick = 1 ]; then bench "$dir/bench_stand_in_bench" --seconds 6; else bench "$dir/bench_stand_in_bench"; fi
 bench "$dir/bench_asset_pack_bench" "$run/data/assets.ass"
 bench "$dir/bench_texture_stream_bench" "$run/data/assets.ass"
 

@@ -4,17 +4,17 @@
 //   ts_server offer-patch [--db FILE] [--key PATCH_KEY] KIND VERSION FILE
 // --port 0 takes an ephemeral port (see --port-file). It answers until SIGINT or SIGTERM.
 // offer-patch stores FILE as a patch of KIND ("update" or "update_exe") that installs VERSION
-// ("0.1.1" or "Version 0.1.1"), signed with the patch key (--key: an Ed25519 private key in PEM,
-// by default server/patch_key.pem), prints its id and exits. Logins of older games are offered the
-// newest patch.
+// ("0.1.1" or "Version 0.1.1"), newer than the patch on offer, signed with the patch key (--key:
+// an Ed25519 private key in PEM, by default the stand-in's test key in the source tree), prints
+// its id and exits. Logins of older games are offered the newest patch.
 #include "crypto/patch_signature.h"
 #include "server/stand_in.h"
 
 #include <signal.h>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -31,20 +31,26 @@ int usage()
     return 2;
 }
 
-bool readFile(const std::string& path, std::string* bytes)
+// At most limit bytes of the file: enough to tell that it holds more.
+bool readFile(const std::string& path, std::string* bytes, std::size_t limit = std::size_t(1) << 20)
 {
     std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
     if (!file)
         return false;
-    *bytes = text.str();
+    bytes->clear();
+    std::vector<char> buffer(std::size_t(1) << 16);
+    while (bytes->size() < limit) {
+        file.read(buffer.data(), static_cast<std::streamsize>(std::min(buffer.size(), limit - bytes->size())));
+        bytes->append(buffer.data(), static_cast<std::size_t>(file.gcount()));
+        if (!file)
+            return file.eof() && !file.bad();
+    }
     return true;
 }
 
 int offerPatchCommand(int argc, char** argv)
 {
-    std::string databasePath = "ts_server.db", keyPath;
+    std::string databasePath = "ts_server.db", keyPath = TS_TEST_PATCH_KEY;
     std::vector<std::string> positional;
     for (int i = 2; i < argc; ++i) {
         std::string arg = argv[i];
@@ -58,27 +64,27 @@ int offerPatchCommand(int argc, char** argv)
     if (positional.size() != 3 || (positional[0] != "update" && positional[0] != "update_exe") ||
         versionNumber(positional[1]).empty())
         return usage();
-    std::string bytes;
-    Store store;
-    ScriptContext context;
-    context.store = &store;
-    std::string patchKey = patchPrivateKeyPem, error;
-    if (!readFile(positional[2], &bytes) || bytes.empty()) {
+    std::string bytes, patchKey, error;
+    // One byte over the limit is enough for the patch to be refused as too large.
+    if (!readFile(positional[2], &bytes, maxPatchBytes + 1) || bytes.empty()) {
         std::fprintf(stderr, "ts_server: cannot read %s (or it is empty)\n", positional[2].c_str());
         return 1;
     }
-    if (!keyPath.empty() && !readFile(keyPath, &patchKey)) {
-        std::fprintf(stderr, "ts_server: cannot read %s\n", keyPath.c_str());
+    if (!readFile(keyPath, &patchKey)) {
+        std::fprintf(stderr, "ts_server: cannot read the patch key %s (--key names it)\n", keyPath.c_str());
         return 1;
     }
+    Store store;
+    ScriptContext context;
+    context.store = &store;
     if (!openStore(store, databasePath, &error)) {
         std::fprintf(stderr, "ts_server: %s\n", error.c_str());
         return 1;
     }
-    long long id = offerPatch(context, positional[0], positional[1], bytes, patchKey);
+    long long id = offerPatch(context, positional[0], positional[1], bytes, patchKey, &error);
     closeStore(store);
     if (id <= 0) {
-        std::fprintf(stderr, "ts_server: the patch could not be signed or stored\n");
+        std::fprintf(stderr, "ts_server: %s: nothing stored\n", error.c_str());
         return 1;
     }
     std::printf("%lld\n", id);

@@ -63,3 +63,17 @@ void stopRawListener(RawListener& l)
     l.socket = -1;
     l.port = 0;
 }
+
+int connectToLoopback(int port)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (s >= 0 && ::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ::close(s);
+        s = -1;
+    }
+    return s;
+}

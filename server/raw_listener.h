@@ -1,5 +1,6 @@
-// A loopback listener that accepts every connection and closes it without a reply: a service
-// that dies between the connection and its answer.
+// Plain loopback sockets for tests and benchmarks: a listener that accepts every connection and
+// closes it without a reply (a service that dies between the connection and its answer), and a
+// client's connection that sends whatever it is told.
 #pragma once
 #include <atomic>
 #include <thread>
@@ -16,3 +17,6 @@ struct RawListener {
 // Listens on 127.0.0.1 at an ephemeral port; false when no socket could be made.
 bool startRawListener(RawListener& listener);
 void stopRawListener(RawListener& listener);
+
+// A connection to 127.0.0.1:port, or -1.
+int connectToLoopback(int port);

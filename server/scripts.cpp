@@ -169,22 +169,33 @@ bool hasNews(Store& store)
     return s.step() && s.integer(0) > 0;
 }
 
-// The newest signed patch when the game is older than it, else "". Only one patch is ever on
-// offer: with two, games between them would be sent back and forth at every start.
-std::string patchOffer(Store& store, const std::string& gameVersion)
+struct StoredPatch {
+    std::string version;   // "" when no signed patch is stored
+    std::string offer;     // the login's reply that offers it
+};
+
+// The newest signed patch: the highest version, the latest stored among equals. Only one patch is
+// ever on offer: with two, games between them would be sent back and forth at every start.
+StoredPatch newestPatch(Store& store)
 {
     Statement s(store, "SELECT id, kind, version, size, digest, signature FROM patches WHERE signature <> '' "
                        "ORDER BY id");
-    std::string newest, offer;
+    StoredPatch newest;
     while (s.step()) {
         std::string version = s.text(2);
-        if (versionNumber(version).empty() || isNewerVersion(newest, version))
+        if (versionNumber(version).empty() || isNewerVersion(newest.version, version))
             continue;
-        newest = version;
-        offer = s.text(1) + " patch.php?id=" + std::to_string(s.integer(0)) + " " + std::to_string(s.integer(3)) +
-                " " + s.text(4) + " " + version + " " + s.text(5);
+        newest.version = version;
+        newest.offer = s.text(1) + " patch.php?id=" + std::to_string(s.integer(0)) + " " +
+                       std::to_string(s.integer(3)) + " " + s.text(4) + " " + version + " " + s.text(5);
     }
-    return isNewerVersion(newest, gameVersion) ? offer : std::string();
+    return newest;
+}
+
+std::string patchOffer(Store& store, const std::string& gameVersion)
+{
+    StoredPatch newest = newestPatch(store);
+    return isNewerVersion(newest.version, gameVersion) ? newest.offer : std::string();
 }
 
 std::string login(ScriptContext& c, const Fields& fields)
@@ -416,19 +427,43 @@ std::string storedPasswordOf(const std::string& password, const std::string& pri
 }
 
 long long offerPatch(ScriptContext& c, const std::string& kind, const std::string& version, const std::string& bytes,
-                     const std::string& patchKeyPem)
+                     const std::string& patchKeyPem, std::string* error)
 {
-    std::lock_guard<std::mutex> lock(c.store->mutex);
-    std::string number = versionNumber(version), digest = hashString(bytes), size = std::to_string(bytes.size());
-    std::string signature = signPatchStatement(patchStatement(kind, number, size, digest), patchKeyPem);
-    if (signature.empty())
+    auto refuse = [error](const std::string& reason) {
+        if (error)
+            *error = reason;
         return -1;
+    };
+    std::string number = versionNumber(version), size = std::to_string(bytes.size());
+    if (number.empty())
+        return refuse("\"" + version + "\" is no version (dotted numbers, such as 0.1.1)");
+    // What a game would not download is never offered.
+    if (bytes.empty() || bytes.size() > maxPatchBytes)
+        return refuse("a patch holds 1 to " + std::to_string(maxPatchBytes) + " bytes, not " + size);
+    std::string digest = hashString(bytes), statement = patchStatement(kind, number, size, digest);
+    if (statement.empty())
+        return refuse("\"" + kind + "\" is no patch kind (update or update_exe)");
+    std::string signature = signPatchStatement(statement, patchKeyPem);
+    if (signature.empty())
+        return refuse("the patch cannot be signed: the key is no Ed25519 private key in PEM");
+    std::lock_guard<std::mutex> lock(c.store->mutex);
+    Transaction transaction(*c.store);
+    if (!transaction.open)
+        return refuse(std::string("the database is busy: ") + sqlite3_errmsg(c.store->db));
+    // Only a newer version changes the offer: an equal one would silently replace what that
+    // version installs (its kind included), and an older one would never be offered.
+    StoredPatch newest = newestPatch(*c.store);
+    if (!newest.version.empty() && !isNewerVersion(number, newest.version))
+        return refuse("version " + number + " is not newer than " + newest.version + ", the patch on offer");
     Statement s(*c.store, "INSERT INTO patches(kind, version, size, digest, signature, data) "
                           "VALUES(?1, ?2, ?3, ?4, ?5, ?6)");
     s.bind(1, kind).bind(2, number).bind(3, static_cast<std::int64_t>(bytes.size())).bind(4, digest)
         .bind(5, signature).bindBlob(6, bytes);
     s.step();
-    return s.ok() ? lastInsertId(*c.store) : -1;
+    long long id = lastInsertId(*c.store);
+    if (!s.ok() || !transaction.commit())
+        return refuse(std::string("the patch could not be stored: ") + sqlite3_errmsg(c.store->db));
+    return id;
 }
 
 std::string runScript(ScriptContext& c, const std::string& script, const Fields& fields)

@@ -33,11 +33,11 @@ std::string fieldValue(const Fields& fields, const std::string& key);
 const std::vector<std::string>& serviceAchievementKeys();
 // The stored form of a password: base64, in one line, of its private-key (type 1) RSA blocks.
 std::string storedPasswordOf(const std::string& password, const std::string& privateKeyPem);
-// The stand-in's patch key (server/patch_key.pem): an Ed25519 key that signs patch offers only.
-extern const std::string patchPrivateKeyPem;
 // Stores a patch ("update" or "update_exe") that installs version ("0.1.1" or "Version 0.1.1"),
-// signed with patchKeyPem; its id, or -1 when the version is no dotted number or the key cannot
-// sign. A login is offered the newest signed patch (highest version, the latest stored among
-// equals) when its game is older: "KIND patch.php?id=N SIZE SHA256 VERSION SIGNATURE".
+// signed with patchKeyPem (an Ed25519 private key); its id, or -1 with the reason in *error when
+// the version is no dotted number or not newer than the patch on offer, the patch is empty or
+// larger than a game downloads, or the key cannot sign. A login is offered the newest signed patch
+// (highest version, the latest stored among equals) when its game is older:
+// "KIND patch.php?id=N SIZE SHA256 VERSION SIGNATURE".
 long long offerPatch(ScriptContext& context, const std::string& kind, const std::string& version,
-                     const std::string& bytes, const std::string& patchKeyPem = patchPrivateKeyPem);
+                     const std::string& bytes, const std::string& patchKeyPem, std::string* error = nullptr);

@@ -3,14 +3,17 @@
 #include "crypto/codec.h"
 #include "crypto/digest.h"
 #include "crypto/seal.h"
+#include "server/deadline_server.h"
 
 #include <fcntl.h>
 #include <httplib.h>
 #include <openssl/evp.h>
 #include <openssl/hmac.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -19,8 +22,8 @@
 namespace {
 
 constexpr std::size_t sealedBlock = 128;
-// Each connection holds a worker while it is open: enough of them, and short waits for a request
-// that is slow to come, keep idle or half-sent connections from holding up everyone else.
+// Each connection holds a worker while it is open: enough of them, and a short deadline for a
+// request to be whole, keep idle, half-sent or trickling connections from holding up everyone else.
 constexpr int serviceWorkers = 64;
 constexpr int requestWaitSeconds = 2;
 
@@ -331,17 +334,26 @@ bool startStandIn(StandIn& s, const StandInOptions& options, std::string* error)
     s.stopping = false;
     if (!openStore(s.store, options.databasePath, error))
         return false;
+    // The log holds what players send: one that older builds made readable by all becomes the
+    // owner's only before anything more is written to it.
+    if (!options.logPath.empty() && ::chmod(options.logPath.c_str(), 0600) != 0 && errno != ENOENT) {
+        if (error)
+            *error = "cannot make " + options.logPath + " readable by its owner only";
+        closeStore(s.store);
+        return false;
+    }
     s.context.store = &s.store;
     s.context.privateKeyPem = options.privateKeyPem.empty() ? servicePrivateKeyPem : options.privateKeyPem;
     s.rejectionSecret = hashString("rejection secret\n" + s.context.privateKeyPem);
 
-    s.server = std::make_unique<httplib::Server>();
+    s.server = std::make_unique<DeadlineServer>(serviceWorkers);
     // A quick restart may reuse the address, but a second service never shares the port.
     s.server->set_socket_options([](socket_t sock) {
         int yes = 1;
         setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     });
-    s.server->new_task_queue = [] { return new httplib::ThreadPool(serviceWorkers); };
+    // A connection's next request must begin within the keep-alive time-out, and be whole within
+    // the read time-out, of the moment the service starts waiting for it.
     s.server->set_keep_alive_timeout(requestWaitSeconds);
     s.server->set_read_timeout(requestWaitSeconds, 0);
     StandIn* service = &s;
@@ -357,7 +369,7 @@ bool startStandIn(StandIn& s, const StandInOptions& options, std::string* error)
     // Loopback only: the service is never reachable from another machine.
     s.port = options.port == 0 ? s.server->bind_to_any_port("127.0.0.1")
                                : (s.server->bind_to_port("127.0.0.1", options.port) ? options.port : -1);
-    if (s.port <= 0) {
+    if (s.port <= 0 || !s.server->widenBacklog()) {
         if (error)
             *error = "cannot listen on 127.0.0.1:" + std::to_string(options.port);
         s.server.reset();

@@ -12,9 +12,7 @@
 #include <thread>
 #include <vector>
 
-namespace httplib {
-class Server;
-}
+class DeadlineServer;
 
 struct StandInOptions {
     std::string databasePath;    // the SQLite file; state survives a restart on the same file
@@ -48,7 +46,7 @@ struct StandIn {
     StandInOptions options;
     Store store;
     ScriptContext context;
-    std::unique_ptr<httplib::Server> server;
+    std::unique_ptr<DeadlineServer> server;
     std::thread thread;
     int port = 0;
     std::atomic<bool> stopping{false};

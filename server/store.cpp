@@ -1,6 +1,7 @@
 #include "server/store.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -63,6 +64,18 @@ bool hasSealedDigests(Store& store)
 const char* const unsignPatches = "ALTER TABLE patches RENAME COLUMN sealed_digest TO signature; "
                                   "UPDATE patches SET signature = '';";
 
+// In one transaction: a stop between the rename and the blanking would leave sealed digests that
+// read as signatures, offered to every game and refused by all.
+bool unsignOldPatches(Store& store, char** message)
+{
+    Transaction transaction(store);
+    if (!transaction.open)
+        return false;
+    if (!hasSealedDigests(store))
+        return true;
+    return sqlite3_exec(store.db, unsignPatches, nullptr, nullptr, message) == SQLITE_OK && transaction.commit();
+}
+
 // A new database greets its first players.
 const char* const firstNews = "INSERT INTO news(text) SELECT 'Welcome to Tessarine!\nThe world rankings are open.' "
                               "WHERE NOT EXISTS (SELECT 1 FROM sqlite_sequence WHERE name = 'news');";
@@ -72,11 +85,19 @@ const char* const firstNews = "INSERT INTO news(text) SELECT 'Welcome to Tessari
 bool openStore(Store& store, const std::string& path, std::string* error)
 {
     closeStore(store);
-    // A new database is the owner's only; SQLite gives its journal the database's own mode.
+    // The database is the owner's only, one that older builds made readable by all included;
+    // SQLite gives its journal the database's own mode.
     if (!path.empty() && path != ":memory:") {
         int file = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        // One that cannot be opened is SQLite's to report, below.
+        bool ownerOnly = file < 0 || ::fchmod(file, 0600) == 0;
         if (file >= 0)
             ::close(file);
+        if (!ownerOnly) {
+            if (error)
+                *error = "cannot make " + path + " readable by its owner only";
+            return false;
+        }
     }
     if (sqlite3_open_v2(path.c_str(), &store.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
                         nullptr) != SQLITE_OK) {
@@ -87,8 +108,7 @@ bool openStore(Store& store, const std::string& path, std::string* error)
     }
     sqlite3_busy_timeout(store.db, 5000);
     char* message = nullptr;
-    if (sqlite3_exec(store.db, schema, nullptr, nullptr, &message) != SQLITE_OK ||
-        (hasSealedDigests(store) && sqlite3_exec(store.db, unsignPatches, nullptr, nullptr, &message) != SQLITE_OK) ||
+    if (sqlite3_exec(store.db, schema, nullptr, nullptr, &message) != SQLITE_OK || !unsignOldPatches(store, &message) ||
         sqlite3_exec(store.db, firstNews, nullptr, nullptr, &message) != SQLITE_OK) {
         if (error)
             *error = message ? message : "cannot create the tables";

@@ -90,7 +90,7 @@ inline std::string signedOffer(const std::string& kind, const std::string& versi
 {
     std::string size = std::to_string(bytes.size()), digest = hashString(bytes);
     return kind + " " + download + " " + size + " " + digest + " " + version + " " +
-           signPatchStatement(patchStatement(kind, version, size, digest), patchPrivateKeyPem);
+           signPatchStatement(patchStatement(kind, version, size, digest), testPatchKey());
 }
 
 // Ends every transfer still running, as the multi handle's clean-up at shut-down would.

@@ -243,7 +243,7 @@ TEST_F(Machinery, BlockingRequestsTimeOutRefuseAndTakeErrorPages)
 TEST_F(Machinery, RepliesPastTheirLimitEndAsWriteErrors)
 {
     std::string big(maxReplyBytes + 1, 'p');
-    long long id = offerPatch(service.context, "update", "9", big);
+    long long id = offerPatch(service.context, "update", "9", big, testPatchKey());
     std::string patch = "patch.php?id=" + std::to_string(id);
     std::string ordinary, download, blocking;
     queueProbe(patch, &ordinary);

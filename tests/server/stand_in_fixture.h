@@ -5,6 +5,7 @@
 #include "crypto/seal.h"
 #include "online/sealing.h"
 #include "server/stand_in.h"
+#include "../read_file.h"
 #include "../temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -32,4 +33,11 @@ inline std::string sealedData(const std::string& text)
 {
     static const std::string publicKey = publicKeyFromPrivatePem(servicePrivateKeyPem);
     return makeUrlSafe(stripLineBreaks(toBase64(rsaSeal(text, 1, publicKey))));
+}
+
+// The stand-in's patch key, whose public half the game trusts unless a release names its own.
+inline const std::string& testPatchKey()
+{
+    static const std::string key = readFile(TS_SOURCE_DIR "/server/patch_key.pem");
+    return key;
 }

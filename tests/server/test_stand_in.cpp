@@ -6,19 +6,24 @@
 #include "online/query.h"
 #include "engine/util.h"
 #include "online/replies.h"
+#include "server/raw_listener.h"
 
 #include <curl/curl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <netinet/in.h>
-#include <arpa/inet.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
+#include <mutex>
 #include <random>
 #include <sstream>
+#include <thread>
 
 namespace {
 
@@ -198,61 +203,93 @@ TEST_F(Scripts, RankingPagesOf25RowsUntilEof)
     EXPECT_EQ(ask("world_ranking_staggered.php?gamemode=1&offset=-1"), "fail");
 }
 
-// One patch on offer, the newest, and only to older games: with two, games between them were sent
-// back and forth at every start.
+// One patch on offer, the highest version, and only to older games: with two, games between them
+// were sent back and forth at every start.
 TEST_F(Scripts, TheNewestPatchGoesToOlderGamesOnly)
 {
     account("quill");
-    EXPECT_EQ(offerPatch(service.context, "update", "0.x", "bytes"), -1) << "no dotted version";
-    EXPECT_EQ(offerPatch(service.context, "update", "1", "bytes", servicePrivateKeyPem), -1) << "not the patch key";
-    ASSERT_GT(offerPatch(service.context, "update_exe", "Version 0.3", "build 0.3"), 0);
-    ASSERT_GT(offerPatch(service.context, "update", "0.2.0", "build 0.2"), 0) << "stored later, still older";
-    long long newest = offerPatch(service.context, "update_exe", "0.3.0", "build 0.3, mended");
+    const std::string& key = testPatchKey();
+    long long newest = offerPatch(service.context, "update_exe", "Version 0.3", "build 0.3", key);
     ASSERT_GT(newest, 0);
-    const std::string digest = hashString("build 0.3, mended");
+    // Older builds stored any version: an older patch stored later, signed as any other, is no offer.
+    {
+        std::lock_guard<std::mutex> lock(service.store.mutex);
+        const std::string digest = hashString("build 0.2");
+        Statement s(service.store, "INSERT INTO patches(kind, version, size, digest, signature, data) "
+                                   "VALUES('update', '0.2.0', 9, ?1, ?2, 'build 0.2')");
+        s.bind(1, digest).bind(2, signPatchStatement(patchStatement("update", "0.2.0", "9", digest), key)).step();
+        ASSERT_TRUE(s.ok());
+    }
+    // offer-patch refuses what would change the offer for no game, or be no patch a game takes.
+    struct Refusal {
+        std::string kind, version, bytes, key, reason;
+    };
+    for (const Refusal& r : std::vector<Refusal>{
+             {"update", "0.3", "build 0.3, mended", key, "not newer than 0.3"},
+             {"update", "0.3.0", "x", key, "not newer than 0.3"},
+             {"update_exe", "0.2.9", "x", key, "not newer than 0.3"},
+             {"update", "0.x", "x", key, "no version"},
+             {"patch", "1", "x", key, "no patch kind"},
+             {"update", "1", "", key, "1 to 268435456 bytes"},
+             {"update", "1", "x", servicePrivateKeyPem, "no Ed25519 private key"}}) {
+        std::string error;
+        EXPECT_EQ(offerPatch(service.context, r.kind, r.version, r.bytes, r.key, &error), -1) << r.version;
+        EXPECT_NE(error.find(r.reason), std::string::npos) << error;
+    }
+    std::string error;
+    EXPECT_EQ(offerPatch(service.context, "update", "1", std::string(maxPatchBytes + 1, 'x'), key, &error), -1)
+        << "larger than a game downloads";
+    EXPECT_NE(error.find("not 268435457"), std::string::npos) << error;
+
+    const std::string digest = hashString("build 0.3");
     struct Case {
         std::string gameVersion;
         bool offered;
     };
     for (const Case& c : std::vector<Case>{{"Version 0.1.0", true}, {"Version 0.2", true}, {"Version 0.2.9", true},
-                                           {"Version 0.3", false}, {"Version 0.10", false}, {"", false},
-                                           {"Version 0.1.0-next", false}}) {
+                                           {"Version 0.3", false}, {"Version 0.3.0", false}, {"Version 0.10", false},
+                                           {"", false}, {"Version 0.1.0-next", false}}) {
         std::vector<std::string> fields = login("quill", "hunter22", c.gameVersion);
         ASSERT_FALSE(fields.empty()) << c.gameVersion;
         if (!c.offered) {
             EXPECT_EQ(fields[0], "success") << c.gameVersion;
             continue;
         }
-        EXPECT_EQ(fields, (std::vector<std::string>{"update_exe", "patch.php?id=" + std::to_string(newest), "17",
-                                                    digest, "0.3.0", fields.back()}))
+        EXPECT_EQ(fields, (std::vector<std::string>{"update_exe", "patch.php?id=" + std::to_string(newest), "9",
+                                                    digest, "0.3", fields.back()}))
             << c.gameVersion;
-        EXPECT_TRUE(verifyPatchStatement(patchStatement("update_exe", "0.3.0", "17", digest), fields.back(),
+        EXPECT_TRUE(verifyPatchStatement(patchStatement("update_exe", "0.3", "9", digest), fields.back(),
                                          patchPublicKeyPem));
     }
-    EXPECT_EQ(ask("patch.php?id=" + std::to_string(newest)), "build 0.3, mended");
+    EXPECT_EQ(ask("patch.php?id=" + std::to_string(newest)), "build 0.3");
 }
 
-// A database from before signed offers opens, keeps its offers unoffered, and takes new ones.
+// A database from before signed offers opens, keeps its offers unoffered, and takes new ones. Its
+// change is whole or not made: a stop between renaming the column and blanking it left sealed
+// digests that read as signatures.
 TEST(PatchStore, OffersFromBeforeSignaturesAreNeverOffered)
 {
     TempFolder folder{"ts_old_store"};
     const std::string path = folder.path + "/old.db";
-    sqlite3* old = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &old), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(old,
-                           "CREATE TABLE patches(id INTEGER PRIMARY KEY AUTOINCREMENT, kind TEXT NOT NULL, "
-                           "version TEXT NOT NULL, size INTEGER NOT NULL, digest TEXT NOT NULL, "
-                           "sealed_digest TEXT NOT NULL, data BLOB NOT NULL); "
-                           "INSERT INTO patches VALUES(1, 'update', '9', 1, 'x', 'sealed', 'x');",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(old);
+    auto change = [&](const char* sql) {
+        sqlite3* old = nullptr;
+        EXPECT_EQ(sqlite3_open(path.c_str(), &old), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(old, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+        sqlite3_close(old);
+    };
+    change("CREATE TABLE patches(id INTEGER PRIMARY KEY AUTOINCREMENT, kind TEXT NOT NULL, "
+           "version TEXT NOT NULL, size INTEGER NOT NULL, digest TEXT NOT NULL, "
+           "sealed_digest TEXT NOT NULL, data BLOB NOT NULL); "
+           "INSERT INTO patches VALUES(1, 'update', '9', 1, 'x', 'sealed', 'x'); "
+           "CREATE TRIGGER halt BEFORE UPDATE ON patches BEGIN SELECT RAISE(ABORT, 'halted'); END;");
     Store store;
     std::string error;
+    EXPECT_FALSE(openStore(store, path, &error)) << "stopped between the two steps";
+    change("DROP TRIGGER halt;");
     ASSERT_TRUE(openStore(store, path, &error)) << error;
     ScriptContext context{&store, servicePrivateKeyPem, ""};
     EXPECT_EQ(runScript(context, "login.php", {{"gameversion", "Version 0.1"}}), "fail");
-    EXPECT_EQ(offerPatch(context, "update", "0.2", "new"), 2);
+    EXPECT_EQ(offerPatch(context, "update", "0.2", "new", testPatchKey()), 2);
     EXPECT_EQ(runScript(context, "login.php", {{"gameversion", "Version 0.1"}}).rfind("update patch.php?id=2 ", 0), 0u);
     closeStore(store);
 }
@@ -325,19 +362,30 @@ TEST_F(Scripts, LogKeepsTheFieldsInOrderWithPasswordsMasked)
     EXPECT_FALSE(std::getline(file, line)) << line;
 }
 
+// Both hold what players send: new ones are made the owner's only, and so are those that older
+// builds left readable by all.
 TEST_F(Scripts, DatabaseAndLogAreTheOwnersOnly)
 {
+    const std::vector<std::string> files = {databasePath(), folder.path + "/requests.log"};
+    auto expectOwnersOnly = [&](const char* when) {
+        for (const std::string& path : files) {
+            struct stat info {};
+            ASSERT_EQ(stat(path.c_str(), &info), 0) << path;
+            EXPECT_EQ(info.st_mode & 0777, 0600u) << path << when;
+        }
+    };
     stopStandIn(service);
     std::remove(databasePath().c_str());
     mode_t before = umask(022);
     startService();
     ask("checkname.php?username=quill");
+    expectOwnersOnly(" made new");
+    stopStandIn(service);
+    for (const std::string& path : files)
+        ASSERT_EQ(chmod(path.c_str(), 0644), 0) << path;
+    startService();
     umask(before);
-    for (const std::string& path : {databasePath(), folder.path + "/requests.log"}) {
-        struct stat info {};
-        ASSERT_EQ(stat(path.c_str(), &info), 0) << path;
-        EXPECT_EQ(info.st_mode & 0777, 0600u) << path;
-    }
+    expectOwnersOnly(" left readable by all");
 }
 
 TEST_F(Scripts, StateSurvivesARestart)
@@ -360,13 +408,13 @@ std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* ta
     return size * count;
 }
 
-CURLcode fetch(const std::string& url, std::string* body)
+CURLcode fetch(const std::string& url, std::string* body, long seconds = 5)
 {
     CURL* handle = curl_easy_init();
     curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, appendBody);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, body);
-    curl_easy_setopt(handle, CURLOPT_TIMEOUT, 5L);
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT, seconds);
     curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
     CURLcode code = curl_easy_perform(handle);
     curl_easy_cleanup(handle);
@@ -413,29 +461,105 @@ TEST_F(Scripts, FaultsThatReplaceTheReplyRunNoScript)
     }
 }
 
-// Connections that send nothing, or half a request, hold no one else up for long.
-TEST_F(Scripts, IdleConnectionsDoNotStallARealRequest)
+namespace {
+
+// Sends one more byte of a request that never ends on each connection every 200 ms, from the
+// moment it is added until the trickle is destroyed, which closes them.
+struct Trickle {
+    std::mutex mutex;
+    std::vector<int> sockets;
+    std::atomic<bool> stop{false};
+    std::thread thread{[this] {
+        while (!stop) {
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                for (int s : sockets)
+                    ::send(s, "a", 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        }
+    }};
+    void add(int s)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        sockets.push_back(s);
+    }
+    ~Trickle()
+    {
+        stop = true;
+        thread.join();
+        for (int s : sockets)
+            ::close(s);
+    }
+};
+
+// The seconds after start at which the service closed each connection; -1 for those still open
+// after 8 s.
+std::vector<double> closingTimes(const std::vector<int>& sockets, std::chrono::steady_clock::time_point start)
 {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<std::uint16_t>(service.port));
-    std::vector<int> idle;
-    for (int i = 0; i < 40; ++i) {
-        idle.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-        ASSERT_EQ(::connect(idle.back(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        if (i % 2) {
-            ASSERT_EQ(::send(idle.back(), "GET /secure.php?da", 18, MSG_NOSIGNAL), 18);
+    auto seconds = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
+    std::vector<double> closed(sockets.size(), -1.0);
+    for (std::size_t open = sockets.size(); open > 0 && seconds() < 8;) {
+        std::vector<pollfd> ready;
+        for (int s : sockets)
+            ready.push_back({s, POLLIN, 0});
+        ::poll(ready.data(), ready.size(), 20);
+        for (std::size_t i = 0; i < sockets.size(); ++i) {
+            char bytes[256];
+            if (closed[i] < 0 && ready[i].revents && ::recv(sockets[i], bytes, sizeof bytes, MSG_DONTWAIT) <= 0) {
+                closed[i] = seconds();
+                --open;
+            }
         }
     }
+    return closed;
+}
+
+}
+
+// A request must be whole within a deadline, however slowly its bytes come: connections that send
+// nothing, half a request line, or headers a byte at a time are closed once it has passed. The
+// service waits 2 s; the bound is generous, but a time-out per read never ends a trickle at all.
+TEST_F(Scripts, ConnectionsWithoutAWholeRequestAreClosedAtTheirDeadline)
+{
+    auto start = std::chrono::steady_clock::now();
+    const std::vector<std::string> firsts = {"", "GET /secure.php?da", "GET /contact.html HTTP/1.1\r\nX-Slow: "};
+    std::vector<int> peers;
+    for (const std::string& first : firsts) {
+        peers.push_back(connectToLoopback(service.port));
+        ASSERT_GE(peers.back(), 0);
+        ASSERT_EQ(::send(peers.back(), first.data(), first.size(), MSG_NOSIGNAL), static_cast<ssize_t>(first.size()));
+    }
+    Trickle trickle;
+    trickle.add(::dup(peers.back()));
+    std::vector<double> closed = closingTimes(peers, start);
+    for (std::size_t i = 0; i < peers.size(); ++i) {
+        EXPECT_GE(closed[i], 0) << "still open after 8 s: " << firsts[i];
+        EXPECT_LT(closed[i], 3.5) << firsts[i];
+        ::close(peers[i]);
+    }
+}
+
+// More connections than the service has workers, each sending a byte now and then, hold a real
+// request no longer than their deadline: it waited for the whole attack while each read had a
+// time-out of its own. Those that wait for a worker wait within their deadline, not before it.
+TEST_F(Scripts, TricklingConnectionsDoNotStallARealRequest)
+{
+    auto start = std::chrono::steady_clock::now();
+    std::vector<int> slow;
+    Trickle trickle;
+    for (int i = 0; i < 100; ++i) {
+        slow.push_back(connectToLoopback(service.port));
+        ASSERT_GE(slow.back(), 0);
+        trickle.add(slow.back());
+    }
     std::string body;
-    // Generous (fetch gives up after 5 s): the answer comes at once; it took over 20 s while each
-    // idle connection held one of a few workers for 5 s.
-    CURLcode code = fetch(url("checkname.php?username=x"), &body);
-    for (int s : idle)
-        ::close(s);
-    EXPECT_EQ(code, CURLE_OK);
+    // Generous: the answer comes once the first connections' deadline (2 s) has passed.
+    EXPECT_EQ(fetch(url("checkname.php?username=x"), &body, 10), CURLE_OK);
     EXPECT_EQ(body, "available");
+    std::vector<double> closed = closingTimes(slow, start);
+    EXPECT_LT(*std::max_element(closed.begin(), closed.end()), 3.5);
+    EXPECT_GE(*std::min_element(closed.begin(), closed.end()), 0) << "still open after 8 s";
 }
 
 TEST_F(Scripts, ASecondServiceDoesNotShareThePort)

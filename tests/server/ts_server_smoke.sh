@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # ts_server as a program: an ephemeral port written to its file, a page served on 127.0.0.1,
-# a bad fault refused, and a clean exit on SIGTERM with its state kept in the database; offer-patch
-# stores a file under the next id and refuses an unknown kind or a missing file.
+# a bad fault refused, and a clean exit on SIGTERM with its state kept in the database; offer-patch,
+# run from anywhere, finds the stand-in's test key, stores a file under the next id and refuses an
+# unknown kind, a missing file or key, and a version not newer than the one on offer.
 set -euo pipefail
 server=$1
 dir=$(mktemp -d)
@@ -14,8 +15,16 @@ if "$server" offer-patch --db "$dir/s.db" patch "Version 9" "$server" >/dev/null
    "$server" offer-patch --db "$dir/s.db" update "Version 9" "$dir/missing" >/dev/null 2>&1; then
   echo "a bad offer was accepted"; exit 1
 fi
-[ "$("$server" offer-patch --db "$dir/s.db" update_exe "Version 9" "$server")" = 1 ] || { echo "no offer 1"; exit 1; }
-[ "$("$server" offer-patch --db "$dir/s.db" update "Version 9" "$server")" = 2 ] || { echo "no offer 2"; exit 1; }
+cd "$dir"
+[ "$("$server" offer-patch --db s.db update_exe "Version 9" "$server")" = 1 ] || { echo "no offer 1"; exit 1; }
+if "$server" offer-patch --db s.db --key missing.pem update "Version 10" "$server" >/dev/null 2>&1; then
+  echo "an offer without its key was accepted"; exit 1
+fi
+if "$server" offer-patch --db s.db update "Version 9" "$server" >/dev/null 2>"$dir/err"; then
+  echo "an offer of the same version was accepted"; exit 1
+fi
+grep -q "version 9 is not newer than 9" "$dir/err" || { echo "no reason given: $(cat "$dir/err")"; exit 1; }
+[ "$("$server" offer-patch --db s.db update "Version 10" "$server")" = 2 ] || { echo "no offer 2"; exit 1; }
 "$server" --db "$dir/s.db" --port 0 --port-file "$dir/port" --log "$dir/log" >/dev/null &
 pid=$!
 for _ in $(seq 100); do [ -s "$dir/port" ] && break; sleep 0.05; done
