@@ -299,14 +299,13 @@ TEST_F(Accounts, RegistrationThenAutomaticLoginAfterARestart)
 
 TEST_F(Accounts, PastedEmailKeepsWhatTypingWould)
 {
-    fixedFont(mediumFont, 27.0f, 16.0f);   // the 0.5 H field takes 38 characters at 0.75
+    fixedFont(mediumFont, 27.0f, 16.0f);   // the 0.5 H field shows 38 characters at 0.75
     const std::string long60(60, 'a');
     const std::pair<std::string, std::string> cases[] = {
         {"  q@x.org\r\n", "q@x.org"}, {"q@x\t.org\x7f", "q@x.org"}, {"q\xc3\xa9@x.org", "q@x.org"},
-        {long60, long60.substr(0, 38)}, {"", ""},
+        {long60, long60}, {"", ""},
     };
     for (const auto& [clipboard, expected] : cases)
         EXPECT_EQ(pastedEmail(clipboard), expected) << clipboard;
-    fixedFont(mediumFont, 27.0f, 0.01f);
     EXPECT_EQ(pastedEmail(std::string(400, 'b')).size(), 254u);
 }
