@@ -278,6 +278,7 @@ TEST_F(Accounts, RegistrationThenAutomaticLoginAfterARestart)
 {
     gameState = gs::NewProfile;
     offlineMode = 99;
+    loggedInName = "quill";   // the player before
     email = "new@x.org";
     username = "newbie";
     playerPassword = "pw1234";
@@ -287,14 +288,19 @@ TEST_F(Accounts, RegistrationThenAutomaticLoginAfterARestart)
     EXPECT_EQ(gameState, gs::NewProfileToLogin);
     EXPECT_EQ(offlineMode, 0);
     EXPECT_FALSE(loginRequestSent);
+    EXPECT_EQ(loggedInName, "quill");   // registered is not yet logged in
 
     username = playerPassword = password = "";
     loadConfig();
     EXPECT_EQ(username, "newbie");
     EXPECT_EQ(playerPassword, "pw1234");
-    gameState = gs::Login;
-    popupId = 12;
+    // A refused login leaves the player before; the new profile's own login replaces it.
+    startAttempt("newbie", "wrong");
+    ASSERT_TRUE(loginFrames([] { return popupId == 14; }));
+    EXPECT_EQ(loggedInName, "quill");
+    startAttempt("newbie", "pw1234");
     ASSERT_TRUE(loginFrames([] { return gameState == gs::LoginToMenu; }));
+    EXPECT_EQ(loggedInName, "newbie");
 }
 
 TEST_F(Accounts, PastedEmailKeepsWhatTypingWould)
