@@ -3,9 +3,9 @@
 #include "engine/camera.h"
 #include "engine/config.h"
 #include "engine/console.h"
-#include "engine/fonts.h"
 #include "engine/window.h"
 #include "game/game_state.h"
+#include "game/layout.h"
 #include "game/level_end.h"
 #include "game/page_buttons.h"
 #include "game/states.h"
@@ -43,16 +43,25 @@ struct TextField {
     float boxShare;     // the box's width as a share of the screen height
     float measure;      // the e-mail box measures its text at three quarters
     int enterStep;      // -1: the retype step compares the two passwords instead
+    std::size_t maxLength;   // 0: the text must fit its box; else it may outgrow it, shown by its tail
 };
 
+// The longest e-mail address there is.
+constexpr std::size_t maxEmailLength = 254;
+
 const TextField textFields[] = {
-    {gs::NewProfile, 20, &email, false, 0.5f, 0.75f, 1},
-    {gs::NewProfile, 1, &username, false, 0.3f, 1.0f, 8},
-    {gs::NewProfile, 2, &playerPassword, true, 0.3f, 1.0f, 3},
-    {gs::NewProfile, 3, &retypedPassword, true, 0.3f, 1.0f, -1},
-    {gs::Login, 1, &username, false, 0.3f, 1.0f, 2},
-    {gs::Login, 2, &playerPassword, true, 0.3f, 1.0f, 13},
+    {gs::NewProfile, 20, &email, false, 0.5f, 0.75f, 1, maxEmailLength},
+    {gs::NewProfile, 1, &username, false, 0.3f, 1.0f, 8, 0},
+    {gs::NewProfile, 2, &playerPassword, true, 0.3f, 1.0f, 3, 0},
+    {gs::NewProfile, 3, &retypedPassword, true, 0.3f, 1.0f, -1, 0},
+    {gs::Login, 1, &username, false, 0.3f, 1.0f, 2, 0},
+    {gs::Login, 2, &playerPassword, true, 0.3f, 1.0f, 13, 0},
 };
+
+// The field that last refused a character, and its text then: until that text changes the field
+// takes no character, so a narrower one never follows one that was dropped.
+const std::string* refusingField = nullptr;
+std::string refusedAfter;
 
 bool isPlayState(int state)
 {
@@ -90,6 +99,8 @@ std::string typedText(int key, bool upper, bool shift)
         return shift ? "_" : "-";
     if (key == VK_OEM_PERIOD && popupId == 20)
         return ".";
+    if (key == VK_OEM_PLUS && shift && popupId == 20)   // an address such as name+tag@host
+        return "+";
     if (key >= 'A' && key <= 'Z')
         return std::string(1, static_cast<char>(upper ? key : key - 'A' + 'a'));
     return std::string();
@@ -135,6 +146,18 @@ bool charFitsField(const TextField& field, const std::string& ch)
     return fieldTextFits(field.state, field.popup, shown);
 }
 
+bool takesChar(const TextField& field, const std::string& ch)
+{
+    if (refusingField == field.text && *field.text == refusedAfter)
+        return false;
+    refusingField = nullptr;
+    if (charFitsField(field, ch))
+        return true;
+    refusingField = field.text;
+    refusedAfter = *field.text;
+    return false;
+}
+
 void enterField(const TextField& field)
 {
     if (field.enterStep < 0) {
@@ -158,7 +181,7 @@ void fieldKey(int key, const std::string& ch)
             field->text->pop_back();
     } else if (key == VK_RETURN) {
         enterField(*field);
-    } else if (charFitsField(*field, ch)) {
+    } else if (takesChar(*field, ch)) {
         *field->text += ch;
     }
 }
@@ -185,8 +208,9 @@ bool fieldTextFits(int state, int popup, const std::string& shown)
     const TextField* field = fieldOf(state, popup);
     if (!field)
         return false;
-    const float w = freetype::getWidth(&mediumFont, shown) * 2.0f * field->measure;
-    return w < static_cast<float>(screenHeight) * field->boxShare * 0.875f;
+    if (field->maxLength > 0)
+        return shown.size() <= field->maxLength;
+    return entryTextFits(shown, field->boxShare, field->measure);
 }
 
 short getKeyState(int virtualKey)

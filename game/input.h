@@ -29,10 +29,13 @@ extern short (*keyStateReader)(int virtualKey);
 
 // key: a virtual-key code (0..255; 'A'..'Z', '0'..'9', 8 Backspace, 13 Return, 27 Escape, 0xC0 backquote).
 // Types into the console while it is open, else into the text field of the login or new-profile
-// step shown; Left Ctrl + backquote opens and closes the console.
+// step shown; Left Ctrl + backquote opens and closes the console. A field that refused a
+// character takes none until its text changes otherwise.
 void handleKeyDown(int key);
 // Whether a text field takes this text, in the form it shows it (a star a character for a
-// password): the width test every typed character passes. False where the step has no field.
+// password): the test every typed character passes. The e-mail field takes up to 254 characters,
+// shown by their tail when they outgrow its box; the others take what fits their box. False where
+// the step has no field.
 bool fieldTextFits(int state, int popup, const std::string& shown);
 // In play, on the score page and on the congratulations page a press only starts a hold (or a
 // drag); on every other page it is the page's click.

@@ -330,6 +330,11 @@ LayoutRect optionsSaveHighlightRect()
     return optionsHighlight(optionsValueX());
 }
 
+bool entryTextFits(const std::string& shown, float boxShare, float scale)
+{
+    return freetype::getWidth(&mediumFont, shown) * 2.0f * scale < height() * boxShare * 0.875f;
+}
+
 LayoutRect entryButtonRect(float k)
 {
     return centredRect(halfWidth(), menuRowY(k) - smallFont.height / 2.75f, width() / 1680.0f * 525.0f, barHeight());

@@ -4,6 +4,7 @@
 // W and H are the screen's width and height, u the height of the medium font; the pages centre on
 // the integer halves of W and H.
 #pragma once
+#include <string>
 
 struct LayoutRect {
     float left = 0.0f, top = 0.0f, right = 0.0f, bottom = 0.0f;
@@ -116,6 +117,9 @@ LayoutRect optionsArrowRect(int row, int side);
 LayoutRect optionsBackRect();
 LayoutRect optionsSaveRect();
 
+// The text fields of the login and new-profile pages: a box boxShare x H wide, whose text, drawn
+// at `scale` from 0.05 of the box in, has room for 0.875 of its width (the caret after it).
+bool entryTextFits(const std::string& shown, float boxShare, float scale);
 // The entry panels of the login and new-profile pages: the stacked button of row k, its box
 // placed with the small font's height (s / 2.75 above the baseline) where the bar drawn under
 // the label uses u.

@@ -61,9 +61,11 @@ void playFrame(float realDtMs)
 
 void updatePlayClocks(float dtMs, float realDtMs)
 {
-    gameTime += realDtMs;
-    if (levelCompleteTimer == 0.0f)
+    // Both clocks stop with the level: the panel's wait is no play time.
+    if (levelCompleteTimer == 0.0f) {
+        gameTime += realDtMs;
         apmTime += dtMs / 1000.0f;
+    }
     for (int rows = 1; rows <= 5; ++rows) {
         rowCooldowns[rows] -= dtMs;
         if (rowCooldowns[rows] < 0.0f)

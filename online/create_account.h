@@ -7,7 +7,7 @@ extern std::string email;
 extern std::string retypedPassword;
 
 // The clipboard's text as the e-mail field takes it: printable ASCII only, trimmed, no longer
-// than typing would let it grow (the field's width, 254 characters at most).
+// than typing would let it grow (254 characters at most).
 std::string pastedEmail(const std::string& clipboard);
 
 // Per-frame update of the new-profile page (22).

@@ -17,6 +17,7 @@
 #include <cstdlib>
 
 bool loginRequestSent = false;
+std::string loggedInName;
 int blockingResult = 0;
 std::string serverChoiceReply;
 bool serverChoicePending = false;

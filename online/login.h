@@ -3,6 +3,9 @@
 #include <string>
 
 extern bool loginRequestSent;   // the login of the current attempt has been sent
+// The name of the last login the service accepted, "" before one: the name being typed, or one
+// that failed to log in or to register, is not the player's.
+extern std::string loggedInName;
 extern int blockingResult;      // libcurl's result of the last blocking request
 
 // The server choice: "which_server.php" goes through the queue (kind rk::ServerChoice, 30 s), so

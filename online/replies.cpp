@@ -101,6 +101,7 @@ void loginResult(int resultCode, const std::string& reply)
             return;
         }
         userId = fields[1];
+        loggedInName = username;
         playHash = fields[2];
         hasNews = parseWhole(fields[5]);
         if (hasNews != 0)

@@ -21,6 +21,7 @@ struct KeyStates {
 struct QueuedMessage {
     WindowMessage message;
     KeyStates keys;
+    bool lastBeforeFocusLoss = false;   // once it is handled, no key reads as held
 };
 
 std::deque<QueuedMessage> queue;
@@ -28,6 +29,7 @@ std::deque<QueuedMessage> queue;
 bool backIsPointerMove = false;
 KeyStates liveKeys;      // as the window system's events have come in
 KeyStates handledKeys;   // as of the message last taken: what platformGetKeyState answers
+bool releaseHandledKeys = false;   // the message last taken was the last before a focus loss
 volatile std::sig_atomic_t closeRequested = 0;
 
 void onCloseSignal(int)
@@ -137,9 +139,13 @@ void translateWindowEvent(const SDL_WindowEvent& event)
         break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
         // Keys released while another window has the focus would otherwise stay held.
+        // The messages still queued carry the keys from before the loss; after the last of them
+        // no key reads as held until it is pressed again.
         liveKeys.held.reset();
-        if (queue.empty())   // no message left to carry the release
+        if (queue.empty())
             handledKeys.held.reset();
+        else
+            queue.back().lastBeforeFocusLoss = true;
         break;
     default:
         break;
@@ -226,10 +232,15 @@ void pumpEvents()
 bool platformPeekMessage(WindowMessage& message)
 {
     pumpEvents();
+    if (releaseHandledKeys) {
+        handledKeys.held.reset();
+        releaseHandledKeys = false;
+    }
     if (queue.empty())
         return false;
     message = queue.front().message;
     handledKeys = queue.front().keys;
+    releaseHandledKeys = queue.front().lastBeforeFocusLoss;
     queue.pop_front();
     if (queue.empty())
         backIsPointerMove = false;
@@ -257,6 +268,7 @@ void platformClearMessages()
 {
     queue.clear();
     handledKeys = liveKeys;
+    releaseHandledKeys = false;
     backIsPointerMove = false;
 }
 

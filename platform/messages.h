@@ -65,7 +65,8 @@ void platformClearMessages();
 // (Caps Lock on, or flipped by every press for other keys). vk 0..255; 0 for anything else.
 // It answers as of the message last taken, not as of now: while a key's message is handled the
 // modifiers read as they were when it was typed, and a key released before its key-down message
-// is taken still reads as held then.
+// is taken still reads as held then. Once the messages queued before a focus loss are handled,
+// no key reads as held until it is pressed again.
 short platformGetKeyState(int vk);
 
 // A window-system scan code (SDL's) and key code to a virtual-key code, 0 for a key with none.

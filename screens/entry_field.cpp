@@ -7,6 +7,24 @@
 #include "game/layout.h"
 #include "screens/page_scheme.h"
 
+namespace {
+
+// Text wider than the box shows its tail, so the caret at its end stays in view.
+std::string visibleTail(const std::string& shown, float boxShare, float scale)
+{
+    std::size_t first = 0, fits = shown.size();   // the longest tail that fits starts in first..fits
+    while (first < fits) {
+        const std::size_t middle = first + (fits - first) / 2;
+        if (entryTextFits(shown.substr(middle), boxShare, scale))
+            fits = middle;
+        else
+            first = middle + 1;
+    }
+    return shown.substr(first);
+}
+
+} // namespace
+
 void drawEntryField(const EntryField& field)
 {
     const float x = static_cast<float>(screenWidth / 2), u = mediumFont.height;
@@ -15,7 +33,7 @@ void drawEntryField(const EntryField& field)
     drawColourQuad(x, boxY, w, 1.75f * u, 0, 255, 255, 255, 15);
     drawLineLoop(x, boxY, w, 1.75f * u, 0, 255, 255, 255, 50, 2.0f);
     enableCapability(GL_TEXTURE_2D);
-    const std::string text = field.shown + (caretBlink ? "_" : "");
+    const std::string text = visibleTail(field.shown, field.boxShare, field.textScale) + (caretBlink ? "_" : "");
     pageText(text, x - 0.9f * w / 2.0f, menuRowY(0.0f), 1, field.textScale);
     freetype::printShadowed(field.note, x, menuRowY(1.0f), 2.0f, 0, 1.0f, 255, 255, 255, 255, &smallFont);
 }

@@ -1,5 +1,6 @@
 // The text field of the login and new-profile pages: its label above, the box with the text as
-// it is shown (a password masked) and the caret, and its note below.
+// it is shown (a password masked; only its tail when it is wider than the box) and the caret, and
+// its note below.
 #pragma once
 #include <string>
 

@@ -5,6 +5,7 @@
 #include "engine/fonts.h"
 #include "engine/main.h"
 #include "engine/profiler.h"
+#include "online/login.h"
 #include "online/requests.h"
 #include "game/intro.h"
 #include "screens/backdrop.h"
@@ -27,7 +28,7 @@ void renderMenuBase()
 
     // Both corner lines take their height from the width, as their inset does.
     const float inset = 0.01f * w;
-    const std::string status = offlineMode == 99 ? "Offline Mode" : "Logged in as: " + username;
+    const std::string status = offlineMode == 99 ? "Offline Mode" : "Logged in as: " + loggedInName;
     freetype::printShadowed(status.c_str(), w - inset, inset, 2.0f, 6, 0.75f, 255, 255, 255, 255, &smallFont);
     if (!gameVersion.empty())
         freetype::printShadowed(gameVersion.c_str(), inset, inset, 2.0f, 5, 0.75f, 255, 255, 255, 255, &smallFont);

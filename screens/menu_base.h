@@ -2,8 +2,8 @@
 #pragma once
 
 // The title grid, the game's logo, the player's status in the top-right corner ("Offline Mode" or
-// "Logged in as: " and the name) and the version in the top-left corner, both 1 % of the width
-// in from the edges.
+// "Logged in as: " and the name that logged in) and the version in the top-left corner, both 1 %
+// of the width in from the edges.
 void renderMenuBase();
 // The maker's title image in the middle of the screen.
 void DrawQuorvaneTitle();

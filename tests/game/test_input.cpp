@@ -60,6 +60,7 @@ protected:
 TEST_F(InputTest, KeysTypeIntoTheFieldOfTheStepShownAndEnterMovesOn)
 {
     const std::string at = std::string("A2") + char(VK_OEM_PERIOD), dash(1, char(VK_OEM_MINUS));
+    const std::string plus(1, char(VK_OEM_PLUS));
     struct Case {
         int state, popup;
         std::string keys;
@@ -71,6 +72,9 @@ TEST_F(InputTest, KeysTypeIntoTheFieldOfTheStepShownAndEnterMovesOn)
     } cases[] = {
         {gs::NewProfile, 20, at, {VK_SHIFT}, &email, "A@.", 20},   // "@" and "." only in the e-mail field
         {gs::NewProfile, 20, at + "\r", {}, &email, "a2.", 20},    // three characters: Enter waits
+        {gs::NewProfile, 20, plus + "A", {VK_SHIFT}, &email, "+A", 20},   // "+" only with Shift, only there
+        {gs::NewProfile, 20, plus + "A", {}, &email, "a", 20},
+        {gs::NewProfile, 1, plus + "A", {VK_SHIFT}, &username, "A", 1},
         {gs::NewProfile, 1, at + "B\r", {VK_SHIFT}, &username, "A2B", 1},
         {gs::NewProfile, 1, "NAME\r", {}, &username, "name", 8},
         {gs::Login, 2, "AB", {-1}, &playerPassword, "AB", 2},          // Caps Lock
@@ -95,6 +99,35 @@ TEST_F(InputTest, KeysTypeIntoTheFieldOfTheStepShownAndEnterMovesOn)
         EXPECT_EQ(*c.field, c.text) << c.state << "/" << c.popup << " " << c.keys;
         EXPECT_EQ(popupId, c.next) << c.state << "/" << c.popup << " " << c.keys;
         EXPECT_EQ(loginRequestSent, c.popup == c.next || c.next != 13);   // a new login attempt
+    }
+}
+
+// At 1024x768, 16 px a character and W 60 px: the e-mail field takes up to 254 characters however
+// narrow its box; the name field keeps to its box (201.6 px) and takes no character after one it
+// refused until Backspace shortens it.
+TEST_F(InputTest, FieldsTakeNoCharacterAfterOneTheyRefused)
+{
+    const std::string a60(60, 'A'), a300(300, 'A');
+    const struct {
+        int popup;
+        std::string keys;
+        std::string kept;
+    } cases[] = {
+        {20, a60, std::string(60, 'a')}, {20, a300, std::string(254, 'a')},
+        {1, "WWWWI", "www"},   // the I would fit, but follows a refused W
+        {1, "WWWWI\bI", "wwi"},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        screenHeight = 768;
+        mediumFont.initialised = true;
+        for (float& w : mediumFont.glyphWidths)
+            w = 16.0f;
+        mediumFont.glyphWidths[static_cast<int>('w')] = 60.0f;
+        gameState = gs::NewProfile;
+        popupId = c.popup;
+        type(c.keys);
+        EXPECT_EQ(c.popup == 20 ? email : username, c.kept) << c.keys;
     }
 }
 

@@ -229,7 +229,8 @@ void removeEveryBlock()
 } // namespace
 
 // A cleared Classic level online: one highscore and one score report, the panel moves on 5 s in
-// with no Draw once the reply has come, and Continue starts level 2.
+// with no Draw once the reply has come (the play time stopped with the level), and Continue starts
+// level 2.
 TEST_F(PlayTest, ScriptedClassicLevelOnline)
 {
     TestScreen screen;
@@ -260,6 +261,7 @@ TEST_F(PlayTest, ScriptedClassicLevelOnline)
                                          "&pup3earned=0&pup1used=0&pup2used=0&pup3used=0&kills=0&performance=3"
                                          "&sessionhash=s1&userid=12&passwordHash="
                                          "30c952fab122c3f9759f02a6d95c3758b246b4fee239957b2d4fee46e26170c4");
+    const float reported = gameTime;
     while (levelCompleteTimer < 2000.0f)
         frame(dt);
     scoreReplyReceived = true;
@@ -272,6 +274,7 @@ TEST_F(PlayTest, ScriptedClassicLevelOnline)
     for (int i = 0; i < 100 && gameState != gs::Score; ++i)
         Update(dt);
     ASSERT_EQ(gameState, gs::Score);
+    EXPECT_FLOAT_EQ(gameTime, reported);   // the score page's "Time" is the time reported
     pressAt(scorePageButtonRect(2));
     for (int i = 0; i < 100 && gameState != gs::Game; ++i)
         Update(dt);

@@ -43,6 +43,7 @@ inline void resetOnlineGlobals()
     playerPassword.clear();
     password.clear();
     userId.clear();
+    loggedInName.clear();
     playHash.clear();
     hasNews = 0;
     newsText.clear();

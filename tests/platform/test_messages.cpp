@@ -25,7 +25,7 @@ protected:
         drain();
         SDL_QuitSubSystem(SDL_INIT_EVENTS);
     }
-    static void key(Uint32 type, SDL_Scancode scancode, SDL_Keycode keycode, bool repeat = false)
+    static void key(Uint32 type, SDL_Scancode scancode, SDL_Keycode keycode, bool repeat = false, Uint16 mod = 0)
     {
         SDL_Event e = {};
         e.type = type;
@@ -33,8 +33,17 @@ protected:
         e.key.repeat = repeat ? 1 : 0;
         e.key.keysym.scancode = scancode;
         e.key.keysym.sym = keycode;
+        e.key.keysym.mod = mod;
         SDL_PushEvent(&e);
     }
+    static void loseFocus()
+    {
+        SDL_Event e = {};
+        e.type = SDL_WINDOWEVENT;
+        e.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+        SDL_PushEvent(&e);
+    }
+    static bool held(int vk) { return (platformGetKeyState(vk) & 0x8000) != 0; }
     static void motion(int x, int y)
     {
         SDL_Event e = {};
@@ -202,6 +211,78 @@ TEST_F(MessageQueueTest, QuitAndCloseRequests)
     all = drain();
     ASSERT_EQ(all.size(), 1u);
     EXPECT_EQ(all[0].message, unsigned(WM_QUIT));
+}
+
+// However many messages are still queued when the window loses the focus, a key held then reads
+// as held while they are handled (they were typed before the loss), and as up from then on,
+// unless it is pressed again.
+TEST_F(MessageQueueTest, FocusLossReleasesTheKeysOnceTheMessagesBeforeItAreHandled)
+{
+    const struct {
+        const char* what;
+        bool moved, handled, pressedAgain;
+        std::vector<bool> held;   // '1' as each message after the loss is taken, then with none left
+    } cases[] = {
+        {"nothing queued", true, true, false, {false}},
+        {"the key queued", false, false, false, {true, false}},
+        {"the key and a move queued", true, false, false, {true, true, false}},
+        {"pressed again after the loss", false, false, true, {true, true, true}},
+    };
+    for (const auto& c : cases) {
+        key(SDL_KEYDOWN, SDL_SCANCODE_1, SDLK_1);
+        if (c.moved)
+            motion(3, 4);
+        if (c.handled)
+            drain();
+        loseFocus();
+        if (c.pressedAgain)
+            key(SDL_KEYDOWN, SDL_SCANCODE_1, SDLK_1);
+        std::vector<bool> seen;
+        WindowMessage m;
+        while (platformPeekMessage(m))
+            seen.push_back(held('1'));
+        seen.push_back(held('1'));
+        EXPECT_EQ(seen, c.held) << c.what;
+        key(SDL_KEYUP, SDL_SCANCODE_1, SDLK_1);
+        drain();
+    }
+}
+
+// A pointer move merged into the one queued before it carries the keys as they stand after the
+// later move: the middle button, which sends no message of its own, went down between the two.
+TEST_F(MessageQueueTest, AMergedMoveCarriesTheLaterKeys)
+{
+    motion(1, 2);
+    button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_MIDDLE, 1, 2);
+    motion(3, 4);
+    WindowMessage m;
+    ASSERT_TRUE(platformPeekMessage(m));
+    EXPECT_EQ(m.message, unsigned(WM_MOUSEMOVE));
+    EXPECT_EQ(loWord(std::uintptr_t(m.lParam)), 3u);
+    EXPECT_TRUE(held(4));
+    EXPECT_FALSE(platformPeekMessage(m));
+    button(SDL_MOUSEBUTTONUP, SDL_BUTTON_MIDDLE, 3, 4);
+    drain();
+}
+
+// Caps and Num Lock read as the key events had them, not as the window system has them when the
+// queue is pumped: the events here claim the opposite of what it reports now.
+TEST_F(MessageQueueTest, LocksReadAsTheLastKeyHadThem)
+{
+    const Uint16 now = SDL_GetModState();
+    const Uint16 claimed = Uint16(((now & KMOD_CAPS) ? 0 : KMOD_CAPS) | ((now & KMOD_NUM) ? 0 : KMOD_NUM));
+    const short caps = (claimed & KMOD_CAPS) ? 1 : 0, num = (claimed & KMOD_NUM) ? 1 : 0;
+    key(SDL_KEYDOWN, SDL_SCANCODE_A, SDLK_a, false, claimed);
+    WindowMessage m;
+    ASSERT_TRUE(platformPeekMessage(m));
+    EXPECT_EQ(platformGetKeyState(VK_CAPITAL) & 1, caps);
+    EXPECT_EQ(platformGetKeyState(VK_NUMLOCK) & 1, num);
+    // Later pumps bring only a pointer move, then nothing: the locks stay as the key had them.
+    motion(5, 6);
+    ASSERT_TRUE(platformPeekMessage(m));
+    EXPECT_FALSE(platformPeekMessage(m));
+    EXPECT_EQ(platformGetKeyState(VK_CAPITAL) & 1, caps);
+    EXPECT_EQ(platformGetKeyState(VK_NUMLOCK) & 1, num);
 }
 
 } // namespace

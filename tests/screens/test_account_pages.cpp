@@ -161,6 +161,37 @@ TEST_F(AccountPagesTest, NewProfilePanels)
     }
 }
 
+// At 1024x768 an e-mail of 254 characters shows its longest tail that fits the 384 px box, the
+// caret after it inside the box; a name as wide as its box allows shows whole.
+TEST_F(AccountPagesTest, TextWiderThanItsBoxShowsItsTail)
+{
+    screenWidth = 1024;
+    screenHeight = 768;
+    const struct {
+        int popup;
+        std::string* text;
+        std::string typed;
+        std::size_t shown;   // characters drawn
+        float boxRight;
+    } cases[] = {
+        {20, &email, std::string(242, 'a') + "@example.com", 27, 512.0f + 192.0f},   // 27 x 12 px < 336 px
+        {1, &username, std::string(12, 'n'), 12, 512.0f + 115.2f},                   // 12 x 16 px < 201.6 px
+    };
+    for (const auto& c : cases) {
+        *c.text = c.typed;
+        popupId = c.popup;
+        calls.clear();
+        renderCreateAcc();
+        DrawCall field;
+        for (const DrawCall& call : of(DrawOp::PrintShadowed))
+            if (call.anchor == 1)
+                field = call;
+        ASSERT_EQ(field.text.size(), c.shown + 1) << c.popup;
+        EXPECT_EQ(field.text, c.typed.substr(c.typed.size() - c.shown) + "_");
+        EXPECT_LT(field.x + 2.0f * freetype::getWidth(&mediumFont, field.text) * field.scale, c.boxRight);
+    }
+}
+
 TEST_F(AccountPagesTest, RankingRowsThumbAndSpinner)
 {
     // Without an id nothing lights up: not the header, not a row that reads "Error" (its id 0).

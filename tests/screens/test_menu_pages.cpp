@@ -15,6 +15,7 @@
 #include "game/score.h"
 #include "game/score_screen.h"
 #include "game/scoring.h"
+#include "online/login.h"
 #include "online/replies.h"
 #include "screens/credits_pages.h"
 #include "screens/game_choice_pages.h"
@@ -37,7 +38,7 @@ protected:
         ScreensTest::SetUp();
         musicLoopsStarted = true;   // the menu's update would start its loops
         gameVersion = "Version 1.2";
-        username = "Quill";
+        username = loggedInName = "Quill";
         hasNews = levelNumber = bestCombo = 0;
         newsText.clear();
         newsLines.clear();
@@ -51,6 +52,7 @@ protected:
         musicLoopsStarted = false;
         gameVersion.clear();
         username.clear();
+        loggedInName.clear();
         hasNews = 0;
         newsText.clear();
         newsLines.clear();
@@ -114,6 +116,10 @@ TEST_F(MenuPagesTest, BackdropCornersFollowTheWidthAndTheOnlineState)
         const DrawCall version = text("Version 1.2");
         EXPECT_FLOAT_EQ(version.x, 16.8f);
     }
+    // A name being typed, or one that failed to log in or to register, is not the player's.
+    username = "Newcomer";
+    render(renderMenuBase);
+    text("Logged in as: Quill");
     EXPECT_FLOAT_EQ(of(DrawOp::Quad, "titlegrid.tga")[0].h, 542.0f);
     const DrawCall logo = of(DrawOp::Quad, "tessarinelogo.tga")[0];
     EXPECT_NEAR(logo.w, 610.9f, 0.1f);
