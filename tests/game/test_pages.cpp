@@ -278,6 +278,19 @@ TEST_F(PagesTest, ClicksLeadOnByPageAndStep)
     }
 }
 
+// Without a profile there is nothing to log in with: "Retry Connection" starts a new one instead.
+TEST_F(PagesTest, RetryConnectionWithoutAProfileGoesToTheNewProfileStart)
+{
+    popupId = 11;
+    offlineMode = 99;
+    username.clear();
+    loginRequestSent = true;
+    EXPECT_EQ(click(gs::Login, 2), gs::LoginToNewProfile);
+    EXPECT_EQ(popupId, 20);
+    EXPECT_EQ(offlineMode, 0);
+    EXPECT_TRUE(loginRequestSent);
+}
+
 TEST_F(PagesTest, StartButtonsChooseTheModeAndCheckTheTutorial)
 {
     const struct {
