@@ -6,9 +6,10 @@ extern bool loginRequestSent;   // the login of the current attempt has been sen
 extern int blockingResult;      // libcurl's result of the last blocking request
 
 // The server choice: "which_server.php" goes through the queue (kind rk::ServerChoice, 30 s), so
-// the page asking keeps drawing while it waits. Its answer (libcurl's result and the reply) goes to
-// the function the latest asker gave; one choice is in flight at a time. Without a multi handle
-// nothing can be sent, and the answer is a failure at once.
+// the page asking keeps drawing while it waits. One choice is in flight at a time; its answer
+// (libcurl's result and the reply) goes to every function given while it was, once each, in the
+// order they were first given. Without a multi handle nothing can be sent, and the answer is a
+// failure at once.
 extern std::string serverChoiceReply;
 extern bool serverChoicePending;
 void askServerChoice(void (*answered)(int resultCode, const std::string& reply));

@@ -76,6 +76,12 @@ struct Accounts : OnlineTest {
     }
 };
 
+int earlierAsked = 0;
+void earlierAsker(int, const std::string&)
+{
+    ++earlierAsked;
+}
+
 } // namespace
 
 TEST_F(Accounts, StoredProfileAsksTheServerAndLogsInOnce)
@@ -222,6 +228,23 @@ TEST_F(Accounts, LoginPanelsButtonsAndDots)
     }
     // The entry panels' boxes sit (u - s) / 2.75 lower than the bars.
     EXPECT_NEAR(entryButtonRect(3.0f).top - menuButtonRect(3.0f).top, 13.0f / 2.75f, 1e-3);
+}
+
+// A page asking while the choice is on its way is answered too, once, whoever asked first: here
+// the login page after another asker, and the login then goes out.
+TEST_F(Accounts, EveryServerChoiceAskerIsAnswered)
+{
+    makeProfile("quill", "pw12");
+    ASSERT_TRUE(setStandInFault(service, "which_server=delay:500*1"));
+    earlierAsked = 0;
+    askServerChoice(earlierAsker);
+    startAttempt("quill", "pw12");
+    UpdateLogin(16.0f);
+    askServerChoice(earlierAsker);
+    ASSERT_TRUE(loginFrames([] { return gameState == gs::LoginToMenu; }));
+    EXPECT_EQ(earlierAsked, 1);
+    EXPECT_EQ(sent(rk::ServerChoice), 1);
+    EXPECT_EQ(sent(rk::Login), 1);
 }
 
 TEST_F(Accounts, LogoutBeforeAnyLoginSendsEmptyValuesAndQuits)
