@@ -22,10 +22,15 @@ bool loginRequestSent = false;
 int blockingResult = 0;
 std::string serverChoiceReply;
 bool serverChoicePending = false;
+bool logoutPending = false;
 
 namespace {
 
 constexpr float dotsCycleMs = 4000.0f;
+// A service that has not answered the logout within this has lost the session anyway; the player
+// is not kept waiting for it.
+constexpr long logoutTimeoutSeconds = 1;
+std::string logoutReply;
 
 bool startsWith(const std::string& text, const char* prefix)
 {
@@ -138,11 +143,25 @@ void handleServerChoiceReply(int resultCode, const std::string& reply)
 
 void logout()
 {
-    std::string reply;
-    blockingResult = curlPerform(buildRequest("logout.php?beta2=1", {{"&userid=", userId}, {"&playhash=", playHash}}),
-                                 &reply, 5);
-    platformPostQuitMessage();
     programRunning = false;
+    if (logoutPending)
+        return;
+    if (offlineMode != 99) {
+        logoutReply.clear();
+        logoutPending = curlQueue(buildRequest("logout.php?beta2=1", {{"&userid=", userId}, {"&playhash=", playHash}}),
+                                  &logoutReply, rk::Logout, logoutTimeoutSeconds);
+    }
+    if (!logoutPending)
+        platformPostQuitMessage();
+}
+
+void handleLogoutReply(int resultCode)
+{
+    blockingResult = resultCode;
+    if (!logoutPending)
+        return;
+    logoutPending = false;
+    platformPostQuitMessage();
 }
 
 void UpdateLogin(float dtMs)

@@ -74,6 +74,14 @@ struct Accounts : OnlineTest {
             return done();
         });
     }
+    // Frames of the new-profile page until the step's panel gives way.
+    bool createFrames(int panel)
+    {
+        return pumpUntil([panel] {
+            UpdateCreateAcc();
+            return popupId != panel;
+        });
+    }
 };
 
 int earlierAsked = 0;
@@ -247,18 +255,67 @@ TEST_F(Accounts, EveryServerChoiceAskerIsAnswered)
     EXPECT_EQ(sent(rk::Login), 1);
 }
 
-TEST_F(Accounts, LogoutBeforeAnyLoginSendsEmptyValuesAndQuits)
+// Quitting keeps the window drawing while the logout is on its way, and waits at most a second
+// for it; in Offline Mode nothing is sent and the quit is at once. A second close sends nothing.
+TEST_F(Accounts, QuitWaitsBrieflyForTheLogoutAndNotAtAllOffline)
 {
+    const struct {
+        int offline;
+        const char* fault;
+    } cases[] = {{0, nullptr}, {0, "logout=delay:3000*1"}, {99, nullptr}};
+    for (const auto& c : cases) {
+        if (c.fault) {
+            ASSERT_TRUE(setStandInFault(service, c.fault));
+        }
+        const std::size_t logged = standInLog(service).size();
+        platformClearMessages();
+        requests.clear();
+        offlineMode = c.offline;
+        programRunning = true;
+        logout();
+        if (!c.offline)
+            logout();   // a second close while the logout is on its way
+        EXPECT_FALSE(programRunning) << "the main loop makes no new window";
+        EXPECT_EQ(sent(rk::Logout), c.offline ? 0 : 1);
+        EXPECT_EQ(platformPendingMessages(), c.offline ? 1 : 0) << c.offline;
+        ASSERT_TRUE(pumpUntil([] { return platformPendingMessages() > 0; }));
+        EXPECT_EQ(platformPendingMessages(), 1);
+        if (c.offline) {
+            EXPECT_EQ(standInLog(service).size(), logged);
+            continue;
+        }
+        EXPECT_LE(requests[0].timeoutSeconds, 1);
+        EXPECT_EQ(blockingResult, c.fault ? CURLE_OPERATION_TIMEDOUT : CURLE_OK);
+        if (!c.fault) {
+            EXPECT_EQ(standInLog(service).size(), logged + 1);
+            EXPECT_EQ(standInLog(service).back(), "logout.php?beta2=1&userid=&playhash=");
+        }
+    }
     platformClearMessages();
     programRunning = true;
-    logout();
-    EXPECT_FALSE(programRunning);
-    EXPECT_EQ(blockingResult, CURLE_OK);
-    WindowMessage message;
-    ASSERT_TRUE(platformPeekMessage(message));
-    EXPECT_EQ(message.message, unsigned(WM_QUIT));
-    EXPECT_EQ(standInLog(service).back(), "logout.php?beta2=1&userid=&playhash=");
-    programRunning = true;
+}
+
+// Neither step of a new profile holds a frame: the page goes on drawing its waiting text, sends
+// once, and takes the answer on a later frame.
+TEST_F(Accounts, NoNewProfileFrameWaitsForTheService)
+{
+    gameState = gs::NewProfile;
+    username = "free";
+    playerPassword = "pw1234";
+    email = "q@x.org";
+    for (int panel : {7, 10}) {
+        ASSERT_TRUE(setStandInFault(service, panel == 7 ? "checkname=delay:1000*1" : "reg=delay:1000*1"));
+        popupId = panel;
+        for (int frame = 0; frame < 3; ++frame) {
+            curlprocess();
+            UpdateCreateAcc();
+        }
+        EXPECT_EQ(popupId, panel) << "a frame came back with the answer";
+        EXPECT_EQ(sent(panel == 7 ? rk::NameCheck : rk::Registration), 1);
+        ASSERT_TRUE(createFrames(panel));
+        EXPECT_EQ(popupId, panel == 7 ? 2 : 13);
+    }
+    EXPECT_EQ(gameState, gs::NewProfileToLogin);
 }
 
 TEST_F(Accounts, NameCheckAndRegistrationReplies)
@@ -283,14 +340,14 @@ TEST_F(Accounts, NameCheckAndRegistrationReplies)
             setStandInReply(service, script, c.canned, 1);
         username = c.name;
         popupId = c.popup;
-        UpdateCreateAcc();
+        ASSERT_TRUE(createFrames(c.popup));
         EXPECT_EQ(popupId, c.next) << script << " " << c.name << " " << (c.canned ? c.canned : "");
         EXPECT_EQ(gameState, gs::NewProfile);
     }
     EXPECT_TRUE(password.empty());   // no failed registration stored anything
     secureUrl = "http://127.0.0.1:1/secure.php?data=";   // nothing listens
     popupId = 7;
-    UpdateCreateAcc();
+    ASSERT_TRUE(createFrames(7));
     EXPECT_EQ(popupId, 11);
     EXPECT_NE(blockingResult, CURLE_OK);
 }
@@ -305,7 +362,7 @@ TEST_F(Accounts, RegistrationThenAutomaticLoginAfterARestart)
     username = "newbie";
     playerPassword = "pw1234";
     popupId = 10;
-    UpdateCreateAcc();
+    ASSERT_TRUE(createFrames(10));
     EXPECT_EQ(popupId, 13);
     EXPECT_EQ(gameState, gs::NewProfileToLogin);
     EXPECT_EQ(offlineMode, 0);
