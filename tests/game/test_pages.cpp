@@ -282,13 +282,10 @@ TEST_F(PagesTest, ClicksLeadOnByPageAndStep)
 TEST_F(PagesTest, RetryConnectionWithoutAProfileGoesToTheNewProfileStart)
 {
     popupId = 11;
-    offlineMode = 99;
     username.clear();
-    loginRequestSent = true;
+    loginRequestSent = true;   // no attempt is started
     EXPECT_EQ(click(gs::Login, 2), gs::LoginToNewProfile);
-    EXPECT_EQ(popupId, 20);
-    EXPECT_EQ(offlineMode, 0);
-    EXPECT_TRUE(loginRequestSent);
+    EXPECT_TRUE(popupId == 20 && loginRequestSent);
 }
 
 TEST_F(PagesTest, StartButtonsChooseTheModeAndCheckTheTutorial)
