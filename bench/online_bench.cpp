@@ -1,7 +1,10 @@
 // Times the request path against the frame it runs in: sealUrl of a login-sized request, and one
 // curlprocess with 10 requests in flight against the in-process stand-in (a pump that only polls,
 // and the slowest pump while they complete), each beside a 16.7 ms frame; the slowest frame of the
-// login page while the service takes 3 s to name its server. Then counts how often
+// login page while the service takes 3 s to name its server, and of the new-profile page while it
+// takes 3 s over the name check and the registration; quitting against a service that never
+// answers the logout, online and in Offline Mode (the slowest frame and the time from the close to
+// the quit message). Then counts how often
 // a failing request is sent again over some seconds of 60 Hz frames: news against a service that
 // drops every connection, and a patch whose digest never matches.
 //   bench_online_bench [--retry-seconds N]   (20 unless told)
@@ -9,12 +12,14 @@
 
 #include "game/game_state.h"
 #include "game/states.h"
+#include "online/create_account.h"
 #include "online/login.h"
 #include "online/patching.h"
 #include "online/query.h"
 #include "online/replies.h"
 #include "online/requests.h"
 #include "online/sealing.h"
+#include "platform/messages.h"
 #include "server/raw_listener.h"
 #include "server/stand_in.h"
 
@@ -134,6 +139,7 @@ int main(int argc, char** argv)
     }
     secureUrl = service.context.securePrefix;
     urlsLogPath = std::string(folder) + "/urls.txt";
+    setenv("XDG_CONFIG_HOME", folder, 1);   // the registration saves the settings
     curl_global_init(CURL_GLOBAL_ALL);
     curlMultiHandle = curl_multi_init();
 
@@ -182,6 +188,49 @@ int main(int argc, char** argv)
     popupId = 12;
     loginRequestSent = false;
     report("slowest login frame, server named after 3 s", runFrames(40.0, UpdateLogin, loginSent));
+    clearStandInFaults(service);
+
+    // The new-profile page's frames while the service takes 3 s over each of its two steps.
+    settle();
+    gameState = gs::NewProfile;
+    username = "benchname";
+    playerPassword = "pw1234";
+    email = "bench@x.org";
+    auto createFrame = [](float) { UpdateCreateAcc(); };
+    setStandInFault(service, "checkname=delay:3000*1");
+    popupId = 7;
+    report("slowest new-profile frame, name checked in 3 s", runFrames(40.0, createFrame, [] { return popupId != 7; }));
+    setStandInFault(service, "reg=delay:3000*1");
+    popupId = 10;
+    report("slowest new-profile frame, registered in 3 s", runFrames(40.0, createFrame, [] { return popupId != 10; }));
+    clearStandInFaults(service);
+
+    // Quitting while the service never answers the logout: the close's frame and those after it,
+    // until the quit message is there.
+    settle();
+    setStandInFault(service, "logout=delay:30000");
+    for (int mode : {0, 99}) {
+        offlineMode = mode;
+        platformClearMessages();
+        const double closed = bench::nowMs();
+        double slowest = 0.0;
+        for (int frame = 0; platformPendingMessages() == 0 && bench::nowMs() - closed < 30000.0; ++frame) {
+            const double start = bench::nowMs();
+            curlprocess();
+            if (frame == 0)
+                logout();
+            const double took = bench::nowMs() - start;
+            slowest = std::max(slowest, took);
+            if (took < frameMs)
+                std::this_thread::sleep_for(std::chrono::microseconds(static_cast<long>((frameMs - took) * 1000.0)));
+        }
+        report(mode ? "slowest frame quitting offline, logout unanswered" : "slowest frame quitting, logout unanswered",
+               slowest);
+        report(mode ? "close to quit message offline, logout unanswered" : "close to quit message, logout unanswered",
+               bench::nowMs() - closed);
+    }
+    platformClearMessages();
+    offlineMode = 0;
     clearStandInFaults(service);
 
     // News announced by the login, from a service that drops every connection: each failure asks again.

@@ -246,7 +246,7 @@ bool saveConfig()
 {
     SettingsKey key;
     if (!settingsOpen(key, true))
-        return true;
+        return false;
 
     // One refused value leaves the whole file as it was: a new name must not end up beside an
     // old password.
@@ -284,6 +284,6 @@ bool saveConfig()
     write("Password", password.empty() ? "0" : password);
     if (!kept)
         key.dirty = false;
-    settingsClose(key);
-    return kept;
+    const bool written = settingsClose(key);
+    return kept && written;
 }

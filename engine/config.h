@@ -47,8 +47,8 @@ int parseWhole(const std::string& text);
 // Reads the settings file into the globals above; a missing file changes nothing but the derived values.
 void loadConfig();
 // Writes the settings back, creating the file on the first run. False when the file cannot keep
-// one of the values (the password's stored form too long): nothing is written then. A file that
-// cannot be written at all is not reported.
+// one of the values (the password's stored form too long; nothing is written then) or cannot be
+// written at all (the old file stays).
 bool saveConfig();
 // Applies the visual-quality preset to anisotropicFiltering, AAlevel and motionBlur.
 void applyVisualQuality();

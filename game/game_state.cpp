@@ -386,7 +386,7 @@ int transitionTarget(int state)
 
 void logoutOnce()
 {
-    // logout blocks on the network; once is enough, the quit message ends the program.
+    // Once is enough: the quit message follows the logout.
     if (quitLogoutsSent == 0) {
         ++quitLogoutsSent;
         logout();

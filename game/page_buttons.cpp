@@ -241,10 +241,16 @@ void clickLogin()
         }
     } else if (hoveredButton == 2) {
         if (popupId == 11) {
-            popupId = 13;
-            loginRequestSent = false;
             loginRetries = 0;
             offlineMode = 0;
+            if (username.empty()) {
+                // Nothing to log in with: the new-profile start, where a first start goes.
+                popupId = 20;
+                gameState = gs::LoginToNewProfile;
+            } else {
+                popupId = 13;
+                loginRequestSent = false;
+            }
         } else if (popupId == 1 || popupId == 2) {
             openWebPage("retrieve.html");
         }

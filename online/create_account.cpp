@@ -16,21 +16,44 @@
 
 std::string email;
 std::string retypedPassword;
+bool accountRequestSent = false;
 
 namespace {
 
 constexpr std::size_t maxEmailLength = 254;
+constexpr long accountTimeoutSeconds = 5;
+std::string accountReply;
 
 bool held(int virtualKey)
 {
     return (getKeyState(virtualKey) & 0x8000) != 0;
 }
 
-void checkName()
+void send(const std::string& request, int kind)
 {
-    std::string reply;
-    blockingResult = curlPerform(buildRequest("checkname.php?", {{"username=", username}}), &reply, 5);
-    if (blockingResult != CURLE_OK)
+    accountReply.clear();
+    accountRequestSent = curlQueue(request, &accountReply, kind, accountTimeoutSeconds);
+    if (!accountRequestSent) {
+        blockingResult = CURLE_FAILED_INIT;
+        popupId = 11;
+    }
+}
+
+// Takes the step's answer; false when its panel is no longer up, and the answer is not read.
+bool answered(int panel, int resultCode)
+{
+    accountRequestSent = false;
+    blockingResult = resultCode;
+    return gameState == gs::NewProfile && popupId == panel;
+}
+
+} // namespace
+
+void handleNameCheckReply(int resultCode, const std::string& reply)
+{
+    if (!answered(7, resultCode))
+        return;
+    if (resultCode != CURLE_OK)
         popupId = 11;
     else if (reply == "unavailable")
         popupId = 4;
@@ -41,16 +64,12 @@ void checkName()
 }
 
 // A registration goes straight on to the login page, which logs the new profile in by itself.
-void registerProfile()
+void handleRegistrationReply(int resultCode, const std::string& reply)
 {
-    std::string reply;
-    const std::string request = buildRequest("reg.php?beta=1", {{"&username=", username},
-                                                                {"&passwordHash=", hashString(playerPassword)},
-                                                                {"&password=", playerPassword},
-                                                                {"&email=", email}});
-    blockingResult = curlPerform(request, &reply, 5);
+    if (!answered(10, resultCode))
+        return;
     const std::vector<std::string> fields = replyFields(reply);
-    if (blockingResult != CURLE_OK || fields.size() < 2 || fields[0] != "success") {
+    if (resultCode != CURLE_OK || fields.size() < 2 || fields[0] != "success") {
         popupId = 11;
         return;
     }
@@ -61,8 +80,6 @@ void registerProfile()
     gameState = gs::NewProfileToLogin;
     loginRequestSent = false;
 }
-
-} // namespace
 
 std::string pastedEmail(const std::string& clipboard)
 {
@@ -87,10 +104,14 @@ void UpdateCreateAcc()
 {
     PROFILE_SCOPE("UpdateCreateAcc");
     advanceFrameTicker();
-    if (popupId == 7)
-        checkName();
-    else if (popupId == 10)
-        registerProfile();
+    if (popupId == 7 && !accountRequestSent)
+        send(buildRequest("checkname.php?", {{"username=", username}}), rk::NameCheck);
+    else if (popupId == 10 && !accountRequestSent)
+        send(buildRequest("reg.php?beta=1", {{"&username=", username},
+                                             {"&passwordHash=", hashString(playerPassword)},
+                                             {"&password=", playerPassword},
+                                             {"&email=", email}}),
+             rk::Registration);
 
     if (popupId == 11 || popupId == 4 || popupId == 5)
         hoveredButton = pointerInside(menuButtonRect(1.0f)) ? 1 : 0;

@@ -14,17 +14,24 @@
 #include "online/sealing.h"
 #include "platform/messages.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 bool loginRequestSent = false;
 std::string loggedInName;
 int blockingResult = 0;
 std::string serverChoiceReply;
 bool serverChoicePending = false;
+bool logoutPending = false;
 
 namespace {
 
 constexpr float dotsCycleMs = 4000.0f;
+// A service that has not answered the logout within this has lost the session anyway; the player
+// is not kept waiting for it.
+constexpr long logoutTimeoutSeconds = 1;
+std::string logoutReply;
 
 bool startsWith(const std::string& text, const char* prefix)
 {
@@ -36,7 +43,8 @@ bool endsWith(const std::string& text, const std::string& suffix)
     return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-void (*serverChoiceAnswered)(int, const std::string&) = nullptr;
+using ServerChoiceAnswer = void (*)(int, const std::string&);
+std::vector<ServerChoiceAnswer> serverChoiceAskers;
 
 // The login goes out after the server choice, whatever its answer; a reply that is no address
 // keeps the one in force.
@@ -108,9 +116,13 @@ std::string loginRequestText()
 
 void askServerChoice(void (*answered)(int resultCode, const std::string& reply))
 {
-    serverChoiceAnswered = answered;
-    if (serverChoicePending)
+    if (serverChoicePending) {
+        // A page asks every frame until it is answered: once on the list is enough.
+        if (std::find(serverChoiceAskers.begin(), serverChoiceAskers.end(), answered) == serverChoiceAskers.end())
+            serverChoiceAskers.push_back(answered);
         return;
+    }
+    serverChoiceAskers.assign(1, answered);
     serverChoiceReply.clear();
     serverChoicePending = curlQueue("which_server.php", &serverChoiceReply, rk::ServerChoice, 30);
     if (!serverChoicePending)
@@ -120,19 +132,37 @@ void askServerChoice(void (*answered)(int resultCode, const std::string& reply))
 void handleServerChoiceReply(int resultCode, const std::string& reply)
 {
     serverChoicePending = false;
-    void (*answered)(int, const std::string&) = serverChoiceAnswered;
-    serverChoiceAnswered = nullptr;
-    if (answered)
-        answered(resultCode, reply);
+    // An answer may ask again, which starts a new choice and empties serverChoiceReply: the askers
+    // of this one are answered from their own copies.
+    const std::vector<ServerChoiceAnswer> askers = std::move(serverChoiceAskers);
+    serverChoiceAskers.clear();
+    const std::string text = reply;
+    for (ServerChoiceAnswer answered : askers)
+        if (answered)
+            answered(resultCode, text);
 }
 
 void logout()
 {
-    std::string reply;
-    blockingResult = curlPerform(buildRequest("logout.php?beta2=1", {{"&userid=", userId}, {"&playhash=", playHash}}),
-                                 &reply, 5);
-    platformPostQuitMessage();
     programRunning = false;
+    if (logoutPending)
+        return;
+    if (offlineMode != 99) {
+        logoutReply.clear();
+        logoutPending = curlQueue(buildRequest("logout.php?beta2=1", {{"&userid=", userId}, {"&playhash=", playHash}}),
+                                  &logoutReply, rk::Logout, logoutTimeoutSeconds);
+    }
+    if (!logoutPending)
+        platformPostQuitMessage();
+}
+
+void handleLogoutReply(int resultCode)
+{
+    blockingResult = resultCode;
+    if (!logoutPending)
+        return;
+    logoutPending = false;
+    platformPostQuitMessage();
 }
 
 void UpdateLogin(float dtMs)

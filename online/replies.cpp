@@ -12,6 +12,7 @@
 #include "game/reports.h"
 #include "game/states.h"
 #include "online/achievements.h"
+#include "online/create_account.h"
 #include "online/login.h"
 #include "online/patching.h"
 #include "online/query.h"
@@ -278,6 +279,9 @@ void handleReply(int kind, int resultCode, std::string* response)
     case rk::News: newsResult(resultCode, response); break;
     case rk::RankingPage: rankingResult(resultCode, reply); break;
     case rk::ServerChoice: handleServerChoiceReply(resultCode, reply); break;
+    case rk::NameCheck: handleNameCheckReply(resultCode, reply); break;
+    case rk::Registration: handleRegistrationReply(resultCode, reply); break;
+    case rk::Logout: handleLogoutReply(resultCode); break;
     default: break;
     }
 }

@@ -36,12 +36,15 @@ enum : int {
     News = 8,
     RankingPage = 9,
     ServerChoice = 10,   // "which_server.php", queued so that no frame waits for it
+    NameCheck = 11,      // the new-profile page's "checkname.php"
+    Registration = 12,   // the new-profile page's "reg.php"
+    Logout = 13,         // "logout.php", the quit waits for it at most its time-out
 };
 }
 
 struct CurlRequest {
     std::string url;                   // the plain request text, before sealing
-    int kind = 0;                      // 1..10, what handleReply does with the reply
+    int kind = 0;                      // an rk kind, what handleReply does with the reply
     CURL* easyHandle = nullptr;        // the transfer; null once done (libcurl reuses the address)
     std::string* response = nullptr;   // the sender's reply text, alive for the whole run
     std::string statusText;            // libcurl's text for resultCode, set on completion

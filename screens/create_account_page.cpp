@@ -41,7 +41,7 @@ void renderCreateAcc()
 {
     PROFILE_SCOPE("renderCreateAcc");
     renderMenuBase();
-    // The wait is on screen for a frame before the update blocks on its request.
+    // The wait is on screen from the frame before the update sends its request.
     if (popupId == 8)
         popupId = 7;
     else if (popupId == 9)

@@ -274,8 +274,7 @@ TEST_F(StateMachine, RetryReplaysContinueAdvances)
     EXPECT_EQ(levelNumber, 1);
 }
 
-// The logout request blocks on the network; the quit fade sends it once, not every frame until the
-// program has ended.
+// The quit fade sends the logout once, not every frame until the program has ended.
 TEST_F(StateMachine, QuitSendsOneLogout)
 {
     platformClearMessages();

@@ -278,6 +278,16 @@ TEST_F(PagesTest, ClicksLeadOnByPageAndStep)
     }
 }
 
+// Without a profile there is nothing to log in with: "Retry Connection" starts a new one instead.
+TEST_F(PagesTest, RetryConnectionWithoutAProfileGoesToTheNewProfileStart)
+{
+    popupId = 11;
+    username.clear();
+    loginRequestSent = true;   // no attempt is started
+    EXPECT_EQ(click(gs::Login, 2), gs::LoginToNewProfile);
+    EXPECT_TRUE(popupId == 20 && loginRequestSent);
+}
+
 TEST_F(PagesTest, StartButtonsChooseTheModeAndCheckTheTutorial)
 {
     const struct {

@@ -80,6 +80,7 @@ inline void resetOnlineGlobals()
     downloadSpeeds.clear();
     serverChoicePending = false;
     serverChoiceReply.clear();
+    accountRequestSent = logoutPending = false;
     for (int kind = rk::Login; kind <= rk::ServerChoice; ++kind)
         endBackOff(kind);
 }

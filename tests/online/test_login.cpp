@@ -74,7 +74,21 @@ struct Accounts : OnlineTest {
             return done();
         });
     }
+    // Frames of the new-profile page until the step's panel gives way.
+    bool createFrames(int panel)
+    {
+        return pumpUntil([panel] {
+            UpdateCreateAcc();
+            return popupId != panel;
+        });
+    }
 };
+
+int earlierAsked = 0;
+void earlierAsker(int, const std::string&)
+{
+    ++earlierAsked;
+}
 
 } // namespace
 
@@ -224,18 +238,46 @@ TEST_F(Accounts, LoginPanelsButtonsAndDots)
     EXPECT_NEAR(entryButtonRect(3.0f).top - menuButtonRect(3.0f).top, 13.0f / 2.75f, 1e-3);
 }
 
-TEST_F(Accounts, LogoutBeforeAnyLoginSendsEmptyValuesAndQuits)
+// A page asking while the choice is on its way is answered too, once, whoever asked first: here
+// the login page after another asker, and the login then goes out.
+TEST_F(Accounts, EveryServerChoiceAskerIsAnswered)
 {
-    platformClearMessages();
-    programRunning = true;
-    logout();
-    EXPECT_FALSE(programRunning);
-    EXPECT_EQ(blockingResult, CURLE_OK);
-    WindowMessage message;
-    ASSERT_TRUE(platformPeekMessage(message));
-    EXPECT_EQ(message.message, unsigned(WM_QUIT));
+    makeProfile("quill", "pw12");
+    ASSERT_TRUE(setStandInFault(service, "which_server=delay:500*1"));
+    earlierAsked = 0;
+    askServerChoice(earlierAsker);
+    startAttempt("quill", "pw12");
+    UpdateLogin(16.0f);
+    askServerChoice(earlierAsker);
+    ASSERT_TRUE(loginFrames([] { return gameState == gs::LoginToMenu; }));
+    EXPECT_EQ(earlierAsked, 1);
+    EXPECT_EQ(sent(rk::ServerChoice), 1);
+    EXPECT_EQ(sent(rk::Login), 1);
+}
+
+// Quitting: the frames go on while the logout is on its way, a second at the most, and a second
+// close sends nothing more; in Offline Mode nothing is sent and the quit message is there at once.
+TEST_F(Accounts, QuitWaitsBrieflyForTheLogoutAndNotAtAllOffline)
+{
+    ASSERT_TRUE(setStandInFault(service, "logout=delay:3000"));
+    for (int offline : {0, 99}) {
+        const std::size_t logged = standInLog(service).size();
+        platformClearMessages();
+        offlineMode = offline;
+        programRunning = true;
+        logout();
+        if (!offline)
+            logout();
+        EXPECT_FALSE(programRunning) << "the main loop makes no new window";
+        EXPECT_EQ(platformPendingMessages(), offline ? 1 : 0);
+        ASSERT_TRUE(pumpUntilIdle());
+        EXPECT_EQ(platformPendingMessages(), 1);
+        EXPECT_EQ(standInLog(service).size(), logged + (offline ? 0 : 1));
+    }
     EXPECT_EQ(standInLog(service).back(), "logout.php?beta2=1&userid=&playhash=");
-    programRunning = true;
+    ASSERT_EQ(sent(rk::Logout), 1);
+    EXPECT_LE(requests[0].timeoutSeconds, 1);
+    EXPECT_EQ(blockingResult, CURLE_OPERATION_TIMEDOUT);
 }
 
 TEST_F(Accounts, NameCheckAndRegistrationReplies)
@@ -260,14 +302,20 @@ TEST_F(Accounts, NameCheckAndRegistrationReplies)
             setStandInReply(service, script, c.canned, 1);
         username = c.name;
         popupId = c.popup;
+        // The page sends once and draws on; the answer comes on a later frame.
+        const int kind = c.popup == 7 ? rk::NameCheck : rk::Registration, before = sent(kind);
         UpdateCreateAcc();
+        UpdateCreateAcc();
+        EXPECT_EQ(popupId, c.popup) << "the frame waited for the answer";
+        EXPECT_EQ(sent(kind), before + 1);
+        ASSERT_TRUE(createFrames(c.popup));
         EXPECT_EQ(popupId, c.next) << script << " " << c.name << " " << (c.canned ? c.canned : "");
         EXPECT_EQ(gameState, gs::NewProfile);
     }
     EXPECT_TRUE(password.empty());   // no failed registration stored anything
     secureUrl = "http://127.0.0.1:1/secure.php?data=";   // nothing listens
     popupId = 7;
-    UpdateCreateAcc();
+    ASSERT_TRUE(createFrames(7));
     EXPECT_EQ(popupId, 11);
     EXPECT_NE(blockingResult, CURLE_OK);
 }
@@ -283,7 +331,7 @@ TEST_F(Accounts, RegistrationThenAutomaticLoginAfterARestart)
     username = "newbie";
     playerPassword = "pw1234";
     popupId = 10;
-    UpdateCreateAcc();
+    ASSERT_TRUE(createFrames(10));
     EXPECT_EQ(popupId, 13);
     EXPECT_EQ(gameState, gs::NewProfileToLogin);
     EXPECT_EQ(offlineMode, 0);

@@ -197,6 +197,7 @@ TEST_F(Patching, DownloadEnds)
         int logoutsBefore = logouts();
         c.arrange();
         finish(c.reply, c.digest, c.updater, c.resultCode);
+        ASSERT_TRUE(pumpUntilIdle()) << "the logout is answered";
         rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
         setrlimit(RLIMIT_FSIZE, &unlimited);
         setenv("XDG_DATA_HOME", dataHome.c_str(), 1);

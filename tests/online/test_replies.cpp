@@ -104,6 +104,18 @@ TEST_F(Dispatch, AStoredPasswordTooLongForTheSettingsFailsTheLogin)
     }
 }
 
+// Settings that cannot be written at all fail the login as a password they cannot keep does.
+TEST_F(Dispatch, SettingsThatCannotBeWrittenFailTheLogin)
+{
+    const std::string blocked = folder.path + "/blocked";
+    std::ofstream(blocked) << "a file where the settings folder would be made";
+    setenv("XDG_CONFIG_HOME", blocked.c_str(), 1);
+    username = "quill";
+    reply(rk::Login, "success 7 h c3RvcmVk 0 0");
+    EXPECT_EQ(popupId, 14);
+    EXPECT_EQ(userId + password, "");
+}
+
 TEST_F(Dispatch, LoginRepliesOtherThanTheKnownOnesFail)
 {
     struct Case {
