@@ -76,6 +76,15 @@ protected:
         return found.empty() ? DrawCall() : found[0];
     }
     std::vector<DrawCall> bars() const { return of(DrawOp::Quad, "menuonoff.tga"); }
+    // The news window's lines, drawn at their scale 0.475.
+    std::vector<DrawCall> newsShown() const
+    {
+        std::vector<DrawCall> out;
+        for (const DrawCall& c : of(DrawOp::PrintShadowed))
+            if (c.scale == 0.475f)
+                out.push_back(c);
+        return out;
+    }
     void render(void (*page)())
     {
         calls.clear();
@@ -218,7 +227,8 @@ TEST_F(MenuPagesTest, MainMenuIconsAndNews)
     EXPECT_TRUE(has(DrawOp::Quad, "loadingbar.tga"));
     EXPECT_FALSE(has(DrawOp::PrintShadowed, "News"));
 
-    // The reply's "\r\n" line ends: wrapped once, blank lines a three-quarter step, nothing clipped.
+    // The reply's "\r\n" line ends: wrapped once, blank lines a three-quarter step, the lines past
+    // the window's lower margin left out.
     newsText = "Big news\r\n\r\nSecond paragraph\r\n";
     for (int i = 1; i <= 40; ++i)
         newsText += "line" + std::to_string(i) + "\r\n";
@@ -234,7 +244,12 @@ TEST_F(MenuPagesTest, MainMenuIconsAndNews)
     EXPECT_FLOAT_EQ(first, 525.0f - 0.15f * 1050.0f * 531.0f / 331.0f + 23.1f + 2.0f * 0.7f * 27.0f);
     EXPECT_FLOAT_EQ(text("Second paragraph").y, first + 1.75f * step);
     EXPECT_FLOAT_EQ(text("line1").y, first + 2.75f * step);
-    EXPECT_GT(text("line40").y, 1050.0f);
+    const float windowBottom = 525.0f + 0.15f * 1050.0f * 531.0f / 331.0f - 23.1f;
+    const std::vector<DrawCall> shown = newsShown();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back().text, "line" + std::to_string(shown.size() - 3));
+    EXPECT_LE(shown.back().y, windowBottom);
+    EXPECT_GT(shown.back().y + step, windowBottom);   // the next line would pass it
 
     newsText = "Something else";
     render(renderMenu);
@@ -245,6 +260,19 @@ TEST_F(MenuPagesTest, MainMenuIconsAndNews)
     while (paragraphs.size() + 100 < maxNewsBytes)
         paragraphs += std::string(95, 'w').replace(10, 1, " ").replace(50, 1, " ") + "\r\n";
     EXPECT_EQ(wrapNews(paragraphs).size(), maxNewsLines);
+
+    // A word wider than the window, of any bytes, is broken inside it.
+    newsLines.clear();
+    newsText.clear();
+    for (int i = 0; i < 2000; ++i)
+        newsText += static_cast<char>(i % 256 == ' ' || i % 256 == '\n' || i % 256 == 0 ? 'x' : i % 256);
+    render(renderMenu);
+    const float windowRight = 10.5f + 315.0f - 23.1f;
+    ASSERT_GT(newsShown().size(), 5u);
+    for (const DrawCall& line : newsShown()) {
+        EXPECT_LE(line.x + 2.0f * freetype::getWidth(&mediumFont, line.text) * line.scale, windowRight);
+        EXPECT_LE(line.y, windowBottom);
+    }
 }
 
 TEST_F(MenuPagesTest, OptionsValuesDimmingAndHighlights)
