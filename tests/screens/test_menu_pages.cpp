@@ -127,6 +127,11 @@ TEST_F(MenuPagesTest, BackdropCornersFollowTheWidthAndTheOnlineState)
     const DrawCall logo = of(DrawOp::Quad, "tessarinelogo.tga")[0];
     EXPECT_NEAR(logo.w, 610.9f, 0.1f);
     EXPECT_NEAR(logo.h, 89.9f, 0.1f);
+    // Wider than 16:9 the logo keeps the size it has on a 16:9 window of that height.
+    screenWidth = 2400, screenHeight = 600;
+    render(renderMenuBase);
+    EXPECT_NEAR(of(DrawOp::Quad, "tessarinelogo.tga")[0].w, 600.0f * 16.0f / 9.0f / 2.75f, 0.1f);
+    screenWidth = 1680, screenHeight = 1050;
 
     gameVersion.clear();
     render(renderMenuBase);
