@@ -7,6 +7,7 @@
 #include "engine/fonts.h"
 #include "engine/window.h"
 #include "game/input.h"
+#include "game/options.h"
 #include "game/score_screen.h"
 #include "game/tutorials.h"
 
@@ -359,7 +360,11 @@ float optionsValueX()
 
 float optionsArrowX(int side)
 {
-    return optionsValueX() + (side < 0 ? -0.06f : 0.06f) * width();
+    // 0.06 W from the value column, or as far as keeps a text height's half between the widest
+    // value and the arrow.
+    const float s = optionsTextScale;
+    const float clear = optionsWidestValue() / 2.0f + s * (0.5f * mediumFont.height + freetype::getWidth(&mediumFont, "<"));
+    return optionsValueX() + (side < 0 ? -1.0f : 1.0f) * std::max(0.06f * width(), clear);
 }
 
 LayoutRect optionsArrowRect(int row, int side)

@@ -130,7 +130,8 @@ LayoutRect achievementArrowRect(int side);
 inline constexpr int optionsRowCount = 9;
 inline constexpr float optionsTextScale = 0.8f;
 float optionsRowY(int row);
-// Its columns: labels start at 0.3 W, values centre on 0.64 W, "<" on 0.58 W and ">" on 0.70 W.
+// Its columns: labels start at 0.3 W, values centre on 0.64 W, "<" and ">" 0.06 W either side of
+// them, or further out where the widest value would come within half a text height of them.
 float optionsLabelX();
 float optionsValueX();
 float optionsArrowX(int side);
@@ -138,7 +139,7 @@ float optionsArrowX(int side);
 // text line. The hit boxes below are the words' own boxes, half a line lower.
 LayoutRect optionsBackHighlightRect();
 LayoutRect optionsSaveHighlightRect();
-// A row's "<" (side -1, centred at 0.58 W) or ">" (side 1, at 0.70 W): the character's box.
+// A row's "<" (side -1) or ">" (side 1): the character's box.
 LayoutRect optionsArrowRect(int row, int side);
 // The hit boxes of "Back" (starting at 0.3 W) and "Save" (centred at 0.64 W), on a baseline half
 // a text height below the drawn one.

@@ -331,6 +331,35 @@ TEST_F(MenuPagesTest, OptionsValuesDimmingAndHighlights)
     }
 }
 
+// On a 4:3 window the long values ("1024x768", "Fullscreen") keep half a text height from both
+// arrows, and stepping a value leaves the arrows where they were; 16:10 keeps 0.06 W.
+TEST_F(MenuPagesTest, OptionsArrowsClearTheValues)
+{
+    displayModes = {Vector2(800.0f, 600.0f), Vector2(1024.0f, 768.0f)};
+    displayModeIndex = 1;
+    fullscreen = 1;
+    EXPECT_FLOAT_EQ(optionsValueX() - optionsArrowX(-1), 0.06f * 1680.0f);
+    screenWidth = 1024, screenHeight = 768;
+    plainFont(mediumFont, 20.0f, 12.8f);
+    const float gap = 0.5f * optionsTextScale * 20.0f;
+    render(renderOptions);
+    const std::vector<DrawCall> left = of(DrawOp::PrintShadowed, "<"), right = of(DrawOp::PrintShadowed, ">");
+    ASSERT_EQ(left.size(), 9u);
+    for (int row = 0; row < 9; ++row) {
+        const ScreenRect value = freetype::bbox(optionsValueText(row).c_str(), optionsValueX(), left[row].y,
+                                                &mediumFont, 0, optionsTextScale);
+        const ScreenRect l = freetype::bbox("<", left[row].x, left[row].y, &mediumFont, 0, optionsTextScale);
+        const ScreenRect r = freetype::bbox(">", right[row].x, right[row].y, &mediumFont, 0, optionsTextScale);
+        EXPECT_GE(value.left - l.right, gap - 1) << row;
+        EXPECT_GE(r.left - value.right, gap - 1) << row;
+    }
+    for (const int mode : {0, 1}) {
+        displayModeIndex = mode;
+        fullscreen = mode;
+        EXPECT_FLOAT_EQ(optionsArrowX(-1), left[0].x);
+    }
+}
+
 TEST_F(MenuPagesTest, ScoreScreenRowsAndButtons)
 {
     const float xR = 840.0f + 252.0f;
