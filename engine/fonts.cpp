@@ -252,7 +252,27 @@ std::vector<std::string> wrapText(std::string text, const Font& font, float scal
     std::string line, word;
     const float room = boxWidth - 2.0f * margin;
     auto fits = [&](const std::string& s) { return room > freetype::getWidth(&font, s) * 2.0f * scale; };
+    // A word wider than the box is broken: the line before it ends, each head that fits stands on
+    // a line of its own and the rest goes on as the word.
+    auto breakWord = [&] {
+        if (word.empty() || fits(word))
+            return;
+        if (!line.empty())
+            lines.push_back(line);
+        line.clear();
+        std::string head;
+        for (char ch : word) {
+            if (!head.empty() && !fits(head + ch)) {
+                lines.push_back(head);
+                head.clear();
+            }
+            head += ch;
+        }
+        word = head;
+    };
     for (char ch : text) {
+        if (ch == '\n' || ch == ' ')
+            breakWord();
         if (ch == '\n') {
             if (fits(line + word)) {
                 line += word;
@@ -267,7 +287,9 @@ std::vector<std::string> wrapText(std::string text, const Font& font, float scal
             if (fits(line + word + " ")) {
                 line += word + " ";
             } else {
-                lines.push_back(line);
+                // A broken word's last piece may fill the box but for its blank: no empty line then.
+                if (!line.empty())
+                    lines.push_back(line);
                 line = word + " ";
             }
             word.clear();
@@ -275,6 +297,7 @@ std::vector<std::string> wrapText(std::string text, const Font& font, float scal
             word += ch;
         }
     }
+    breakWord();
     if (!word.empty()) {
         if (fits(line + word)) {
             line += word;

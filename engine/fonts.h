@@ -35,7 +35,7 @@ void reloadFonts();
 void cleanFonts();
 
 // Breaks text into the lines of a box boxWidth wide with margin on both sides, at blanks and
-// line feeds; a word wider than the box stands alone on its line.
+// line feeds; a word wider than the box is broken where it meets the box's edge.
 std::vector<std::string> wrapText(std::string text, const Font& font, float scale, float boxWidth, float margin);
 
 namespace freetype {

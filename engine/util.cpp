@@ -57,10 +57,12 @@ std::string formatSeconds(int seconds)
 
 std::string groupDigits(const std::string& digits)
 {
-    std::string result;
-    std::size_t n = digits.size();
-    for (std::size_t i = 0; i < n; i++) {
-        if (i > 0 && (n - i) % 3 == 0)
+    // A leading sign is no digit: "-123" stays "-123", not "-,123".
+    const std::size_t first = !digits.empty() && (digits[0] == '-' || digits[0] == '+') ? 1 : 0;
+    std::string result = digits.substr(0, first);
+    const std::size_t n = digits.size();
+    for (std::size_t i = first; i < n; i++) {
+        if (i > first && (n - i) % 3 == 0)
             result += ',';
         result += digits[i];
     }

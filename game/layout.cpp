@@ -1,12 +1,15 @@
 #include "game/layout.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "engine/config.h"
 #include "engine/fonts.h"
 #include "engine/window.h"
 #include "game/input.h"
+#include "game/options.h"
 #include "game/score_screen.h"
+#include "game/tutorials.h"
 
 namespace {
 
@@ -20,13 +23,9 @@ float height() { return static_cast<float>(screenHeight); }
 // the rows' spacing (2u), so that on a wide window a bar stays on its own row.
 float barHeight() { return std::min(width() / 1680.0f * 55.0f, 2.0f * mediumFont.height); }
 
-// Bars whose size follows the width keep a 16:9 window's size on wider ones, where the rows,
-// which follow the height, stand closer than the bars are tall.
-float barBasisWidth() { return std::min(width(), height() * 16.0f / 9.0f); }
-
 // The pause popup's units: the window height P, the width unit B and the text unit u.
 float popupHeight() { return 0.3f * static_cast<float>(screenHeight); }
-float popupWidthUnit() { return 0.03f * barBasisWidth(); }
+float popupWidthUnit() { return 0.03f * basisWidth(); }
 
 // Half the width of a popup label (drawn at scale 0.75): the label's middle from its edge.
 float labelHalf(const char* text) { return freetype::getWidth(&mediumFont, text) * 0.75f; }
@@ -60,6 +59,11 @@ float optionsButtonHitY()
 
 } // namespace
 
+float basisWidth()
+{
+    return std::min(width(), height() * 16.0f / 9.0f);
+}
+
 LayoutRect centredRect(float cx, float cy, float w, float h)
 {
     LayoutRect r;
@@ -70,18 +74,86 @@ LayoutRect centredRect(float cx, float cy, float w, float h)
     return r;
 }
 
+float powerupSlotSide()
+{
+    return 0.05f * basisWidth();
+}
+
 LayoutRect powerupCardRect(int kind)
 {
     static const float centres[3] = {1.0f, 2.25f, 3.5f};
-    const float s = 0.05f * static_cast<float>(screenWidth);
-    const float h = static_cast<float>(screenHeight);
+    const float s = powerupSlotSide();
     const float cx = s * centres[kind < 0 ? 0 : kind > 2 ? 2 : kind];
-    LayoutRect r;
-    r.left = cx - s / 2.0f;
-    r.right = cx + s / 2.0f;
-    r.top = h - 1.5f * s;
-    r.bottom = h - 0.5f * s;
-    return r;
+    return centredRect(cx, height() - s, s, s);
+}
+
+LayoutRect powerupNoticeRect()
+{
+    const float w = 0.6f * basisWidth();
+    return centredRect(halfWidth(), halfHeight(), w, w / 700.0f * 143.0f);
+}
+
+float powerupCardTextX()
+{
+    return 4.25f * powerupSlotSide();
+}
+
+float hudInset()
+{
+    return 0.05f * height();
+}
+
+float hudTopLine()
+{
+    return 0.1f * height();
+}
+
+float hudBottomLine()
+{
+    return height() - 0.025f * basisWidth();
+}
+
+float carriedCubeEdge()
+{
+    return 0.075f * height();
+}
+
+LayoutRect carriedCubeRect()
+{
+    // Half an edge turned about the upright axis reaches out by up to a half diagonal, and the
+    // 25 degree tilt adds part of that depth to the height.
+    const float e = carriedCubeEdge(), tilt = 25.0f * 3.1415927f / 180.0f;
+    const float diagonal = std::sqrt(2.0f);
+    return centredRect(width() - 0.1f * height(), height() - 0.2f * height(), e * diagonal,
+                       e * (std::cos(tilt) + diagonal * std::sin(tilt)));
+}
+
+LayoutRect tutorialCardRect(int page)
+{
+    // One scale for every picture: 482 of its pixels are a quarter of the basis width.
+    const float unit = 0.25f * basisWidth() / 482.0f;
+    const float w = width(), h = height(), cx = halfWidth(), cy = halfHeight();
+    switch (page) {
+    case tutorialPowerup: {
+        // Its bottom edge on the powerup slots' top.
+        const float pw = 482.0f * unit, ph = pw * 231.0f / 482.0f, bottom = powerupCardRect(0).top;
+        return centredRect(0.4f * powerupSlotSide() + pw / 2.0f, bottom - ph / 2.0f, pw, ph);
+    }
+    case tutorialCrit: return centredRect(cx, 0.12f * h, 482.0f * unit, 231.0f * unit);
+    case tutorialCombo:
+    case tutorialComboNow: {
+        // Mirrored about the middle, with a gap of 0.15 basis widths between them.
+        const float mw = 498.0f * unit, offset = 0.075f * basisWidth() + mw / 2.0f;
+        return centredRect(page == tutorialCombo ? cx + offset : cx - offset, cy, mw, 214.0f * unit);
+    }
+    case tutorialColour: return centredRect(w - 0.4f * h, 0.8f * h, 498.0f * unit, 214.0f * unit);
+    default: return centredRect(cx, cy, 628.0f * unit, 272.0f * unit);
+    }
+}
+
+float pointerSide()
+{
+    return 0.04f * basisWidth();
 }
 
 LayoutRect pauseMenuButtonRect(int button)
@@ -288,7 +360,11 @@ float optionsValueX()
 
 float optionsArrowX(int side)
 {
-    return optionsValueX() + (side < 0 ? -0.06f : 0.06f) * width();
+    // 0.06 W from the value column, or as far as keeps a text height's half between the widest
+    // value and the arrow.
+    const float s = optionsTextScale;
+    const float clear = optionsWidestValue() / 2.0f + s * (0.5f * mediumFont.height + freetype::getWidth(&mediumFont, "<"));
+    return optionsValueX() + (side < 0 ? -1.0f : 1.0f) * std::max(0.06f * width(), clear);
 }
 
 LayoutRect optionsArrowRect(int row, int side)
@@ -313,7 +389,7 @@ namespace {
 // "Back" puts the first a little right of the word's middle).
 LayoutRect optionsHighlight(float x)
 {
-    const float b = 0.03f * barBasisWidth();
+    const float b = 0.03f * basisWidth();
     const float y = optionsRowY(optionsRowCount) - optionsTextScale * mediumFont.height / 2.0f;
     return centredRect(x, y, 4.0f * b, 0.8f * b);
 }
@@ -393,7 +469,7 @@ LayoutRect rankingButtonRect(int button)
         const float half = freetype::getWidth(&mediumFont, button == 5 ? "Back" : "Find Me");
         const float x = button == 5 ? rankingButtonX(5) + half : rankingButtonX(6) - half;
         // Past 16:9 a wider bar would reach up over the scroll column's down arrow.
-        const float w = barBasisWidth();
+        const float w = basisWidth();
         return centredRect(x, rankingButtonsY() - 0.375f * mediumFont.height, 0.12f * w, 0.024f * w);
     }
     default: return LayoutRect();

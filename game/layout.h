@@ -13,9 +13,38 @@ struct LayoutRect {
 // The box of size w x h centred on (cx, cy).
 LayoutRect centredRect(float cx, float cy, float w, float h);
 
+// The width that sizes drawn in proportion to the width follow: the window's, but on a window
+// wider than 16:9 that of a 16:9 window of its height, so that those pieces keep their 16:9 size
+// beside what is placed by the height.
+float basisWidth();
+
+// The play screen's overlay.
 // The card of a powerup (0 Multiplier, 1 Timewarp, 2 Fusion Pulse) at the bottom left of play:
-// squares of a twentieth of the screen width.
+// squares of a twentieth of the basis width, centred 1, 2.25 and 3.5 sides in, half a side above
+// the bottom edge.
+float powerupSlotSide();
 LayoutRect powerupCardRect(int kind);
+// The "ready" notice in the middle: 0.6 basis widths wide, in its picture's 700 : 143 proportion.
+LayoutRect powerupNoticeRect();
+// Where the lines naming the hovered powerup start, just right of the third card.
+float powerupCardTextX();
+// The HUD's texts stand hudInset() in from the left and right edges (0.05 H); the level title and
+// the combo have their baselines on hudTopLine() (0.1 H), the mode readout and the score on
+// hudBottomLine(), 0.025 basis widths above the bottom edge.
+float hudInset();
+float hudTopLine();
+float hudBottomLine();
+// The carried-colour cube: an edge of 0.075 H, centred at (W - 0.1 H, 0.8 H); its box holds it at
+// every turn of its spin.
+float carriedCubeEdge();
+LayoutRect carriedCubeRect();
+// A tutorial picture (a page of game/tutorials.h), drawn 0.25 basis widths per 482 of its
+// pixels: the powerup page standing on the powerup cards, the mass warning near the top, the two
+// combo pages mirrored 0.15 basis widths apart about the middle, the colour page left of the
+// cube it shows, the control and mode pages in the middle.
+LayoutRect tutorialCardRect(int page);
+// The pointer's side: 0.04 basis widths.
+float pointerSide();
 
 // The pause popup's buttons. Its window is 0.6 x 0.3 of the screen height, centred.
 // Pause menu: 1 "Resume", 2 "Restart", 3 "Options", 4 "Quit", one above the other.
@@ -102,7 +131,8 @@ LayoutRect achievementArrowRect(int side);
 inline constexpr int optionsRowCount = 9;
 inline constexpr float optionsTextScale = 0.8f;
 float optionsRowY(int row);
-// Its columns: labels start at 0.3 W, values centre on 0.64 W, "<" on 0.58 W and ">" on 0.70 W.
+// Its columns: labels start at 0.3 W, values centre on 0.64 W, "<" and ">" 0.06 W either side of
+// them, or further out where the widest value would come within half a text height of them.
 float optionsLabelX();
 float optionsValueX();
 float optionsArrowX(int side);
@@ -110,7 +140,7 @@ float optionsArrowX(int side);
 // text line. The hit boxes below are the words' own boxes, half a line lower.
 LayoutRect optionsBackHighlightRect();
 LayoutRect optionsSaveHighlightRect();
-// A row's "<" (side -1, centred at 0.58 W) or ">" (side 1, at 0.70 W): the character's box.
+// A row's "<" (side -1) or ">" (side 1): the character's box.
 LayoutRect optionsArrowRect(int row, int side);
 // The hit boxes of "Back" (starting at 0.3 W) and "Save" (centred at 0.64 W), on a baseline half
 // a text height below the drawn one.

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <sstream>
 
 #include "engine/config.h"
+#include "engine/fonts.h"
 #include "engine/log.h"
 #include "engine/main.h"
 #include "engine/profiler.h"
@@ -22,6 +24,31 @@ int (*programStarter)(const std::string&) = platformLaunchProgram;
 namespace {
 
 constexpr float maxVolume = 10.0f;
+
+// The words of the rows that choose among a few, by the setting's value.
+const char* const windowWords[2] = {"Windowed", "Fullscreen"};
+const char* const qualityWords[5] = {"", "Low", "Medium", "High", "Ultra"};
+const char* const onOffWords[2] = {"Off", "On"};
+const char* const resetWords[2] = {"Off", "Reset"};
+const char* const mouseWords[3] = {"Normal", "Reversed", "Single"};
+
+std::string modeText(Vector2 mode)
+{
+    return plainNumber(mode.x) + "x" + plainNumber(mode.y);
+}
+
+std::string resolutionText()
+{
+    const int count = static_cast<int>(displayModes.size());
+    if (displayModeIndex >= 0 && displayModeIndex < count)
+        return modeText(displayModes[static_cast<std::size_t>(displayModeIndex)]);
+    return std::to_string(screenWidth) + "x" + std::to_string(screenHeight);
+}
+
+float valueWidth(const std::string& text)
+{
+    return 2.0f * freetype::getWidth(&mediumFont, text) * optionsTextScale;
+}
 
 int toggled(int value) { return value ? 0 : 1; }
 
@@ -70,6 +97,47 @@ void leaveOptionsUnsaved()
 }
 
 } // namespace
+
+std::string plainNumber(float value)
+{
+    std::ostringstream out;
+    out << value;
+    return out.str();
+}
+
+std::string optionsValueText(int row)
+{
+    switch (row) {
+    case 0: return resolutionText();
+    case 1: return windowWords[fullscreen ? 1 : 0];
+    case 2: return visualQuality >= 1 && visualQuality <= 4 ? qualityWords[visualQuality] : "";
+    case 3: return onOffWords[vSync ? 1 : 0];
+    case 4: return resetWords[resetTutorialsPending ? 1 : 0];
+    case 5: return plainNumber(musicVol);
+    case 6: return plainNumber(soundVol);
+    case 7: return mouseWords[mouseFlip == 1 || mouseFlip == 2 ? mouseFlip : 0];
+    case 8: return onOffWords[colorblind ? 1 : 0];
+    default: return "";
+    }
+}
+
+float optionsWidestValue()
+{
+    // The widest a row can become, so that stepping a value never moves the arrow under the pointer.
+    float widest = 0.0f;
+    for (const auto* words : {windowWords, onOffWords, resetWords})
+        for (int i = 0; i < 2; ++i)
+            widest = std::max(widest, valueWidth(words[i]));
+    for (const char* word : qualityWords)
+        widest = std::max(widest, valueWidth(word));
+    for (const char* word : mouseWords)
+        widest = std::max(widest, valueWidth(word));
+    for (const Vector2& mode : displayModes)
+        widest = std::max(widest, valueWidth(modeText(mode)));
+    for (int row = 0; row < optionsRowCount; ++row)
+        widest = std::max(widest, valueWidth(optionsValueText(row)));
+    return widest;
+}
 
 void UpdateOptions(float)
 {

@@ -16,6 +16,15 @@ inline constexpr int optionsSaveButton = 9;
 extern bool displaySettingsChanged;   // a window setting was touched this run: Save restarts
 extern int resetTutorialsPending;     // 0/1: Save marks every tutorial page unseen
 
+// A float as a default text stream writes it: 1280, 10, 0.5.
+std::string plainNumber(float value);
+// The value a setting row shows, row 0 (Resolution) to 8 (Colorblind Mode). The resolution is
+// the chosen display mode, or the window's own size when the stored size is no mode of the list.
+std::string optionsValueText(int row);
+// The width, at the page's text scale, of the widest value the rows can show: every choice of
+// the fixed rows, every display mode and the values shown now. The arrows stand clear of it.
+float optionsWidestValue();
+
 // Finds the arrow or button under the pointer (hoveredButton, hoveredArrow).
 void UpdateOptions(float dtMs);
 // A left click on the page: steps the setting of the hovered arrow, or leaves with Save or Back.

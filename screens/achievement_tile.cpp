@@ -13,6 +13,7 @@
 #include "game/page_state.h"
 #include "game/play_achievements.h"
 #include "screens/menu_base.h"
+#include "screens/page_scheme.h"
 
 std::vector<float> descriptionLineSteps(const std::vector<std::string>& lines)
 {
@@ -79,11 +80,8 @@ void renderAchieves()
     const float cy = static_cast<float>(screenHeight / 2), u = mediumFont.height;
     renderMenuBase();
     freetype::printShadowed("Achievements", w, cy - 8.0f * u, 2.0f, 0, 1.0f, 255, 255, 255, 255, &mediumFont);
-    for (int arrow = 1; arrow <= 2; ++arrow) {
-        const LayoutRect box = achievementsButtonRect(arrow);
-        Render2D((box.left + box.right) / 2.0f, (box.top + box.bottom) / 2.0f, box.right - box.left,
-                 box.bottom - box.top, 0, arrow == 1 ? "arrowleft.tga" : "arrowright.tga", 255.0f);
-    }
+    for (int arrow = 1; arrow <= 2; ++arrow)
+        drawImage(achievementsButtonRect(arrow), arrow == 1 ? "arrowleft.tga" : "arrowright.tga", 255.0f);
     for (int column : carouselColumnOrder(std::clamp(achievementPage, 1, 9))) {
         const CarouselSlot& slot = achieveCarousel[column];
         // A shrunken column keeps three quarters of its size and fades out instead (the tile holds
@@ -95,9 +93,7 @@ void renderAchieves()
                                 3 * (column - 1) + row + 1);
     }
     if (hoveredButton == 7) {
-        const LayoutRect box = achievementsButtonRect(7);
-        Render2D((box.left + box.right) / 2.0f, (box.top + box.bottom) / 2.0f, box.right - box.left,
-                 box.bottom - box.top, 0, "menuonoff.tga", 80.0f);
+        drawHighlight(achievementsButtonRect(7));
         freetype::printShadowed("Back To Previous Menu", w, h - 2.0f * u, 2.0f, 0, 1.0f, 255, 255, 255, 255,
                                 &smallFont);
     }

@@ -11,6 +11,7 @@
 #include "engine/window.h"
 #include "game/backdrops.h"
 #include "game/game_state.h"
+#include "game/layout.h"
 #include "game/level_end.h"
 #include "game/mass.h"
 #include "game/pointing.h"
@@ -113,6 +114,6 @@ std::string cursorTexture()
 void renderCursor()
 {
     PROFILE_SCOPE("renderCursor");
-    const float side = 0.04f * static_cast<float>(screenWidth);
+    const float side = pointerSide();
     Render2D(static_cast<float>(mouseX), static_cast<float>(mouseY), side, side, 0, cursorTexture(), 255.0f);
 }

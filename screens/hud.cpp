@@ -13,6 +13,7 @@
 #include "game/backdrops.h"
 #include "game/effects.h"
 #include "game/game_types.h"
+#include "game/layout.h"
 #include "game/level_end.h"
 #include "game/mass.h"
 #include "game/play_achievements.h"
@@ -54,9 +55,9 @@ void drawCube(int colour, float scale, int alpha)
     const int texture = getTextureIndex(getBlockTextureName(colour, 0));
     if (texture == textureNotLoaded)
         return;
-    const float w = static_cast<float>(screenWidth), h = static_cast<float>(screenHeight);
+    const LayoutRect box = carriedCubeRect();
     glPushMatrix();
-    glTranslatef(w - 0.1f * h, h - 0.2f * h, 0.0f);
+    glTranslatef((box.left + box.right) / 2.0f, (box.top + box.bottom) / 2.0f, 0.0f);
     // Flat in depth, so a large cube never leaves the 2D projection's depth range; on screen
     // nothing changes.
     glScalef(1.0f, 1.0f, 0.01f);
@@ -75,7 +76,8 @@ void drawCube(int colour, float scale, int alpha)
 void renderCarriedCubes()
 {
     const CubeAlphas a = hudCubeAlphas(markerAlpha);
-    const float s = static_cast<float>(screenHeight) * 0.075f / 32.0f;
+    // The mesh's edge is a block's 32 units.
+    const float s = carriedCubeEdge() / 32.0f;
     // Without depth testing only culling keeps the far faces from being drawn over the near ones:
     // through the y-down projection the faces turned away are those wound clockwise on screen,
     // which GL takes for back faces as in the 3D view.

@@ -13,6 +13,7 @@
 #include "game/flood_fill.h"
 #include "game/game_types.h"
 #include "game/input.h"
+#include "game/layout.h"
 #include "game/level_end.h"
 #include "game/levels.h"
 #include "game/mass.h"
@@ -30,12 +31,6 @@ void shadowed(const std::string& text, float x, float y, int anchor, float scale
 {
     freetype::print(text, x + 4.0f, y + 4.0f, anchor, scale, 0, 0, 0, 255, font);
     freetype::print(text, x, y, anchor, scale, 255, 255, 255, 255, font);
-}
-
-float bottomLine()
-{
-    const float w = static_cast<float>(screenWidth), h = static_cast<float>(screenHeight);
-    return h - 0.05f * w + 0.05f * w / 2.0f;
 }
 
 } // namespace
@@ -72,10 +67,9 @@ void renderCombo()
     PROFILE_SCOPE("renderCombo");
     if (comboLevel <= 0)
         return;
-    const float w = static_cast<float>(screenWidth), h = static_cast<float>(screenHeight);
     const std::string text = std::to_string(comboLevel) + "x";
-    freetype::printShadowed(text.c_str(), w - 0.05f * h, 0.1f * h, 4.0f, 6, comboPulse, 255, 255, 255, 255,
-                            &largeFont);
+    freetype::printShadowed(text.c_str(), static_cast<float>(screenWidth) - hudInset(), hudTopLine(), 4.0f, 6,
+                            comboPulse, 255, 255, 255, 255, &largeFont);
 }
 
 std::string levelTitle()
@@ -91,8 +85,7 @@ std::string levelTitle()
 void renderLevel()
 {
     PROFILE_SCOPE("renderLevel");
-    const float h = static_cast<float>(screenHeight);
-    shadowed(levelTitle(), 0.05f * h, 0.1f * h, 5, 1.0f, &largeFont);
+    shadowed(levelTitle(), hudInset(), hudTopLine(), 5, 1.0f, &largeFont);
 }
 
 std::string modeReadout()
@@ -125,14 +118,14 @@ std::string personalBestText()
 void renderScore()
 {
     PROFILE_SCOPE("renderScore");
-    const float w = static_cast<float>(screenWidth), h = static_cast<float>(screenHeight);
     const std::string mode = modeReadout();
     if (!mode.empty())
-        shadowed(mode, 0.05f * h, bottomLine(), 5, gameMode == gm::Survival ? countdownPulse : 1.0f, &largeFont);
-    shadowed(scoreText(displayedScore), w - 0.05f * h, bottomLine(), 6, 1.0f, &largeFont);
+        shadowed(mode, hudInset(), hudBottomLine(), 5, gameMode == gm::Survival ? countdownPulse : 1.0f, &largeFont);
+    shadowed(scoreText(displayedScore), static_cast<float>(screenWidth) - hudInset(), hudBottomLine(), 6, 1.0f,
+             &largeFont);
     const std::string best = personalBestText();
-    freetype::printShadowed(best.c_str(), 0.05f * h, 0.1f * h + 1.4f * mediumFont.height, 2.0f, 5, 0.75f, 255, 255,
-                            255, 255, &mediumFont);
+    freetype::printShadowed(best.c_str(), hudInset(), hudTopLine() + 1.4f * mediumFont.height, 2.0f, 5, 0.75f, 255,
+                            255, 255, 255, &mediumFont);
 }
 
 void renderFeedback()

@@ -52,10 +52,15 @@ void drawNews()
     const float x = win.x - win.w / 2.0f + win.margin;
     const float top = win.y - win.h / 2.0f + win.margin + 0.7f * u;
     pageText("News", x, top, 5, 0.7f);
-    // A blank line is three quarters of a line high; nothing clips a long text to the window.
+    // A blank line is three quarters of a line high; the lines that would pass the window's lower
+    // margin are left out.
+    const float bottom = win.y + win.h / 2.0f - win.margin;
     float t = 0.0f;
     for (const std::string& line : newsLines) {
-        pageText(line, x, top + 0.7f * u + 1.75f * newsScale * u * t, 5, newsScale);
+        const float y = top + 0.7f * u + 1.75f * newsScale * u * t;
+        if (y > bottom)
+            break;
+        pageText(line, x, y, 5, newsScale);
         t += (line.empty() || line == " ") ? 0.75f : 1.0f;
     }
 }

@@ -5,14 +5,15 @@
 #include "engine/fonts.h"
 #include "engine/main.h"
 #include "engine/profiler.h"
+#include "game/intro.h"
+#include "game/layout.h"
 #include "online/login.h"
 #include "online/requests.h"
-#include "game/intro.h"
 #include "screens/backdrop.h"
 
 LogoPlace logoPlace()
 {
-    const float w = static_cast<float>(screenWidth), h = static_cast<float>(screenHeight);
+    const float w = basisWidth(), h = static_cast<float>(screenHeight);
     // A little wider than the image's 629 : 101 proportion.
     return {static_cast<float>(screenWidth / 2), 0.12f * h, w / 2.75f, w / 3.0f / 629.0f * 101.0f};
 }

@@ -17,10 +17,15 @@ void pageText(const std::string& text, float x, float y, int anchor, float scale
     pageTextColoured(text, x, y, anchor, scale, 255, 255, 255, 255);
 }
 
-void drawHighlight(const LayoutRect& box)
+void drawImage(const LayoutRect& box, const std::string& texture, float alpha)
 {
     Render2D((box.left + box.right) / 2.0f, (box.top + box.bottom) / 2.0f, box.right - box.left, box.bottom - box.top,
-             0, "menuonoff.tga", 80.0f);
+             0, texture, alpha);
+}
+
+void drawHighlight(const LayoutRect& box)
+{
+    drawImage(box, "menuonoff.tga", 80.0f);
 }
 
 void drawDescription(const char* text)

@@ -17,6 +17,8 @@ void pageText(const std::string& text, float x, float y, int anchor, float scale
 void pageTextColoured(const std::string& text, float x, float y, int anchor, float scale, float r, float g, float b,
                       float alpha);
 
+// An image stretched over the box.
+void drawImage(const LayoutRect& box, const std::string& texture, float alpha);
 // "menuonoff.tga" stretched over the box at alpha 80.
 void drawHighlight(const LayoutRect& box);
 // The hovered button's description on the bottom line (scale 0.5, centred).

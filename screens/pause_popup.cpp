@@ -8,6 +8,7 @@
 #include "game/page_state.h"
 #include "game/reports.h"
 #include "game/tutorials.h"
+#include "screens/page_scheme.h"
 
 namespace {
 
@@ -28,10 +29,8 @@ void window()
 // The highlight is the box the game hit-tests, so what lights up is what reacts to a click.
 void highlight(int button, const LayoutRect& box)
 {
-    if (hoveredButton != button)
-        return;
-    Render2D((box.left + box.right) / 2.0f, (box.top + box.bottom) / 2.0f, box.right - box.left,
-             box.bottom - box.top, 0, "menuonoff.tga", 80.0f);
+    if (hoveredButton == button)
+        drawHighlight(box);
 }
 
 void drawResetPrompt()
@@ -150,25 +149,9 @@ std::string tutorialImage(int page, int scheme)
 void renderTutorial()
 {
     PROFILE_SCOPE("renderTutorial");
-    const float w = static_cast<float>(screenWidth), h = static_cast<float>(screenHeight);
-    // One scale for every page: 482 source pixels are a quarter of the screen's width.
-    const float unit = 0.25f * w / 482.0f;
-    const float smallW = 482.0f * unit, smallH = smallW * 231.0f / 482.0f;
-    const float mediumW = 498.0f * unit, mediumH = mediumW * 214.0f / 498.0f;
-    const float largeW = 628.0f * unit, largeH = largeW * 272.0f / 628.0f;
-    const auto image = [](int page) { return tutorialImage(page, mouseFlip); };
-
-    if (tutorialShown[tutorialPowerup])
-        Render2D(0.02f * w, h - 0.075f * w, smallW, smallH, 3, image(tutorialPowerup), 255.0f);
-    if (tutorialShown[tutorialCrit])
-        Render2D(halfW(), 0.12f * h, smallW, smallH, 0, image(tutorialCrit), 255.0f);
-    if (tutorialShown[tutorialCombo])
-        Render2D(halfW() + 0.075f * w, halfH(), mediumW, mediumH, 5, image(tutorialCombo), 255.0f);
-    if (tutorialShown[tutorialComboNow])
-        Render2D(halfW() - 0.075f * w - mediumW, halfH(), mediumW, mediumH, 5, image(tutorialComboNow), 255.0f);
-    if (tutorialShown[tutorialColour])
-        Render2D(w - 0.4f * h, 0.8f * h, mediumW, mediumH, 0, image(tutorialColour), 255.0f);
-    for (int page : {tutorialControl, tutorialRush, tutorialSurvival, tutorialMeditation})
+    // Drawn in this order where more than one is set.
+    for (int page : {tutorialPowerup, tutorialCrit, tutorialCombo, tutorialComboNow, tutorialColour, tutorialControl,
+                     tutorialRush, tutorialSurvival, tutorialMeditation})
         if (tutorialShown[page])
-            Render2D(halfW(), halfH(), largeW, largeH, 0, image(page), 255.0f);
+            drawImage(tutorialCardRect(page), tutorialImage(page, mouseFlip), 255.0f);
 }

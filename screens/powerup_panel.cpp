@@ -7,7 +7,9 @@
 #include "engine/fonts.h"
 #include "engine/profiler.h"
 #include "game/effects.h"
+#include "game/layout.h"
 #include "game/powerups.h"
+#include "screens/page_scheme.h"
 
 namespace {
 
@@ -17,10 +19,8 @@ const char* const notices[3] = {"multinoty.tga", "timenoty.tga", "fusionnoty.tga
 
 void drawCard(const char* name, const char* effect)
 {
-    const float h = static_cast<float>(screenHeight);
-    const float s = 0.05f * static_cast<float>(screenWidth), u = mediumFont.height;
-    const float x = 4.75f * s - s / 2.0f;
-    const float top = h - 1.5f * s;
+    const float u = mediumFont.height, x = powerupCardTextX();
+    const float top = powerupCardRect(0).top;
     freetype::printShadowed(name, x, top + 1.5f * u, 2.0f, 5, 1.0f, 255, 255, 255, 255, &mediumFont);
     freetype::printShadowed(effect, x, top + 2.5f * u, 2.0f, 5, 0.75f, 255, 255, 255, 255, &mediumFont);
 }
@@ -56,9 +56,8 @@ float powerupNoticeAlpha(float t)
 void renderPowerups()
 {
     PROFILE_SCOPE("renderPowerups");
-    const float w = static_cast<float>(screenWidth), h = static_cast<float>(screenHeight);
-    const float s = 0.05f * w;
-    const float bottom = h - s + s / 2.0f;
+    const float s = powerupSlotSide();
+    const float bottom = powerupCardRect(0).bottom;
 
     const float glow = powerupGlowAlpha(powerupGlowAngle);
     for (int i = 0; i < 3; ++i)
@@ -81,8 +80,7 @@ void renderPowerups()
     for (int i = 0; i < 3; ++i) {
         const float alpha = powerupNoticeAlpha(powerupNoticeTimers[i]);
         if (alpha >= 0.0f)
-            Render2D(static_cast<float>(screenWidth / 2), static_cast<float>(screenHeight / 2), 0.6f * w,
-                     0.6f * w / 700.0f * 143.0f, 0, notices[i], alpha);
+            drawImage(powerupNoticeRect(), notices[i], alpha);
     }
     if (multiplierNotice)
         drawCard("Multiplier", "Increases your score");

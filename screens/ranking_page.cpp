@@ -22,15 +22,15 @@ float halfH() { return static_cast<float>(screenHeight / 2); }
 constexpr float rowScale = 0.5f;
 float rowTextWidth(const std::string& text) { return 2.0f * freetype::getWidth(&mediumFont, text) * rowScale; }
 
-// A name wider than the room its column leaves is cut to fit, ending in "...".
-std::string fitName(const std::string& name, float room)
+// A name or number wider than the room its column leaves is cut to fit, ending in "...".
+std::string fitText(const std::string& text, float room)
 {
-    if (rowTextWidth(name) <= room)
-        return name;
+    if (rowTextWidth(text) <= room)
+        return text;
     const float keep = room - rowTextWidth("...");
     std::string cut;
     float used = 0.0f;
-    for (char ch : name) {
+    for (char ch : text) {
         used += rowTextWidth(std::string(1, ch));
         if (used > keep)
             break;
@@ -66,8 +66,10 @@ void rowTexts(const RankingScrollBar& bar, int first)
 {
     const float T = bar.tableWidth, u = mediumFont.height;
     const float rankX = halfW() - 0.4f * T, nameX = halfW() - 0.25f * T, pointsX = halfW() + 0.3f * T;
-    // A name ends a twentieth of the table short of the skill points.
+    // A name ends a twentieth of the table short of the skill points, the skill points half a row
+    // short of the scroll column.
     const float nameRoom = pointsX - nameX - 0.05f * T;
+    const float pointsRoom = halfW() + T / 2.0f - bar.rowHeight * 1.5f - pointsX;
     enableCapability(GL_TEXTURE_2D);
     const float headerY = bar.rowY(0) + u / 4.0f;
     freetype::print("Rank", rankX, headerY, 6, rowScale, 255, 255, 255, 255, &mediumFont);
@@ -80,9 +82,9 @@ void rowTexts(const RankingScrollBar& bar, int first)
         const RankingRowView view = rankingRowView(rankingList[index]);
         const float y = bar.rowY(i) + u / 4.0f;
         freetype::print(std::to_string(index + 1), rankX, y, 6, rowScale, 255, 255, 255, 255, &mediumFont);
-        freetype::print(fitName(view.name, nameRoom), nameX, y, 5, rowScale, 255, 255, view.player ? 0 : 255, 255,
+        freetype::print(fitText(view.name, nameRoom), nameX, y, 5, rowScale, 255, 255, view.player ? 0 : 255, 255,
                         &mediumFont);
-        freetype::print(view.points, pointsX, y, 5, rowScale, 255, 255, 255, 255, &mediumFont);
+        freetype::print(fitText(view.points, pointsRoom), pointsX, y, 5, rowScale, 255, 255, 255, 255, &mediumFont);
     }
 }
 

@@ -954,8 +954,9 @@ Image makeAchievementCard() {
               rgb(4, 6, 16, 0.8f), fullBox(img));
     fillShape(img, [=](float x, float y) { return std::fabs(sdRoundBox(x, y, (x0 + x1) / 2, (y0 + y1) / 2, (x1 - x0) / 2 + 8, (y1 - y0) / 2 + 8, 18)) - 1.5f; },
               rgb(120, 170, 240, 0.7f), fullBox(img));
-    // Separator between title and description.
-    fillShape(img, [=](float x, float y) { return sdSegment(x, y, 260, 122, W - 60, 122, 1.2f); }, rgb(140, 190, 255, 0.35f), fullBox(img));
+    // Separator between title and description: below the title's descenders (its baseline is grid row
+    // 50) and above the description's first line (up to row 60).
+    fillShape(img, [=](float x, float y) { return sdSegment(x, y, 260, 114, W - 60, 114, 1.2f); }, rgb(140, 190, 255, 0.35f), fullBox(img));
     return img;
 }
 

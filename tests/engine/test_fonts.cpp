@@ -37,24 +37,29 @@ TEST(WrapText, BreaksAtBlanksKeepingTheTrailingBlank)
     EXPECT_EQ(lines[0], "abc def");
 }
 
-TEST(WrapText, LineFeedsLongWordsAndTheEmptyFirstLine)
+TEST(WrapText, LineFeedsAndLongWordsBrokenAtTheEdge)
 {
+    using Lines = std::vector<std::string>;
     const Font font = fixedWidthFont();
-    std::vector<std::string> lines = wrapText("ab\ncd", font, 1.0f, 100, 0);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0], "ab");
-    EXPECT_EQ(lines[1], "cd");
-    // A word wider than the box stands alone; as the first word it leaves an empty line before it.
-    lines = wrapText("abcdefghijkl xy", font, 1.0f, 100, 0);
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], "");
-    EXPECT_EQ(lines[1], "abcdefghijkl ");
-    EXPECT_EQ(lines[2], "xy");
+    EXPECT_EQ(wrapText("ab\ncd", font, 1.0f, 100, 0), (Lines{"ab", "cd"}));
+    // A word wider than the box (nine letters fit) is broken, first or later in its line, and
+    // what is left of it goes on like any word.
+    EXPECT_EQ(wrapText("abcdefghijkl xy", font, 1.0f, 100, 0), (Lines{"abcdefghi", "jkl xy"}));
+    EXPECT_EQ(wrapText("xy abcdefghijklmnopqrstu v\nw", font, 1.0f, 100, 0),
+              (Lines{"xy ", "abcdefghi", "jklmnopqr", "stu v", "w"}));
+    // The last piece fills the box but for its blank: no empty line.
+    EXPECT_EQ(wrapText("abcdefghijklmnopqr s", font, 1.0f, 100, 0), (Lines{"abcdefghi", "jklmnopqr ", "s"}));
     // Fitting is strict: exactly the room does not fit.
-    lines = wrapText("abcde", font, 1.0f, 50, 0);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[1], "abcde");
-    EXPECT_EQ(wrapText("", font, 1.0f, 50, 0), std::vector<std::string>{""});
+    EXPECT_EQ(wrapText("abcde", font, 1.0f, 50, 0), (Lines{"abcd", "e"}));
+    EXPECT_EQ(wrapText("", font, 1.0f, 50, 0), Lines{""});
+    // Bytes of any kind, without a blank: no line wider than the box.
+    std::string bytes;
+    for (int i = 0; i < 3000; ++i)
+        bytes += static_cast<char>(i % 256 == '\n' || i % 256 == ' ' ? 'x' : i % 256);
+    const Lines broken = wrapText(bytes, font, 1.0f, 100, 0);
+    EXPECT_EQ(broken.size(), 3000u / 9u + 1u);
+    for (const std::string& line : broken)
+        EXPECT_LT(freetype::getWidth(&font, line) * 2.0f, 100.0f);
 }
 
 TEST(FontMeasure, WidthIsHalfTheAdvancesAndStrangeBytesCountAsStars)

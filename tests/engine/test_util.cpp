@@ -51,6 +51,9 @@ TEST(Util, NumberTexts)
     EXPECT_EQ(groupDigits("1234"), "1,234");
     EXPECT_EQ(groupDigits("100000"), "100,000");
     EXPECT_EQ(groupDigits("1234567"), "1,234,567");
+    EXPECT_EQ(groupDigits("-123"), "-123");
+    EXPECT_EQ(groupDigits("-123456"), "-123,456");
+    EXPECT_EQ(groupDigits("+1234"), "+1,234");
 
     EXPECT_EQ(unsignedToString(0), "0");
     EXPECT_EQ(unsignedToString(4294967295u), "4294967295");

@@ -64,6 +64,64 @@ int callsOf(const std::string& name, const std::function<void()>& step)
     return n;
 }
 
+LayoutRect textBox(const std::string& text, float x, float y, int anchor, float scale, const Font& font)
+{
+    const ScreenRect r = freetype::bbox(text.c_str(), x, y, &font, anchor, scale);
+    return {static_cast<float>(r.left), static_cast<float>(r.top), static_cast<float>(r.right),
+            static_cast<float>(r.bottom)};
+}
+
+bool overlap(const LayoutRect& a, const LayoutRect& b)
+{
+    // Boxes may share an edge (a pointer on it hits neither); float rounding aside.
+    const float e = 0.01f;
+    return a.left < b.right - e && b.left < a.right - e && a.top < b.bottom - e && b.top < a.bottom - e;
+}
+
+// The play screen's overlay at the current window: every piece on the screen, no HUD piece over
+// another (in a Classic game with its powerup cards, and in a mode with a readout at the bottom
+// left instead), the colour tutorial clear of the cube it shows, and the pieces sized by the width
+// no larger than on a 16:9 window of that height.
+void expectOverlayApart(const std::string& shape)
+{
+    const float w = static_cast<float>(screenWidth), h = static_cast<float>(screenHeight);
+    const float u = mediumFont.height;
+    const auto onScreen = [&](const LayoutRect& r) {
+        return r.left >= 0.0f && r.top >= 0.0f && r.right <= w && r.bottom <= h;
+    };
+    std::vector<std::pair<std::string, LayoutRect>> common = {
+        {"title", textBox("Level 10", hudInset(), hudTopLine(), 5, 1.0f, largeFont)},
+        {"best", textBox("Personal Best: 1,234,567", hudInset(), hudTopLine() + 1.4f * u, 5, 0.75f, mediumFont)},
+        {"combo", textBox("13x", w - hudInset(), hudTopLine(), 6, 1.4f, largeFont)},
+        {"score", textBox("1,234,567", w - hudInset(), hudBottomLine(), 6, 1.0f, largeFont)},
+        {"cube", carriedCubeRect()},
+    };
+    auto classic = common, timed = common;
+    for (int kind = 0; kind < 3; ++kind)
+        classic.push_back({"card " + std::to_string(kind), powerupCardRect(kind)});
+    const float cardTop = powerupCardRect(0).top;
+    classic.push_back({"name", textBox("Fusion Pulse", powerupCardTextX(), cardTop + 1.5f * u, 5, 1.0f, mediumFont)});
+    classic.push_back(
+        {"effect", textBox("Reduces mass to zero", powerupCardTextX(), cardTop + 2.5f * u, 5, 0.75f, mediumFont)});
+    timed.push_back({"readout", textBox("Blocks: 100", hudInset(), hudBottomLine(), 5, 1.4f, largeFont)});
+    for (const auto* pieces : {&classic, &timed})
+        for (std::size_t i = 0; i < pieces->size(); ++i) {
+            EXPECT_TRUE(onScreen((*pieces)[i].second)) << shape << ": " << (*pieces)[i].first;
+            for (std::size_t j = i + 1; j < pieces->size(); ++j)
+                EXPECT_FALSE(overlap((*pieces)[i].second, (*pieces)[j].second))
+                    << shape << ": " << (*pieces)[i].first << " and " << (*pieces)[j].first;
+        }
+    for (int page = 0; page < 9; ++page)
+        EXPECT_TRUE(onScreen(tutorialCardRect(page))) << shape << ": tutorial " << page;
+    EXPECT_FALSE(overlap(tutorialCardRect(tutorialColour), carriedCubeRect())) << shape;
+    EXPECT_FALSE(overlap(tutorialCardRect(tutorialPowerup), powerupCardRect(0))) << shape;
+    EXPECT_TRUE(onScreen(powerupNoticeRect())) << shape;
+    const float wide = 16.0f / 9.0f * h + 0.01f;
+    EXPECT_LE(pointerSide(), 0.04f * wide) << shape;
+    EXPECT_LE(powerupSlotSide(), 0.05f * wide) << shape;
+    EXPECT_LE(powerupNoticeRect().right - powerupNoticeRect().left, 0.6f * wide) << shape;
+}
+
 class PagesTest : public BoardTest {
 protected:
     bool (*savedOpener)(const std::string&) = webPageOpener;
@@ -101,7 +159,7 @@ protected:
     {
         webPageOpener = savedOpener;
         programStarter = savedStarter;
-        mediumFont = Font();
+        mediumFont = largeFont = Font();
         gameState = gs::Intro;
         gameMode = gm::Overall;
         paused = tutorialOpen = tutorialResetPrompt = programRunning = false;
@@ -147,7 +205,7 @@ TEST_F(PagesTest, BarsFollowTheWidthRowsTheFontAndLevelColumnsTheHeight)
 }
 
 // Every page of buttons, on windows from 4:3 to 32:9 and one wider: no two of its boxes overlap,
-// and the pointer in the middle of a box finds that box's button.
+// and the pointer in the middle of a box finds that box's button; the play screen's overlay too.
 TEST_F(PagesTest, BoxesStayApartAtEveryWindowShape)
 {
     static const int rankingButtons[] = {2, 3, 5, 6};   // the scroll column's arrows, "Back", "Find Me"
@@ -177,6 +235,11 @@ TEST_F(PagesTest, BoxesStayApartAtEveryWindowShape)
         mediumFont.height = std::floor(static_cast<float>(h) / 1050.0f * 27.5f);
         for (float& advance : mediumFont.glyphWidths)
             advance = 0.6f * mediumFont.height;
+        largeFont = mediumFont;
+        largeFont.height = std::floor(static_cast<float>(h) / 1050.0f * 68.75f);
+        for (float& advance : largeFont.glyphWidths)
+            advance = 0.6f * largeFont.height;
+        expectOverlayApart(std::to_string(w) + "x" + std::to_string(h));
         // The options page's highlights are no hit boxes, but stay clear of the row above.
         EXPECT_GE(optionsSaveHighlightRect().top, optionsRowY(optionsRowCount - 1)) << w << "x" << h;
         // The pause popup's buttons stay inside its window, 0.6H by 0.3H.
@@ -192,14 +255,9 @@ TEST_F(PagesTest, BoxesStayApartAtEveryWindowShape)
                 boxes.push_back({page.number ? page.number(n) : page.first + n - 1, page.more(n)});
             for (std::size_t i = 0; i < boxes.size(); ++i) {
                 const LayoutRect& a = boxes[i].second;
-                for (std::size_t j = i + 1; j < boxes.size(); ++j) {
-                    const LayoutRect& b = boxes[j].second;
-                    // Boxes may share an edge (a pointer on it hits neither); float rounding aside.
-                    const float e = 0.01f;
-                    const bool overlap =
-                        a.left < b.right - e && b.left < a.right - e && a.top < b.bottom - e && b.top < a.bottom - e;
-                    EXPECT_FALSE(overlap) << w << "x" << h << ": " << boxes[i].first << " and " << boxes[j].first;
-                }
+                for (std::size_t j = i + 1; j < boxes.size(); ++j)
+                    EXPECT_FALSE(overlap(a, boxes[j].second))
+                        << w << "x" << h << ": " << boxes[i].first << " and " << boxes[j].first;
                 pointAt(a);
                 page.update(10.0f);
                 EXPECT_EQ(hoveredButton, boxes[i].first) << w << "x" << h;

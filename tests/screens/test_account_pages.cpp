@@ -240,15 +240,24 @@ TEST_F(AccountPagesTest, RankingRowsThumbAndSpinner)
 }
 
 // A name as long as the service takes, of wide letters, is cut short of the skill points and
-// ends in "..."; one that fits is drawn whole.
-TEST_F(AccountPagesTest, RankingNamesAreCutToTheirColumn)
+// ends in "..."; one that fits is drawn whole. Skill points too long for their column are cut
+// short of the scroll column; a negative number keeps its sign out of the grouping.
+TEST_F(AccountPagesTest, RankingNamesAndSkillPointsAreCutToTheirColumns)
 {
     mediumFont.glyphWidths[static_cast<int>('W')] = 40.0f;
     const std::string wide(32, 'W');
-    rankingList = {"0," + wide + ",1,1234,100,1", "0,WWWWWWWWWW,2,1000,101,1"};
+    rankingList = {"0," + wide + ",1,1234,100,1", "0,WWWWWWWWWW,2,1000,101,1", "0,ann,3," + std::string(50, '9') + ",102,1",
+                   "0,bob,4,-123,103,1"};
     renderRanking();
     const std::vector<DrawCall> printed = of(DrawOp::Print);
-    ASSERT_EQ(printed.size(), 9u);
+    ASSERT_EQ(printed.size(), 15u);
+    const DrawCall& long50 = printed[11];
+    const RankingScrollBar bar = rankingScrollBar(4, 0);
+    EXPECT_EQ(long50.text.substr(long50.text.size() - 3), "...");
+    EXPECT_EQ(long50.text.substr(0, 4), "99,9");
+    EXPECT_LE(long50.x + 2.0f * freetype::getWidth(&mediumFont, long50.text) * long50.scale,
+              bar.columnX - bar.rowHeight / 2.0f);
+    EXPECT_EQ(printed[14].text, "-123");
     const DrawCall& cut = printed[4];
     const DrawCall& points = printed[5];
     ASSERT_GE(cut.text.size(), 4u);

@@ -78,6 +78,15 @@ protected:
         return found.empty() ? DrawCall() : found[0];
     }
     std::vector<DrawCall> bars() const { return of(DrawOp::Quad, "menuonoff.tga"); }
+    // The news window's lines, drawn at their scale 0.475.
+    std::vector<DrawCall> newsShown() const
+    {
+        std::vector<DrawCall> out;
+        for (const DrawCall& c : of(DrawOp::PrintShadowed))
+            if (c.scale == 0.475f)
+                out.push_back(c);
+        return out;
+    }
     void render(void (*page)())
     {
         calls.clear();
@@ -124,6 +133,11 @@ TEST_F(MenuPagesTest, BackdropCornersFollowTheWidthAndTheOnlineState)
     const DrawCall logo = of(DrawOp::Quad, "tessarinelogo.tga")[0];
     EXPECT_NEAR(logo.w, 610.9f, 0.1f);
     EXPECT_NEAR(logo.h, 89.9f, 0.1f);
+    // Wider than 16:9 the logo keeps the size it has on a 16:9 window of that height.
+    screenWidth = 2400, screenHeight = 600;
+    render(renderMenuBase);
+    EXPECT_NEAR(of(DrawOp::Quad, "tessarinelogo.tga")[0].w, 600.0f * 16.0f / 9.0f / 2.75f, 0.1f);
+    screenWidth = 1680, screenHeight = 1050;
 
     gameVersion.clear();
     render(renderMenuBase);
@@ -224,7 +238,8 @@ TEST_F(MenuPagesTest, MainMenuIconsAndNews)
     EXPECT_TRUE(has(DrawOp::Quad, "loadingbar.tga"));
     EXPECT_FALSE(has(DrawOp::PrintShadowed, "News"));
 
-    // The reply's "\r\n" line ends: wrapped once, blank lines a three-quarter step, nothing clipped.
+    // The reply's "\r\n" line ends: wrapped once, blank lines a three-quarter step, the lines past
+    // the window's lower margin left out.
     newsText = "Big news\r\n\r\nSecond paragraph\r\n";
     for (int i = 1; i <= 40; ++i)
         newsText += "line" + std::to_string(i) + "\r\n";
@@ -240,7 +255,12 @@ TEST_F(MenuPagesTest, MainMenuIconsAndNews)
     EXPECT_FLOAT_EQ(first, 525.0f - 0.15f * 1050.0f * 531.0f / 331.0f + 23.1f + 2.0f * 0.7f * 27.0f);
     EXPECT_FLOAT_EQ(text("Second paragraph").y, first + 1.75f * step);
     EXPECT_FLOAT_EQ(text("line1").y, first + 2.75f * step);
-    EXPECT_GT(text("line40").y, 1050.0f);
+    const float windowBottom = 525.0f + 0.15f * 1050.0f * 531.0f / 331.0f - 23.1f;
+    const std::vector<DrawCall> shown = newsShown();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back().text, "line" + std::to_string(shown.size() - 3));
+    EXPECT_LE(shown.back().y, windowBottom);
+    EXPECT_GT(shown.back().y + step, windowBottom);   // the next line would pass it
 
     newsText = "Something else";
     render(renderMenu);
@@ -251,6 +271,19 @@ TEST_F(MenuPagesTest, MainMenuIconsAndNews)
     while (paragraphs.size() + 100 < maxNewsBytes)
         paragraphs += std::string(95, 'w').replace(10, 1, " ").replace(50, 1, " ") + "\r\n";
     EXPECT_EQ(wrapNews(paragraphs).size(), maxNewsLines);
+
+    // A word wider than the window, of any bytes, is broken inside it.
+    newsLines.clear();
+    newsText.clear();
+    for (int i = 0; i < 2000; ++i)
+        newsText += static_cast<char>(i % 256 == ' ' || i % 256 == '\n' || i % 256 == 0 ? 'x' : i % 256);
+    render(renderMenu);
+    const float windowRight = 10.5f + 315.0f - 23.1f;
+    ASSERT_GT(newsShown().size(), 5u);
+    for (const DrawCall& line : newsShown()) {
+        EXPECT_LE(line.x + 2.0f * freetype::getWidth(&mediumFont, line.text) * line.scale, windowRight);
+        EXPECT_LE(line.y, windowBottom);
+    }
 }
 
 TEST_F(MenuPagesTest, OptionsValuesDimmingAndHighlights)
@@ -301,6 +334,35 @@ TEST_F(MenuPagesTest, OptionsValuesDimmingAndHighlights)
         EXPECT_FLOAT_EQ(bars()[0].x, x);
         EXPECT_FLOAT_EQ(bars()[0].y, y);
         EXPECT_FLOAT_EQ(bars()[0].w, 4.0f * 0.03f * 1680.0f);
+    }
+}
+
+// On a 4:3 window the long values ("1024x768", "Fullscreen") keep half a text height from both
+// arrows, and stepping a value leaves the arrows where they were; 16:10 keeps 0.06 W.
+TEST_F(MenuPagesTest, OptionsArrowsClearTheValues)
+{
+    displayModes = {Vector2(800.0f, 600.0f), Vector2(1024.0f, 768.0f)};
+    displayModeIndex = 1;
+    fullscreen = 1;
+    EXPECT_FLOAT_EQ(optionsValueX() - optionsArrowX(-1), 0.06f * 1680.0f);
+    screenWidth = 1024, screenHeight = 768;
+    plainFont(mediumFont, 20.0f, 12.8f);
+    const float gap = 0.5f * optionsTextScale * 20.0f;
+    render(renderOptions);
+    const std::vector<DrawCall> left = of(DrawOp::PrintShadowed, "<"), right = of(DrawOp::PrintShadowed, ">");
+    ASSERT_EQ(left.size(), 9u);
+    for (int row = 0; row < 9; ++row) {
+        const ScreenRect value = freetype::bbox(optionsValueText(row).c_str(), optionsValueX(), left[row].y,
+                                                &mediumFont, 0, optionsTextScale);
+        const ScreenRect l = freetype::bbox("<", left[row].x, left[row].y, &mediumFont, 0, optionsTextScale);
+        const ScreenRect r = freetype::bbox(">", right[row].x, right[row].y, &mediumFont, 0, optionsTextScale);
+        EXPECT_GE(value.left - l.right, gap - 1) << row;
+        EXPECT_GE(r.left - value.right, gap - 1) << row;
+    }
+    for (const int mode : {0, 1}) {
+        displayModeIndex = mode;
+        fullscreen = mode;
+        EXPECT_FLOAT_EQ(optionsArrowX(-1), left[0].x);
     }
 }
 

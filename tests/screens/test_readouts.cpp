@@ -4,8 +4,12 @@
 #include <algorithm>
 #include <climits>
 
+#include "game/layout.h"
 #include "game/levels.h"
+#include "game/scoring.h"
+#include "screens/backdrop.h"
 #include "screens/hud_readouts.h"
+#include "screens/pause_popup.h"
 #include "screens/powerup_panel.h"
 
 TEST_F(ScreensTest, ReadoutsAtTheirEdges)
@@ -85,4 +89,44 @@ TEST_F(ScreensTest, PowerupSlotsFillGlowAndAnnounce)
     EXPECT_FLOAT_EQ(of(DrawOp::Quad, "multinoty.tga")[0].alpha, 255.0f);
     EXPECT_FALSE(has(DrawOp::Quad, "fusionnoty.tga"));   // gone at 3000 ms
     EXPECT_FLOAT_EQ(powerupNoticeAlpha(1500.0f), 127.5f);
+}
+
+// Past 16:9 the play screen's overlay is drawn where the layout puts it (its table test keeps
+// those boxes apart and on the screen): the score on the bottom line, clear of the cube; the
+// powerup cards, the ready notice and the card's lines; a tutorial picture; the pointer.
+TEST_F(ScreensTest, WideWindowOverlayIsDrawnWhereTheLayoutPutsIt)
+{
+    screenWidth = 2400;
+    screenHeight = 600;
+    displayedScore = 12800;
+    renderScore();
+    ASSERT_EQ(of(DrawOp::Print, "12,800").size(), 2u);
+    EXPECT_FLOAT_EQ(of(DrawOp::Print, "12,800")[1].y, hudBottomLine());
+
+    calls.clear();
+    powerupNoticeTimers[0] = 0.0f;
+    multiplierNotice = 1;
+    renderPowerups();
+    const LayoutRect card = powerupCardRect(2);
+    const DrawCall slot = of(DrawOp::Quad, "pupnukeicon.tga")[0];
+    EXPECT_FLOAT_EQ(slot.x, (card.left + card.right) / 2.0f);
+    EXPECT_FLOAT_EQ(slot.y, card.bottom);
+    EXPECT_FLOAT_EQ(slot.w, card.right - card.left);
+    const auto expectBox = [](const DrawCall& quad, const LayoutRect& box) {
+        EXPECT_FLOAT_EQ(quad.x, (box.left + box.right) / 2.0f) << quad.text;
+        EXPECT_FLOAT_EQ(quad.y, (box.top + box.bottom) / 2.0f) << quad.text;
+        EXPECT_FLOAT_EQ(quad.w, box.right - box.left) << quad.text;
+        EXPECT_FLOAT_EQ(quad.h, box.bottom - box.top) << quad.text;
+    };
+    expectBox(of(DrawOp::Quad, "multinoty.tga")[0], powerupNoticeRect());
+    EXPECT_FLOAT_EQ(of(DrawOp::PrintShadowed, "Multiplier")[0].x, powerupCardTextX());
+
+    calls.clear();
+    tutorialShown[tutorialColour] = true;
+    renderTutorial();
+    expectBox(of(DrawOp::Quad, "tute-color.tga")[0], tutorialCardRect(tutorialColour));
+    calls.clear();
+    renderCursor();
+    EXPECT_FLOAT_EQ(of(DrawOp::Quad)[0].w, pointerSide());
+    displayedScore = 0;
 }

@@ -460,3 +460,25 @@ TEST(TextureArt, ArrowsPointTheWayTheirNamesSay) {
             EXPECT_GT(low, high) << c.name << " should point towards the high end";
     }
 }
+
+// The achievement tile (474 x 142 grid, the image twice that) prints its title on row 50 at 0.7 u
+// and its description's first line on row 71 at 0.375 u, u (the medium font) being 0.21 of the
+// tile's height: the divider runs between the title's descenders and the description's top.
+TEST(TextureArt, AchievementDividerRunsBetweenTitleAndDescription) {
+    Image img;
+    ASSERT_TRUE(renderTexture("achi-bg.tga", img));
+    const float u = 27.5f / 1050.0f / 0.125f * 142.0f;
+    const float titleDescent = 50.0f + 0.25f * 0.7f * u, descriptionTop = 71.0f - 0.375f * u;
+    auto light = [&](int y) {
+        const Rgba p = img.get(600, y);
+        return p.r + p.g + p.b;
+    };
+    std::vector<int> rows;
+    for (int y = 40; y < 200; ++y)
+        if (light(y) > (light(y - 6) + light(y + 6)) / 2.0f + 0.05f) rows.push_back(y);
+    ASSERT_FALSE(rows.empty());
+    for (int y : rows) {
+        EXPECT_GT(y / 2.0f, titleDescent) << y;
+        EXPECT_LT((y + 1) / 2.0f, descriptionTop) << y;
+    }
+}
