@@ -116,7 +116,8 @@ void reportCount(const char* what, double count, const char* reference, double r
 
 bool kindDone(int kind)
 {
-    return std::any_of(requests.begin(), requests.end(), [kind](const CurlRequest& r) { return r.kind == kind && r.done; });
+    return std::any_of(requests.begin(), requests.end(),
+                       [kind](const CurlRequest& r) { return r.kind == kind && r.done; });
 }
 
 int launches = 0;
@@ -365,8 +366,8 @@ int main(int argc, char** argv)
         curlQueue("news.php", &reply, rk::Death, 5);
         runFrames(6.0, nullptr, allDone);
         const int queuedHops = loop.hops;
-        reportCount("requests to the service, one queued, redirected", queuedHops, "result code", requests.back().resultCode,
-                    "<= 1 + maxRedirects (4)");
+        reportCount("requests to the service, one queued, redirected", queuedHops, "result code",
+                    requests.back().resultCode, "<= 1 + maxRedirects (4)");
         loop.hops = 0;
         const CURLcode code = curlPerform("which_server.php", &reply, 5);
         reportCount("requests to the service, one blocking, redirected", loop.hops, "result code", code,

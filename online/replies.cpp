@@ -147,7 +147,7 @@ bool takeHighscore(std::string* response)
         return false;
     std::vector<std::string> fields = replyFields(reply);
     if (fields.size() < 5)
-        return true;
+        return true;   // "fail"
     highscoreReplyFirst = parseWhole(fields[0]);
     personalBest = parseWhole(fields[1]);
     performanceMean = parseWhole(fields[2]);
@@ -169,7 +169,7 @@ bool takeScore(std::string* response)
         return false;
     std::vector<std::string> fields = replyFields(reply);
     if (fields.size() < 8)
-        return true;
+        return true;   // "fail"
     scoreReplyFirst = parseWhole(fields[2]);
     scoreReplySecond = parseWhole(fields[3]);
     newRank = parseWhole(fields[5]);

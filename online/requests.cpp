@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
 
 std::vector<CurlRequest> requests;
@@ -147,13 +148,14 @@ std::size_t curlWriteToString(char* data, std::size_t size, std::size_t count, v
     auto* s = static_cast<ReplySink*>(sink);
     if (!s || !s->target)
         return 0;
-    if (size != 0 && count > s->limit / size)
+    if (size != 0 && count > SIZE_MAX / size)
         return 0;
-    std::size_t bytes = size * count;
-    if (s->target->size() + bytes > s->limit) {
+    const std::size_t bytes = size * count;
+    const std::size_t room = s->limit - std::min(s->limit, s->target->size());
+    if (bytes > room) {
         if (!s->keepHead)
             return 0;
-        s->target->append(data, s->limit - std::min(s->limit, s->target->size()));
+        s->target->append(data, room);
         return bytes;
     }
     s->target->append(data, bytes);
@@ -236,7 +238,8 @@ bool nextCompletedTransfer(CompletedTransfer& out)
 
 bool requestPending(int kind)
 {
-    return std::any_of(requests.begin(), requests.end(), [kind](const CurlRequest& r) { return r.kind == kind && !r.done; });
+    return std::any_of(requests.begin(), requests.end(),
+                       [kind](const CurlRequest& r) { return r.kind == kind && !r.done; });
 }
 
 void pumpTransfers()

@@ -172,7 +172,8 @@ TEST_F(BackOff, OneRuleForEveryKindThatRetries)
         {rk::News, &newsReply, {""}, "News"},
         {rk::AchievementUpload, nullptr, {""}, "14"},
         {rk::RankingPage, &rankingReply,
-         {"", "\x89PNG\r\n", "1 ROWS 1\r\n1,a,1,5,1,1\r\n", "0 ROWS\r\n0,a,1,5,1,1\r\n", "0 ROWS 1\n0,a,1,5,1,1\n"},
+         {"", "\x89PNG\r\n", "1 ROWS 1\r\n1,a,1,5,1,1\r\n", "0 ROWS\r\n0,a,1,5,1,1\r\n", "0 ROWS 1\n0,a,1,5,1,1\n",
+          "0 ROWS 1\r\n0,a,1,5,1,1\n"},
          "0 ROWS 1\r\n0,a,1,5,1,1\r\n"},
         {rk::Patch, &patchData, {"", "fail", "not the patch"}, ""},
     };
