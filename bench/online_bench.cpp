@@ -27,7 +27,7 @@
 #include "server/raw_listener.h"
 #include "server/stand_in.h"
 
-#include <httplib.h>
+#include "../tests/loopback_http.h"
 
 #include <algorithm>
 #include <atomic>
@@ -90,15 +90,20 @@ void reportRate(const char* what, int count, double seconds)
     std::printf("row|%s|%.2f/s|one a 60 Hz frame|60/s|%.4f|<= 1/s|\n", what, perSecond, perSecond / 60.0);
 }
 
-// Completed queued requests so far: the lines of urls.txt.
-int urlsLines()
+int lineCount(const std::string& path)
 {
-    std::ifstream file(urlsLogPath, std::ios::binary);
+    std::ifstream file(path, std::ios::binary);
     std::string line;
     int lines = 0;
     while (std::getline(file, line))
         ++lines;
     return lines;
+}
+
+// Completed queued requests so far: the lines of urls.txt.
+int urlsLines()
+{
+    return lineCount(urlsLogPath);
 }
 
 void settle()
@@ -127,68 +132,18 @@ int recordLaunch(const std::string&)
     return 4242;
 }
 
-// A service that answers every request with a redirect to itself, counting the hops.
-struct Redirector {
-    httplib::Server server;
-    std::thread thread;
-    std::atomic<int> hops{0};
-    int port = 0;
-    Redirector()
-    {
-        server.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
-            response.set_redirect(request.path + "?data=" + std::to_string(++hops));
-        });
-        port = server.bind_to_any_port("127.0.0.1");
-        thread = std::thread([this] { server.listen_after_bind(); });
-        while (!server.is_running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ~Redirector()
-    {
-        server.stop();
-        thread.join();
-    }
-};
-
-// A service that answers every request with 200 and a body without a length that runs on until
-// `bytes` are sent or the client stops reading.
-struct Streamer {
-    httplib::Server server;
-    std::thread thread;
-    int port = 0;
-    explicit Streamer(std::size_t bytes)
-    {
-        server.Get(".*", [bytes](const httplib::Request&, httplib::Response& response) {
-            response.set_content_provider("application/octet-stream",
-                                          [bytes](std::size_t offset, httplib::DataSink& sink) {
-                                              static const std::string piece(64 * 1024, 's');
-                                              if (offset >= bytes) {
-                                                  sink.done();
-                                                  return true;
-                                              }
-                                              return sink.write(piece.data(), std::min(piece.size(), bytes - offset));
-                                          });
-        });
-        port = server.bind_to_any_port("127.0.0.1");
-        thread = std::thread([this] { server.listen_after_bind(); });
-        while (!server.is_running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ~Streamer()
-    {
-        server.stop();
-        thread.join();
-    }
-};
-
-int lineCount(const std::string& path)
+// Answers with 200 and a body without a length that runs on until `bytes` are sent or the client
+// stops reading.
+void streamWithoutEnd(std::size_t bytes, httplib::Response& response)
 {
-    std::ifstream file(path, std::ios::binary);
-    std::string line;
-    int lines = 0;
-    while (std::getline(file, line))
-        ++lines;
-    return lines;
+    response.set_content_provider("application/octet-stream", [bytes](std::size_t offset, httplib::DataSink& sink) {
+        static const std::string piece(64 * 1024, 's');
+        if (offset >= bytes) {
+            sink.done();
+            return true;
+        }
+        return sink.write(piece.data(), std::min(piece.size(), bytes - offset));
+    });
 }
 
 int controlBytes(const std::string& path)
@@ -360,17 +315,19 @@ int main(int argc, char** argv)
 
     // One request to a service that redirects for ever, queued and blocking, 5 s each at most.
     {
-        Redirector loop;
-        secureUrl = "http://127.0.0.1:" + std::to_string(loop.port) + "/secure.php?data=";
+        std::atomic<int> hops{0};
+        LoopbackHttp loop([&hops](const httplib::Request& request, httplib::Response& response) {
+            response.set_redirect(request.path + "?data=" + std::to_string(++hops));
+        });
+        secureUrl = loop.secureUrl();
         std::string reply;
         curlQueue("news.php", &reply, rk::Death, 5);
         runFrames(6.0, nullptr, allDone);
-        const int queuedHops = loop.hops;
-        reportCount("requests to the service, one queued, redirected", queuedHops, "result code",
+        reportCount("requests to the service, one queued, redirected", hops, "result code",
                     requests.back().resultCode, "<= 1 + maxRedirects (4)");
-        loop.hops = 0;
+        hops = 0;
         const CURLcode code = curlPerform("which_server.php", &reply, 5);
-        reportCount("requests to the service, one blocking, redirected", loop.hops, "result code", code,
+        reportCount("requests to the service, one blocking, redirected", hops, "result code", code,
                     "<= 1 + maxRedirects (4)");
         secureUrl = serviceUrl;
         settle();
@@ -396,8 +353,10 @@ int main(int argc, char** argv)
 
     // A signed 4 MiB patch whose download streams 1 GiB: the peak memory beside the peak before it.
     {
-        Streamer stream(std::size_t(1) << 30);
-        secureUrl = "http://127.0.0.1:" + std::to_string(stream.port) + "/secure.php?data=";
+        LoopbackHttp stream([](const httplib::Request&, httplib::Response& response) {
+            streamWithoutEnd(std::size_t(1) << 30, response);
+        });
+        secureUrl = stream.secureUrl();
         patchSignedSize = std::size_t(4) << 20;
         patchSize = static_cast<float>(patchSignedSize);
         patchHash = std::string(64, '0');

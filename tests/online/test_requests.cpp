@@ -3,8 +3,7 @@
 #include "crypto/digest.h"
 #include "online/query.h"
 #include "server/raw_listener.h"
-
-#include <httplib.h>
+#include "../loopback_http.h"
 
 #include <atomic>
 
@@ -26,31 +25,6 @@ int closedPort()
     stopRawListener(listener);
     return port;
 }
-
-// A service that answers every request with a redirect: to itself for ever, or to `elsewhere`.
-struct Redirector {
-    httplib::Server server;
-    std::thread thread;
-    std::atomic<int> hops{0};
-    std::string elsewhere;
-    int port = 0;
-    Redirector()
-    {
-        server.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
-            ++hops;
-            response.set_redirect(elsewhere.empty() ? request.path + "?data=" + std::to_string(hops) : elsewhere);
-        });
-        port = server.bind_to_any_port("127.0.0.1");
-        thread = std::thread([this] { server.listen_after_bind(); });
-        while (!server.is_running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ~Redirector()
-    {
-        server.stop();
-        thread.join();
-    }
-};
 
 double fakeMs = 0.0;
 double fakeClock()
@@ -220,18 +194,23 @@ TEST_F(BackOff, OneRuleForEveryKindThatRetries)
 // to anything but http or https is not followed.
 TEST_F(Machinery, RedirectsAreFewAndOverHttpOnly)
 {
-    Redirector service;
-    secureUrl = "http://127.0.0.1:" + std::to_string(service.port) + "/secure.php?data=";
+    std::atomic<int> hops{0};
+    std::string elsewhere;   // set only while no request is on its way
+    LoopbackHttp service([&](const httplib::Request& request, httplib::Response& response) {
+        ++hops;
+        response.set_redirect(elsewhere.empty() ? request.path + "?data=" + std::to_string(hops) : elsewhere);
+    });
+    secureUrl = service.secureUrl();
     std::string reply;
     queueProbe("news.php", &reply);
     ASSERT_TRUE(pumpUntilIdle());
     EXPECT_EQ(requests[0].resultCode, CURLE_TOO_MANY_REDIRECTS);
-    EXPECT_EQ(service.hops, 1 + maxRedirects);
-    service.hops = 0;
+    EXPECT_EQ(hops, 1 + maxRedirects);
+    hops = 0;
     EXPECT_EQ(curlPerform("which_server.php", &reply, 5), CURLE_TOO_MANY_REDIRECTS);
-    EXPECT_EQ(service.hops, 1 + maxRedirects);
+    EXPECT_EQ(hops, 1 + maxRedirects);
 
-    service.elsewhere = "ftp://127.0.0.1:" + std::to_string(service.port) + "/secure.php";
+    elsewhere = "ftp://127.0.0.1:" + std::to_string(service.port) + "/secure.php";
     EXPECT_EQ(curlPerform("which_server.php", &reply, 5), CURLE_UNSUPPORTED_PROTOCOL);
     queueProbe("news.php", &reply);
     ASSERT_TRUE(pumpUntilIdle());
