@@ -6,16 +6,25 @@
 // answers the logout, online and in Offline Mode (the slowest frame and the time from the close to
 // the quit message). Then counts how often
 // a failing request is sent again over some seconds of 60 Hz frames: news against a service that
-// drops every connection, and a patch whose digest never matches.
+// drops every connection, a patch whose digest never matches, and ranking pages answered with HTTP
+// 502 for 10 s. Then: a patch download answered empty and "fail" before the real patch (downloads
+// until installed), the hops of one request to a service that redirects for ever, the peak memory
+// while a signed 4 MiB patch's download streams 1 GiB, and the console.log lines one refused offer
+// carrying line breaks and a terminal escape writes.
 //   bench_online_bench [--retry-seconds N]   (20 unless told)
 #include "timing.h"
 
+#include "crypto/digest.h"
+#include "engine/log.h"
+#include "engine/main.h"
 #include "game/game_state.h"
+#include "game/game_types.h"
 #include "game/states.h"
 #include "online/create_account.h"
 #include "online/login.h"
 #include "online/patching.h"
 #include "online/query.h"
+#include "online/rankings.h"
 #include "online/replies.h"
 #include "online/requests.h"
 #include "online/sealing.h"
@@ -23,7 +32,10 @@
 #include "server/raw_listener.h"
 #include "server/stand_in.h"
 
+#include "../tests/loopback_http.h"
+
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -83,10 +95,9 @@ void reportRate(const char* what, int count, double seconds)
     std::printf("row|%s|%.2f/s|one a 60 Hz frame|60/s|%.4f|<= 1/s|\n", what, perSecond, perSecond / 60.0);
 }
 
-// Completed queued requests so far: the lines of urls.txt.
-int urlsLines()
+int lineCount(const std::string& path)
 {
-    std::ifstream file(urlsLogPath, std::ios::binary);
+    std::ifstream file(path, std::ios::binary);
     std::string line;
     int lines = 0;
     while (std::getline(file, line))
@@ -94,10 +105,66 @@ int urlsLines()
     return lines;
 }
 
+// Completed queued requests so far: the lines of urls.txt.
+int urlsLines()
+{
+    return lineCount(urlsLogPath);
+}
+
 void settle()
 {
     endRunningTransfers();
     requests.clear();
+}
+
+void reportCount(const char* what, double count, const char* reference, double referenceCount, const char* target)
+{
+    std::printf("%-50s %10.0f   %s %.0f   target %s\n", what, count, reference, referenceCount, target);
+    std::printf("row|%s|%.0f|%s|%.0f|%.4f|%s|\n", what, count, reference, referenceCount,
+                referenceCount > 0 ? count / referenceCount : 0.0, target);
+}
+
+bool kindDone(int kind)
+{
+    return std::any_of(requests.begin(), requests.end(),
+                       [kind](const CurlRequest& r) { return r.kind == kind && r.done; });
+}
+
+int launches = 0;
+int recordLaunch(const std::string&)
+{
+    ++launches;
+    return 4242;
+}
+
+// Answers with 200 and a body without a length that runs on until `bytes` are sent or the client
+// stops reading.
+void streamWithoutEnd(std::size_t bytes, httplib::Response& response)
+{
+    response.set_content_provider("application/octet-stream", [bytes](std::size_t offset, httplib::DataSink& sink) {
+        static const std::string piece(64 * 1024, 's');
+        if (offset >= bytes) {
+            sink.done();
+            return true;
+        }
+        return sink.write(piece.data(), std::min(piece.size(), bytes - offset));
+    });
+}
+
+int controlBytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    int count = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const bool lineEnd = c == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
+        if (lineEnd)
+            ++i;
+        else if (c < 0x20 || c == 0x7f)
+            ++count;
+    }
+    return count;
 }
 
 }
@@ -261,6 +328,101 @@ int main(int argc, char** argv)
     runFrames(retrySeconds, UpdatePatching);
     reportRate("tampered patch downloaded again", urlsLines() - before, retrySeconds);
     settle();
+
+    // The ranking page against a service that answers every page with HTTP 502, for 10 s.
+    clearStandInFaults(service);
+    setStandInFault(service, "world_ranking_staggered=status:502");
+    gameMode = gm::Overall;
+    restartRankingList();
+    before = urlsLines();
+    runFrames(10.0, UpdateRanking);
+    reportCount("ranking pages asked in 10 s, HTTP 502 each", urlsLines() - before, "10 s of 60 Hz frames", 600,
+                "<= 10");
+    clearStandInFaults(service);
+    rankingAtEnd = true;
+    settle();
+
+    // A genuine patch whose download is answered empty once and "fail" once: downloaded until installed.
+    const std::string bytes(256 * 1024, 'n');
+    patchUrl = "patch.php?id=" + std::to_string(offerPatch(service.context, "update", "9.9", bytes));
+    patchHash = hashString(bytes);
+    patchSignedSize = bytes.size();
+    patchIsUpdater = false;
+    patchRequestSent = false;
+    patchLauncher = recordLaunch;
+    endBackOff(rk::Patch);   // as a fresh run has it, after the tampered downloads above
+    setStandInFault(service, "patch=empty*1");
+    before = urlsLines();
+    const double patchStart = bench::nowMs();
+    runFrames(15.0, UpdatePatching, [] { return launches > 0; });
+    reportCount("patch downloads until installed, first one empty", urlsLines() - before,
+                launches > 0 ? "installed after ms" : "not installed in 15000 ms",
+                launches > 0 ? bench::nowMs() - patchStart : 15000, "installs");
+    programRunning = true;
+    clearStandInFaults(service);
+    settle();
+
+    // One request to a service that redirects for ever, queued and blocking, 5 s each at most.
+    {
+        std::atomic<int> hops{0};
+        LoopbackHttp loop([&hops](const httplib::Request& request, httplib::Response& response) {
+            response.set_redirect(request.path + "?data=" + std::to_string(++hops));
+        });
+        secureUrl = loop.secureUrl();
+        std::string reply;
+        curlQueue("news.php", &reply, rk::Death, 5);
+        runFrames(6.0, nullptr, allDone);
+        reportCount("requests to the service, one queued, redirected", hops, "result code",
+                    requests.back().resultCode, "<= 1 + maxRedirects (4)");
+        hops = 0;
+        const CURLcode code = curlPerform("which_server.php", &reply, 5);
+        reportCount("requests to the service, one blocking, redirected", hops, "result code", code,
+                    "<= 1 + maxRedirects (4)");
+        secureUrl = serviceUrl;
+        settle();
+    }
+
+    // A refused patch offer carrying a line break and a terminal escape, logged in its own folder.
+    {
+        char cwd[4096];
+        const std::string back = getcwd(cwd, sizeof cwd) ? cwd : ".";
+        closeLogFile();
+        if (chdir(folder) != 0)
+            return 1;
+        std::string offer = "update patch.php?id=1 9 " + std::string(64, '0') +
+                            " 9.9 c2lnbmF0dXJl\r\nPatch installed, all is well\x1b[2J";
+        gameState = gs::Login;
+        handleReply(rk::Login, 0, &offer);
+        closeLogFile();
+        reportCount("console.log lines from one refused offer", lineCount("console.log"), "raw control bytes",
+                    controlBytes("console.log"), "2 lines, 0 bytes");
+        if (chdir(back.c_str()) != 0)
+            return 1;
+    }
+
+    // A signed 4 MiB patch whose download streams 1 GiB: the peak memory beside the peak before it.
+    {
+        LoopbackHttp stream([](const httplib::Request&, httplib::Response& response) {
+            streamWithoutEnd(std::size_t(1) << 30, response);
+        });
+        secureUrl = stream.secureUrl();
+        patchSignedSize = std::size_t(4) << 20;
+        patchSize = static_cast<float>(patchSignedSize);
+        patchHash = std::string(64, '0');
+        patchRequestSent = false;
+        const double peakBefore = bench::peakResidentMb();
+        runFrames(120.0, UpdatePatching, [] { return kindDone(rk::Patch); });
+        const double peakAfter = bench::peakResidentMb();
+        int code = 0;
+        for (const CurlRequest& r : requests)
+            if (r.kind == rk::Patch && r.done)
+                code = r.resultCode;
+        std::printf("download of a signed 4 MiB patch ended with code %d\n", code);
+        reportCount("peak MB, 1 GiB stream for a signed 4 MiB patch", peakAfter, "peak MB before", peakBefore,
+                    "before + a few MB");
+        secureUrl = serviceUrl;
+        settle();
+    }
 
     curl_multi_cleanup(curlMultiHandle);
     curl_global_cleanup();

@@ -4,7 +4,7 @@
 // news reply would bring them) and with its spinner, the game-choice
 // pages with a button hovered, options from the menu and from a paused game, the score page online
 // and offline, the end-of-game page, credits, congratulations, restart, the online menu pages,
-// every panel of the login and new-profile pages, and the ranking page loaded and loading.
+// every panel of the login and new-profile pages, and the ranking page loaded, loading and offline.
 // Run it from the run folder (data/assets.ass beside it) with a display, e.g. under xvfb-run.
 //   bench_page_bench [--frames N] [--size WxH] [--shots DIR]
 #include "reference_frame.h"
@@ -159,6 +159,7 @@ void stageRanking(bool loaded)
     rankingAtEnd = loaded;
     findingPlayer = !loaded;
     menuSpinAngle = 35.0f;
+    offlineMode = 0;
 }
 
 std::vector<PageShot> pageShots()
@@ -260,6 +261,12 @@ std::vector<PageShot> pageShots()
         {"newprofile-taken", [] { panel(gs::NewProfile, 4, 1); }},
         {"ranking-found", [] { stageRanking(true); }},
         {"ranking-loading", [] { stageRanking(false); }},
+        {"ranking-offline",
+         [] {
+             stageRanking(false);
+             findingPlayer = false;
+             offlineMode = 99;
+         }},
     };
 }
 

@@ -25,6 +25,24 @@ void logMessage(std::string message)
     std::fflush(logFile);
 }
 
+std::string printableText(const std::string& text)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string shown;
+    shown.reserve(text.size());
+    for (char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7f && byte != '\\') {
+            shown += c;
+            continue;
+        }
+        shown += "\\x";
+        shown += digits[byte >> 4];
+        shown += digits[byte & 15];
+    }
+    return shown;
+}
+
 void clearLogFile(const char* path)
 {
     if (std::strcmp(path, logPath) == 0)

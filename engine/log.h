@@ -12,6 +12,10 @@ constexpr std::size_t consoleLineLimit = 20;
 // Appends one line to "console.log" (ending "\r\n") and to consoleLines. The file stays open from
 // one line to the next and every line is flushed at once, so a crash still leaves every line.
 void logMessage(std::string message);
+// The text with every byte outside printable ASCII, and the backslash, written as "\xNN": what
+// came from outside (a reply of the web service) is logged through it, so it can neither make a
+// line of its own nor move a terminal.
+std::string printableText(const std::string& text);
 // Empties a log file ("console.log", "trace.log"). The open "console.log" is closed first, so the
 // next line opens it again in the working directory of that moment.
 void clearLogFile(const char* path);

@@ -126,24 +126,25 @@ void updateAchievementUpload(float dtMs)
     }
 }
 
-void handleAchievementReply(int resultCode, std::string* response)
+namespace {
+
+AchievementUpload* uploadOf(const std::string* reply)
 {
-    AchievementUpload* upload = nullptr;
     for (AchievementUpload& u : uploads)
-        if (&u.reply == response && u.pending)
-            upload = &u;
+        if (&u.reply == reply && u.pending)
+            return &u;
+    return nullptr;
+}
+
+}
+
+bool takeAchievementReply(std::string* response)
+{
+    AchievementUpload* upload = uploadOf(response);
     if (!upload)
-        return;
-    if (resultCode != 0) {
-        // Sent again with its own key, until the service answers.
-        cheeveEarned[cheeveKeyNumber(upload->key)] = false;
-        backOffRequests(rk::AchievementUpload);
-        sendUpload(*upload);
-        return;
-    }
-    endBackOff(rk::AchievementUpload);
+        return true;   // no upload waits for it: nothing to send again
     if (upload->reply.empty())
-        return;
+        return false;
     upload->pending = false;
     refreshReceived();
     // "fail" is an answer too: the wait ends, and the popup may offer to resume.
@@ -151,13 +152,23 @@ void handleAchievementReply(int resultCode, std::string* response)
     if (serverWaitPause)
         continueReady = true;
     if (upload->reply == "fail")
-        return;
+        return true;
     if (lastAwardedKey == upload->key)
         lastAwardedKey.clear();
     for (const std::string& field : replyFields(upload->reply)) {
         int n = parseWhole(field);
         if (n >= 1 && n <= achievementCount)
             announceAchievement(n);
+    }
+    return true;
+}
+
+void sendAchievementAgain(std::string* response)
+{
+    // Sent again with its own key, until the service answers.
+    if (AchievementUpload* upload = uploadOf(response)) {
+        cheeveEarned[cheeveKeyNumber(upload->key)] = false;
+        sendUpload(*upload);
     }
 }
 

@@ -18,8 +18,11 @@ extern bool achievementReplyReceived;  // no upload is waiting for its reply
 void awardAchievement(const std::string& key);
 // Once a frame of play: grows requestWaitTimes[1] while an upload's transfer is still running.
 void updateAchievementUpload(float dtMs);
-// Kind 6: the reply, or the failure, of the upload whose reply text is *response.
-void handleAchievementReply(int resultCode, std::string* response);
+// Kind 6, the reply of the upload whose reply text is *response: true when it was an answer
+// ("fail" included), which ends that upload's wait.
+bool takeAchievementReply(std::string* response);
+// Kind 6 failed or was no answer: that upload is sent again with its own key.
+void sendAchievementAgain(std::string* response);
 // Appends a number to the announcements; the announcement restarts when the list was empty.
 void announceAchievement(int number);
 // Uploads waiting for their reply.

@@ -62,54 +62,55 @@ bool takePatchOffer(const std::vector<std::string>& fields)
     if (!verifyPatchStatement(patchStatement(kind, version, size, digest), fields[5], patchPublicKeyPem) ||
         !isNewerVersion(version, gameVersion))
         return false;
+    const std::uint64_t bytes = std::stoull(size);   // the statement holds only a plain number of 15 digits at most
+    if (bytes > maxPatchBytes)
+        return false;
     patchUrl = fields[1];
-    patchSignedSize = std::stoull(size);   // the statement holds only a plain number of 15 digits at most
+    patchSignedSize = bytes;
     patchSize = static_cast<float>(patchSignedSize);
     patchHash = digest;
     patchIsUpdater = kind == "update_exe";
     return true;
 }
 
-void handlePatchReply(int resultCode, std::string* response)
+bool takePatchDownload(std::string* response)
 {
-    if (resultCode != 0) {
-        patchRequestSent = false;
-        backOffRequests(rk::Patch);
-        return;
-    }
-    if (!response || response->empty() || *response == "fail")
-        return;
     const std::string& bytes = *response;
     std::string folder = platformPatchFolder();
     if (folder.empty()) {
         logMessage("Patch folder cannot be found");
-        return;
+        return false;
     }
-    if (bytes.size() != patchSignedSize || hashString(bytes) != patchHash) {
+    // An empty or "fail" reply is no patch, whatever was signed.
+    if (bytes.empty() || bytes == "fail" || bytes.size() != patchSignedSize || hashString(bytes) != patchHash) {
         logMessage("Patch digest mismatch, downloading again");
-        patchRequestSent = false;
-        patchData.clear();
-        backOffRequests(rk::Patch);
-        return;
+        return false;
     }
     // Without these the updater could not move the file, the old game would restart, be offered
     // the patch again, and restart for ever.
     if (patchIsUpdater && (!platformFolderWritable(".") || !platformIsExecutable(updaterPath()))) {
         logMessage("Patch not applied: the game folder is not writable or " + updaterPath() + " cannot run");
-        return;
+        return false;
     }
     std::string patchPath = folder + patchFileName();
     // The old patch goes first: if it stayed, the updater would install it instead.
     if (!platformRemoveFile(patchPath) || !platformWriteExecutable(patchPath, bytes)) {
         logMessage("Patch not applied: " + patchPath + " could not be written");
-        return;
+        return false;
     }
     std::string program = patchIsUpdater ? updaterPath() : patchPath;
     if (patchLauncher(program) < 0) {
         logMessage("Patch not applied: " + program + " could not be started");
-        return;
+        return false;
     }
     logout();
+    return true;
+}
+
+void downloadPatchAgain(std::string*)
+{
+    patchRequestSent = false;
+    patchData.clear();
 }
 
 void UpdatePatching(float dtMs)

@@ -22,12 +22,15 @@ extern float speedSampleTimer, bytesRefreshTimer, lastSampleSize;
 extern int (*patchLauncher)(const std::string& path);
 
 // A login reply's offer, "KIND DOWNLOAD SIZE SHA256 VERSION SIGNATURE". Taken (the patch globals
-// set) only when the patch key signed exactly this kind, version, size and digest, and the version
-// is newer than the game's own; false, with nothing changed, for anything else.
+// set) only when the patch key signed exactly this kind, version, size and digest, the version is
+// newer than the game's own and the size at most maxPatchBytes; false, with nothing changed, for
+// anything else.
 bool takePatchOffer(const std::vector<std::string>& fields);
 
-// Kind 5: the download ended.
-void handlePatchReply(int resultCode, std::string* response);
+// Kind 5, a download that arrived: true when it was the signed patch, written and handed over.
+bool takePatchDownload(std::string* response);
+// Kind 5 failed or was no patch: the page downloads it again (once the back-off lets it).
+void downloadPatchAgain(std::string* response);
 // Per-frame update of the patching page (72): speed readings and the download's (re)start.
 void UpdatePatching(float dtMs);
 

@@ -91,7 +91,7 @@ void findPlayer()
         findingPlayerIndex = 0;
         return;
     }
-    if (rankingAtEnd && rankingReplies.empty()) {
+    if ((rankingAtEnd || offlineMode == 99) && rankingReplies.empty()) {
         findingPlayer = false;
         findingPlayerIndex = 0;
     }
@@ -253,7 +253,9 @@ void UpdateRanking(float dtMs)
     if (menuSpinAngle > 360.0f)
         menuSpinAngle -= 360.0f;
     findPlayer();
-    requestNextPage();
+    // Offline nothing is asked for: the page says the ranking is unavailable.
+    if (offlineMode != 99)
+        requestNextPage();
     parseReplies();
     repeatArrows(dtMs);
     hover();

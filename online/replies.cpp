@@ -75,7 +75,7 @@ void loginResult(int resultCode, const std::string& reply)
         return;
     }
     std::vector<std::string> fields = replyFields(reply);
-    logMessage(maskedLoginReply(reply, fields));
+    logMessage(printableText(maskedLoginReply(reply, fields)));
     if (reply == "fail") {
         popupId = 14;
         return;
@@ -105,8 +105,11 @@ void loginResult(int resultCode, const std::string& reply)
         loggedInName = username;
         playHash = fields[2];
         hasNews = parseWhole(fields[5]);
-        if (hasNews != 0)
+        // A news request still on its way (an earlier login's) brings the news for this one too.
+        if (hasNews != 0 && !requestPending(rk::News)) {
+            newsReply.clear();
             curlQueue("news.php", &newsReply, rk::News, 5);
+        }
         offlineMode = 0;
         if (gameState == gs::Restart)
             return;
@@ -123,22 +126,14 @@ void loginResult(int resultCode, const std::string& reply)
     popupId = 14;
 }
 
-// Kinds 2 and 4 share their handling of failures, "fail" and the wait.
-bool replyArrived(int kind, int resultCode, const std::string& reply, bool& requestSent, bool& replyReceived,
-                  int waitIndex)
+// Kinds 2 and 4: "fail" is an answer without numbers; anything else needs its numbers.
+bool answered(const std::string& reply, std::size_t fields, bool& replyReceived, int waitIndex)
 {
-    if (resultCode != 0) {
-        replyReceived = false;
-        requestSent = false;
-        backOffRequests(kind);
-        return false;
-    }
-    endBackOff(kind);
     if (reply == "fail") {
         replyReceived = true;
-        return false;
+        return true;
     }
-    if (reply.empty())
+    if (replyFields(reply).size() < fields)
         return false;
     requestWaitTimes[waitIndex] = 0.0f;
     if (serverWaitPause)
@@ -147,32 +142,41 @@ bool replyArrived(int kind, int resultCode, const std::string& reply, bool& requ
     return true;
 }
 
-void highscoreResult(int resultCode, const std::string& reply)
+bool takeHighscore(std::string* response)
 {
-    if (!replyArrived(rk::Highscore, resultCode, reply, highscoreRequestSent, highscoreReplyReceived, 0))
-        return;
+    const std::string& reply = *response;
+    if (!answered(reply, 5, highscoreReplyReceived, 0))
+        return false;
     std::vector<std::string> fields = replyFields(reply);
     if (fields.size() < 5)
-        return;
+        return true;   // "fail"
     highscoreReplyFirst = parseWhole(fields[0]);
     personalBest = parseWhole(fields[1]);
     performanceMean = parseWhole(fields[2]);
     performanceSpread = parseWhole(fields[3]);
     previousRank = parseWhole(fields[4]);
+    return true;
 }
 
-void scoreResult(int resultCode, const std::string& reply)
+void sendHighscoreAgain(std::string*)
 {
-    if (!replyArrived(rk::Score, resultCode, reply, scoreRequestSent, scoreReplyReceived, 2))
-        return;
+    highscoreReplyReceived = false;
+    highscoreRequestSent = false;
+}
+
+bool takeScore(std::string* response)
+{
+    const std::string& reply = *response;
+    if (!answered(reply, 8, scoreReplyReceived, 2))
+        return false;
     std::vector<std::string> fields = replyFields(reply);
-    if (fields.size() >= 8) {
-        scoreReplyFirst = parseWhole(fields[2]);
-        scoreReplySecond = parseWhole(fields[3]);
-        newRank = parseWhole(fields[5]);
-        skillPointsBefore = parseWhole(fields[6]);
-        skillPointsAfter = parseWhole(fields[7]);
-    }
+    if (fields.size() < 8)
+        return true;   // "fail"
+    scoreReplyFirst = parseWhole(fields[2]);
+    scoreReplySecond = parseWhole(fields[3]);
+    newRank = parseWhole(fields[5]);
+    skillPointsBefore = parseWhole(fields[6]);
+    skillPointsAfter = parseWhole(fields[7]);
     for (std::size_t i = 8; i < fields.size(); ++i) {
         int n = parseWhole(fields[i]);
         if (n < 1 || n > achievementCount)
@@ -180,6 +184,13 @@ void scoreResult(int resultCode, const std::string& reply)
         cheeveEarned[n] = true;
         announceAchievement(n);
     }
+    return true;
+}
+
+void sendScoreAgain(std::string*)
+{
+    scoreReplyReceived = false;
+    scoreRequestSent = false;
 }
 
 void syncResult(int resultCode, const std::string& reply)
@@ -193,25 +204,28 @@ void syncResult(int resultCode, const std::string& reply)
     }
 }
 
-void newsResult(int resultCode, std::string* response)
+// A new news reply replaces the old news whole.
+bool takeNews(std::string* response)
 {
-    if (resultCode != 0) {
-        if (response)
-            response->clear();
-        backOffRequests(rk::News);
-        if (hasNews != 0)
-            curlQueue("news.php", &newsReply, rk::News, 5);
-        return;
-    }
-    endBackOff(rk::News);
-    newsText = boundedNews(response ? *response : std::string());
+    if (response->empty())
+        return false;
+    newsText = boundedNews(*response);
+    return true;
+}
+
+void sendNewsAgain(std::string* response)
+{
+    response->clear();
+    if (hasNews != 0)
+        curlQueue("news.php", &newsReply, rk::News, 5);
 }
 
 // The first rows of a page body, at most `rows` of them; an unterminated tail is no row.
-std::string firstRows(const std::string& body, int rows)
+std::string firstRows(const std::string& body, int rows, int* kept)
 {
     std::size_t end = 0;
-    for (int n = 0; n < rows; ++n) {
+    *kept = 0;
+    for (; *kept < rows; ++*kept) {
         const std::size_t lineEnd = body.find("\r\n", end);
         if (lineEnd == std::string::npos)
             break;
@@ -220,69 +234,123 @@ std::string firstRows(const std::string& body, int rows)
     return body.substr(0, end);
 }
 
-// Header "M EOF\r\n" ends the list; "M ROWS n\r\n" is followed by n rows.
-void rankingResult(int resultCode, const std::string& reply)
+bool allDigits(const std::string& text)
 {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Header "M EOF\r\n" ends the list; "M ROWS n\r\n" is followed by n rows. A page is usable when it
+// ends the list or brings at least one whole row of the mode shown.
+bool takeRankingPage(std::string* response)
+{
+    const std::string& reply = *response;
     rankingRequestSent = false;
-    if (resultCode != 0)
-        backOffRequests(rk::RankingPage);
-    else
-        endBackOff(rk::RankingPage);
     // The list was started afresh while this page was on its way: it may be of the same mode
     // but from an offset the new list has not reached.
     if (rankingDropInFlight) {
         rankingDropInFlight = false;
-        return;
+        return true;
     }
-    if (resultCode != 0 || reply.empty())
-        return;
-    // A page of another mode (or no digit at all) belongs to a list no longer shown.
-    if (reply[0] < '0' || reply[0] > '9' || reply[0] - '0' != gameMode)
-        return;
+    if (reply.empty() || reply[0] < '0' || reply[0] > '9' || reply[0] - '0' != gameMode)
+        return false;
     if (reply.size() >= 5 && reply.compare(2, 3, "EOF") == 0) {
         rankingAtEnd = true;
-        return;
+        return true;
     }
     std::size_t lineEnd = reply.find("\r\n");
-    if (reply.size() < 7 || lineEnd == std::string::npos || lineEnd < 7)
-        return;
+    if (reply.size() < 7 || lineEnd == std::string::npos || lineEnd < 7 || !allDigits(reply.substr(7, lineEnd - 7)))
+        return false;
     int count = parseWhole(reply.substr(7, lineEnd - 7));
     // A page without rows would be asked for again at the same offset for ever.
-    if (count <= 0) {
+    if (count == 0) {
         rankingAtEnd = true;
-        return;
+        return true;
     }
-    // The service sends pages of 25 rows: a page is taken as far as its count says, no further.
-    count = std::min(count, rankingRowsPerPage);
-    rankingOffset = count > INT_MAX - rankingOffset ? INT_MAX : rankingOffset + count;
-    rankingReplies.push_back(firstRows(reply.substr(lineEnd + 2), count));
+    // The service sends pages of 25 rows: a page is taken as far as its count says, no further,
+    // and the next page asked for from the rows kept.
+    int kept = 0;
+    std::string rows = firstRows(reply.substr(lineEnd + 2), std::min(count, rankingRowsPerPage), &kept);
+    if (kept == 0)
+        return false;
+    rankingOffset = kept > INT_MAX - rankingOffset ? INT_MAX : rankingOffset + kept;
+    rankingReplies.push_back(std::move(rows));
     if (rankingOffset >= maxRankingRows) {
         logMessage("World ranking stopped at " + std::to_string(rankingOffset) + " rows");
         rankingAtEnd = true;
     }
+    return true;
 }
 
-}
-
-void handleReply(int kind, int resultCode, std::string* response)
+void askRankingPageAgain(std::string*)
 {
-    const std::string empty;
-    const std::string& reply = response ? *response : empty;
+    rankingRequestSent = false;
+    rankingDropInFlight = false;
+}
+
+// The kinds sent again until a reply is usable. `take` judges a reply that arrived whole with a
+// 2xx status (true: usable, and taken); `again` has the request sent once more, which the back-off
+// holds.
+struct RetryingKind {
+    int kind;
+    bool (*take)(std::string* response);
+    void (*again)(std::string* response);
+};
+
+const RetryingKind retryingKinds[] = {
+    {rk::Highscore, takeHighscore, sendHighscoreAgain},
+    {rk::Score, takeScore, sendScoreAgain},
+    {rk::Patch, takePatchDownload, downloadPatchAgain},
+    {rk::AchievementUpload, takeAchievementReply, sendAchievementAgain},
+    {rk::News, takeNews, sendNewsAgain},
+    {rk::RankingPage, takeRankingPage, askRankingPageAgain},
+};
+
+const RetryingKind* retryingKind(int kind)
+{
+    for (const RetryingKind& k : retryingKinds)
+        if (k.kind == kind)
+            return &k;
+    return nullptr;
+}
+
+}
+
+// One rule for every kind that retries: a failed transfer, a status outside 2xx, or a reply its
+// handler cannot use holds the kind behind the back-off and sends it again; a usable reply ends
+// the back-off. The kinds that do not retry, and why:
+// - the login: its own three tries, 100 ms apart, then the connection-failure panel, whose
+//   "Retry Connection" starts again; the player is waiting on the page;
+// - a death: nothing waits for it, and sent again it could be counted twice;
+// - the achievement synchronisation: asked once a login; the flags the login cleared stay clear,
+//   and an achievement earned again is uploaded again;
+// - the server choice: its asker is answered whatever comes, and keeps the address in force;
+// - the name check and the registration: the new-profile page shows their failure and the player
+//   chooses what to do next;
+// - the logout: the game is quitting and waits for nothing.
+void handleReply(int kind, int resultCode, std::string* response, long httpStatus)
+{
+    // An error page is no reply.
+    if (resultCode == 0 && (httpStatus < 200 || httpStatus > 299))
+        resultCode = CURLE_HTTP_RETURNED_ERROR;
+    std::string none;
+    std::string* reply = response ? response : &none;
+    if (const RetryingKind* k = retryingKind(kind)) {
+        if (resultCode == 0 && k->take(reply)) {
+            endBackOff(kind);
+        } else {
+            backOffRequests(kind);
+            k->again(reply);
+        }
+        return;
+    }
     switch (kind) {
-    case rk::Login: loginResult(resultCode, reply); break;
-    case rk::Highscore: highscoreResult(resultCode, reply); break;
-    case rk::Death: break;
-    case rk::Score: scoreResult(resultCode, reply); break;
-    case rk::Patch: handlePatchReply(resultCode, response); break;
-    case rk::AchievementUpload: handleAchievementReply(resultCode, response); break;
-    case rk::AchievementSync: syncResult(resultCode, reply); break;
-    case rk::News: newsResult(resultCode, response); break;
-    case rk::RankingPage: rankingResult(resultCode, reply); break;
-    case rk::ServerChoice: handleServerChoiceReply(resultCode, reply); break;
-    case rk::NameCheck: handleNameCheckReply(resultCode, reply); break;
-    case rk::Registration: handleRegistrationReply(resultCode, reply); break;
+    case rk::Login: loginResult(resultCode, *reply); break;
+    case rk::AchievementSync: syncResult(resultCode, *reply); break;
+    case rk::ServerChoice: handleServerChoiceReply(resultCode, *reply); break;
+    case rk::NameCheck: handleNameCheckReply(resultCode, *reply); break;
+    case rk::Registration: handleRegistrationReply(resultCode, *reply); break;
     case rk::Logout: handleLogoutReply(resultCode); break;
-    default: break;
+    default: break;   // rk::Death, and kinds unknown
     }
 }
 
@@ -292,8 +360,13 @@ void curlprocess()
     if (!curlMultiHandle)
         return;
     pumpTransfers();
+    // Every transfer that has ended is taken before any reply is handled: a request a handler
+    // queues completes on a later frame, never inside this one.
+    std::vector<CompletedTransfer> ended;
     CompletedTransfer done;
     while (nextCompletedTransfer(done))
-        handleReply(done.kind, done.resultCode, done.response);
+        ended.push_back(done);
+    for (const CompletedTransfer& t : ended)
+        handleReply(t.kind, t.resultCode, t.response, t.httpStatus);
     cutBackRequests();
 }

@@ -17,5 +17,6 @@ extern int loginRetries;       // login transport failures so far
 // Once a frame: moves the transfers on and hands each finished one to handleReply.
 void curlprocess();
 
-// Once for every completed queued request: kind, libcurl's result (0 success) and its reply text.
-void handleReply(int kind, int resultCode, std::string* response);
+// Once for every completed queued request: kind, libcurl's result (0 success), its reply text and
+// the HTTP status it came with.
+void handleReply(int kind, int resultCode, std::string* response, long httpStatus = 200);

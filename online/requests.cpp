@@ -1,11 +1,15 @@
 #include "online/requests.h"
 
+#include "engine/log.h"
 #include "engine/profiler.h"
+#include "online/patching.h"
+#include "online/replies.h"
 #include "online/sealing.h"
 #include "platform/system.h"
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
 
 std::vector<CurlRequest> requests;
@@ -41,11 +45,16 @@ double counterMs()
     return platformMsSince(0);
 }
 
-std::size_t replyLimit(int kind)
+// What a reply of each kind may hold while it arrives.
+ReplySink sinkFor(int kind, std::string* target)
 {
-    if (kind == rk::Patch)
-        return maxPatchBytes;
-    return kind == rk::RankingPage ? maxRankingPageBytes : maxReplyBytes;
+    switch (kind) {
+    case rk::Patch: return {target, static_cast<std::size_t>(std::min<std::uint64_t>(patchSignedSize, maxPatchBytes))};
+    case rk::RankingPage: return {target, maxRankingPageBytes};
+    // One byte past what the menu keeps tells the news that it was cut.
+    case rk::News: return {target, maxNewsBytes + 1, true};
+    default: return {target, maxReplyBytes};
+    }
 }
 
 void setUpTransfer(CURL* handle, const std::string& url, ReplySink* sink, long timeoutSeconds)
@@ -53,7 +62,10 @@ void setUpTransfer(CURL* handle, const std::string& url, ReplySink* sink, long t
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, curlErrorBuffer);
     curl_easy_setopt(handle, CURLOPT_URL, sealUrl(url).c_str());
     curl_easy_setopt(handle, CURLOPT_HEADER, 0L);
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(handle, CURLOPT_MAXREDIRS, maxRedirects);
+    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, curlWriteToString);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, sink);
     curl_easy_setopt(handle, CURLOPT_TIMEOUT, timeoutSeconds);
@@ -72,7 +84,7 @@ void logStatus(const std::string& statusText)
     std::FILE* file = std::fopen(urlsLogPath.c_str(), "a");
     if (!file)
         return;
-    std::fputs(statusText.c_str(), file);
+    std::fputs(printableText(statusText).c_str(), file);
     std::fputs("\r\n", file);
     std::fclose(file);
 }
@@ -91,7 +103,7 @@ bool startTransfer(CurlRequest& record)
     CURL* handle = curl_easy_init();
     if (!handle)
         return false;
-    auto sink = std::make_unique<ReplySink>(ReplySink{record.response, replyLimit(record.kind)});
+    auto sink = std::make_unique<ReplySink>(sinkFor(record.kind, record.response));
     setUpTransfer(handle, record.url, sink.get(), record.timeoutSeconds);
     if (curl_multi_add_handle(curlMultiHandle, handle) != CURLM_OK) {
         curl_easy_cleanup(handle);
@@ -136,11 +148,16 @@ std::size_t curlWriteToString(char* data, std::size_t size, std::size_t count, v
     auto* s = static_cast<ReplySink*>(sink);
     if (!s || !s->target)
         return 0;
-    if (size != 0 && count > s->limit / size)
+    if (size != 0 && count > SIZE_MAX / size)
         return 0;
-    std::size_t bytes = size * count;
-    if (s->target->size() + bytes > s->limit)
-        return 0;
+    const std::size_t bytes = size * count;
+    const std::size_t room = s->limit - std::min(s->limit, s->target->size());
+    if (bytes > room) {
+        if (!s->keepHead)
+            return 0;
+        s->target->append(data, room);
+        return bytes;
+    }
     s->target->append(data, bytes);
     return bytes;
 }
@@ -195,6 +212,8 @@ bool nextCompletedTransfer(CompletedTransfer& out)
         // The message does not outlive the handle's removal.
         CURL* handle = message->easy_handle;
         CURLcode code = message->data.result;
+        long status = 0;
+        curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
         CurlRequest* record = findRunning(handle);
         curl_multi_remove_handle(curlMultiHandle, handle);
         curl_easy_cleanup(handle);
@@ -211,9 +230,16 @@ bool nextCompletedTransfer(CompletedTransfer& out)
         out.kind = record->kind;
         out.resultCode = record->resultCode;
         out.response = record->response;
+        out.httpStatus = status;
         return true;
     }
     return false;
+}
+
+bool requestPending(int kind)
+{
+    return std::any_of(requests.begin(), requests.end(),
+                       [kind](const CurlRequest& r) { return r.kind == kind && !r.done; });
 }
 
 void pumpTransfers()

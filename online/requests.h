@@ -6,21 +6,25 @@
 
 #include <cstddef>
 #include <memory>
-#include "crypto/patch_signature.h"   // maxPatchBytes, kind 5's limit, shared with the service
+#include "crypto/patch_signature.h"   // maxPatchBytes: no offer is taken for more; a download stops at its signed size
 #include "engine/config.h"   // username and playerPassword, loaded with the settings
 
 #include <string>
 #include <vector>
 
-// Where one transfer appends its reply, and the most it may append before it ends as a write error.
+// Where one transfer appends its reply, and the most it may hold: past the limit the transfer ends
+// as a write error, or, when `keepHead` is set, runs on with the rest dropped.
 struct ReplySink {
     std::string* target = nullptr;
     std::size_t limit = 0;
+    bool keepHead = false;
 };
 
 inline constexpr std::size_t maxReplyBytes = std::size_t(4) << 20;
 inline constexpr std::size_t maxRankingPageBytes = std::size_t(64) << 10;   // kind 9: 25 rows and room to spare
 inline constexpr std::size_t maxRequestRecords = 100;
+// Redirects one transfer follows, over http and https only.
+inline constexpr long maxRedirects = 3;
 
 // One queued request. Records stay in `requests` after completion (done) until the list is cut back.
 // Request kinds: what a queued request is, and so what its reply does.
@@ -79,6 +83,8 @@ CURLcode curlPerform(std::string url, std::string* response, long timeoutSeconds
 bool curlQueue(std::string url, std::string* response, int kind, long timeoutSeconds);
 // A test's recorder: while set, curlQueue hands every request to it instead of sending.
 extern void (*curlQueueHook)(const std::string& url, std::string* response, int kind, long timeoutSeconds);
+// A request of this kind is held or its transfer runs.
+bool requestPending(int kind);
 // Starts the held requests whose back-off has ended, then runs the multi handle until libcurl
 // stops asking to be called again.
 void pumpTransfers();
@@ -88,6 +94,7 @@ struct CompletedTransfer {
     int kind = 0;
     int resultCode = 0;
     std::string* response = nullptr;
+    long httpStatus = 0;   // the last response's status, 0 when none came
 };
 bool nextCompletedTransfer(CompletedTransfer& out);
 // Drops the oldest finished records beyond the list's limit; running ones always stay.
@@ -96,15 +103,16 @@ void cutBackRequests();
 // handle's clean-up leaves nothing behind. Their records stay, marked done, held ones too.
 void endRunningTransfers();
 
-// Transport failures are answered by sending again, without limit; the back-off keeps a service
-// that drops every connection from being asked once a frame. Each kind that sends again has its own.
+// Failed requests are sent again, without limit; the back-off keeps a service that fails every
+// request from being asked once a frame. Each kind that sends again has its own. Only the reply
+// dispatcher's rule (handleReply) starts and ends a back-off.
 inline constexpr double firstRetryDelayMs = 1000.0;
 inline constexpr double longestRetryDelayMs = 30000.0;
-// A request of this kind failed and will be sent again (a patch whose digest did not match counts):
-// requests of the kind queued from now on are held for 1 s, twice as long after each further
-// failure, at most 30 s. Failures that come in while the kind is held do not lengthen it again.
+// A request of this kind failed and will be sent again: requests of the kind queued from now on
+// are held for 1 s, twice as long after each further failure, at most 30 s. Failures that come in
+// while the kind is held do not lengthen it again.
 void backOffRequests(int kind);
-// A request of this kind was answered: the next failure waits 1 s again.
+// A request of this kind had a usable reply: the next failure waits 1 s again.
 void endBackOff(int kind);
 // Milliseconds on a monotonic clock, what the back-off measures with.
 extern double (*requestClockMs)();

@@ -17,6 +17,8 @@ std::vector<std::string> newsLines;
 
 namespace {
 
+std::string wrappedNews;   // the text newsLines were made from
+
 constexpr float newsScale = 0.475f;
 const char* const iconTextures[3] = {"social-twitter.tga", "social-facebook.tga", "social-tsg.tga"};
 const char* const iconDescriptions[3] = {"Follow us on Twitter!", "Follow us on Facebook!", "Feedback & Support"};
@@ -46,8 +48,10 @@ void drawNews()
         glPopMatrix();
         return;
     }
-    if (newsLines.empty())
+    if (newsLines.empty() || wrappedNews != newsText) {
         newsLines = wrapNews(newsText);
+        wrappedNews = newsText;
+    }
     const float u = mediumFont.height;
     const float x = win.x - win.w / 2.0f + win.margin;
     const float top = win.y - win.h / 2.0f + win.margin + 0.7f * u;

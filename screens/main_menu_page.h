@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-// The news cut into the window's lines: filled the first time the menu finds it empty while news
-// has come, then kept for the run.
+// The news cut into the window's lines: made when the menu first shows news, and made again when
+// a new news reply (another login's) has replaced the text.
 extern std::vector<std::string> newsLines;
 
 // The lines of a news text as the window shows them, at most maxNewsLines of them. Replies end

@@ -10,6 +10,7 @@
 #include "game/page_state.h"
 #include "game/states.h"
 #include "online/rankings.h"
+#include "online/requests.h"
 #include "screens/menu_base.h"
 #include "screens/page_scheme.h"
 
@@ -137,7 +138,9 @@ void renderRanking()
     rowTexts(bar, rankingScroll);
     scrollColumn(bar, rows);
     buttons();
-    if (!rankingAtEnd)
+    if (offlineMode == 99)
+        pageText("Online Ranking is unavailable in Offline Mode.", halfW(), bar.centreY, 0, 0.5f);
+    else if (!rankingAtEnd)
         spinner(bar);
     if (findingPlayer)
         pageText("Finding...", halfW(), bar.centreY, 0, 0.5f);

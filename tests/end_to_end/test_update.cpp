@@ -241,8 +241,8 @@ TEST_F(UpdateRun, NextBuildIsDownloadedPutInPlaceAndLogsIn)
     changeOffers("UPDATE patches SET data = ?1 WHERE id = 2", tampered);
     pid_t again = start(game, {"./Tessarine"}, "game");
     ASSERT_TRUE(waitFor([&] { return logCount("patch.php?id=2") >= 2; }, 60)) << serviceLog();
-    // Withdrawn, the offer's download answers "fail": the page stays and asks no more, so the game
-    // is closed with no transfer in flight.
+    // Withdrawn, the offer's download answers "fail": asked for again only after a growing wait, so
+    // the game is closed between two downloads.
     changeOffers("DELETE FROM patches WHERE id = 2");
     std::size_t downloads = 0;
     for (int second = 0; downloads != logCount("patch.php?id=2"); ++second) {   // until a quiet second

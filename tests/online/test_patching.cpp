@@ -135,7 +135,8 @@ TEST_F(Patching, PageTexts)
 }
 
 // Every way a download can end: only a download matching the signed digest, written whole, with
-// the program it hands over to able to run, starts that program and logs out.
+// the program it hands over to able to run, starts that program and logs out; any other is
+// downloaded again once the back-off lets it.
 TEST_F(Patching, DownloadEnds)
 {
     const std::string bytes("\x7f" "ELF new build\0with a zero", 25);
@@ -151,42 +152,41 @@ TEST_F(Patching, DownloadEnds)
         bool updater;
         int resultCode;
         std::string started;      // the program started, "" for none
-        bool sentAfter;           // false: the next frame downloads again
         std::string patchAfter;   // what the patch file holds afterwards
     };
     auto none = [] {};
     for (const Case& c : std::vector<Case>{
-             {"update", none, bytes, digest, false, 0, patchPath, true, bytes},
-             {"update_exe", none, bytes, digest, true, 0, "./ts_update", true, bytes},
-             {"transport failure", none, bytes, digest, false, CURLE_OPERATION_TIMEDOUT, "", false, "old"},
-             {"fail reply", none, "fail", hashString("fail"), false, 0, "", true, "old"},
-             {"empty reply", none, "", hashString(""), false, 0, "", true, "old"},
-             {"digest differs in case only", none, bytes, upperDigest, false, 0, "", false, "old"},
+             {"update", none, bytes, digest, false, 0, patchPath, bytes},
+             {"update_exe", none, bytes, digest, true, 0, "./ts_update", bytes},
+             {"transport failure", none, bytes, digest, false, CURLE_OPERATION_TIMEDOUT, "", "old"},
+             {"fail reply", none, "fail", hashString("fail"), false, 0, "", "old"},
+             {"empty reply", none, "", hashString(""), false, 0, "", "old"},
+             {"digest differs in case only", none, bytes, upperDigest, false, 0, "", "old"},
              {"no patch folder", [] { unsetenv("XDG_DATA_HOME"); unsetenv("HOME"); }, bytes, digest, false, 0, "",
-              true, "old"},
+              "old"},
              {"old patch cannot be removed",
               [&] {
                   platformRemoveFile(patchPath);
                   mkdir(patchPath.c_str(), 0755);
                   writeFile(patchPath + "/inside", "", 0644);
               },
-              bytes, digest, false, 0, "", true, ""},
-             {"no updater", [&] { unlink("ts_update"); }, bytes, digest, true, 0, "", true, "old"},
-             {"updater not executable", [&] { chmod("ts_update", 0644); }, bytes, digest, true, 0, "", true, "old"},
+              bytes, digest, false, 0, "", ""},
+             {"no updater", [&] { unlink("ts_update"); }, bytes, digest, true, 0, "", "old"},
+             {"updater not executable", [&] { chmod("ts_update", 0644); }, bytes, digest, true, 0, "", "old"},
              {"launch fails", [] {
                   patchLauncher = [](const std::string& path) {
                       recordLaunch(path);
                       return -1;
                   };
               },
-              bytes, digest, true, 0, "./ts_update", true, bytes},
+              bytes, digest, true, 0, "./ts_update", bytes},
              {"write cut short",
               [] {
                   std::signal(SIGXFSZ, SIG_IGN);
                   rlimit limit{4, RLIM_INFINITY};
                   setrlimit(RLIMIT_FSIZE, &limit);
               },
-              bytes, digest, false, 0, "", true, ""},
+              bytes, digest, false, 0, "", ""},
          }) {
         std::system(("rm -rf '" + patchFolder + "'").c_str());
         ASSERT_FALSE(platformPatchFolder().empty());
@@ -209,7 +209,7 @@ TEST_F(Patching, DownloadEnds)
             << c.what;
         EXPECT_EQ(programRunning, !handedOver) << c.what;
         EXPECT_EQ(logouts() - logoutsBefore, handedOver ? 1 : 0) << c.what;
-        EXPECT_EQ(patchRequestSent, c.sentAfter) << c.what;
+        EXPECT_EQ(patchRequestSent, handedOver) << c.what << ": downloaded again";
         EXPECT_EQ(readFile(patchPath), c.patchAfter) << c.what;
         EXPECT_FALSE(platformFileExists(patchPath + ".part")) << c.what;
         struct stat st;
@@ -217,6 +217,35 @@ TEST_F(Patching, DownloadEnds)
             << c.what;
         EXPECT_TRUE(c.digest != upperDigest || patchData.empty()) << "a mismatch drops the download";
     }
+}
+
+// A download answered empty is fetched again once the back-off lets it, and installed.
+TEST_F(Patching, AnEmptyDownloadIsFetchedAgainAndInstalled)
+{
+    const std::string bytes = "new build";
+    patchUrl = "patch.php?id=" + std::to_string(offerPatch(service.context, "update", "9", bytes));
+    patchHash = hashString(bytes);
+    patchSignedSize = bytes.size();
+    ASSERT_TRUE(setStandInFault(service, "patch=empty*1"));
+    launched.clear();
+    EXPECT_TRUE(pumpUntil([] {
+        UpdatePatching(16.0f);
+        return !launched.empty();
+    }));
+    EXPECT_EQ(launched, std::vector<std::string>{patchPath});
+    EXPECT_EQ(readFile(patchPath), bytes);
+    EXPECT_EQ(requests.size(), 2u);
+}
+
+// A refused offer is logged as it came, in one line, its control bytes escaped.
+TEST_F(Patching, ARefusedOfferIsOneEscapedLineOfTheLog)
+{
+    const std::string zeros(64, '0');
+    std::string offer = "update patch.php?id=1 9 " + zeros + " 9 c2ln\r\nPatch installed\x1b[2J\\";
+    handleReply(rk::Login, 0, &offer);
+    closeLogFile();
+    EXPECT_EQ(readFile("console.log"), "update patch.php?id=1 9 " + zeros +
+                                           " 9 c2ln\\x0d\\x0aPatch installed\\x1b[2J\\x5c\r\nPatch offer rejected\r\n");
 }
 
 // An offer is taken only as the patch key signed it, and only for a version newer than the game's.
@@ -238,6 +267,11 @@ TEST_F(Patching, OnlySignedOffersOfNewerVersionsAreTaken)
         for (const std::string& f : fields)
             reply += (reply.empty() ? "" : " ") + f;
         return reply;
+    };
+    auto sized = [&](std::size_t size) {
+        const std::string n = std::to_string(size);
+        return "update patch.php?id=1 " + n + " " + digest + " 0.3 " +
+               signPatchStatement(patchStatement("update", "0.3", n, digest), patchPrivateKeyPem);
     };
     std::string flipped = base64Decode(replyFields(genuine)[5]);
     flipped[10] ^= 1;
@@ -266,6 +300,7 @@ TEST_F(Patching, OnlySignedOffersOfNewerVersionsAreTaken)
              {"same version", signedOffer("update", "0.2", bytes), "Version 0.2.0", false},
              {"newer by number, not by text", signedOffer("update", "0.10", bytes), "Version 0.9.0", true},
              {"own version unknown", genuine, "", false},
+             {"larger than any download", sized(maxPatchBytes + 1), "Version 0.2.0", false},
          }) {
         resetOnlineGlobals();
         gameVersion = c.ownVersion;

@@ -155,6 +155,17 @@ TEST_F(Rankings, ToggledModeDropsThePageInFlight)
     EXPECT_TRUE(rankingReplies.empty() && !rankingRequestSent);
 }
 
+// Offline the page asks for nothing, and "Find Me" gives up.
+TEST_F(Rankings, OfflineNothingIsAsked)
+{
+    offlineMode = 99;
+    findingPlayer = true;
+    for (int i = 0; i < 5; ++i)
+        UpdateRanking(16.0f);
+    EXPECT_TRUE(requests.empty());
+    EXPECT_FALSE(findingPlayer);
+}
+
 TEST_F(Rankings, FindMeScrollsToThePlayerOrGivesUp)
 {
     const struct {

@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <random>
+#include <tuple>
 
 namespace {
 
@@ -151,25 +152,24 @@ TEST_F(Dispatch, LoginRepliesOtherThanTheKnownOnesFail)
 
 TEST_F(Dispatch, HighscoreAndScoreNumbers)
 {
-    // Failure: sent again; "fail": counted as received; empty: nothing.
-    highscoreRequestSent = highscoreReplyReceived = true;
-    reply(rk::Highscore, "1 2 3 4 5", CURLE_OPERATION_TIMEDOUT);
-    EXPECT_FALSE(highscoreRequestSent || highscoreReplyReceived);
+    // A failure, an error page, an empty or a short reply: sent again; "fail": counted as received.
+    for (auto [text, code, status] : {std::tuple<const char*, int, long>{"1 2 3 4 5", CURLE_OPERATION_TIMEDOUT, 0},
+                                      {"1 2 3 4 5", 0, 500}, {"", 0, 200}, {"1 2 3", 0, 200}}) {
+        highscoreRequestSent = highscoreReplyReceived = true;
+        std::string target = text;
+        handleReply(rk::Highscore, code, &target, status);
+        EXPECT_FALSE(highscoreRequestSent || highscoreReplyReceived) << text << " " << status;
+    }
     EXPECT_EQ(personalBest, -1);
     requestWaitTimes[0] = 700.0f;
     reply(rk::Highscore, "fail");
     EXPECT_TRUE(highscoreReplyReceived);
     EXPECT_FLOAT_EQ(requestWaitTimes[0], 700.0f);
-    highscoreReplyReceived = false;
-    reply(rk::Highscore, "");
-    EXPECT_FALSE(highscoreReplyReceived);
 
     serverWaitPause = true;
-    reply(rk::Highscore, "1 2 3");
+    reply(rk::Highscore, "9  12000 +15000x -99999999999999999999999 99999999999 extra");
     EXPECT_TRUE(highscoreReplyReceived && continueReady);
     EXPECT_FLOAT_EQ(requestWaitTimes[0], 0.0f);
-    EXPECT_EQ(personalBest, -1) << "too short: no number changes";
-    reply(rk::Highscore, "9  12000 +15000x -99999999999999999999999 99999999999 extra");
     EXPECT_EQ(highscoreReplyFirst, 9);
     EXPECT_EQ(personalBest, 12000);
     EXPECT_EQ(performanceMean, 15000);
@@ -179,8 +179,9 @@ TEST_F(Dispatch, HighscoreAndScoreNumbers)
     scoreRequestSent = scoreReplyReceived = true;
     reply(rk::Score, "", CURLE_COULDNT_CONNECT);
     EXPECT_FALSE(scoreRequestSent || scoreReplyReceived);
+    scoreRequestSent = scoreReplyReceived = true;
     reply(rk::Score, "1 2 3 4 5 6 7");
-    EXPECT_TRUE(scoreReplyReceived);
+    EXPECT_FALSE(scoreRequestSent || scoreReplyReceived) << "too short: sent again";
     EXPECT_EQ(newRank, -1);
     requestWaitTimes[2] = 11000.0f;
     reply(rk::Score, "0 0 30 31 0 5 100 140");
@@ -232,6 +233,24 @@ TEST_F(Dispatch, NewsIsKeptOrAskedForAgain)
     handleReply(rk::News, CURLE_RECV_ERROR, &newsReply);
     EXPECT_EQ(queued(), std::vector<std::string>{"8 news.php"});
     EXPECT_EQ(newsText, "Line one\nLine two\n");
+}
+
+// Switch Player: the second login's news replaces the first's, asked for into an emptied text, and
+// a news request still on its way is not doubled.
+TEST_F(Dispatch, ASecondLoginsNewsReplacesTheFirst)
+{
+    reply(rk::Login, "success 7 h s 0 1");
+    newsReply = "First news\n";
+    handleReply(rk::News, 0, &newsReply);
+    dropTransfers();
+    reply(rk::Login, "success 8 h s 0 1");
+    EXPECT_EQ(newsReply, "");
+    reply(rk::Login, "success 9 h s 0 1");
+    const std::vector<std::string> sent = queued();
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), "8 news.php"), 1);
+    newsReply += "Second news\n";   // as the transfer appends it
+    handleReply(rk::News, 0, &newsReply);
+    EXPECT_EQ(newsText, "Second news\n");
 }
 
 // However long the news, the menu keeps a few hundred lines of it, and says it cut it.
@@ -295,8 +314,10 @@ TEST_F(Dispatch, RankingPagesOfTheShownModeOnly)
              {"2 ROWS", 0, 0, false, 0},
              {"2 ROWS 3", 0, 0, false, 0},                    // no line end
              {"2 ROWS 2\r\n2,a,1,5,1,1\r\n2,b,2,4,2,1\r\n", 0, 2, false, 1},
-             {"2 ROWS 25\r\n", 0, 27, false, 2},
-             {"2 EOF\r\n", 0, 27, true, 2},
+             {"2 ROWS 25\r\n", 0, 2, false, 1},                                 // no row
+             {"2 ROWS 2\n2,a,1,5,1,1\n2,b,2,4,2,1\n", 0, 2, false, 1},       // rows ended by LF only
+             {"2 ROWS 25\r\n2,c,3,3,3,1\r\n2,d,4,2,4,1", 0, 3, false, 2},   // one whole row kept
+             {"2 EOF\r\n", 0, 3, true, 2},
          }) {
         rankingRequestSent = true;
         rankingAtEnd = false;
@@ -307,7 +328,7 @@ TEST_F(Dispatch, RankingPagesOfTheShownModeOnly)
         EXPECT_EQ(rankingReplies.size(), c.pages) << c.reply;
     }
     EXPECT_EQ(rankingReplies[0], "2,a,1,5,1,1\r\n2,b,2,4,2,1\r\n");
-    EXPECT_EQ(rankingReplies[1], "");
+    EXPECT_EQ(rankingReplies[1], "2,c,3,3,3,1\r\n");
 }
 
 TEST_F(Dispatch, RankingModeIsADigitAndAnEmptyPageEndsTheList)
@@ -316,15 +337,15 @@ TEST_F(Dispatch, RankingModeIsADigitAndAnEmptyPageEndsTheList)
     reply(rk::RankingPage, "x ROWS 5\r\nrow\r\n");
     EXPECT_EQ(rankingOffset, 0) << "a letter is no mode, not the overall list";
     EXPECT_TRUE(rankingReplies.empty());
-    for (const char* empty : {"0 ROWS 0\r\n", "0 ROWS -4\r\n", "0 ROWS none\r\n"}) {
+    for (const char* header : {"0 ROWS 0\r\n", "0 ROWS -4\r\n", "0 ROWS none\r\n", "0 ROWS\r\n"}) {
         rankingAtEnd = false;
-        reply(rk::RankingPage, empty);
-        EXPECT_TRUE(rankingAtEnd) << empty;
+        reply(rk::RankingPage, header);
+        EXPECT_EQ(rankingAtEnd, header[7] == '0') << header << ": only a count of 0 is an empty page";
         EXPECT_EQ(rankingOffset, 0);
     }
     rankingAtEnd = false;
     rankingOffset = INT_MAX - 5;
-    reply(rk::RankingPage, "0 ROWS 99999999999\r\n");
+    reply(rk::RankingPage, "0 ROWS 99999999999\r\n0,a\r\n0,b\r\n0,c\r\n0,d\r\n0,e\r\n0,f\r\n");
     EXPECT_EQ(rankingOffset, INT_MAX);
 }
 

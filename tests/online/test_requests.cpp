@@ -3,6 +3,9 @@
 #include "crypto/digest.h"
 #include "online/query.h"
 #include "server/raw_listener.h"
+#include "../loopback_http.h"
+
+#include <atomic>
 
 
 namespace {
@@ -41,10 +44,23 @@ struct BackOff : Machinery {
     }
     void TearDown() override
     {
+        curlQueueHook = nullptr;
         requestClockMs = savedClock;
         Machinery::TearDown();
     }
 };
+
+// Sends only so many requests: one queued again inside the pump that failed it, never held, would
+// keep that pump going for good.
+int sendsLeft = 0;
+void boundedQueue(const std::string& url, std::string* response, int kind, long timeoutSeconds)
+{
+    if (sendsLeft-- <= 0)
+        return;
+    curlQueueHook = nullptr;
+    curlQueue(url, response, kind, timeoutSeconds);
+    curlQueueHook = boundedQueue;
+}
 
 }
 
@@ -52,12 +68,15 @@ struct BackOff : Machinery {
 TEST_F(BackOff, FailuresAreSentAgainAfterOneTwoFourUpToThirtySeconds)
 {
     hasNews = 1;
+    sendsLeft = 20;
+    curlQueueHook = boundedQueue;
     curlQueue("news.php", &newsReply, rk::News, 5);
     std::vector<double> sentAt;
     for (; fakeMs <= 100000.0; fakeMs += 100.0) {
         const std::size_t before = urlsLog().size();
         curlprocess();
-        ASSERT_TRUE(pumpUntil([] { return requests.back().held; }));   // failed and queued again
+        // Failed and queued again; a request never held would fail again every frame.
+        ASSERT_TRUE(pumpUntil([] { return requests.back().held; }, 2000));
         if (urlsLog().size() > before)
             sentAt.push_back(fakeMs);
     }
@@ -110,6 +129,93 @@ TEST_F(BackOff, EverySenderWaitsBeforeSendingAgain)
         curlprocess();
         EXPECT_FALSE(requests[again].held) << c.kind;
     }
+}
+
+// One rule for every kind that sends again: a failed transfer, an error status (whatever its
+// body) or a reply the kind cannot use holds the kind's next request; a usable reply ends the wait.
+TEST_F(BackOff, OneRuleForEveryKindThatRetries)
+{
+    const struct {
+        int kind;
+        std::string* target;   // null: the upload's own reply
+        std::vector<std::string> unusable;
+        std::string usable;    // "": none here (an installed patch ends the program)
+    } cases[] = {
+        {rk::Highscore, &highscoreReply, {"", "1 2 3"}, "5 100 90 10 3"},
+        {rk::Score, &scoreReply, {"", "1 2 3 4 5 6 7"}, "0 0 30 31 0 5 100 140"},
+        {rk::News, &newsReply, {""}, "News"},
+        {rk::AchievementUpload, nullptr, {""}, "14"},
+        {rk::RankingPage, &rankingReply,
+         {"", "\x89PNG\r\n", "1 ROWS 1\r\n1,a,1,5,1,1\r\n", "0 ROWS\r\n0,a,1,5,1,1\r\n", "0 ROWS 1\n0,a,1,5,1,1\n",
+          "0 ROWS 1\r\n0,a,1,5,1,1\n"},
+         "0 ROWS 1\r\n0,a,1,5,1,1\r\n"},
+        {rk::Patch, &patchData, {"", "fail", "not the patch"}, ""},
+    };
+    static std::string probe;
+    auto nextHeld = [](int kind) {
+        curlQueue("probe", &probe, kind, 5);
+        return requests.back().held;
+    };
+    for (const auto& c : cases) {
+        dropTransfers();
+        resetOnlineGlobals();
+        resetAchievementUploads();
+        hasNews = 1;
+        patchHash = std::string(64, '0');
+        std::string* target = c.target;
+        if (!target) {
+            awardAchievement("quicksave");
+            target = requests.back().response;
+        }
+        struct Outcome {
+            std::string text;
+            int code;
+            long status;
+        };
+        std::vector<Outcome> failing = {{c.usable, CURLE_COULDNT_CONNECT, 0}, {c.usable, 0, 502}};
+        for (const std::string& text : c.unusable)
+            failing.push_back({text, 0, 200});
+        for (const Outcome& o : failing) {
+            fakeMs += 60000.0;   // past any earlier wait
+            *target = o.text;
+            handleReply(c.kind, o.code, target, o.status);
+            EXPECT_TRUE(nextHeld(c.kind)) << c.kind << " " << o.code << " " << o.status << " " << o.text;
+        }
+        if (c.usable.empty())
+            continue;
+        *target = c.usable;
+        handleReply(c.kind, 0, target, 200);
+        EXPECT_FALSE(nextHeld(c.kind)) << c.kind << ": a usable reply ends the wait";
+    }
+    dropTransfers();
+}
+
+// A service that redirects for ever is followed a few hops only, queued or blocking; a redirect
+// to anything but http or https is not followed.
+TEST_F(Machinery, RedirectsAreFewAndOverHttpOnly)
+{
+    std::atomic<int> hops{0};
+    std::string elsewhere;   // set only while no request is on its way
+    LoopbackHttp service([&](const httplib::Request& request, httplib::Response& response) {
+        ++hops;
+        response.set_redirect(elsewhere.empty() ? request.path + "?data=" + std::to_string(hops) : elsewhere);
+    });
+    secureUrl = service.secureUrl();
+    std::string reply;
+    queueProbe("news.php", &reply);
+    ASSERT_TRUE(pumpUntilIdle());
+    EXPECT_EQ(requests[0].resultCode, CURLE_TOO_MANY_REDIRECTS);
+    EXPECT_EQ(hops, 1 + maxRedirects);
+    hops = 0;
+    EXPECT_EQ(curlPerform("which_server.php", &reply, 5), CURLE_TOO_MANY_REDIRECTS);
+    EXPECT_EQ(hops, 1 + maxRedirects);
+
+    elsewhere = "ftp://127.0.0.1:" + std::to_string(service.port) + "/secure.php";
+    EXPECT_EQ(curlPerform("which_server.php", &reply, 5), CURLE_UNSUPPORTED_PROTOCOL);
+    queueProbe("news.php", &reply);
+    ASSERT_TRUE(pumpUntilIdle());
+    EXPECT_EQ(requests[1].resultCode, CURLE_UNSUPPORTED_PROTOCOL);
+    EXPECT_EQ(reply, "");
 }
 
 TEST_F(Machinery, ChunksArriveInOrderAndAnEmptyReplyStillCompletes)
@@ -240,24 +346,35 @@ TEST_F(Machinery, BlockingRequestsTimeOutRefuseAndTakeErrorPages)
     EXPECT_EQ(curlPerform("news.php", nullptr, 5), CURLE_COULDNT_CONNECT);
 }
 
+// No reply holds more than its kind's limit while it arrives: the patch download the size its offer
+// signed, a ranking page 64 KiB, the news what the menu keeps (and one byte to tell it was cut).
 TEST_F(Machinery, RepliesPastTheirLimitEndAsWriteErrors)
 {
     std::string big(maxReplyBytes + 1, 'p');
     long long id = offerPatch(service.context, "update", "9", big, testPatchKey());
     std::string patch = "patch.php?id=" + std::to_string(id);
-    std::string ordinary, download, blocking;
+    std::string ordinary, download, overlong, blocking;
     queueProbe(patch, &ordinary);
-    curlQueue(patch, &download, 5, 60);
-    // A ranking page is 25 rows: one that runs on is cut off long before the common limit.
+    patchSignedSize = big.size();
+    curlQueue(patch, &download, rk::Patch, 60);
+    patchSignedSize = big.size() - 1;
+    curlQueue(patch, &overlong, rk::Patch, 60);
     setStandInReply(service, "world_ranking_staggered.php", "0 ROWS 25\r\n" + std::string(maxRankingPageBytes, 'r'));
     curlQueue("world_ranking_staggered.php?gamemode=0&offset=0", &rankingReply, rk::RankingPage, 20);
+    setStandInReply(service, "news.php", std::string(maxReplyBytes, 'n'));
+    curlQueue("news.php", &newsReply, rk::News, 5);
     ASSERT_TRUE(pumpUntilIdle(20000));
     EXPECT_EQ(requests[0].resultCode, CURLE_WRITE_ERROR);
     EXPECT_LE(ordinary.size(), maxReplyBytes);
-    EXPECT_EQ(requests[1].resultCode, CURLE_OK) << "the patch download may be larger";
+    EXPECT_EQ(requests[1].resultCode, CURLE_OK) << "the signed size may be larger than other replies";
     EXPECT_EQ(download.size(), big.size());
-    EXPECT_EQ(requests[2].resultCode, CURLE_WRITE_ERROR);
+    EXPECT_EQ(requests[2].resultCode, CURLE_WRITE_ERROR) << "one byte past the signed size";
+    EXPECT_LE(overlong.size(), big.size() - 1);
+    EXPECT_EQ(requests[3].resultCode, CURLE_WRITE_ERROR);
     EXPECT_LE(rankingReply.size(), maxRankingPageBytes);
+    EXPECT_EQ(requests[4].resultCode, CURLE_OK) << "the news is kept cut";
+    EXPECT_EQ(newsReply.size(), maxNewsBytes + 1);
+    EXPECT_EQ(newsText.size(), maxNewsBytes);
     EXPECT_EQ(curlPerform(patch, &blocking, 20), CURLE_WRITE_ERROR);
 
     // Without a target the transfer ends as a write error too.

@@ -197,6 +197,7 @@ TEST_F(AccountPagesTest, RankingRowsThumbAndSpinner)
     // Without an id nothing lights up: not the header, not a row that reads "Error" (its id 0).
     gameMode = gm::Overall;
     userId = "";
+    offlineMode = 0;
     rankingList = {"0,short", "0,ann,3,12,x,1"};
     renderRanking();
     EXPECT_TRUE(has(DrawOp::PrintShadowed, "Overall"));
@@ -204,6 +205,12 @@ TEST_F(AccountPagesTest, RankingRowsThumbAndSpinner)
     ASSERT_EQ(of(DrawOp::Print).size(), 9u);
     for (const DrawCall& c : of(DrawOp::Print))
         EXPECT_EQ(c.b, 255.0f) << c.text;
+    // Offline the list never comes: no spinner, and the page says why.
+    offlineMode = 99;
+    calls.clear();
+    renderRanking();
+    EXPECT_FALSE(has(DrawOp::Quad, "loadingbar.tga"));
+    EXPECT_TRUE(has(DrawOp::PrintShadowed, "Online Ranking is unavailable in Offline Mode."));
 
     rankingList.clear();
     for (int i = 1; i <= 25; ++i)   // ids read as numbers: "0118" is row 18's 118
