@@ -41,6 +41,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -93,6 +94,16 @@ void reportRate(const char* what, int count, double seconds)
     const double perSecond = count / seconds;
     std::printf("%-50s %6d in %.0f s   %8.2f a second\n", what, count, seconds, perSecond);
     std::printf("row|%s|%.2f/s|one a 60 Hz frame|60/s|%.4f|<= 1/s|\n", what, perSecond, perSecond / 60.0);
+}
+
+// The stand-in's test patch key, which the benchmark's offers are signed with.
+const std::string& testPatchKey()
+{
+    static const std::string key = [] {
+        std::ifstream file(TS_TEST_PATCH_KEY, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    }();
+    return key;
 }
 
 int lineCount(const std::string& path)
@@ -344,7 +355,7 @@ int main(int argc, char** argv)
 
     // A genuine patch whose download is answered empty once and "fail" once: downloaded until installed.
     const std::string bytes(256 * 1024, 'n');
-    patchUrl = "patch.php?id=" + std::to_string(offerPatch(service.context, "update", "9.9", bytes));
+    patchUrl = "patch.php?id=" + std::to_string(offerPatch(service.context, "update", "9.9", bytes, testPatchKey()));
     patchHash = hashString(bytes);
     patchSignedSize = bytes.size();
     patchIsUpdater = false;

@@ -6,6 +6,7 @@
 #include "platform/handover.h"
 #include "../read_file.h"
 
+#include <algorithm>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -223,7 +224,7 @@ TEST_F(Patching, DownloadEnds)
 TEST_F(Patching, AnEmptyDownloadIsFetchedAgainAndInstalled)
 {
     const std::string bytes = "new build";
-    patchUrl = "patch.php?id=" + std::to_string(offerPatch(service.context, "update", "9", bytes));
+    patchUrl = "patch.php?id=" + std::to_string(offerPatch(service.context, "update", "9", bytes, testPatchKey()));
     patchHash = hashString(bytes);
     patchSignedSize = bytes.size();
     ASSERT_TRUE(setStandInFault(service, "patch=empty*1"));
@@ -234,7 +235,8 @@ TEST_F(Patching, AnEmptyDownloadIsFetchedAgainAndInstalled)
     }));
     EXPECT_EQ(launched, std::vector<std::string>{patchPath});
     EXPECT_EQ(readFile(patchPath), bytes);
-    EXPECT_EQ(requests.size(), 2u);
+    EXPECT_EQ(std::count_if(requests.begin(), requests.end(), [](const CurlRequest& r) { return r.kind == rk::Patch; }),
+              2);
 }
 
 // A refused offer is logged as it came, in one line, its control bytes escaped.
@@ -271,7 +273,7 @@ TEST_F(Patching, OnlySignedOffersOfNewerVersionsAreTaken)
     auto sized = [&](std::size_t size) {
         const std::string n = std::to_string(size);
         return "update patch.php?id=1 " + n + " " + digest + " 0.3 " +
-               signPatchStatement(patchStatement("update", "0.3", n, digest), patchPrivateKeyPem);
+               signPatchStatement(patchStatement("update", "0.3", n, digest), testPatchKey());
     };
     std::string flipped = base64Decode(replyFields(genuine)[5]);
     flipped[10] ^= 1;
