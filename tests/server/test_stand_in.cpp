@@ -133,6 +133,15 @@ std::vector<std::string> uploadsOfPlay(const std::string& id, const std::string&
              awardRedZoneAtStageEnd();
          }},
     };
+    auto forget = [] {
+        for (bool& earned : cheeveEarned)
+            earned = false;
+        cheeveToasts.clear();
+        cheeveToastShown.clear();
+        resetAchievementUploads();
+    };
+    forget();
+    offlineMode = 0;
     userId = id;
     playerPassword = password;
     curlQueueHook = recordUpload;
@@ -145,7 +154,7 @@ std::vector<std::string> uploadsOfPlay(const std::string& id, const std::string&
     userId.clear();
     playerPassword.clear();
     gameMode = gm::Overall;
-    resetAchievementUploads();
+    forget();
     return queuedUploads;
 }
 
