@@ -16,8 +16,8 @@
 #include "game/scoring.h"
 #include "game/states.h"
 #include "online/achievements.h"
-#include "online/replies.h"
 #include "online/requests.h"
+#include "online/replies.h"
 
 #include <curl/curl.h>
 #include <sys/socket.h>
