@@ -1,6 +1,7 @@
 // The update as a player meets it, with the real programs in a temporary game folder: ts_server
 // offers the next build, the game downloads and writes it, ts_update puts it in place and the new
-// game logs in. This process adopts the programs' orphans, so it sees every exit status.
+// game logs in. This process adopts the programs' orphans, so it sees every exit status, and it
+// ends only its own children, adopted ones included, by their PIDs.
 #include "crypto/digest.h"
 #include "server/scripts.h"
 #include "server/stand_in.h"
@@ -11,16 +12,15 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
@@ -44,9 +44,10 @@ bool waitFor(const std::function<bool()>& condition, int seconds)
 
 struct UpdateRun : ::testing::Test {
     std::string root, game, patchFolder, database;
-    std::map<pid_t, std::string> running;            // the children this test must end
+    std::map<pid_t, std::string> running;            // the children this test forked, while they run
     std::multimap<std::string, int> exits;           // program name -> exit status, as they end
     int port = 0;
+    bool reaper = false;                             // this process adopts the programs' orphans
 
     void SetUp() override
     {
@@ -54,8 +55,10 @@ struct UpdateRun : ::testing::Test {
         if (!display || !*display)
             GTEST_SKIP() << "no DISPLAY";
         ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+        reaper = true;
         char pattern[] = "/tmp/ts_update_run_XXXXXX";
-        root = mkdtemp(pattern);
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        root = pattern;
         game = root + "/game/";
         patchFolder = root + "/data/Quorvane/Tessarine/Patch/";
         database = root + "/service.db";
@@ -67,13 +70,16 @@ struct UpdateRun : ::testing::Test {
     }
     void TearDown() override
     {
-        for (const auto& child : running)
-            kill(child.first, SIGKILL);
-        for (pid_t pid : ourPrograms())
-            kill(pid, SIGKILL);
-        while (waitpid(-1, nullptr, 0) > 0) {
+        if (reaper) {
+            // Killing a child hands its own children to this process: repeat until none is left.
+            for (std::vector<pid_t> left = children(); !left.empty(); left = children()) {
+                for (pid_t pid : left)
+                    kill(pid, SIGKILL);
+                for (pid_t pid : left)
+                    waitpid(pid, nullptr, 0);
+            }
+            prctl(PR_SET_CHILD_SUBREAPER, 0);
         }
-        prctl(PR_SET_CHILD_SUBREAPER, 0);
         if (!root.empty() && !std::getenv("TS_KEEP_RUN"))
             (void)std::system(("rm -rf '" + root + "'").c_str());
     }
@@ -122,18 +128,24 @@ struct UpdateRun : ::testing::Test {
         reap();
         return static_cast<int>(exits.count(name)) >= count;
     }
-    // The programs running from the game folder, the ones the game and ts_update started included.
-    std::vector<pid_t> ourPrograms()
+    // This process's children, forked or adopted, as the kernel lists them for each of its threads.
+    static std::vector<pid_t> children()
     {
         std::vector<pid_t> pids;
-        std::unique_ptr<DIR, int (*)(DIR*)> proc(opendir("/proc"), closedir);
-        while (dirent* entry = proc ? readdir(proc.get()) : nullptr) {
-            pid_t pid = std::atoi(entry->d_name);
-            char exe[4096];
-            ssize_t n = pid > 0 ? readlink(("/proc/" + std::to_string(pid) + "/exe").c_str(), exe, sizeof exe) : -1;
-            if (n > 0 && std::string(exe, n).rfind(game, 0) == 0)
+        for (const auto& thread : std::filesystem::directory_iterator("/proc/self/task")) {
+            std::ifstream list(thread.path() / "children");
+            for (pid_t pid; list >> pid;)
                 pids.push_back(pid);
         }
+        return pids;
+    }
+    // The children this test did not fork itself: the ones it adopted.
+    std::vector<pid_t> adopted()
+    {
+        std::vector<pid_t> pids;
+        for (pid_t pid : children())
+            if (!running.count(pid))
+                pids.push_back(pid);
         return pids;
     }
     std::string serviceLog() { return readFile(root + "/service.log"); }
@@ -226,8 +238,9 @@ TEST_F(UpdateRun, NextBuildIsDownloadedPutInPlaceAndLogsIn)
         [&] { return logCount("gameversion=Version%20" TS_NEXT_VERSION_TEXT "&") && logCount("sync_cheeves.php"); },
         60))
         << serviceLog();
-    std::vector<pid_t> newGame = ourPrograms();
+    std::vector<pid_t> newGame = adopted();
     ASSERT_EQ(newGame.size(), 1u);
+    ASSERT_EQ(readFile("/proc/" + std::to_string(newGame[0]) + "/comm"), "Tessarine\n");
     kill(newGame[0], SIGTERM);
     ASSERT_TRUE(waitFor([&] { return ended("Tessarine", 2); }, 30));
     EXPECT_EQ(exits.count("ts_update"), 1u) << "the updater ran once";

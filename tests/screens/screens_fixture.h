@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/atlas.h"
 #include "engine/config.h"
 #include "engine/draw_recorder.h"
 #include "engine/fonts.h"
@@ -89,6 +90,7 @@ protected:
     {
         drawRecorder = nullptr;
         resetTextures();
+        deleteAtlasPages();   // pages Draw made with no GL context would stand in the next test's
         for (int i = 0; i < blockCount; ++i)
             resetBlock(i);
         offlineMode = 0;

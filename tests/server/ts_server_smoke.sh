@@ -6,7 +6,9 @@
 set -euo pipefail
 server=$1
 dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
+pid=
+# The server this script started, if a step failed while it ran; nothing else.
+trap 'if [ -n "$pid" ]; then kill "$pid"; wait "$pid"; fi 2>/dev/null; rm -rf "$dir"' EXIT
 
 if "$server" --db "$dir/s.db" --port 0 --fault "login=slow" 2>/dev/null; then
   echo "a bad fault was accepted"; exit 1
@@ -30,8 +32,9 @@ pid=$!
 for _ in $(seq 100); do [ -s "$dir/port" ] && break; sleep 0.05; done
 port=$(cat "$dir/port")
 body=$(curl -s --max-time 5 "http://127.0.0.1:$port/retrieve.html")
-case "$body" in "<html>"*) ;; *) echo "no page: $body"; kill "$pid"; exit 1 ;; esac
+case "$body" in "<html>"*) ;; *) echo "no page: $body"; exit 1 ;; esac
 kill -TERM "$pid"
 wait "$pid"
+pid=
 [ -s "$dir/s.db" ] || { echo "no database"; exit 1; }
 echo "ok"
