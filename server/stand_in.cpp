@@ -17,6 +17,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <random>
 
 namespace {
@@ -343,7 +344,13 @@ bool startStandIn(StandIn& s, const StandInOptions& options, std::string* error)
         return false;
     }
     s.context.store = &s.store;
-    s.context.privateKeyPem = options.privateKeyPem.empty() ? servicePrivateKeyPem : options.privateKeyPem;
+    s.context.privateKeyPem = options.privateKeyPem.empty() ? servicePrivateKeyPem() : options.privateKeyPem;
+    if (s.context.privateKeyPem.empty()) {
+        if (error)
+            *error = std::string("cannot read the service key ") + TS_SERVICE_KEY_FILE + " (--key names another)";
+        closeStore(s.store);
+        return false;
+    }
     s.rejectionSecret = hashString("rejection secret\n" + s.context.privateKeyPem);
 
     s.server = std::make_unique<DeadlineServer>(serviceWorkers);
@@ -476,4 +483,13 @@ std::vector<std::string> standInLog(StandIn& s)
 {
     std::lock_guard<std::mutex> lock(s.mutex);
     return s.log;
+}
+
+const std::string& servicePrivateKeyPem()
+{
+    static const std::string key = [] {
+        std::ifstream file(TS_SERVICE_KEY_FILE, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    }();
+    return key;
 }

@@ -76,5 +76,6 @@ std::string answerSealed(StandIn& service, const std::string& data);
 // The decoded request texts so far: the non-empty values of "password", "passwordHash" and
 // "playhash" as "***", every byte outside printable ASCII (and the backslash) as "\xNN".
 std::vector<std::string> standInLog(StandIn& service);
-// The private key the service uses unless told otherwise (server/service_key.pem).
-extern const std::string servicePrivateKeyPem;
+// The private key the service uses unless told otherwise, read from server/service_key.pem in the
+// source tree; empty when that file cannot be read.
+const std::string& servicePrivateKeyPem();

@@ -202,7 +202,7 @@ TEST_F(UpdateRun, NextBuildIsDownloadedPutInPlaceAndLogsIn)
         Store store;
         std::string error;
         ASSERT_TRUE(openStore(store, database, &error)) << error;
-        ScriptContext context{&store, servicePrivateKeyPem, ""};
+        ScriptContext context{&store, servicePrivateKeyPem(), ""};
         std::string reply = runScript(context, "reg.php", {{"username", "quill"}, {"password", "hunter22"},
                                                            {"email", "quill@example.org"},
                                                            {"passwordHash", hashString("hunter22")}});

@@ -23,7 +23,7 @@ std::string openValue(std::string value)
 {
     for (char& c : value)
         c = c == '-' ? '+' : c == '_' ? '/' : c;
-    return rsaUnseal(base64Decode(value), 2, servicePrivateKeyPem);
+    return rsaUnseal(base64Decode(value), 2, servicePrivateKeyPem());
 }
 
 }
@@ -33,7 +33,7 @@ TEST(ServiceKey, TheGameCarriesThePublicHalfOfTheServicesKey)
     ASSERT_EQ(servicePublicKeyPem.size(), 276u);
     EXPECT_EQ(servicePublicKeyPem.compare(0, 28, "-----BEGIN PUBLIC KEY-----\r\n"), 0);
     EXPECT_EQ(servicePublicKeyPem.substr(250), "\r\n-----END PUBLIC KEY-----");
-    std::string derived = publicKeyFromPrivatePem(servicePrivateKeyPem);
+    std::string derived = publicKeyFromPrivatePem(servicePrivateKeyPem());
     std::string carried = servicePublicKeyPem;
     std::string unix;
     for (char c : carried)
@@ -68,7 +68,7 @@ TEST(Sealing, BlocksOf117BytesInUrlSafeBase64)
 TEST(Sealing, TheStoredPasswordOpensWithTheCarriedKey)
 {
     for (const std::string& password : {std::string("hunter22"), std::string(200, 'p')}) {
-        std::string stored = storedPasswordOf(password, servicePrivateKeyPem);
+        std::string stored = storedPasswordOf(password, servicePrivateKeyPem());
         EXPECT_EQ(rsaUnseal(base64Decode(stored), 1, servicePublicKeyPem), password);
     }
 }

@@ -31,7 +31,7 @@ struct StandInTest : ::testing::Test {
 // The data value the game would send for a request text.
 inline std::string sealedData(const std::string& text)
 {
-    static const std::string publicKey = publicKeyFromPrivatePem(servicePrivateKeyPem);
+    static const std::string publicKey = publicKeyFromPrivatePem(servicePrivateKeyPem());
     return makeUrlSafe(stripLineBreaks(toBase64(rsaSeal(text, 1, publicKey))));
 }
 

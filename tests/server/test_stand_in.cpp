@@ -84,7 +84,7 @@ struct Scripts : StandInTest {
 
 std::string publicKey()
 {
-    return publicKeyFromPrivatePem(servicePrivateKeyPem);
+    return publicKeyFromPrivatePem(servicePrivateKeyPem());
 }
 
 std::vector<std::string> queuedUploads;
@@ -328,7 +328,7 @@ TEST_F(Scripts, TheNewestPatchGoesToOlderGamesOnly)
              {"update", "0.x", "x", key, "no version"},
              {"patch", "1", "x", key, "no patch kind"},
              {"update", "1", "", key, "1 to 268435456 bytes"},
-             {"update", "1", "x", servicePrivateKeyPem, "no Ed25519 private key"}}) {
+             {"update", "1", "x", servicePrivateKeyPem(), "no Ed25519 private key"}}) {
         std::string error;
         EXPECT_EQ(offerPatch(service.context, r.kind, r.version, r.bytes, r.key, &error), -1) << r.version;
         EXPECT_NE(error.find(r.reason), std::string::npos) << error;
@@ -384,7 +384,7 @@ TEST(PatchStore, OffersFromBeforeSignaturesAreNeverOffered)
     EXPECT_FALSE(openStore(store, path, &error)) << "stopped between the two steps";
     change("DROP TRIGGER halt;");
     ASSERT_TRUE(openStore(store, path, &error)) << error;
-    ScriptContext context{&store, servicePrivateKeyPem, ""};
+    ScriptContext context{&store, servicePrivateKeyPem(), ""};
     EXPECT_EQ(runScript(context, "login.php", {{"gameversion", "Version 0.1"}}), "fail");
     EXPECT_EQ(offerPatch(context, "update", "0.2", "new", testPatchKey()), 2);
     EXPECT_EQ(runScript(context, "login.php", {{"gameversion", "Version 0.1"}}).rfind("update patch.php?id=2 ", 0), 0u);
