@@ -12,6 +12,7 @@
 // while a signed 4 MiB patch's download streams 1 GiB, and the console.log lines one refused offer
 // carrying line breaks and a terminal escape writes.
 //   bench_online_bench [--retry-seconds N]   (20 unless told)
+#include "bench_service.h"
 #include "timing.h"
 
 #include "crypto/digest.h"
@@ -208,13 +209,8 @@ int main(int argc, char** argv)
     if (!mkdtemp(folder))
         return 1;
     StandIn service;
-    StandInOptions options;
-    options.databasePath = std::string(folder) + "/service.db";
-    std::string error;
-    if (!startStandIn(service, options, &error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
+    if (!bench::startService(service, folder))
         return 1;
-    }
     secureUrl = service.context.securePrefix;
     urlsLogPath = std::string(folder) + "/urls.txt";
     setenv("XDG_CONFIG_HOME", folder, 1);   // the registration saves the settings

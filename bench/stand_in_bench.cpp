@@ -4,6 +4,7 @@
 //   bench_stand_in_bench [--seconds N] [--port P]
 // --seconds: how long the attack lasts (20 unless told); --port: attack a service already running
 // on 127.0.0.1:P (an older ts_server, say) instead of one started here.
+#include "bench_service.h"
 #include "timing.h"
 
 #include "server/raw_listener.h"
@@ -82,13 +83,8 @@ int main(int argc, char** argv)
         return 1;
     StandIn service;
     if (port == 0) {
-        StandInOptions options;
-        options.databasePath = std::string(folder) + "/service.db";
-        std::string error;
-        if (!startStandIn(service, options, &error)) {
-            std::fprintf(stderr, "%s\n", error.c_str());
+        if (!bench::startService(service, folder))
             return 1;
-        }
         port = service.port;
     }
 
