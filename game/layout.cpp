@@ -6,8 +6,6 @@
 #include "engine/config.h"
 #include "engine/fonts.h"
 #include "engine/window.h"
-#include "game/input.h"
-#include "game/options.h"
 #include "game/score_screen.h"
 #include "game/tutorials.h"
 
@@ -358,18 +356,18 @@ float optionsValueX()
     return w - 0.06f * w - 0.3f * w;
 }
 
-float optionsArrowX(int side)
+float optionsArrowX(int side, float widestValue)
 {
     // 0.06 W from the value column, or as far as keeps a text height's half between the widest
     // value and the arrow.
     const float s = optionsTextScale;
-    const float clear = optionsWidestValue() / 2.0f + s * (0.5f * mediumFont.height + freetype::getWidth(&mediumFont, "<"));
+    const float clear = widestValue / 2.0f + s * (0.5f * mediumFont.height + freetype::getWidth(&mediumFont, "<"));
     return optionsValueX() + (side < 0 ? -1.0f : 1.0f) * std::max(0.06f * width(), clear);
 }
 
-LayoutRect optionsArrowRect(int row, int side)
+LayoutRect optionsArrowRect(int row, int side, float widestValue)
 {
-    return fromScreenRect(freetype::bbox(side < 0 ? "<" : ">", optionsArrowX(side), optionsRowY(row), &mediumFont, 0,
+    return fromScreenRect(freetype::bbox(side < 0 ? "<" : ">", optionsArrowX(side, widestValue), optionsRowY(row), &mediumFont, 0,
                                          optionsTextScale));
 }
 

@@ -132,16 +132,17 @@ inline constexpr int optionsRowCount = 9;
 inline constexpr float optionsTextScale = 0.8f;
 float optionsRowY(int row);
 // Its columns: labels start at 0.3 W, values centre on 0.64 W, "<" and ">" 0.06 W either side of
-// them, or further out where the widest value would come within half a text height of them.
+// them, or further out where the widest value (widestValue wide, the options page's own) would
+// come within half a text height of them.
 float optionsLabelX();
 float optionsValueX();
-float optionsArrowX(int side);
+float optionsArrowX(int side, float widestValue);
 // The highlights drawn behind "Back" and "Save": 4b x 0.8b (b = 0.03 W) on the middle of their
 // text line. The hit boxes below are the words' own boxes, half a line lower.
 LayoutRect optionsBackHighlightRect();
 LayoutRect optionsSaveHighlightRect();
 // A row's "<" (side -1) or ">" (side 1): the character's box.
-LayoutRect optionsArrowRect(int row, int side);
+LayoutRect optionsArrowRect(int row, int side, float widestValue);
 // The hit boxes of "Back" (starting at 0.3 W) and "Save" (centred at 0.64 W), on a baseline half
 // a text height below the drawn one.
 LayoutRect optionsBackRect();

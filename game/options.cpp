@@ -143,9 +143,10 @@ void UpdateOptions(float)
 {
     PROFILE_SCOPE("UpdateOptions");
     advanceFrameTicker();
+    const float widest = optionsWidestValue();
     for (int row = 0; row < optionsRowCount; ++row)
         for (int side : {-1, 1})
-            if (pointerInside(optionsArrowRect(row, side))) {
+            if (pointerInside(optionsArrowRect(row, side, widest))) {
                 hoveredButton = optionsRowButtons[row];
                 hoveredArrow = side;
                 return;

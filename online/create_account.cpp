@@ -11,12 +11,12 @@
 #include "game/states.h"
 #include "online/login.h"
 #include "online/query.h"
+#include "online/replies.h"
 #include "online/requests.h"
 #include "platform/messages.h"
 
 std::string email;
 std::string retypedPassword;
-bool accountRequestSent = false;
 
 namespace {
 
@@ -39,47 +39,7 @@ void send(const std::string& request, int kind)
     }
 }
 
-// Takes the step's answer; false when its panel is no longer up, and the answer is not read.
-bool answered(int panel, int resultCode)
-{
-    accountRequestSent = false;
-    blockingResult = resultCode;
-    return gameState == gs::NewProfile && popupId == panel;
-}
-
 } // namespace
-
-void handleNameCheckReply(int resultCode, const std::string& reply)
-{
-    if (!answered(7, resultCode))
-        return;
-    if (resultCode != CURLE_OK)
-        popupId = 11;
-    else if (reply == "unavailable")
-        popupId = 4;
-    else if (reply == "available")
-        popupId = 2;
-    else
-        popupId = 11;
-}
-
-// A registration goes straight on to the login page, which logs the new profile in by itself.
-void handleRegistrationReply(int resultCode, const std::string& reply)
-{
-    if (!answered(10, resultCode))
-        return;
-    const std::vector<std::string> fields = replyFields(reply);
-    if (resultCode != CURLE_OK || fields.size() < 2 || fields[0] != "success") {
-        popupId = 11;
-        return;
-    }
-    password = fields[1];
-    popupId = 13;
-    offlineMode = 0;
-    saveConfig();
-    gameState = gs::NewProfileToLogin;
-    loginRequestSent = false;
-}
 
 std::string pastedEmail(const std::string& clipboard)
 {

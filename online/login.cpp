@@ -9,7 +9,6 @@
 #include "game/page_state.h"
 #include "game/reports.h"
 #include "online/query.h"
-#include "online/replies.h"
 #include "online/requests.h"
 #include "online/sealing.h"
 #include "platform/messages.h"
@@ -19,6 +18,8 @@
 #include <vector>
 
 bool loginRequestSent = false;
+std::string loginReply;
+int loginRetries = 0;
 std::string loggedInName;
 int blockingResult = 0;
 std::string serverChoiceReply;

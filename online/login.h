@@ -3,6 +3,8 @@
 #include <string>
 
 extern bool loginRequestSent;   // the login of the current attempt has been sent
+extern std::string loginReply;  // the login's reply, handled by the reply dispatch
+extern int loginRetries;        // login transport failures so far
 // The name of the last login the service accepted, "" before one: the name being typed, or one
 // that failed to log in or to register, is not the player's.
 extern std::string loggedInName;

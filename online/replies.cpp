@@ -12,7 +12,6 @@
 #include "game/reports.h"
 #include "game/states.h"
 #include "online/achievements.h"
-#include "online/create_account.h"
 #include "online/login.h"
 #include "online/patching.h"
 #include "online/query.h"
@@ -23,10 +22,10 @@
 #include <algorithm>
 #include <climits>
 
-std::string loginReply, syncReply, newsReply, deathReply;
+std::string syncReply, newsReply, deathReply;
 int hasNews = 0;
 std::string newsText;
-int loginRetries = 0;
+bool accountRequestSent = false;
 
 namespace {
 
@@ -59,6 +58,47 @@ std::string maskedLoginReply(const std::string& reply, const std::vector<std::st
         text += (i == 2 || i == 3) ? "***" : fields[i];
     }
     return text;
+}
+
+// The new-profile page's step answered; false when its panel is no longer up, and the answer is
+// not read.
+bool accountStepAnswered(int panel, int resultCode)
+{
+    accountRequestSent = false;
+    blockingResult = resultCode;
+    return gameState == gs::NewProfile && popupId == panel;
+}
+
+void nameCheckResult(int resultCode, const std::string& reply)
+{
+    if (!accountStepAnswered(7, resultCode))
+        return;
+    if (resultCode != CURLE_OK)
+        popupId = 11;
+    else if (reply == "unavailable")
+        popupId = 4;
+    else if (reply == "available")
+        popupId = 2;
+    else
+        popupId = 11;
+}
+
+// A registration goes straight on to the login page, which logs the new profile in by itself.
+void registrationResult(int resultCode, const std::string& reply)
+{
+    if (!accountStepAnswered(10, resultCode))
+        return;
+    const std::vector<std::string> fields = replyFields(reply);
+    if (resultCode != CURLE_OK || fields.size() < 2 || fields[0] != "success") {
+        popupId = 11;
+        return;
+    }
+    password = fields[1];
+    popupId = 13;
+    offlineMode = 0;
+    saveConfig();
+    gameState = gs::NewProfileToLogin;
+    loginRequestSent = false;
 }
 
 void loginResult(int resultCode, const std::string& reply)
@@ -127,7 +167,7 @@ void loginResult(int resultCode, const std::string& reply)
 }
 
 // Kinds 2 and 4: "fail" is an answer without numbers; anything else needs its numbers.
-bool answered(const std::string& reply, std::size_t fields, bool& replyReceived, int waitIndex)
+bool replyAnswered(const std::string& reply, std::size_t fields, bool& replyReceived, int waitIndex)
 {
     if (reply == "fail") {
         replyReceived = true;
@@ -145,7 +185,7 @@ bool answered(const std::string& reply, std::size_t fields, bool& replyReceived,
 bool takeHighscore(std::string* response)
 {
     const std::string& reply = *response;
-    if (!answered(reply, 5, highscoreReplyReceived, 0))
+    if (!replyAnswered(reply, 5, highscoreReplyReceived, 0))
         return false;
     std::vector<std::string> fields = replyFields(reply);
     if (fields.size() < 5)
@@ -167,7 +207,7 @@ void sendHighscoreAgain(std::string*)
 bool takeScore(std::string* response)
 {
     const std::string& reply = *response;
-    if (!answered(reply, 8, scoreReplyReceived, 2))
+    if (!replyAnswered(reply, 8, scoreReplyReceived, 2))
         return false;
     std::vector<std::string> fields = replyFields(reply);
     if (fields.size() < 8)
@@ -347,8 +387,8 @@ void handleReply(int kind, int resultCode, std::string* response, long httpStatu
     case rk::Login: loginResult(resultCode, *reply); break;
     case rk::AchievementSync: syncResult(resultCode, *reply); break;
     case rk::ServerChoice: handleServerChoiceReply(resultCode, *reply); break;
-    case rk::NameCheck: handleNameCheckReply(resultCode, *reply); break;
-    case rk::Registration: handleRegistrationReply(resultCode, *reply); break;
+    case rk::NameCheck: nameCheckResult(resultCode, *reply); break;
+    case rk::Registration: registrationResult(resultCode, *reply); break;
     case rk::Logout: handleLogoutReply(resultCode); break;
     default: break;   // rk::Death, and kinds unknown
     }

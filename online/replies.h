@@ -7,12 +7,14 @@
 
 #include "online/query.h"   // userId, playHash and the reply fields
 
-extern std::string loginReply, syncReply, newsReply, deathReply;
+extern std::string syncReply, newsReply, deathReply;
 extern int hasNews;            // the login announced news
 extern std::string newsText;   // shown by the main menu, at most these bytes and lines
 inline constexpr std::size_t maxNewsBytes = 16384;
 inline constexpr std::size_t maxNewsLines = 200;
-extern int loginRetries;       // login transport failures so far
+// A name check or registration of the new-profile page is on its way; each answer is read only
+// while its panel is still up.
+extern bool accountRequestSent;
 
 // Once a frame: moves the transfers on and hands each finished one to handleReply.
 void curlprocess();

@@ -27,14 +27,16 @@ void renderOptions()
     pageText("Options Menu", static_cast<float>(screenWidth / 2),
              static_cast<float>(screenHeight / 2) - 8.0f * mediumFont.height, 0, 1.0f);
     const float s = optionsTextScale;
+    const float widest = optionsWidestValue();
+    const float left = optionsArrowX(-1, widest), right = optionsArrowX(1, widest);
     for (int row = 0; row < optionsRowCount; ++row) {
         // The window's settings cannot change during a game: dimmed then.
         const float alpha = optionsFromGame && row < optionsWindowRows ? 128.0f : 255.0f;
         const float y = optionsRowY(row);
         pageTextColoured(rowLabels[row], optionsLabelX(), y, 5, s, 255, 255, 255, alpha);
         pageTextColoured(optionsValueText(row), optionsValueX(), y, 0, s, 255, 255, 255, alpha);
-        pageTextColoured("<", optionsArrowX(-1), y, 0, s, 255, 255, 255, alpha);
-        pageTextColoured(">", optionsArrowX(1), y, 0, s, 255, 255, 255, alpha);
+        pageTextColoured("<", left, y, 0, s, 255, 255, 255, alpha);
+        pageTextColoured(">", right, y, 0, s, 255, 255, 255, alpha);
     }
     const float y = optionsRowY(optionsRowCount);
     pageText("Back", optionsLabelX(), y, 5, s);

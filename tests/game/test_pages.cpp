@@ -275,7 +275,7 @@ TEST_F(PagesTest, EachPageFindsItsButtons)
     } cases[] = {
         {UpdateMenu, socialIconRect(2), 10, 0},         {UpdateGametype, menuButtonRect(2), 0, 0},
         {UpdateLevelSelect, levelButtonRect(6), 16, 0}, {UpdateLevelSelect, menuButtonRect(4), 7, 0},
-        {UpdateOptions, optionsArrowRect(0, -1), 1, -1}, {UpdateOptions, optionsArrowRect(7, 1), 10, 1},
+        {UpdateOptions, optionsArrowRect(0, -1, optionsWidestValue()), 1, -1}, {UpdateOptions, optionsArrowRect(7, 1, optionsWidestValue()), 10, 1},
         {UpdateOptions, optionsBackRect(), 8, 0},       {UpdateOptions, optionsSaveRect(), 9, 0},
     };
     for (const auto& c : cases) {

@@ -346,7 +346,7 @@ TEST_F(MenuPagesTest, OptionsArrowsClearTheValues)
     displayModes = {Vector2(800.0f, 600.0f), Vector2(1024.0f, 768.0f)};
     displayModeIndex = 1;
     fullscreen = 1;
-    EXPECT_FLOAT_EQ(optionsValueX() - optionsArrowX(-1), 0.06f * 1680.0f);
+    EXPECT_FLOAT_EQ(optionsValueX() - optionsArrowX(-1, optionsWidestValue()), 0.06f * 1680.0f);
     screenWidth = 1024, screenHeight = 768;
     plainFont(mediumFont, 20.0f, 12.8f);
     const float gap = 0.5f * optionsTextScale * 20.0f;
@@ -364,7 +364,7 @@ TEST_F(MenuPagesTest, OptionsArrowsClearTheValues)
     for (const int mode : {0, 1}) {
         displayModeIndex = mode;
         fullscreen = mode;
-        EXPECT_FLOAT_EQ(optionsArrowX(-1), left[0].x);
+        EXPECT_FLOAT_EQ(optionsArrowX(-1, optionsWidestValue()), left[0].x);
     }
 }
 
