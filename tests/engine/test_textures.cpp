@@ -337,11 +337,14 @@ TEST_F(TextureStreaming, ASeekStepReadsItsBytesAndTheStepIsCapped)
     ASSERT_TRUE(textureStream.seeking);
     const long rawBefore = gzoffset(assetPackFile);
     const long posBefore = gztell(assetPackFile);
-    seekStep = 1 << 20;
-    streamFrame(nullptr);  // one step of 1 MiB
-    EXPECT_EQ(gztell(assetPackFile) - posBefore, 1 << 20);
-    // zlib only defers a gzseek; this step must have decompressed its megabyte.
-    EXPECT_GT(gzoffset(assetPackFile) - rawBefore, 900000);
+    // One read's worth (the seek reads 64 KiB at a time): a busy machine cuts a longer step
+    // short at its share of the frame, so its count would depend on the load.
+    seekStep = 64 << 10;
+    streamFrame(nullptr);
+    EXPECT_EQ(gztell(assetPackFile) - posBefore, 64 << 10);
+    // zlib only defers a gzseek; this step must have decompressed its bytes (less the up to
+    // 16 KiB that zlib had decompressed ahead while the index was read).
+    EXPECT_GT(gzoffset(assetPackFile) - rawBefore, 40 << 10);
 
     seekStep = maxSeekStep;
     while (textureStream.seeking) {
