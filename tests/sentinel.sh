@@ -4,20 +4,31 @@
 # process still runs, then ends it. A test that ends processes it did not start takes it along.
 set -euo pipefail
 file=$2
+
+# True while the sentinel FILE records still runs. The name tells it from a process that took the
+# PID since; an ended one has no command line.
+recorded_runs() {
+  read -r pid name <"$file"
+  [ "$(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null)" = "$name 7200 " ]
+}
+
 case $1 in
 start)
+  # A repeated start (ctest --repeat) ends the sentinel it made before rather than leave it behind.
+  if [ -f "$file" ] && recorded_runs; then
+    kill "$pid"
+  fi
   name="ts-sentinel-$$"
   (exec -a "$name" sleep 7200) </dev/null >/dev/null 2>&1 &
   echo "$! $name" >"$file"
   ;;
 check)
-  read -r pid name <"$file"
-  rm -f "$file"
-  # The name tells it from a process that took the PID since; an ended one has no command line.
-  if [ "$(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null)" != "$name 7200 " ]; then
+  if ! recorded_runs; then
+    rm -f "$file"
     echo "the sentinel (PID $pid) was ended during the tests"
     exit 1
   fi
+  rm -f "$file"
   kill "$pid"
   echo "the sentinel outlived every test"
   ;;
