@@ -20,7 +20,6 @@ std::string retypedPassword;
 
 namespace {
 
-constexpr std::size_t maxEmailLength = 254;
 constexpr long accountTimeoutSeconds = 5;
 std::string accountReply;
 
@@ -53,7 +52,7 @@ std::string pastedEmail(const std::string& clipboard)
         text.pop_back();
     std::string taken;
     for (char c : text) {
-        if (taken.size() >= maxEmailLength || !fieldTextFits(gs::NewProfile, 20, taken + c))
+        if (!fieldTextFits(gs::NewProfile, 20, taken + c))
             break;
         taken += c;
     }

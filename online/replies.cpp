@@ -166,14 +166,18 @@ void loginResult(int resultCode, const std::string& reply)
     popupId = 14;
 }
 
-// Kinds 2 and 4: "fail" is an answer without numbers; anything else needs its numbers.
-bool replyAnswered(const std::string& reply, std::size_t fields, bool& replyReceived, int waitIndex)
+// Kinds 2 and 4: "fail" is an answer without numbers (no fields); anything else is an answer only
+// with at least `wanted` of them, its fields.
+bool replyAnswered(const std::string& reply, std::size_t wanted, bool& replyReceived, int waitIndex,
+                   std::vector<std::string>& fields)
 {
+    fields.clear();
     if (reply == "fail") {
         replyReceived = true;
         return true;
     }
-    if (replyFields(reply).size() < fields)
+    fields = replyFields(reply);
+    if (fields.size() < wanted)
         return false;
     requestWaitTimes[waitIndex] = 0.0f;
     if (serverWaitPause)
@@ -184,11 +188,10 @@ bool replyAnswered(const std::string& reply, std::size_t fields, bool& replyRece
 
 bool takeHighscore(std::string* response)
 {
-    const std::string& reply = *response;
-    if (!replyAnswered(reply, 5, highscoreReplyReceived, 0))
+    std::vector<std::string> fields;
+    if (!replyAnswered(*response, 5, highscoreReplyReceived, 0, fields))
         return false;
-    std::vector<std::string> fields = replyFields(reply);
-    if (fields.size() < 5)
+    if (fields.empty())
         return true;   // "fail"
     highscoreReplyFirst = parseWhole(fields[0]);
     personalBest = parseWhole(fields[1]);
@@ -206,11 +209,10 @@ void sendHighscoreAgain(std::string*)
 
 bool takeScore(std::string* response)
 {
-    const std::string& reply = *response;
-    if (!replyAnswered(reply, 8, scoreReplyReceived, 2))
+    std::vector<std::string> fields;
+    if (!replyAnswered(*response, 8, scoreReplyReceived, 2, fields))
         return false;
-    std::vector<std::string> fields = replyFields(reply);
-    if (fields.size() < 8)
+    if (fields.empty())
         return true;   // "fail"
     scoreReplyFirst = parseWhole(fields[2]);
     scoreReplySecond = parseWhole(fields[3]);
@@ -298,9 +300,12 @@ bool takeRankingPage(std::string* response)
         return true;
     }
     std::size_t lineEnd = reply.find("\r\n");
-    if (reply.size() < 7 || lineEnd == std::string::npos || lineEnd < 7 || !allDigits(reply.substr(7, lineEnd - 7)))
+    if (reply.size() < 7 || lineEnd == std::string::npos || lineEnd < 7)
         return false;
-    int count = parseWhole(reply.substr(7, lineEnd - 7));
+    const std::string countText = reply.substr(7, lineEnd - 7);
+    if (!allDigits(countText))
+        return false;
+    int count = parseWhole(countText);
     // A page without rows would be asked for again at the same offset for ever.
     if (count == 0) {
         rankingAtEnd = true;
