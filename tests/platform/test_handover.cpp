@@ -124,6 +124,17 @@ TEST(LaunchProgram, NewSessionNoArgumentsWorkingFolderInheritedNoPathSearch)
     sigprocmask(SIG_BLOCK, &block, &oldMask);
     int reporterPid = platformLaunchProgram(reporter);
     int waiterPid = platformLaunchProgram(waiter);
+    // The waiter never ends by itself: an assertion that returns early still ends it, and only it.
+    struct EndWaiter {
+        int& pid;
+        ~EndWaiter()
+        {
+            if (pid > 0) {
+                kill(pid, SIGKILL);
+                waitpid(pid, nullptr, 0);
+            }
+        }
+    } endWaiter{waiterPid};
     EXPECT_EQ(platformLaunchProgram("sh"), -1);   // on PATH, not in the working folder
     EXPECT_EQ(platformLaunchProgram(work + "/nothing"), -1);
     EXPECT_EQ(platformLaunchProgram(""), -1);
@@ -136,6 +147,7 @@ TEST(LaunchProgram, NewSessionNoArgumentsWorkingFolderInheritedNoPathSearch)
     EXPECT_EQ(signalMask(waiterPid, "SigBlk") & (1ull << (SIGUSR1 - 1)), 0u);
     kill(waiterPid, SIGKILL);
     waitpid(waiterPid, nullptr, 0);
+    waiterPid = 0;
     ASSERT_GT(reporterPid, 0);
     waitpid(reporterPid, nullptr, 0);
     for (int i = 0; i < 400 && access((reporter + ".report").c_str(), F_OK) != 0; ++i)
