@@ -1,16 +1,18 @@
 // The HUD's readouts and the powerup panel at their edge values.
 #include "screens_fixture.h"
+#include "../layout_boxes.h"
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
 #include <utility>
 
+#include "engine/draw2d.h"
 #include "game/layout.h"
 #include "game/levels.h"
 #include "game/scoring.h"
-#include "screens/hud.h"
 #include "screens/backdrop.h"
+#include "screens/hud.h"
 #include "screens/hud_readouts.h"
 #include "screens/pause_popup.h"
 #include "screens/powerup_panel.h"
@@ -99,21 +101,11 @@ namespace {
 // The box a recorded quad or text covers.
 LayoutRect drawnBox(const DrawCall& c)
 {
+    if (c.op == DrawOp::Print || c.op == DrawOp::PrintShadowed)
+        return textBox(c.text, c.x, c.y, c.anchor, c.scale, *c.font);
     LayoutRect r;
-    if (c.op == DrawOp::Print || c.op == DrawOp::PrintShadowed) {
-        const ScreenRect b = freetype::bbox(c.text.c_str(), c.x, c.y, c.font, c.anchor, c.scale);
-        r = {static_cast<float>(b.left), static_cast<float>(b.top), static_cast<float>(b.right),
-             static_cast<float>(b.bottom)};
-    } else {
-        anchorRect(c.x, c.y, c.w, c.h, c.anchor, r.left, r.top, r.right, r.bottom);
-    }
+    anchorRect(c.x, c.y, c.w, c.h, c.anchor, r.left, r.top, r.right, r.bottom);
     return r;
-}
-
-bool overlap(const LayoutRect& a, const LayoutRect& b)
-{
-    const float e = 0.01f;   // boxes may share an edge
-    return a.left < b.right - e && b.left < a.right - e && a.top < b.bottom - e && b.top < a.bottom - e;
 }
 
 } // namespace
