@@ -104,7 +104,8 @@ TEST_F(InputTest, KeysTypeIntoTheFieldOfTheStepShownAndEnterMovesOn)
 
 // At 1024x768, 16 px a character and W 60 px: the e-mail field takes up to 254 characters however
 // narrow its box; the name field keeps to its box (201.6 px) and takes no character after one it
-// refused until Backspace shortens it.
+// refused until Backspace shortens it, and from then on every one that fits, even where the text
+// is typed back to what it was at the refusal.
 TEST_F(InputTest, FieldsTakeNoCharacterAfterOneTheyRefused)
 {
     const std::string a60(60, 'A'), a300(300, 'A');
@@ -116,6 +117,7 @@ TEST_F(InputTest, FieldsTakeNoCharacterAfterOneTheyRefused)
         {20, a60, std::string(60, 'a')}, {20, a300, std::string(254, 'a')},
         {1, "WWWWI", "www"},   // the I would fit, but follows a refused W
         {1, "WWWWI\bI", "wwi"},
+        {1, "WWWWI\bWI", "wwwi"},
     };
     for (const auto& c : cases) {
         SetUp();

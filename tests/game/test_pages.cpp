@@ -1,5 +1,6 @@
 // The menu pages: their geometry, their hovered buttons and what a click on each does.
 #include "board_fixture.h"
+#include "../layout_boxes.h"
 
 #include <cmath>
 #include <functional>
@@ -62,20 +63,6 @@ int callsOf(const std::string& name, const std::function<void()>& step)
     resetFrameProfile();
     showProfiling = false;
     return n;
-}
-
-LayoutRect textBox(const std::string& text, float x, float y, int anchor, float scale, const Font& font)
-{
-    const ScreenRect r = freetype::bbox(text.c_str(), x, y, &font, anchor, scale);
-    return {static_cast<float>(r.left), static_cast<float>(r.top), static_cast<float>(r.right),
-            static_cast<float>(r.bottom)};
-}
-
-bool overlap(const LayoutRect& a, const LayoutRect& b)
-{
-    // Boxes may share an edge (a pointer on it hits neither); float rounding aside.
-    const float e = 0.01f;
-    return a.left < b.right - e && b.left < a.right - e && a.top < b.bottom - e && b.top < a.bottom - e;
 }
 
 // The play screen's overlay at the current window: every piece on the screen, no HUD piece over

@@ -1,13 +1,18 @@
 // The HUD's readouts and the powerup panel at their edge values.
 #include "screens_fixture.h"
+#include "../layout_boxes.h"
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
+#include <utility>
 
+#include "engine/draw2d.h"
 #include "game/layout.h"
 #include "game/levels.h"
 #include "game/scoring.h"
 #include "screens/backdrop.h"
+#include "screens/hud.h"
 #include "screens/hud_readouts.h"
 #include "screens/pause_popup.h"
 #include "screens/powerup_panel.h"
@@ -91,9 +96,24 @@ TEST_F(ScreensTest, PowerupSlotsFillGlowAndAnnounce)
     EXPECT_FLOAT_EQ(powerupNoticeAlpha(1500.0f), 127.5f);
 }
 
-// Past 16:9 the play screen's overlay is drawn where the layout puts it (its table test keeps
-// those boxes apart and on the screen): the score on the bottom line, clear of the cube; the
-// powerup cards, the ready notice and the card's lines; a tutorial picture; the pointer.
+namespace {
+
+// The box a recorded quad or text covers.
+LayoutRect drawnBox(const DrawCall& c)
+{
+    if (c.op == DrawOp::Print || c.op == DrawOp::PrintShadowed)
+        return textBox(c.text, c.x, c.y, c.anchor, c.scale, *c.font);
+    LayoutRect r;
+    anchorRect(c.x, c.y, c.w, c.h, c.anchor, r.left, r.top, r.right, r.bottom);
+    return r;
+}
+
+} // namespace
+
+// Past 16:9 the play screen's overlay is drawn where the layout puts it: the score on the bottom
+// line; the powerup cards, the ready notice and the card's lines; a tutorial picture; the pointer.
+// And, measured on the drawing alone: every piece on the screen, the HUD's pieces apart, and each
+// drawn as large as on the 16:9 window of that height.
 TEST_F(ScreensTest, WideWindowOverlayIsDrawnWhereTheLayoutPutsIt)
 {
     screenWidth = 2400;
@@ -128,5 +148,48 @@ TEST_F(ScreensTest, WideWindowOverlayIsDrawnWhereTheLayoutPutsIt)
     calls.clear();
     renderCursor();
     EXPECT_FLOAT_EQ(of(DrawOp::Quad)[0].w, pointerSide());
+
+    for (const auto& [w, h] : {std::pair{2400, 600}, std::pair{2560, 720}}) {
+        const std::string shape = std::to_string(w) + "x" + std::to_string(h);
+        const auto frame = [&](int width) {
+            screenWidth = width;
+            screenHeight = h;
+            mouseX = width / 2;
+            mouseY = h / 4;
+            calls.clear();
+            renderHUD();
+            renderTutorial();
+            renderCursor();
+            std::vector<DrawCall> drawn;
+            for (const DrawCall& c : calls)
+                if (c.op == DrawOp::Quad || c.op == DrawOp::QuadUV || c.op == DrawOp::Print ||
+                    c.op == DrawOp::PrintShadowed)
+                    drawn.push_back(c);
+            return drawn;
+        };
+        const std::vector<DrawCall> basis = frame(static_cast<int>(std::lround(h * 16.0 / 9.0))), wide = frame(w);
+        ASSERT_EQ(wide.size(), basis.size()) << shape;
+        std::vector<std::pair<std::string, LayoutRect>> hud;   // each text (not its shadow), the cards, the notice
+        for (std::size_t i = 0; i < wide.size(); ++i) {
+            const DrawCall& c = wide[i];
+            ASSERT_EQ(c.text, basis[i].text) << shape;
+            const LayoutRect box = drawnBox(c), at169 = drawnBox(basis[i]);
+            EXPECT_TRUE(box.left >= 0.0f && box.top >= 0.0f && box.right <= static_cast<float>(w) &&
+                        box.bottom <= static_cast<float>(h))
+                << shape << ": " << c.text;
+            // Text boxes are whole pixels, so one may be a pixel off where it stands elsewhere.
+            EXPECT_NEAR(box.right - box.left, at169.right - at169.left, 1.0f) << shape << ": " << c.text;
+            EXPECT_NEAR(box.bottom - box.top, at169.bottom - at169.top, 1.0f) << shape << ": " << c.text;
+            const bool text = c.op == DrawOp::Print || c.op == DrawOp::PrintShadowed;
+            if (text && !hud.empty() && hud.back().first == c.text)
+                hud.back().second = box;   // the shadow comes first
+            else if (text || c.text == "powerupbg.tga" || c.text == "multinoty.tga")
+                hud.push_back({c.text, box});
+        }
+        for (std::size_t i = 0; i < hud.size(); ++i)
+            for (std::size_t j = i + 1; j < hud.size(); ++j)
+                EXPECT_FALSE(overlap(hud[i].second, hud[j].second))
+                    << shape << ": " << hud[i].first << " and " << hud[j].first;
+    }
     displayedScore = 0;
 }

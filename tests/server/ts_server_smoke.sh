@@ -2,7 +2,8 @@
 # ts_server as a program: an ephemeral port written to its file, a page served on 127.0.0.1,
 # a bad fault refused, and a clean exit on SIGTERM with its state kept in the database; offer-patch,
 # run from anywhere, finds the stand-in's test key, stores a file under the next id and refuses an
-# unknown kind, a missing file or key, and a version not newer than the one on offer.
+# unknown kind, a missing file or key, a version not newer than the one on offer, and a file one
+# byte over the largest patch (whole: it is not cut to the limit and stored).
 set -euo pipefail
 server=$1
 dir=$(mktemp -d)
@@ -27,6 +28,12 @@ if "$server" offer-patch --db s.db update "Version 9" "$server" >/dev/null 2>"$d
 fi
 grep -q "version 9 is not newer than 9" "$dir/err" || { echo "no reason given: $(cat "$dir/err")"; exit 1; }
 [ "$("$server" offer-patch --db s.db update "Version 10" "$server")" = 2 ] || { echo "no offer 2"; exit 1; }
+truncate -s $((256 * 1024 * 1024 + 1)) "$dir/big"   # sparse: costs no disk
+if "$server" offer-patch --db s.db update "Version 11" "$dir/big" >/dev/null 2>"$dir/err"; then
+  echo "an offer over the size limit was accepted"; exit 1
+fi
+grep -q "bytes, not 268435457: nothing stored" "$dir/err" || { echo "no reason given: $(cat "$dir/err")"; exit 1; }
+[ "$("$server" offer-patch --db s.db update "Version 11" "$server")" = 3 ] || { echo "the refused offer was stored"; exit 1; }
 "$server" --db "$dir/s.db" --port 0 --port-file "$dir/port" --log "$dir/log" >/dev/null &
 pid=$!
 for _ in $(seq 100); do [ -s "$dir/port" ] && break; sleep 0.05; done
