@@ -19,6 +19,7 @@ char curlErrorBuffer[CURL_ERROR_SIZE];
 std::string urlsLogPath = "urls.txt";
 int offlineMode = 0;
 void (*curlQueueHook)(const std::string&, std::string*, int, long) = nullptr;
+StallRule transferStallRule = stalledTransfer;
 
 namespace {
 
@@ -70,6 +71,8 @@ void setUpTransfer(CURL* handle, const std::string& url, ReplySink* sink, long t
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, sink);
     curl_easy_setopt(handle, CURLOPT_TIMEOUT, timeoutSeconds);
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, 5L);
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, transferStallRule.bytesPerSecond);
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, transferStallRule.seconds);
 }
 
 void pump()

@@ -25,6 +25,18 @@ inline constexpr std::size_t maxRankingPageBytes = std::size_t(64) << 10;   // k
 inline constexpr std::size_t maxRequestRecords = 100;
 // Redirects one transfer follows, over http and https only.
 inline constexpr long maxRedirects = 3;
+// A transfer that brings under bytesPerSecond for `seconds` on end has stalled, whatever its
+// time-out: it fails as a time-out and is sent again like any other failure.
+struct StallRule {
+    long bytesPerSecond;
+    long seconds;
+};
+// Even a poor mobile line brings hundreds of bytes a second, and libcurl measures over its last
+// five seconds, so a live line must fall silent some ten seconds to be cut; a stalled download is
+// asked for again within these 6 s and the longest back-off, 30 s.
+inline constexpr StallRule stalledTransfer{64, 6};
+// The rule every transfer is set up with; tests shorten it.
+extern StallRule transferStallRule;
 
 // One queued request. Records stay in `requests` after completion (done) until the list is cut back.
 // Request kinds: what a queued request is, and so what its reply does.

@@ -27,7 +27,7 @@ int usage()
                  "                 [--fault SCRIPT=KIND[:VALUE][*COUNT]]...\n"
                  "       ts_server offer-patch [--db FILE] [--key PATCH_KEY] update|update_exe VERSION FILE\n"
                  "  KIND: delay (ms), status (HTTP code), garbage (bytes), chunks (ms between pieces),\n"
-                 "        redirect, empty; COUNT: requests it spoils (default every one)\n");
+                 "        redirect, empty, stall (bytes held back); COUNT: requests it spoils (default every one)\n");
     return 2;
 }
 

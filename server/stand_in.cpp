@@ -15,6 +15,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -262,6 +263,19 @@ void answerWithFault(StandIn& s, const Fault& fault, const httplib::Request& req
             });
         break;
     }
+    case FaultKind::Stall: {
+        StandIn* service = &s;
+        const std::size_t sent = reply.size() - std::min<std::size_t>(reply.size(), fault.value);
+        // The whole length is announced, so the reader waits for bytes that never come.
+        auto provide = [service, reply, sent](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+            if (offset < sent)
+                return sink.write(reply.data() + offset, sent - offset);
+            pause(*service, INT_MAX);
+            return false;
+        };
+        response.set_content_provider(reply.size(), "text/plain", provide);
+        break;
+    }
     case FaultKind::Redirect:
         response.set_redirect(request.target + "&hop=1");
         break;
@@ -296,7 +310,7 @@ void answerHttp(StandIn& s, const httplib::Request& request, httplib::Response& 
     bool faulty = !script.empty() && !hop && takeFault(s, script, &fault);
     // A fault that answers in the script's place keeps the script from running at all: a spoilt
     // request changes nothing, and a redirected one is done once, at its second hop.
-    if (faulty && fault.kind != FaultKind::Delay && fault.kind != FaultKind::Chunks) {
+    if (faulty && fault.kind != FaultKind::Delay && fault.kind != FaultKind::Chunks && fault.kind != FaultKind::Stall) {
         answerWithFault(s, fault, request, response, std::string());
         return;
     }
@@ -444,6 +458,7 @@ bool setStandInFault(StandIn& s, const std::string& spec)
     static const std::map<std::string, FaultKind> kinds = {
         {"delay", FaultKind::Delay},   {"status", FaultKind::Status},     {"garbage", FaultKind::Garbage},
         {"chunks", FaultKind::Chunks}, {"redirect", FaultKind::Redirect}, {"empty", FaultKind::Empty},
+        {"stall", FaultKind::Stall},
     };
     auto found = kinds.find(kind);
     if (found == kinds.end() || fault.value < 0)

@@ -31,6 +31,7 @@ enum class FaultKind {
     Redirect,   // a redirect to the same request, answered there
     Empty,      // an empty body
     Reply,      // text instead of the script's answer (set by setStandInReply)
+    Stall,      // the answer but its last value bytes, then nothing until the service stops
 };
 
 struct Fault {
@@ -63,7 +64,7 @@ bool startStandIn(StandIn& service, const StandInOptions& options, std::string* 
 void stopStandIn(StandIn& service);
 
 // "login.php=delay:7000", "score=status:500*1": a script (".php" may be left out), a kind
-// (delay, status, garbage, chunks, redirect, empty), a value, and how many requests it spoils.
+// (delay, status, garbage, chunks, redirect, empty, stall), a value, and how many requests it spoils.
 bool setStandInFault(StandIn& service, const std::string& spec);
 void clearStandInFaults(StandIn& service);
 // The script (full name, "checkname.php") answers text instead, for `count` requests (-1 all).

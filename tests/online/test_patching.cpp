@@ -239,6 +239,61 @@ TEST_F(Patching, AnEmptyDownloadIsFetchedAgainAndInstalled)
               2);
 }
 
+// A download that brings nothing for a while, or all but its last byte and then nothing, has
+// stalled: it ends as a time-out, waits out the back-off like any other failure, and is asked for
+// again and installed.
+TEST_F(Patching, AStalledDownloadIsAskedForAgainAndInstalled)
+{
+    static double now;
+    struct Restore {
+        double (*clock)() = requestClockMs;
+        ~Restore()
+        {
+            requestClockMs = clock;
+            transferStallRule = stalledTransfer;
+        }
+    } restore;
+    requestClockMs = [] { return now; };
+    transferStallRule.seconds = 2;   // the whole rule would keep each case waiting some ten seconds
+    const std::string bytes(300, 'p');
+    const long long id = offerPatch(service.context, "update", "9", bytes, testPatchKey());
+    struct Case {
+        const char* fault;
+        std::size_t arrived;   // what came before the stall
+    };
+    for (const Case& c : {Case{"patch=delay:3600000*1", 0}, Case{"patch=stall:1*1", bytes.size() - 1}}) {
+        dropTransfers();
+        resetOnlineGlobals();
+        gameState = gs::Patching;
+        now = 0.0;
+        patchUrl = "patch.php?id=" + std::to_string(id);
+        patchData.clear();
+        patchHash = hashString(bytes);
+        patchSignedSize = bytes.size();
+        ASSERT_TRUE(setStandInFault(service, c.fault));
+        launched.clear();
+        static std::size_t arrived;
+        arrived = 0;
+        ASSERT_TRUE(pumpUntil([] {
+            arrived = std::max(arrived, patchData.size());
+            UpdatePatching(16.0f);
+            return requests.size() == 2;
+        }, 60000)) << c.fault << ": the stalled download ends";
+        EXPECT_EQ(arrived, c.arrived) << c.fault;
+        EXPECT_EQ(requests[0].resultCode, CURLE_OPERATION_TIMEDOUT) << c.fault;
+        EXPECT_TRUE(requests[1].held) << c.fault << ": the next download waits out the back-off";
+        // A clock that runs on ends the back-off, and lets a download cut short on a loaded
+        // machine be asked for again at once.
+        EXPECT_TRUE(pumpUntil([] {
+            now += 60000.0;
+            UpdatePatching(16.0f);
+            return !launched.empty();
+        })) << c.fault;
+        EXPECT_EQ(launched, std::vector<std::string>{patchPath}) << c.fault;
+        EXPECT_EQ(readFile(patchPath), bytes) << c.fault;
+    }
+}
+
 // A refused offer is logged as it came, in one line, its control bytes escaped.
 TEST_F(Patching, ARefusedOfferIsOneEscapedLineOfTheLog)
 {

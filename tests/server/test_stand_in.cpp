@@ -675,9 +675,10 @@ TEST_F(Scripts, ASecondServiceDoesNotShareThePort)
 TEST(StandInFaults, SpecsNameAScriptAKindAValueAndACount)
 {
     StandIn service;
-    for (const char* good : {"login=delay:7000", "login.php=status:500*1", "news=chunks:20*3", "highscore=empty"})
+    for (const char* good : {"login=delay:7000", "login.php=status:500*1", "news=chunks:20*3", "highscore=empty",
+                             "patch=stall:1"})
         EXPECT_TRUE(setStandInFault(service, good)) << good;
-    EXPECT_EQ(service.faults.size(), 3u) << "login and login.php are one script";
+    EXPECT_EQ(service.faults.size(), 4u) << "login and login.php are one script";
     EXPECT_EQ(service.faults["news.php"].remaining, 3);
     for (const char* bad : {"login", "login=slow", "login=status:99", "login=delay:x", "login=delay:5*0"})
         EXPECT_FALSE(setStandInFault(service, bad)) << bad;
