@@ -81,6 +81,12 @@ bool platformFileExists(const std::string& path)
     return lstat(path.c_str(), &st) == 0;
 }
 
+bool platformFileEmpty(const std::string& path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0;
+}
+
 bool platformWriteAll(int fd, const char* data, size_t size)
 {
     while (size > 0) {

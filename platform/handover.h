@@ -22,6 +22,8 @@ int platformLaunchProgram(const std::string& path);
 
 // File steps; each reports whether it did its whole job.
 bool platformFileExists(const std::string& path);
+// A regular file (or a link to one) that holds no bytes.
+bool platformFileEmpty(const std::string& path);
 // A new file `to` (never an existing one) with from's bytes, mode 0755, synced to disk.
 bool platformCopyFile(const std::string& from, const std::string& to);
 bool platformLinkFile(const std::string& from, const std::string& to);
