@@ -34,6 +34,9 @@ bool platformRemoveFile(const std::string& path);
 bool platformSyncFolder(const std::string& folder);
 // Every byte to the open file descriptor, going on after interruptions and short writes.
 bool platformWriteAll(int fd, const char* data, std::size_t size);
+// The file's bytes, stopping once there are more than limit. False when it cannot be opened or
+// read; error is then the errno that said why.
+bool platformReadFile(const std::string& path, std::string& bytes, std::size_t limit, int& error);
 // True when both files can be read and hold the same bytes.
 bool platformSameFileContents(const std::string& a, const std::string& b);
 
