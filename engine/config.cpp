@@ -1,5 +1,6 @@
 #include "engine/config.h"
 
+#include "engine/log.h"
 #include "engine/memtrack.h"
 #include "crypto/codec.h"
 #include "crypto/seal.h"
@@ -138,6 +139,7 @@ void applyVisualQuality()
 }
 
 bool motionBlurSuspended = false;
+std::string settingsUnreadNote;
 bool visualQualityUnstored = false;
 std::string visualQualityNote;
 
@@ -176,7 +178,14 @@ void loadConfig()
     motionBlurSuspended = false;
     visualQualityUnstored = true;
     SettingsKey key;
-    if (settingsOpen(key, false)) {
+    const bool opened = settingsOpen(key, false);
+    settingsUnreadNote.clear();
+    if (!key.unreadable.empty()) {
+        settingsUnreadNote = printableText("Settings not read (" + key.unreadable +
+                                           "): running on the defaults; saving the options replaces the file");
+        logMessage(settingsUnreadNote);
+    }
+    if (opened) {
         // The size is taken only as a pair of sensible values, so a damaged file cannot
         // leave a zero width for the layout to divide by.
         int width = -1, height = -1;
@@ -242,11 +251,14 @@ void resetTutorials()
     saveConfig();
 }
 
-bool saveConfig()
+bool saveConfig(SaveBy by)
 {
     SettingsKey key;
     if (!settingsOpen(key, true))
         return false;
+    // A file the last load could not read may hold every setting the player made: the game's own
+    // saves leave it, as what they would write are values the file did not give.
+    const bool keepFile = by == SaveBy::game && !settingsUnreadNote.empty();
 
     // One refused value leaves the whole file as it was: a new name must not end up beside an
     // old password.
@@ -282,8 +294,10 @@ bool saveConfig()
     write("Colorblind", wholeText(colorblind));
     write("Username", username.empty() ? "0" : username);
     write("Password", password.empty() ? "0" : password);
-    if (!kept)
+    if (!kept || keepFile)
         key.dirty = false;
     const bool written = settingsClose(key);
+    if (by == SaveBy::player && kept && written)
+        settingsUnreadNote.clear();   // the file holds what is in memory now
     return kept && written;
 }

@@ -44,12 +44,21 @@ int findDisplayMode(int width, int height);
 // at the int range instead of overflowing: the numbers of the settings file and of the console.
 int parseWhole(const std::string& text);
 
-// Reads the settings file into the globals above; a missing file changes nothing but the derived values.
+// Reads the settings file into the globals above; a missing file changes nothing but the derived
+// values, and so does one that cannot be read, which is logged (settingsUnreadNote).
 void loadConfig();
+// The line loadConfig logged when the settings file exists but could not be read (its mode, an
+// I/O error), naming the file and why; empty when the last load read it, or found none. While it
+// is set the settings in memory are not the file's, and only the player's own save replaces it.
+extern std::string settingsUnreadNote;
+// Who asks for a save: the game on its own (start-up, a tutorial page seen, a login), or the player
+// (the Options page's Save, the console's "config save").
+enum class SaveBy { game, player };
 // Writes the settings back, creating the file on the first run. False when the file cannot keep
 // one of the values (the password's stored form too long; nothing is written then) or cannot be
-// written at all (the old file stays).
-bool saveConfig();
+// written at all (the old file stays). A file that could not be read is left as it is, unless the
+// player saves.
+bool saveConfig(SaveBy by = SaveBy::game);
 // Applies the visual-quality preset to anisotropicFiltering, AAlevel and motionBlur.
 void applyVisualQuality();
 

@@ -119,7 +119,7 @@ void runConsoleCommand(std::string line)
         if (argument == "load")
             loadConfig();
         else if (argument == "save")
-            saveConfig();
+            saveConfig(SaveBy::player);
     }
     // "force offline" and "force pups" are accepted and do nothing.
 }

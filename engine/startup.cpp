@@ -88,6 +88,8 @@ void initializeEngine()
     // Said again: the window's lines were emptied out of the file above.
     if (!visualQualityNote.empty())
         logMessage(visualQualityNote);
+    if (!settingsUnreadNote.empty())
+        logMessage(settingsUnreadNote);
 
     readAnisotropy();
     powerupBlockSpin = 0;

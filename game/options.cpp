@@ -85,7 +85,7 @@ void save()
     gameState = displaySettingsChanged ? gs::OptionsToRestart : leaveState();
     if (resetTutorialsPending)
         resetTutorials();
-    saveConfig();
+    saveConfig(SaveBy::player);
     lastGroupSize = 0;
 }
 

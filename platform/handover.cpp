@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -81,6 +82,12 @@ bool platformFileExists(const std::string& path)
     return lstat(path.c_str(), &st) == 0;
 }
 
+bool platformFileEmpty(const std::string& path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0;
+}
+
 bool platformWriteAll(int fd, const char* data, size_t size)
 {
     while (size > 0) {
@@ -153,29 +160,35 @@ bool platformSyncFolder(const std::string& folder)
     return close(fd) == 0 && ok;
 }
 
-static bool readWhole(const std::string& path, std::string& bytes)
+bool platformReadFile(const std::string& path, std::string& bytes, size_t limit, int& error)
 {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
     bytes.clear();
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = errno;
+        return false;
+    }
     char buffer[65536];
-    for (;;) {
-        ssize_t n = read(fd, buffer, sizeof buffer);
+    ssize_t n = 0;
+    while (bytes.size() <= limit) {
+        n = read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0) {
-            close(fd);
-            return n == 0;
-        }
+        if (n <= 0)
+            break;
         bytes.append(buffer, size_t(n));
     }
+    error = n < 0 ? errno : 0;
+    close(fd);
+    return error == 0;
 }
 
 bool platformSameFileContents(const std::string& a, const std::string& b)
 {
     std::string bytesA, bytesB;
-    return readWhole(a, bytesA) && readWhole(b, bytesB) && bytesA == bytesB;
+    int error = 0;
+    return platformReadFile(a, bytesA, SIZE_MAX, error) && platformReadFile(b, bytesB, SIZE_MAX, error) &&
+           bytesA == bytesB;
 }
 
 bool platformWriteExecutable(const std::string& path, const std::string& bytes)

@@ -22,6 +22,8 @@ int platformLaunchProgram(const std::string& path);
 
 // File steps; each reports whether it did its whole job.
 bool platformFileExists(const std::string& path);
+// A regular file (or a link to one) that holds no bytes.
+bool platformFileEmpty(const std::string& path);
 // A new file `to` (never an existing one) with from's bytes, mode 0755, synced to disk.
 bool platformCopyFile(const std::string& from, const std::string& to);
 bool platformLinkFile(const std::string& from, const std::string& to);
@@ -32,6 +34,9 @@ bool platformRemoveFile(const std::string& path);
 bool platformSyncFolder(const std::string& folder);
 // Every byte to the open file descriptor, going on after interruptions and short writes.
 bool platformWriteAll(int fd, const char* data, std::size_t size);
+// The file's bytes, stopping once there are more than limit. False when it cannot be opened or
+// read; error is then the errno that said why.
+bool platformReadFile(const std::string& path, std::string& bytes, std::size_t limit, int& error);
 // True when both files can be read and hold the same bytes.
 bool platformSameFileContents(const std::string& a, const std::string& b);
 

@@ -2,9 +2,9 @@
 #include "platform/handover.h"
 #include "platform/system.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
 #include <fcntl.h>
@@ -109,20 +109,18 @@ bool settingsOpen(SettingsKey& key, bool create)
     key.values.clear();
     key.dirty = false;
     key.open = false;
+    key.unreadable.clear();
 
-    std::ifstream in(settingsPath(), std::ios::binary);
-    if (!in) {
+    std::string content;
+    int error = 0;
+    if (!platformReadFile(settingsPath(), content, settingsMaxFileBytes, error)) {
+        // Missing is a first run; anything else leaves a file that may hold every setting.
+        if (error != ENOENT)
+            key.unreadable = settingsPath() + ": " + strerror(error);
         key.open = create;
         return create;
     }
-    std::string content;
-    char buffer[4096];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        content.append(buffer, size_t(in.gcount()));
-        if (content.size() > settingsMaxFileBytes)
-            break;
-    }
-    bool readable = !in.bad() && content.size() <= settingsMaxFileBytes &&
+    bool readable = content.size() <= settingsMaxFileBytes &&
                     content.compare(0, strlen(settingsHeader), settingsHeader) == 0 &&
                     content.find('\0') == std::string::npos;
     if (!readable) {

@@ -14,10 +14,14 @@ struct SettingsKey {
     bool open = false;
     bool dirty = false;
     std::map<std::string, std::string> values;
+    // Why the file could not be read although it exists (its mode, an I/O error); empty otherwise.
+    std::string unreadable;
 };
 
-// Opens the key; with create, a missing file gives an empty key. A missing file without create,
-// or an unreadable one, returns false (a damaged file is read as far as it is sound).
+// Opens the key; with create, a missing file gives an empty key. A missing file without create
+// returns false, and so does a damaged one that is not ours at all (one that is ours is read as far
+// as it is sound). A file that exists but cannot be read is taken as missing, with unreadable
+// saying why: whether a save may write over it is the caller's choice.
 bool settingsOpen(SettingsKey& key, bool create);
 // The stored text of one value, or false when the value does not exist.
 bool settingsRead(const SettingsKey& key, const std::string& name, std::string& value);

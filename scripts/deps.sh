@@ -11,7 +11,7 @@ PACKAGES=(
   zlib1g-dev
   libopenal-dev libalut-dev
   libvorbis-dev libogg-dev
-  libssl-dev
+  libssl-dev openssl
   libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick

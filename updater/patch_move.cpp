@@ -4,9 +4,9 @@
 
 const FileSteps& platformFileSteps()
 {
-    static const FileSteps steps = {platformFileExists, platformSameFileContents, platformCopyFile,
-                                    platformLinkFile,   platformRenameFile,       platformRemoveFile,
-                                    platformSyncFolder};
+    static const FileSteps steps = {platformFileExists, platformFileEmpty,  platformSameFileContents,
+                                    platformCopyFile,   platformLinkFile,   platformRenameFile,
+                                    platformRemoveFile, platformSyncFolder};
     return steps;
 }
 
@@ -50,6 +50,10 @@ MoveResult movePatchIntoPlace(const std::string& gameFolder, const std::string& 
     const std::string patch = patchFolder + patchFileName();
     if (!steps.exists(patch))
         return MoveResult::NoPatch;
+    // The game writes a patch only whole and verified, so an empty file is none: the old game stays.
+    // The file is left for the game, which removes it before it writes the next patch.
+    if (steps.empty(patch))
+        return MoveResult::EmptyPatch;
 
     // A run killed after its last rename left the patch behind: the game is already the new one,
     // and backing it up now would throw the real backup away.

@@ -6,6 +6,7 @@
 // The file operations the move is made of (the platform's, or a test's own).
 struct FileSteps {
     bool (*exists)(const std::string& path);
+    bool (*empty)(const std::string& path);                         // a file of no bytes
     bool (*sameContents)(const std::string& a, const std::string& b);
     bool (*copy)(const std::string& from, const std::string& to);   // a new file, mode 0755, synced
     bool (*link)(const std::string& from, const std::string& to);
@@ -26,6 +27,7 @@ std::string backupTempFileName(); // "Tessarine.bak.new"
 enum class MoveResult {
     NoPatchFolder,   // nothing moved
     NoPatch,         // nothing moved
+    EmptyPatch,      // nothing moved: an empty file is no patch; it stays for the game to replace
     AlreadyInPlace,  // the patch equals the game: only the patch removed
     Moved,           // the patch is the game, the old game the only backup, the patch removed
     NotMoved,        // a step failed: the old game and backup stay, the patch waits for the next run

@@ -1,15 +1,18 @@
 #include "engine/config.h"
 #include "engine/console.h"
 #include "platform/settings_store.h"
+#include "scratch_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -297,6 +300,60 @@ TEST_F(ConfigTest, DamagedFilesKeepTheSettings)
     // The next save replaces the damaged file with a whole one.
     saveConfig();
     EXPECT_EQ(readStored().size(), 23u);
+}
+
+// Runs part of a run in a child process as the player who owns the settings: root reads files of
+// any mode, so under root the child is "nobody", and the folders (quoted, for the shell) its own.
+void asThePlayer(const std::string& folders, const std::function<void()>& part)
+{
+    if (geteuid() == 0) {
+        ASSERT_EQ(std::system(("chown -R 65534:65534 " + folders).c_str()), 0);
+    }
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(2);
+        part();
+        _exit(0);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_EQ(status, 0);
+}
+
+// A settings file the player's mode 000 keeps from the game is not a damaged one: the start-up's
+// save and the game's own saves leave it byte for byte, the log says why, and only the player's
+// Save replaces it.
+TEST_F(ConfigTest, ASettingsFileThatCannotBeReadStaysUntilThePlayerSaves)
+{
+    ScratchFolder scratch;   // console.log
+    const std::string folders = "'" + std::string(folder) + "' '" + scratch.path() + "'";
+    writeStored({{"MusicVol", "3"}});
+    const std::string path = settingsPath(), stored = readFile(path);
+    ASSERT_EQ(chmod(path.c_str(), 0), 0);
+    asThePlayer(folders, [] {
+        loadConfig();
+        saveConfig();   // the start-up's
+        tuteControl = 1;
+        saveConfig();   // a tutorial page seen
+    });
+    struct stat info;
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0u);
+    ASSERT_EQ(chmod(path.c_str(), 0400), 0);
+    EXPECT_EQ(readFile(path), stored);
+    ASSERT_EQ(chmod(path.c_str(), 0), 0);
+    EXPECT_NE(readFile("console.log").find("Settings not read (" + path + ": Permission denied): running on the "
+                                           "defaults; saving the options replaces the file\r\n"),
+              std::string::npos)
+        << readFile("console.log");
+
+    asThePlayer(folders, [] {
+        loadConfig();
+        musicVol = 4;
+        saveConfig(SaveBy::player);
+    });
+    EXPECT_EQ(readStored()["MusicVol"], "4");
 }
 
 TEST_F(ConfigTest, ResolutionOutsideTheModeListIsSavedAsItIs)

@@ -16,6 +16,7 @@
 #include "engine/startup.h"
 #include "engine/textures.h"
 #include "engine/window.h"
+#include "platform/settings_store.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -183,6 +184,25 @@ TEST_F(StartupTest, ScreenLargerThanAnAtlasPageLeavesMotionBlurOff)
     EXPECT_NE(findLine(readLines("console.log"), "screen larger than an atlas page"), -1);
     EXPECT_EQ(startupPhase, 2);
     deinitializeEngine();
+}
+
+// A settings file the load could not read (here a link to a folder, which even root cannot read)
+// outlasts the start-up's save, and the log the start-up empties says why once more.
+TEST_F(StartupTest, ASettingsFileThatCannotBeReadOutlastsTheStartUp)
+{
+    const std::string folder = workDir + "/Quorvane/Tessarine", path = settingsPath(), target = workDir + "/elsewhere";
+    ASSERT_EQ(std::system(("mkdir -p '" + folder + "' '" + target + "'").c_str()), 0);
+    unlink(path.c_str());   // what the start-ups before left
+    ASSERT_EQ(symlink(target.c_str(), path.c_str()), 0);
+    loadConfig();
+    initializeEngine();
+    char link[4096] = {};
+    EXPECT_EQ(readlink(path.c_str(), link, sizeof link - 1), static_cast<ssize_t>(target.size()));
+    EXPECT_EQ(link, target);
+    EXPECT_NE(findLine(readLines("console.log"), "Settings not read (" + path + ": Is a directory)"), -1);
+    deinitializeEngine();
+    unlink(path.c_str());
+    loadConfig();   // the later tests start on no settings again
 }
 
 // Textures stream in all through the intro, so a quit or a new window pass finds one half read.

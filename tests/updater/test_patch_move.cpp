@@ -71,8 +71,8 @@ bool testSync(const std::string& a)
 {
     return done(platformSyncFolder(a), "sync", "", a);
 }
-const FileSteps testSteps = {platformFileExists, platformSameFileContents, testCopy, testLink,
-                             testRename,         testRemove,               testSync};
+const FileSteps testSteps = {platformFileExists, platformFileEmpty, platformSameFileContents, testCopy,
+                             testLink,           testRename,        testRemove,               testSync};
 
 void writeBuild(const fs::path& path, const char* contents)
 {
@@ -144,6 +144,7 @@ TEST_F(PatchMoveTest, EndStates)
         {"no executable: an old backup stays", nullptr, OLDER, NEW, {}, false, MoveResult::Moved, NEW, OLDER},
         {"update", OLD, OLDER, NEW, {}, false, MoveResult::Moved, NEW, OLD},
         {"no patch", OLD, OLDER, nullptr, {}, false, MoveResult::NoPatch, OLD, OLDER},
+        {"empty patch", OLD, OLDER, "", {}, false, MoveResult::EmptyPatch, OLD, OLDER},
         {"patch equal to the executable", OLD, OLDER, OLD, {}, false, MoveResult::AlreadyInPlace, OLD, OLDER},
         {"no hard links: backup copied", OLD, OLDER, NEW, {"link Tessarine.bak.new"}, false, MoveResult::Moved,
          NEW, OLD},
@@ -161,8 +162,8 @@ TEST_F(PatchMoveTest, EndStates)
         control.crossDevice = c.crossDevice;
         EXPECT_EQ(move(), c.result) << c.what;
         expectOnly(c.gameAfter, c.backupAfter, c.what);
-        // The patch stays only for a later try after a failure.
-        EXPECT_EQ(patchLeft(), c.result == MoveResult::NotMoved) << c.what;
+        // The patch stays only for a later try after a failure, and an empty one for the game to replace.
+        EXPECT_EQ(patchLeft(), c.result == MoveResult::NotMoved || c.result == MoveResult::EmptyPatch) << c.what;
     }
 }
 
@@ -283,6 +284,42 @@ TEST_F(PatchMoveTest, TheUpdaterAlwaysSleepsStartsTheGameAndSleeps)
     setenv("HOME", home.c_str(), 1);
     setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
     fs::current_path(previous);
+}
+
+// The real ts_update in a game folder: over an empty patch the old game stays and starts, and the
+// next patch the game writes goes in place as ever.
+TEST_F(PatchMoveTest, TheUpdaterStartsTheOldGameOverAnEmptyPatchAndTheNextPatchAfterIt)
+{
+    const std::string updater = std::string(TS_BINARY_DIR) + "/ts_update";
+    const char* oldGame = "#!/bin/sh\necho old > started\n";
+    const char* newGame = "#!/bin/sh\necho new > started\n";
+    prepare(oldGame, OLDER, nullptr);
+    fs::path data = root / "data", patch = data / "Quorvane/Tessarine/Patch/Tessarine_patch";
+    fs::create_directories(patch.parent_path());
+    const struct {
+        const char *patch, *started, *gameAfter, *backupAfter;
+    } runs[] = {{"", "old\n", oldGame, OLDER}, {newGame, "new\n", newGame, oldGame}};
+    for (const auto& run : runs) {
+        const std::string what = *run.patch ? "a patch after the empty one" : "an empty patch";
+        writeBuild(patch, run.patch);
+        pid_t pid = fork();
+        if (pid == 0) {
+            setenv("XDG_DATA_HOME", data.c_str(), 1);
+            if (chdir(game.c_str()) == 0)
+                execl(updater.c_str(), updater.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        int status = -1;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_EQ(status, 0) << what;   // exited 0
+        // The game runs on in a session of its own; it says it started in a file of its folder.
+        for (int i = 0; i < 600 && readFile(game / "started") != run.started; ++i)
+            usleep(100 * 1000);
+        EXPECT_EQ(readFile(game / "started"), run.started) << what;
+        fs::remove(game / "started");
+        expectOnly(run.gameAfter, run.backupAfter, what);
+        EXPECT_EQ(fs::exists(patch), !*run.patch) << what;
+    }
 }
 
 } // namespace
