@@ -61,10 +61,15 @@ int offerPatchCommand(int argc, char** argv)
         else
             positional.push_back(arg);
     }
-    if (positional.size() != 3 || (positional[0] != "update" && positional[0] != "update_exe") ||
-        versionNumber(positional[1]).empty())
+    if (positional.size() != 3 || (positional[0] != "update" && positional[0] != "update_exe"))
         return usage();
-    std::string bytes, patchKey, error;
+    // Before anything is read or the database made.
+    std::string error = patchVersionRefusal(positional[1]);
+    if (!error.empty()) {
+        std::fprintf(stderr, "ts_server: %s: nothing stored\n", error.c_str());
+        return 1;
+    }
+    std::string bytes, patchKey;
     // One byte over the limit is enough for the patch to be refused as too large.
     if (!readFile(positional[2], &bytes, maxPatchBytes + 1) || bytes.empty()) {
         std::fprintf(stderr, "ts_server: cannot read %s (or it is empty)\n", positional[2].c_str());
