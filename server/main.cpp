@@ -125,11 +125,8 @@ int main(int argc, char** argv)
             options.portFile = value;
         } else if (arg == "--log") {
             options.logPath = value;
-        } else if (arg == "--key") {
-            if (!readFile(value, &options.privateKeyPem)) {
-                std::fprintf(stderr, "ts_server: cannot read %s\n", value.c_str());
-                return 1;
-            }
+        } else if (arg == "--key" && !value.empty()) {
+            options.keyFile = value;
         } else if (arg == "--fault") {
             faults.push_back(value);
         } else {
