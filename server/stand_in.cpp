@@ -392,6 +392,13 @@ bool startStandIn(StandIn& s, const StandInOptions& options, std::string* error)
         return refuse("cannot use the log " + options.logPath + ": " + std::strerror(errno));
     if (!openStore(s.store, options.databasePath, error))
         return false;
+    // A script answers "error" or "fail" alike for a damaged database: the operator is told why.
+    StandIn* service = &s;
+    s.store.onError = [service](const std::string& message) {
+        std::string line = "database error: " + escaped(message);
+        std::fprintf(stderr, "ts_server: %s\n", line.c_str());
+        record(*service, line);
+    };
     s.context.store = &s.store;
     s.rejectionSecret = hashString("rejection secret\n" + s.context.privateKeyPem);
 
@@ -405,7 +412,6 @@ bool startStandIn(StandIn& s, const StandInOptions& options, std::string* error)
     // the read time-out, of the moment the service starts waiting for it.
     s.server->set_keep_alive_timeout(requestWaitSeconds);
     s.server->set_read_timeout(requestWaitSeconds, 0);
-    StandIn* service = &s;
     s.server->Get("/secure.php", [service](const httplib::Request& request, httplib::Response& response) {
         answerHttp(*service, request, response);
     });

@@ -203,6 +203,8 @@ TEST_F(Scripts, AccountsNamesAndLogins)
     EXPECT_NE(login("quill", "hunter22")[2], fields[2]) << "every login its own play hash";
     EXPECT_EQ(ask("logout.php?beta2=1&userid=1&playhash=" + fields[2]), "ok");
     EXPECT_EQ(ask("news.php"), "Welcome to Tessarine!\nThe world rankings are open.\n");
+    for (const std::string& line : standInLog(service))
+        EXPECT_NE(line.rfind("database error", 0), 0u) << "a name already taken is an answer, not a fault";
 }
 
 TEST_F(Scripts, AchievementsNeedTheAccountsDigest)

@@ -124,3 +124,62 @@ TEST(TsServer, RefusesAKeyOrLogItCannotUse)
     }
     EXPECT_EQ(modeOf(dir + "logs"), 0755u);
 }
+
+// A database whose header reads but whose pages do not: the service starts, and each statement
+// that fails says the database's own words on stderr and in the request log.
+TEST(TsServer, ADamagedDatabaseIsReportedWhereTheOperatorLooks)
+{
+    TempFolder folder{"ts_server_run"};
+    const std::string db = folder.path + "/s.db", log = folder.path + "/requests.log";
+    {
+        Store store;
+        std::string error;
+        ASSERT_TRUE(openStore(store, db, &error)) << error;
+        closeStore(store);
+    }
+    // The users table and its name index, overwritten past the header and the schema's page.
+    {
+        sqlite3* open = nullptr;
+        ASSERT_EQ(sqlite3_open(db.c_str(), &open), SQLITE_OK);
+        sqlite3_stmt* pages = nullptr;
+        ASSERT_EQ(sqlite3_prepare_v2(open, "SELECT rootpage FROM sqlite_master WHERE tbl_name = 'users' AND rootpage > 1",
+                                     -1, &pages, nullptr),
+                  SQLITE_OK);
+        std::vector<long> roots;
+        while (sqlite3_step(pages) == SQLITE_ROW)
+            roots.push_back(sqlite3_column_int(pages, 0));
+        sqlite3_finalize(pages);
+        sqlite3_close(open);
+        ASSERT_EQ(roots.size(), 2u);
+        const std::string bytes = readFile(db);
+        ASSERT_GT(bytes.size(), 100u);
+        const long pageSize = static_cast<unsigned char>(bytes[16]) << 8 | static_cast<unsigned char>(bytes[17]);
+        std::fstream file(db, std::ios::binary | std::ios::in | std::ios::out);
+        for (long root : roots) {
+            file.seekp((root - 1) * pageSize);
+            file << std::string(pageSize, '\xff');
+        }
+        ASSERT_TRUE(file.flush());
+    }
+    {
+        ServerRun run(folder, {"--db", db, "--port", "0", "--port-file", folder.path + "/port", "--log", log});
+        auto end = std::chrono::steady_clock::now() + patience;
+        while (readFile(folder.path + "/port").empty() && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        httplib::Client client("127.0.0.1", std::atoi(readFile(folder.path + "/port").c_str()));
+        auto ask = [&](const std::string& text) {
+            auto reply = client.Get("/secure.php?data=" + sealedData(text));
+            return reply ? reply->body : "no answer";
+        };
+        EXPECT_EQ(ask("reg.php?beta=1&username=quill&passwordHash=" + hashString("hunter22") +
+                      "&password=hunter22&email=q@x.org"),
+                  "error");
+        EXPECT_EQ(ask("login.php?username=quill&password=hunter22&gameversion=Version%200.1.0"), "fail");
+        kill(run.pid, SIGTERM);
+        EXPECT_EQ(run.wait(), 0);
+        EXPECT_NE(run.err().find("ts_server: database error: database disk image is malformed\n"), std::string::npos)
+            << run.err();
+    }
+    std::string requests = readFile(log);
+    EXPECT_NE(requests.find("\ndatabase error: database disk image is malformed\n"), std::string::npos) << requests;
+}
