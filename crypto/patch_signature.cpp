@@ -58,6 +58,13 @@ bool isLowerHexDigest(const std::string& text)
     return true;
 }
 
+// "0.1.1" of "Version 0.1.1", as the game reports its own; any other text as it stands.
+std::string withoutReportedPrefix(const std::string& text)
+{
+    static const std::string reported = "Version ";
+    return text.compare(0, reported.size(), reported) == 0 ? text.substr(reported.size()) : text;
+}
+
 // The numbers of a dotted version without their leading zeros ("0" becomes ""), so that numbers
 // of any length compare by length first, then digit by digit.
 std::vector<std::string> versionParts(const std::string& number)
@@ -114,20 +121,38 @@ bool verifyPatchStatement(const std::string& statement, const std::string& signa
                             reinterpret_cast<const unsigned char*>(statement.data()), statement.size()) == 1;
 }
 
-std::string versionNumber(const std::string& text)
+std::string versionFault(const std::string& text)
 {
-    static const std::string reported = "Version ";
-    std::string number = text.compare(0, reported.size(), reported) == 0 ? text.substr(reported.size()) : text;
+    const std::string number = withoutReportedPrefix(text);
+    if (number.empty())
+        return "it holds no number";
+    std::size_t part = 1;
+    unsigned value = 0;
     bool digitBefore = false;
     for (char c : number) {
-        if (c >= '0' && c <= '9')
+        if (c >= '0' && c <= '9') {
+            value = value * 10 + static_cast<unsigned>(c - '0');
+            // Every number of a game's own version fits: one that does not is a slip of the keyboard.
+            if (value > maxVersionNumber)
+                return "its number " + std::to_string(part) + " is larger than " + std::to_string(maxVersionNumber);
             digitBefore = true;
-        else if (c == '.' && digitBefore)
+        } else if (c == '.' && digitBefore) {
+            ++part;
+            value = 0;
             digitBefore = false;
-        else
-            return std::string();
+        } else if (c == '.') {
+            return part == 1 ? "it begins with a dot" : "two of its dots have no number between them";
+        } else {
+            std::string what = c >= ' ' && c <= '~' ? "\"" + std::string(1, c) + "\"" : "a control or non-ASCII byte";
+            return what + " is neither a digit nor a dot";
+        }
     }
-    return digitBefore ? number : std::string();
+    return digitBefore ? std::string() : "it ends with a dot";
+}
+
+std::string versionNumber(const std::string& text)
+{
+    return versionFault(text).empty() ? withoutReportedPrefix(text) : std::string();
 }
 
 bool isNewerVersion(const std::string& newer, const std::string& older)

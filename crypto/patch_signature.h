@@ -19,8 +19,13 @@ std::string signPatchStatement(const std::string& statement, const std::string& 
 bool verifyPatchStatement(const std::string& statement, const std::string& signature,
                           const std::string& publicKeyPem);
 
-// The dotted number of a version, given bare ("0.1.1") or as the game reports it ("Version 0.1.1");
-// "" when it is neither.
+// The largest number of a version: a program's file version is numbers of 16 bits.
+inline constexpr unsigned maxVersionNumber = 65535;
+
+// What keeps text from being a version, in a few words ("" when nothing does): dotted numbers of 0
+// to maxVersionNumber, given bare ("0.1.1") or as the game reports it ("Version 0.1.1").
+std::string versionFault(const std::string& text);
+// The dotted number of a version, as given; "" when it is none.
 std::string versionNumber(const std::string& text);
 // True when both are versions and newer is greater, number by number from the left; a missing
 // number counts 0, so "1.2" and "1.2.0" are the same version.

@@ -6,6 +6,7 @@
 #include <openssl/bio.h>
 #include <openssl/err.h>
 #include <openssl/evp.h>
+#include <openssl/objects.h>
 #include <openssl/pem.h>
 #include <openssl/rand.h>
 #include <openssl/rsa.h>
@@ -214,4 +215,30 @@ std::string publicKeyFromPrivatePem(const std::string& privateKeyPem)
     if (!key || !bio || PEM_write_bio_PUBKEY(bio.get(), key.get()) != 1)
         return std::string();
     return bioText(bio.get());
+}
+
+std::string sealingKeyFault(const std::string& privateKeyPem)
+{
+    ClearErrors clear;
+    if (privateKeyPem.empty())
+        return "it is empty";
+    auto read = [&](bool isPrivate) {
+        Bio bio(BIO_new_mem_buf(privateKeyPem.data(), static_cast<int>(privateKeyPem.size())), BIO_free);
+        // No pass phrase is asked for: the key is read again for every request.
+        pem_password_cb* noPassPhrase = [](char*, int, int, void*) { return 0; };
+        EVP_PKEY* key = !bio ? nullptr
+                        : isPrivate ? PEM_read_bio_PrivateKey(bio.get(), nullptr, noPassPhrase, nullptr)
+                                    : PEM_read_bio_PUBKEY(bio.get(), nullptr, noPassPhrase, nullptr);
+        return Key(key, EVP_PKEY_free);
+    };
+    Key key = read(true);
+    if (!key)
+        return read(false) ? "it holds a public key only, not its private half"
+                           : "it holds no private key in PEM (or one locked by a pass phrase)";
+    if (EVP_PKEY_get_base_id(key.get()) != EVP_PKEY_RSA)
+        return std::string("it holds a key of type ") + OBJ_nid2sn(EVP_PKEY_get_base_id(key.get())) + ", not RSA";
+    if (EVP_PKEY_get_size(key.get()) != static_cast<int>(sealedBlock))
+        return "it holds an RSA key of " + std::to_string(EVP_PKEY_get_bits(key.get())) +
+               " bits; requests are sealed with " + std::to_string(sealedBlock * 8);
+    return std::string();
 }

@@ -33,3 +33,6 @@ std::string openWithSessionKey(const std::string& sealed, const std::string& pri
 std::string generateRsaKeyPem(int bits);
 // The "BEGIN PUBLIC KEY" PEM of a private key; "" when it cannot be read.
 std::string publicKeyFromPrivatePem(const std::string& privateKeyPem);
+// Why a PEM text cannot open what is sealed in 128-byte blocks ("" when it can): it must be an
+// RSA private key of 1024 bits, readable without a pass phrase.
+std::string sealingKeyFault(const std::string& privateKeyPem);

@@ -61,10 +61,15 @@ int offerPatchCommand(int argc, char** argv)
         else
             positional.push_back(arg);
     }
-    if (positional.size() != 3 || (positional[0] != "update" && positional[0] != "update_exe") ||
-        versionNumber(positional[1]).empty())
+    if (positional.size() != 3 || (positional[0] != "update" && positional[0] != "update_exe"))
         return usage();
-    std::string bytes, patchKey, error;
+    // Before anything is read or the database made.
+    std::string error = patchVersionRefusal(positional[1]);
+    if (!error.empty()) {
+        std::fprintf(stderr, "ts_server: %s: nothing stored\n", error.c_str());
+        return 1;
+    }
+    std::string bytes, patchKey;
     // One byte over the limit is enough for the patch to be refused as too large.
     if (!readFile(positional[2], &bytes, maxPatchBytes + 1) || bytes.empty()) {
         std::fprintf(stderr, "ts_server: cannot read %s (or it is empty)\n", positional[2].c_str());
@@ -120,11 +125,8 @@ int main(int argc, char** argv)
             options.portFile = value;
         } else if (arg == "--log") {
             options.logPath = value;
-        } else if (arg == "--key") {
-            if (!readFile(value, &options.privateKeyPem)) {
-                std::fprintf(stderr, "ts_server: cannot read %s\n", value.c_str());
-                return 1;
-            }
+        } else if (arg == "--key" && !value.empty()) {
+            options.keyFile = value;
         } else if (arg == "--fault") {
             faults.push_back(value);
         } else {

@@ -426,6 +426,15 @@ std::string storedPasswordOf(const std::string& password, const std::string& pri
     return stripLineBreaks(toBase64(rsaSeal(password, 2, privateKeyPem)));
 }
 
+std::string patchVersionRefusal(const std::string& version)
+{
+    std::string fault = versionFault(version);
+    if (fault.empty())
+        return fault;
+    return "\"" + version + "\" is no version (dotted numbers of 0 to " + std::to_string(maxVersionNumber) +
+           ", such as 0.1.1): " + fault;
+}
+
 long long offerPatch(ScriptContext& c, const std::string& kind, const std::string& version, const std::string& bytes,
                      const std::string& patchKeyPem, std::string* error)
 {
@@ -436,7 +445,7 @@ long long offerPatch(ScriptContext& c, const std::string& kind, const std::strin
     };
     std::string number = versionNumber(version), size = std::to_string(bytes.size());
     if (number.empty())
-        return refuse("\"" + version + "\" is no version (dotted numbers, such as 0.1.1)");
+        return refuse(patchVersionRefusal(version));
     // What a game would not download is never offered.
     if (bytes.empty() || bytes.size() > maxPatchBytes)
         return refuse("a patch holds 1 to " + std::to_string(maxPatchBytes) + " bytes, not " + size);

@@ -17,8 +17,8 @@
 #include <chrono>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
-#include <iterator>
 #include <random>
 
 namespace {
@@ -321,6 +321,49 @@ void answerHttp(StandIn& s, const httplib::Request& request, httplib::Response& 
         response.set_content(reply, "text/plain");
 }
 
+// The whole of a regular file; false, with errno telling why, when it cannot be read.
+bool readWholeFile(const std::string& path, std::string* text)
+{
+    text->clear();
+    int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    bool whole = file >= 0 && ::fstat(file, &info) == 0;
+    if (whole && !S_ISREG(info.st_mode)) {
+        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        whole = false;
+    }
+    char buffer[4096];
+    while (whole) {
+        ssize_t got = ::read(file, buffer, sizeof buffer);
+        if (got > 0)
+            text->append(buffer, static_cast<std::size_t>(got));
+        else if (got == 0)
+            break;
+        else if (errno != EINTR)
+            whole = false;
+    }
+    int reason = errno;
+    if (file >= 0)
+        ::close(file);
+    errno = reason;
+    return whole;
+}
+
+// The log holds what players send: it is made the owner's only, and so is one that older builds
+// made readable by all, before anything more is written to it. False, with errno telling why,
+// when it cannot be (a folder among them, left as it is).
+bool openLog(const std::string& path)
+{
+    int file = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    struct stat info {};
+    bool usable = file >= 0 && ::fstat(file, &info) == 0 && (!S_ISREG(info.st_mode) || ::fchmod(file, 0600) == 0);
+    int reason = errno;
+    if (file >= 0)
+        ::close(file);
+    errno = reason;
+    return usable;
+}
+
 bool writePortFile(const std::string& path, int port)
 {
     std::string temporary = path + ".tmp";
@@ -347,24 +390,30 @@ bool startStandIn(StandIn& s, const StandInOptions& options, std::string* error)
     stopStandIn(s);
     s.options = options;
     s.stopping = false;
+    auto refuse = [error](const std::string& reason) {
+        if (error)
+            *error = reason;
+        return false;
+    };
+    // A key that cannot open requests would only have every one answered "fail".
+    const std::string keyFile = options.keyFile.empty() ? TS_SERVICE_KEY_FILE : options.keyFile;
+    if (!readWholeFile(keyFile, &s.context.privateKeyPem))
+        return refuse("cannot read the service key " + keyFile + ": " + std::strerror(errno));
+    std::string keyFault = sealingKeyFault(s.context.privateKeyPem);
+    if (!keyFault.empty())
+        return refuse("the service key " + keyFile + " cannot be used: " + keyFault);
+    if (!options.logPath.empty() && !openLog(options.logPath))
+        return refuse("cannot use the log " + options.logPath + ": " + std::strerror(errno));
     if (!openStore(s.store, options.databasePath, error))
         return false;
-    // The log holds what players send: one that older builds made readable by all becomes the
-    // owner's only before anything more is written to it.
-    if (!options.logPath.empty() && ::chmod(options.logPath.c_str(), 0600) != 0 && errno != ENOENT) {
-        if (error)
-            *error = "cannot make " + options.logPath + " readable by its owner only";
-        closeStore(s.store);
-        return false;
-    }
+    // A script answers "error" or "fail" alike for a damaged database: the operator is told why.
+    StandIn* service = &s;
+    s.store.onError = [service](const std::string& message) {
+        std::string line = "database error: " + escaped(message);
+        std::fprintf(stderr, "ts_server: %s\n", line.c_str());
+        record(*service, line);
+    };
     s.context.store = &s.store;
-    s.context.privateKeyPem = options.privateKeyPem.empty() ? servicePrivateKeyPem() : options.privateKeyPem;
-    if (s.context.privateKeyPem.empty()) {
-        if (error)
-            *error = std::string("cannot read the service key ") + TS_SERVICE_KEY_FILE + " (--key names another)";
-        closeStore(s.store);
-        return false;
-    }
     s.rejectionSecret = hashString("rejection secret\n" + s.context.privateKeyPem);
 
     s.server = std::make_unique<DeadlineServer>(serviceWorkers);
@@ -377,7 +426,6 @@ bool startStandIn(StandIn& s, const StandInOptions& options, std::string* error)
     // the read time-out, of the moment the service starts waiting for it.
     s.server->set_keep_alive_timeout(requestWaitSeconds);
     s.server->set_read_timeout(requestWaitSeconds, 0);
-    StandIn* service = &s;
     s.server->Get("/secure.php", [service](const httplib::Request& request, httplib::Response& response) {
         answerHttp(*service, request, response);
     });
@@ -503,8 +551,8 @@ std::vector<std::string> standInLog(StandIn& s)
 const std::string& servicePrivateKeyPem()
 {
     static const std::string key = [] {
-        std::ifstream file(TS_SERVICE_KEY_FILE, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(file), {});
+        std::string text;
+        return readWholeFile(TS_SERVICE_KEY_FILE, &text) ? text : std::string();
     }();
     return key;
 }

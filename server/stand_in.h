@@ -19,7 +19,7 @@ struct StandInOptions {
     int port = 0;                // 0: an ephemeral port
     std::string portFile;        // the bound port is written here when not empty
     std::string logPath;         // the decoded requests (secrets masked) are appended here
-    std::string privateKeyPem;   // empty: the service's own key
+    std::string keyFile;         // the private key's PEM file; empty: the service's own key
 };
 
 // What a script's replies do instead of the normal answer.
@@ -58,7 +58,8 @@ struct StandIn {
     std::string rejectionSecret;             // keys what badly padded blocks open to
 };
 
-// Opens the store, binds 127.0.0.1 and answers on a thread of its own; false with a reason.
+// Reads the key, opens the log and the store, binds 127.0.0.1 and answers on a thread of its own;
+// false with a reason on one line, and nothing touched when the key or the log cannot be used.
 bool startStandIn(StandIn& service, const StandInOptions& options, std::string* error);
 // Stops answering (requests held by a delay end at once) and closes the store.
 void stopStandIn(StandIn& service);

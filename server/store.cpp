@@ -76,6 +76,14 @@ bool unsignOldPatches(Store& store, char** message)
     return sqlite3_exec(store.db, unsignPatches, nullptr, nullptr, message) == SQLITE_OK && transaction.commit();
 }
 
+// A name or key already taken is the script's answer ("error"), not a failure of the database.
+void reportFailure(Store& store)
+{
+    int code = sqlite3_extended_errcode(store.db);
+    if (store.onError && code != SQLITE_CONSTRAINT_UNIQUE && code != SQLITE_CONSTRAINT_PRIMARYKEY)
+        store.onError(sqlite3_errmsg(store.db));
+}
+
 // A new database greets its first players.
 const char* const firstNews = "INSERT INTO news(text) SELECT 'Welcome to Tessarine!\nThe world rankings are open.' "
                               "WHERE NOT EXISTS (SELECT 1 FROM sqlite_sequence WHERE name = 'news');";
@@ -126,9 +134,10 @@ void closeStore(Store& store)
     store.db = nullptr;
 }
 
-Statement::Statement(Store& store, const char* sql)
+Statement::Statement(Store& s, const char* sql) : store(s)
 {
-    good = sqlite3_prepare_v2(store.db, sql, -1, &statement, nullptr) == SQLITE_OK;
+    if (sqlite3_prepare_v2(store.db, sql, -1, &statement, nullptr) != SQLITE_OK)
+        fail();
 }
 
 Statement::~Statement()
@@ -139,7 +148,7 @@ Statement::~Statement()
 Statement& Statement::bind(int index, std::int64_t value)
 {
     if (good && sqlite3_bind_int64(statement, index, value) != SQLITE_OK)
-        good = false;
+        fail();
     return *this;
 }
 
@@ -147,7 +156,7 @@ Statement& Statement::bind(int index, const std::string& value)
 {
     if (good && sqlite3_bind_text(statement, index, value.data(), static_cast<int>(value.size()),
                                   SQLITE_TRANSIENT) != SQLITE_OK)
-        good = false;
+        fail();
     return *this;
 }
 
@@ -155,7 +164,7 @@ Statement& Statement::bindBlob(int index, const std::string& bytes)
 {
     if (good && sqlite3_bind_blob(statement, index, bytes.data(), static_cast<int>(bytes.size()),
                                   SQLITE_TRANSIENT) != SQLITE_OK)
-        good = false;
+        fail();
     return *this;
 }
 
@@ -167,8 +176,14 @@ bool Statement::step()
     if (rc == SQLITE_ROW)
         return true;
     if (rc != SQLITE_DONE)
-        good = false;
+        fail();
     return false;
+}
+
+void Statement::fail()
+{
+    good = false;
+    reportFailure(store);
 }
 
 std::int64_t Statement::integer(int column) const
@@ -186,6 +201,8 @@ std::string Statement::text(int column) const
 Transaction::Transaction(Store& s) : store(s)
 {
     open = sqlite3_exec(store.db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (!open)
+        reportFailure(store);
 }
 
 Transaction::~Transaction()
@@ -199,7 +216,10 @@ bool Transaction::commit()
     if (!open)
         return false;
     open = false;
-    return sqlite3_exec(store.db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (sqlite3_exec(store.db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK)
+        return true;
+    reportFailure(store);
+    return false;
 }
 
 std::int64_t lastInsertId(Store& store)

@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -11,6 +12,8 @@ struct Store {
     sqlite3* db = nullptr;
     // One connection serves every worker thread; each script holds this for its whole work.
     std::mutex mutex;
+    // Told the database's own words (sqlite3_errmsg) whenever a statement or a transaction fails.
+    std::function<void(const std::string&)> onError;
 };
 
 // Opens (creating when missing) the database and its tables; false with a reason in *error.
@@ -33,8 +36,12 @@ struct Statement {
     std::int64_t integer(int column) const;
     std::string text(int column) const;
 
+    Store& store;
     sqlite3_stmt* statement = nullptr;
     bool good = true;
+
+private:
+    void fail();
 };
 
 // A write transaction: committed by commit(), rolled back when left without it.

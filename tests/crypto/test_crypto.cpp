@@ -184,7 +184,11 @@ TEST(PatchVersions, DottedNumbersCompareNumberByNumber)
              {"1.2", "1.2.0", false},
              {"1.2.0.1", "1.2", true},
              {"01.2", "1.2", false},
-             {"100000000000000000000001", "99999999999999999999999", true},
+             {"0.65535", "0.65534", true},
+             {"0.0065535", "0.65534", true},
+             // Past what a game's version holds: no version, so no typo outranks every later one.
+             {"0.65536", "0.65535", false},
+             {"1", "0.65536", false},
              {"2", "1.999", true},
              {"9", "", false},
              {"9", "Version", false},

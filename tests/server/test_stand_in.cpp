@@ -203,6 +203,8 @@ TEST_F(Scripts, AccountsNamesAndLogins)
     EXPECT_NE(login("quill", "hunter22")[2], fields[2]) << "every login its own play hash";
     EXPECT_EQ(ask("logout.php?beta2=1&userid=1&playhash=" + fields[2]), "ok");
     EXPECT_EQ(ask("news.php"), "Welcome to Tessarine!\nThe world rankings are open.\n");
+    for (const std::string& line : standInLog(service))
+        EXPECT_NE(line.rfind("database error", 0), 0u) << "a name already taken is an answer, not a fault";
 }
 
 TEST_F(Scripts, AchievementsNeedTheAccountsDigest)
@@ -359,6 +361,27 @@ TEST_F(Scripts, TheNewestPatchGoesToOlderGamesOnly)
                                          patchPublicKeyPem));
     }
     EXPECT_EQ(ask("patch.php?id=" + std::to_string(newest)), "build 0.3");
+}
+
+// Older builds stored and signed any number of digits: such an offer, past every ordinary version,
+// is no offer, and blocks none that comes after it.
+TEST_F(Scripts, AStoredVersionNoGameHoldsBlocksNoLaterOffer)
+{
+    account("quill");
+    {
+        std::lock_guard<std::mutex> lock(service.store.mutex);
+        const std::string version = "0." + std::string(20, '9'), digest = hashString("typo");
+        const std::string statement = "tessarine-patch-1\nkind=update\nversion=" + version + "\nsize=4\nsha256=" +
+                                      digest + "\n";
+        Statement s(service.store, "INSERT INTO patches(kind, version, size, digest, signature, data) "
+                                   "VALUES('update', ?1, 4, ?2, ?3, 'typo')");
+        s.bind(1, version).bind(2, digest).bind(3, signPatchStatement(statement, testPatchKey())).step();
+        ASSERT_TRUE(s.ok());
+    }
+    EXPECT_EQ(login("quill", "hunter22")[0], "success");
+    std::string error;
+    EXPECT_EQ(offerPatch(service.context, "update", "0.9.0", "build 0.9", testPatchKey(), &error), 2) << error;
+    EXPECT_EQ(login("quill", "hunter22")[4], "0.9.0");
 }
 
 // A database from before signed offers opens, keeps its offers unoffered, and takes new ones. Its
