@@ -23,10 +23,16 @@
 namespace {
 
 constexpr std::size_t sealedBlock = 128;
-// Each connection holds a worker while it is open: enough of them, and a short deadline for a
-// request to be whole, keep idle, half-sent or trickling connections from holding up everyone else.
-constexpr int serviceWorkers = 64;
+// A connection holds a worker while its request arrives and its reply is taken, idle ones none: a
+// short deadline for a request to be whole keeps half-sent or trickling connections from holding
+// their worker long, and workers enough for every connection a loopback service meets at once keep
+// slow readers of a patch from holding up everyone else.
+constexpr int mostWorkers = 512;
 constexpr int requestWaitSeconds = 2;
+// A reply must be taken whole within the longest a game waits for one (its patch download), and a
+// reader that takes nothing for a minute is gone.
+constexpr int replyWaitSeconds = 3600;
+constexpr int takeWaitSeconds = 60;
 
 const std::map<std::string, std::string> staticPages = {
     {"/twitter.html", "<html><head><title>Tessarine</title></head><body><h1>Tessarine news</h1>"
@@ -353,7 +359,7 @@ bool startStandIn(StandIn& s, const StandInOptions& options, std::string* error)
     }
     s.rejectionSecret = hashString("rejection secret\n" + s.context.privateKeyPem);
 
-    s.server = std::make_unique<DeadlineServer>(serviceWorkers);
+    s.server = std::make_unique<DeadlineServer>(mostWorkers);
     // A quick restart may reuse the address, but a second service never shares the port.
     s.server->set_socket_options([](socket_t sock) {
         int yes = 1;
@@ -363,6 +369,8 @@ bool startStandIn(StandIn& s, const StandInOptions& options, std::string* error)
     // the read time-out, of the moment the service starts waiting for it.
     s.server->set_keep_alive_timeout(requestWaitSeconds);
     s.server->set_read_timeout(requestWaitSeconds, 0);
+    s.server->set_write_timeout(takeWaitSeconds, 0);
+    s.server->setReplyTimeout(std::chrono::seconds(replyWaitSeconds));
     StandIn* service = &s;
     s.server->Get("/secure.php", [service](const httplib::Request& request, httplib::Response& response) {
         answerHttp(*service, request, response);
