@@ -398,11 +398,8 @@ std::string rankingPage(ScriptContext& c, const Fields& fields)
 
 std::string patch(ScriptContext& c, const Fields& fields)
 {
-    long long id = 0;
-    if (!numberIn(fields, "id", 1, LLONG_MAX, &id))
-        return "fail";
     Statement s(*c.store, "SELECT data FROM patches WHERE id = ?1");
-    s.bind(1, static_cast<std::int64_t>(id));
+    s.bind(1, static_cast<std::int64_t>(requestedPatch(fields)));
     return s.step() ? s.text(0) : "fail";
 }
 
@@ -424,6 +421,12 @@ const std::vector<std::string>& serviceAchievementKeys()
 std::string storedPasswordOf(const std::string& password, const std::string& privateKeyPem)
 {
     return stripLineBreaks(toBase64(rsaSeal(password, 2, privateKeyPem)));
+}
+
+long long requestedPatch(const Fields& fields)
+{
+    long long id = 0;
+    return numberIn(fields, "id", 1, LLONG_MAX, &id) ? id : 0;
 }
 
 long long offerPatch(ScriptContext& c, const std::string& kind, const std::string& version, const std::string& bytes,

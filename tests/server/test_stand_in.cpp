@@ -536,6 +536,38 @@ TEST_F(Scripts, ServesItsPagesOnLoopbackOnly)
     EXPECT_EQ(body, "available");
 }
 
+// A patch is sent from a copy of it, in pieces: every download, at once or after, is the stored
+// patch byte for byte, and one that is not stored is "fail" as before.
+TEST_F(Scripts, DownloadedPatchesAreTheStoredBytes)
+{
+    std::string body;
+    for (const char* missing : {"patch.php?id=9", "patch.php?id=0", "patch.php?id=x", "patch.php"}) {
+        body.clear();
+        EXPECT_EQ(fetch(url(missing), &body), CURLE_OK) << missing;
+        EXPECT_EQ(body, "fail") << missing;
+    }
+    std::mt19937 random(32);
+    std::string bytes((std::size_t(3) << 20) + 12345, '\0');
+    for (char& c : bytes)
+        c = static_cast<char>(random());
+    const std::string patch = url("patch.php?id=" + std::to_string(offerPatch(service.context, "update", "0.2",
+                                                                              bytes, testPatchKey())));
+    std::vector<std::string> bodies(4);
+    std::vector<CURLcode> codes(bodies.size());
+    std::vector<std::thread> downloads;
+    for (std::size_t i = 0; i < bodies.size(); ++i)
+        downloads.emplace_back([&, i] { codes[i] = fetch(patch, &bodies[i], 60); });
+    for (std::thread& d : downloads)
+        d.join();
+    bodies.emplace_back();
+    codes.push_back(fetch(patch, &bodies.back(), 60));
+    for (std::size_t i = 0; i < bodies.size(); ++i) {
+        EXPECT_EQ(codes[i], CURLE_OK) << i;
+        EXPECT_EQ(bodies[i].size(), bytes.size()) << i;
+        EXPECT_TRUE(bodies[i] == bytes) << "download " << i << " is not the patch";
+    }
+}
+
 // A fault that answers in the script's place keeps the script from running at all.
 TEST_F(Scripts, FaultsThatReplaceTheReplyRunNoScript)
 {
