@@ -117,9 +117,11 @@ double medianOf(const std::string& url, int count)
 void row(const std::string& what, double value, const char* unit, const char* reference, double referenceValue,
          const char* target)
 {
-    std::printf("%-58s %9.1f %s   %s %7.1f %s\n", what.c_str(), value, unit, reference, referenceValue, unit);
-    std::printf("row|%s|%.1f %s|%s|%.1f %s|%.2f|%s|\n", what.c_str(), value, unit, reference, referenceValue, unit,
-                referenceValue > 0 ? value / referenceValue : 0.0, target);
+    const int decimals = *unit ? 1 : 0;   // a count has none
+    std::printf("%-58s %9.*f %s   %s %7.*f %s\n", what.c_str(), decimals, value, unit, reference, decimals,
+                referenceValue, unit);
+    std::printf("row|%s|%.*f %s|%s|%.*f %s|%.2f|%s|\n", what.c_str(), decimals, value, unit, reference, decimals,
+                referenceValue, unit, referenceValue > 0 ? value / referenceValue : 0.0, target);
 }
 
 std::string readText(const std::string& path)
