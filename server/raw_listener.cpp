@@ -64,13 +64,15 @@ void stopRawListener(RawListener& l)
     l.port = 0;
 }
 
-int connectToLoopback(int port)
+int connectToLoopback(int port, int receiveBuffer)
 {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = htons(static_cast<std::uint16_t>(port));
     int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (s >= 0 && receiveBuffer > 0)
+        ::setsockopt(s, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     if (s >= 0 && ::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         ::close(s);
         s = -1;

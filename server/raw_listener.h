@@ -18,5 +18,6 @@ struct RawListener {
 bool startRawListener(RawListener& listener);
 void stopRawListener(RawListener& listener);
 
-// A connection to 127.0.0.1:port, or -1.
-int connectToLoopback(int port);
+// A connection to 127.0.0.1:port, or -1; with a receive buffer of that many bytes unless 0 (a
+// small one, as a slow line has, keeps the reply in the sender's hands).
+int connectToLoopback(int port, int receiveBuffer = 0);

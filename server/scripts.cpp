@@ -398,11 +398,8 @@ std::string rankingPage(ScriptContext& c, const Fields& fields)
 
 std::string patch(ScriptContext& c, const Fields& fields)
 {
-    long long id = 0;
-    if (!numberIn(fields, "id", 1, LLONG_MAX, &id))
-        return "fail";
     Statement s(*c.store, "SELECT data FROM patches WHERE id = ?1");
-    s.bind(1, static_cast<std::int64_t>(id));
+    s.bind(1, static_cast<std::int64_t>(requestedPatch(fields)));
     return s.step() ? s.text(0) : "fail";
 }
 
@@ -433,6 +430,12 @@ std::string patchVersionRefusal(const std::string& version)
         return fault;
     return "\"" + version + "\" is no version (dotted numbers of 0 to " + std::to_string(maxVersionNumber) +
            ", such as 0.1.1): " + fault;
+}
+
+long long requestedPatch(const Fields& fields)
+{
+    long long id = 0;
+    return numberIn(fields, "id", 1, LLONG_MAX, &id) ? id : 0;
 }
 
 long long offerPatch(ScriptContext& c, const std::string& kind, const std::string& version, const std::string& bytes,

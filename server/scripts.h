@@ -41,5 +41,7 @@ std::string patchVersionRefusal(const std::string& version);
 // larger than a game downloads, or the key cannot sign. A login is offered the newest signed patch
 // (highest version, the latest stored among equals) when its game is older:
 // "KIND patch.php?id=N SIZE SHA256 VERSION SIGNATURE".
+// The patch a "patch.php" request names: its id, 0 when it names none.
+long long requestedPatch(const Fields& fields);
 long long offerPatch(ScriptContext& context, const std::string& kind, const std::string& version,
                      const std::string& bytes, const std::string& patchKeyPem, std::string* error = nullptr);

@@ -24,10 +24,17 @@
 namespace {
 
 constexpr std::size_t sealedBlock = 128;
-// Each connection holds a worker while it is open: enough of them, and a short deadline for a
-// request to be whole, keep idle, half-sent or trickling connections from holding up everyone else.
-constexpr int serviceWorkers = 64;
+// A connection holds a worker while its request arrives and its reply is taken, idle ones none: a
+// short deadline for a request to be whole keeps half-sent or trickling connections from holding
+// their worker long, and workers enough for every connection a loopback service meets at once keep
+// slow readers of a patch from holding up everyone else.
+constexpr int mostWorkers = 512;
 constexpr int requestWaitSeconds = 2;
+// A reply must be taken whole within the longest a game waits for one (its patch download), and a
+// reader that takes nothing for a minute is gone.
+constexpr int replyWaitSeconds = 3600;
+constexpr int takeWaitSeconds = 60;
+constexpr std::size_t patchPiece = 64 * 1024;
 
 const std::map<std::string, std::string> staticPages = {
     {"/twitter.html", "<html><head><title>Tessarine</title></head><body><h1>Tessarine news</h1>"
@@ -288,6 +295,64 @@ void answerWithFault(StandIn& s, const Fault& fault, const httplib::Request& req
     }
 }
 
+}
+
+struct PatchCopy {
+    int file = -1;
+    std::int64_t size = 0;
+    ~PatchCopy()
+    {
+        if (file >= 0)
+            ::close(file);
+    }
+};
+
+namespace {
+
+// A file beside the database (in the temporary folder for one in memory), gone once closed.
+int unnamedFile(const std::string& databasePath)
+{
+    std::string name = databasePath.empty() || databasePath == ":memory:" ? "/tmp/ts_server" : databasePath;
+    name += ".patch-XXXXXX";
+    int file = ::mkostemp(&name[0], O_CLOEXEC);
+    if (file >= 0)
+        ::unlink(name.c_str());
+    return file;
+}
+
+// The patch's copy, made on its first download; null when the patch is not stored or cannot be copied.
+std::shared_ptr<PatchCopy> patchCopy(StandIn& s, long long id)
+{
+    std::lock_guard<std::mutex> lock(s.patchMutex);
+    auto found = s.patchCopies.find(id);
+    if (found != s.patchCopies.end())
+        return found->second;
+    auto copy = std::make_shared<PatchCopy>();
+    copy->file = unnamedFile(s.options.databasePath);
+    copy->size = copy->file < 0 ? -1 : copyBlob(s.store, "patches", "data", id, copy->file);
+    if (copy->size < 0)
+        return nullptr;
+    s.patchCopies[id] = copy;
+    return copy;
+}
+
+// A patch is sent from its copy, a piece at a time: each download held a whole copy in memory.
+// False when there is no such patch.
+bool sendPatch(StandIn& s, long long id, httplib::Response& response)
+{
+    std::shared_ptr<PatchCopy> copy = id > 0 ? patchCopy(s, id) : nullptr;
+    if (!copy)
+        return false;
+    response.set_content_provider(
+        static_cast<std::size_t>(copy->size), "text/plain",
+        [copy](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+            std::vector<char> piece(std::min(length, patchPiece));
+            ssize_t n = ::pread(copy->file, piece.data(), piece.size(), static_cast<off_t>(offset));
+            return n > 0 && sink.write(piece.data(), static_cast<std::size_t>(n));
+        });
+    return true;
+}
+
 // Opens, logs and parses a sealed data value; false when it is no request. The script is named
 // once the request opens, even when its fields do not parse.
 bool readRequest(StandIn& s, const std::string& data, std::string* script, Fields* fields)
@@ -312,6 +377,14 @@ void answerHttp(StandIn& s, const httplib::Request& request, httplib::Response& 
     // request changes nothing, and a redirected one is done once, at its second hop.
     if (faulty && fault.kind != FaultKind::Delay && fault.kind != FaultKind::Chunks && fault.kind != FaultKind::Stall) {
         answerWithFault(s, fault, request, response, std::string());
+        return;
+    }
+    // The chunks and stall faults cut the patch itself, from a whole copy; a delay only holds it back.
+    if (parsed && script == "patch.php" && !(faulty && fault.kind != FaultKind::Delay)) {
+        if (faulty)
+            pause(s, fault.value);
+        if (!sendPatch(s, requestedPatch(fields), response))
+            response.set_content("fail", "text/plain");
         return;
     }
     std::string reply = parsed ? runScript(s.context, script, fields) : "fail";
@@ -416,7 +489,7 @@ bool startStandIn(StandIn& s, const StandInOptions& options, std::string* error)
     s.context.store = &s.store;
     s.rejectionSecret = hashString("rejection secret\n" + s.context.privateKeyPem);
 
-    s.server = std::make_unique<DeadlineServer>(serviceWorkers);
+    s.server = std::make_unique<DeadlineServer>(mostWorkers);
     // A quick restart may reuse the address, but a second service never shares the port.
     s.server->set_socket_options([](socket_t sock) {
         int yes = 1;
@@ -426,6 +499,8 @@ bool startStandIn(StandIn& s, const StandInOptions& options, std::string* error)
     // the read time-out, of the moment the service starts waiting for it.
     s.server->set_keep_alive_timeout(requestWaitSeconds);
     s.server->set_read_timeout(requestWaitSeconds, 0);
+    s.server->set_write_timeout(takeWaitSeconds, 0);
+    s.server->setReplyTimeout(std::chrono::seconds(replyWaitSeconds));
     s.server->Get("/secure.php", [service](const httplib::Request& request, httplib::Response& response) {
         answerHttp(*service, request, response);
     });
@@ -469,6 +544,7 @@ void stopStandIn(StandIn& s)
     if (s.thread.joinable())
         s.thread.join();
     s.server.reset();
+    s.patchCopies.clear();
     closeStore(s.store);
     s.port = 0;
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 class DeadlineServer;
+struct PatchCopy;
 
 struct StandInOptions {
     std::string databasePath;    // the SQLite file; state survives a restart on the same file
@@ -56,6 +57,10 @@ struct StandIn {
     std::vector<std::string> log;            // recent decoded request texts, oldest first
     unsigned garbageSeed = 1;
     std::string rejectionSecret;             // keys what badly padded blocks open to
+    std::mutex patchMutex;                   // the copies below
+    // Each patch downloaded so far, by id, copied once from the database into a file of its own
+    // that every download reads, a piece at a time.
+    std::map<long long, std::shared_ptr<PatchCopy>> patchCopies;
 };
 
 // Reads the key, opens the log and the store, binds 127.0.0.1 and answers on a thread of its own;

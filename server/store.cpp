@@ -4,6 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 const char* const schema = R"(
@@ -230,4 +233,36 @@ std::int64_t lastInsertId(Store& store)
 int changedRows(Store& store)
 {
     return sqlite3_changes(store.db);
+}
+
+std::int64_t copyBlob(Store& store, const char* table, const char* column, std::int64_t row, int file)
+{
+    sqlite3_blob* blob = nullptr;
+    int size = 0;
+    {
+        std::lock_guard<std::mutex> lock(store.mutex);
+        if (sqlite3_blob_open(store.db, "main", table, column, row, 0, &blob) != SQLITE_OK) {
+            sqlite3_blob_close(blob);
+            return -1;
+        }
+        size = sqlite3_blob_bytes(blob);
+    }
+    std::vector<char> piece(std::size_t(1) << 20);
+    bool ok = true;
+    for (int at = 0; ok && at < size;) {
+        int length = std::min(static_cast<int>(piece.size()), size - at);
+        {
+            std::lock_guard<std::mutex> lock(store.mutex);
+            ok = sqlite3_blob_read(blob, piece.data(), length, at) == SQLITE_OK;
+        }
+        for (int written = 0; ok && written < length;) {
+            ssize_t n = ::pwrite(file, piece.data() + written, static_cast<std::size_t>(length - written), at + written);
+            ok = n > 0;
+            written += ok ? static_cast<int>(n) : 0;
+        }
+        at += length;
+    }
+    std::lock_guard<std::mutex> lock(store.mutex);
+    sqlite3_blob_close(blob);
+    return ok ? size : -1;
 }

@@ -53,6 +53,11 @@ struct Transaction {
     bool open = false;
 };
 
+// Copies the blob (or text) in table.column of a row to the start of file, a piece at a time with
+// incremental blob I/O, the store taken for each piece only; its size, or -1 when the row is
+// missing or a piece cannot be read or written.
+std::int64_t copyBlob(Store& store, const char* table, const char* column, std::int64_t row, int file);
+
 // The row id of the last insert.
 std::int64_t lastInsertId(Store& store);
 // Rows changed by the last statement.

@@ -559,6 +559,38 @@ TEST_F(Scripts, ServesItsPagesOnLoopbackOnly)
     EXPECT_EQ(body, "available");
 }
 
+// A patch is sent from a copy of it, in pieces: every download, at once or after, is the stored
+// patch byte for byte, and one that is not stored is "fail" as before.
+TEST_F(Scripts, DownloadedPatchesAreTheStoredBytes)
+{
+    std::string body;
+    for (const char* missing : {"patch.php?id=9", "patch.php?id=0", "patch.php?id=x", "patch.php"}) {
+        body.clear();
+        EXPECT_EQ(fetch(url(missing), &body), CURLE_OK) << missing;
+        EXPECT_EQ(body, "fail") << missing;
+    }
+    std::mt19937 random(32);
+    std::string bytes((std::size_t(3) << 20) + 12345, '\0');
+    for (char& c : bytes)
+        c = static_cast<char>(random());
+    const std::string patch = url("patch.php?id=" + std::to_string(offerPatch(service.context, "update", "0.2",
+                                                                              bytes, testPatchKey())));
+    std::vector<std::string> bodies(4);
+    std::vector<CURLcode> codes(bodies.size());
+    std::vector<std::thread> downloads;
+    for (std::size_t i = 0; i < bodies.size(); ++i)
+        downloads.emplace_back([&, i] { codes[i] = fetch(patch, &bodies[i], 60); });
+    for (std::thread& d : downloads)
+        d.join();
+    bodies.emplace_back();
+    codes.push_back(fetch(patch, &bodies.back(), 60));
+    for (std::size_t i = 0; i < bodies.size(); ++i) {
+        EXPECT_EQ(codes[i], CURLE_OK) << i;
+        EXPECT_EQ(bodies[i].size(), bytes.size()) << i;
+        EXPECT_TRUE(bodies[i] == bytes) << "download " << i << " is not the patch";
+    }
+}
+
 // A fault that answers in the script's place keeps the script from running at all.
 TEST_F(Scripts, FaultsThatReplaceTheReplyRunNoScript)
 {
@@ -638,12 +670,16 @@ std::vector<double> closingTimes(const std::vector<int>& sockets, std::chrono::s
 }
 
 // A request must be whole within a deadline, however slowly its bytes come: connections that send
-// nothing, half a request line, or headers a byte at a time are closed once it has passed. The
+// nothing, half a request line, or headers a byte at a time are closed once it has passed, and so
+// are those that send nothing more, or half a request, after an answer. The
 // service waits 2 s; the bound is generous, but a time-out per read never ends a trickle at all.
 TEST_F(Scripts, ConnectionsWithoutAWholeRequestAreClosedAtTheirDeadline)
 {
     auto start = std::chrono::steady_clock::now();
-    const std::vector<std::string> firsts = {"", "GET /secure.php?da", "GET /contact.html HTTP/1.1\r\nX-Slow: "};
+    // After a whole request and its answer, the next request's wait begins.
+    const std::string whole = "GET /contact.html HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+    const std::vector<std::string> firsts = {"", "GET /secure.php?da", whole, whole + "GET /contact.html HTTP/1.1\r\n",
+                                             "GET /contact.html HTTP/1.1\r\nX-Slow: "};
     std::vector<int> peers;
     for (const std::string& first : firsts) {
         peers.push_back(connectToLoopback(service.port));
