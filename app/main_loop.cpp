@@ -63,6 +63,9 @@ bool runFrame(GameWindow& window, std::uint64_t& previousCount)
 int gameMain(int, char**)
 {
     platformInstallCloseSignals();
+    // An older copy may still be writing to "console.log": it is emptied for this copy only once
+    // that copy is gone, and this copy's first lines wait in memory until then.
+    holdLogLines();
 
     macAddress = getMacAddress();
 
@@ -73,9 +76,6 @@ int gameMain(int, char**)
     platformDesktopSize(desktopWidth, desktopHeight);
     screenWidth = desktopWidth;
     screenHeight = desktopHeight;
-
-    clearLogFile("console.log");
-    clearLogFile("trace.log");
 
     loadConfig();
     // A size of 0 or nonsense would divide by zero in the layout: back to the desktop size.
@@ -93,6 +93,8 @@ int gameMain(int, char**)
 
     if (!exePath.empty())
         waitForOldCopies(exePath, OldCopyWait());
+    clearLogFile("console.log");
+    clearLogFile("trace.log");
 
     ApplicationInfo application;
     application.className = "TS";

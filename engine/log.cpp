@@ -8,6 +8,19 @@ std::vector<std::string> consoleLines;
 namespace {
 const char* const logPath = "console.log";
 std::FILE* logFile = nullptr;
+bool holding = false;
+std::vector<std::string> heldLines;
+
+void writeLine(std::string line)
+{
+    if (!logFile)
+        logFile = std::fopen(logPath, "a");
+    if (!logFile)
+        return;
+    line += "\r\n";
+    std::fwrite(line.data(), 1, line.size(), logFile);
+    std::fflush(logFile);
+}
 }
 
 void logMessage(std::string message)
@@ -15,14 +28,10 @@ void logMessage(std::string message)
     consoleLines.push_back(message);
     if (consoleLines.size() > consoleLineLimit)
         consoleLines.erase(consoleLines.begin());
-
-    if (!logFile)
-        logFile = std::fopen(logPath, "a");
-    if (!logFile)
-        return;
-    message += "\r\n";
-    std::fwrite(message.data(), 1, message.size(), logFile);
-    std::fflush(logFile);
+    if (holding)
+        heldLines.push_back(std::move(message));
+    else
+        writeLine(std::move(message));
 }
 
 std::string printableText(const std::string& text)
@@ -45,10 +54,22 @@ std::string printableText(const std::string& text)
 
 void clearLogFile(const char* path)
 {
-    if (std::strcmp(path, logPath) == 0)
+    const bool console = std::strcmp(path, logPath) == 0;
+    if (console)
         closeLogFile();
     if (std::FILE* f = std::fopen(path, "w"))
         std::fclose(f);
+    if (!console || !holding)
+        return;
+    holding = false;
+    for (std::string& line : heldLines)
+        writeLine(std::move(line));
+    heldLines.clear();
+}
+
+void holdLogLines()
+{
+    holding = true;
 }
 
 void closeLogFile()

@@ -17,7 +17,11 @@ void logMessage(std::string message);
 // line of its own nor move a terminal.
 std::string printableText(const std::string& text);
 // Empties a log file ("console.log", "trace.log"). The open "console.log" is closed first, so the
-// next line opens it again in the working directory of that moment.
+// next line opens it again in the working directory of that moment; lines held back are written
+// into it first.
 void clearLogFile(const char* path);
+// From now on until "console.log" is next emptied, lines go to consoleLines only and are held
+// back from the file: an older copy of the program may still be writing to it.
+void holdLogLines();
 // Closes "console.log"; the next line opens it again in the working directory of that moment.
 void closeLogFile();

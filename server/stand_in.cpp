@@ -47,12 +47,19 @@ const std::map<std::string, std::string> staticPages = {
                        "<p>Ask the maintainers to reset your profile's password.</p></body></html>"},
 };
 
-// Sleeps in short steps so that stopping the service does not wait for a long delay.
+// Sleeps in short steps until `over` holds, so that stopping the service does not wait for a long
+// delay or a held answer.
+template <typename Over>
+void waitUntil(StandIn& s, Over over)
+{
+    while (!s.stopping && !over())
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
 void pause(StandIn& s, int milliseconds)
 {
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (!s.stopping && std::chrono::steady_clock::now() < end)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    waitUntil(s, [end] { return std::chrono::steady_clock::now() >= end; });
 }
 
 // What a block whose padding is not well-formed opens to: what a random well-formed block would,
@@ -201,13 +208,15 @@ void record(StandIn& s, const std::string& line)
     }
 }
 
-bool takeFault(StandIn& s, const std::string& script, Fault* fault)
+// Also gives the count of clears so far: a held answer goes out once it changes.
+bool takeFault(StandIn& s, const std::string& script, Fault* fault, unsigned* clears)
 {
     std::lock_guard<std::mutex> lock(s.mutex);
     auto found = s.faults.find(script);
     if (found == s.faults.end())
         return false;
     *fault = found->second;
+    *clears = s.faultClears;
     if (found->second.remaining > 0 && --found->second.remaining == 0)
         s.faults.erase(found);
     return true;
@@ -227,12 +236,16 @@ std::string dataValue(const std::string& target)
     return std::string();
 }
 
-void answerWithFault(StandIn& s, const Fault& fault, const httplib::Request& request, httplib::Response& response,
-                     const std::string& reply)
+void answerWithFault(StandIn& s, const Fault& fault, unsigned clears, const httplib::Request& request,
+                     httplib::Response& response, const std::string& reply)
 {
     switch (fault.kind) {
     case FaultKind::Delay:
         pause(s, fault.value);
+        response.set_content(reply, "text/plain");
+        break;
+    case FaultKind::Hold:
+        waitUntil(s, [&s, clears] { return s.faultClears != clears; });
         response.set_content(reply, "text/plain");
         break;
     case FaultKind::Status:
@@ -370,17 +383,21 @@ void answerHttp(StandIn& s, const httplib::Request& request, httplib::Response& 
     Fields fields;
     bool parsed = readRequest(s, dataValue(request.target), &script, &fields);
     Fault fault;
+    unsigned clears = 0;
     // The redirect's second hop is answered plainly.
     bool hop = request.target.find("&hop=1") != std::string::npos;
-    bool faulty = !script.empty() && !hop && takeFault(s, script, &fault);
+    bool faulty = !script.empty() && !hop && takeFault(s, script, &fault, &clears);
     // A fault that answers in the script's place keeps the script from running at all: a spoilt
     // request changes nothing, and a redirected one is done once, at its second hop.
-    if (faulty && fault.kind != FaultKind::Delay && fault.kind != FaultKind::Chunks && fault.kind != FaultKind::Stall) {
-        answerWithFault(s, fault, request, response, std::string());
+    const FaultKind kind = fault.kind;
+    const bool late = kind == FaultKind::Delay || kind == FaultKind::Chunks || kind == FaultKind::Stall ||
+                      kind == FaultKind::Hold;
+    if (faulty && !late) {
+        answerWithFault(s, fault, clears, request, response, std::string());
         return;
     }
-    // The chunks and stall faults cut the patch itself, from a whole copy; a delay only holds it back.
-    if (parsed && script == "patch.php" && !(faulty && fault.kind != FaultKind::Delay)) {
+    // The chunks, stall and hold faults answer the patch from a whole copy; a delay only holds it back.
+    if (parsed && script == "patch.php" && !(faulty && kind != FaultKind::Delay)) {
         if (faulty)
             pause(s, fault.value);
         if (!sendPatch(s, requestedPatch(fields), response))
@@ -389,7 +406,7 @@ void answerHttp(StandIn& s, const httplib::Request& request, httplib::Response& 
     }
     std::string reply = parsed ? runScript(s.context, script, fields) : "fail";
     if (faulty)
-        answerWithFault(s, fault, request, response, reply);
+        answerWithFault(s, fault, clears, request, response, reply);
     else
         response.set_content(reply, "text/plain");
 }
@@ -595,20 +612,35 @@ bool setStandInFault(StandIn& s, const std::string& spec)
     return true;
 }
 
-void setStandInReply(StandIn& s, const std::string& script, const std::string& text, int count)
+namespace {
+
+void setFault(StandIn& s, const std::string& script, FaultKind kind, int count, const std::string& text)
 {
     Fault fault;
-    fault.kind = FaultKind::Reply;
+    fault.kind = kind;
     fault.remaining = count;
     fault.text = text;
     std::lock_guard<std::mutex> lock(s.mutex);
     s.faults[script] = fault;
 }
 
+}
+
+void setStandInReply(StandIn& s, const std::string& script, const std::string& text, int count)
+{
+    setFault(s, script, FaultKind::Reply, count, text);
+}
+
+void holdStandInAnswers(StandIn& s, const std::string& script, int count)
+{
+    setFault(s, script, FaultKind::Hold, count, std::string());
+}
+
 void clearStandInFaults(StandIn& s)
 {
     std::lock_guard<std::mutex> lock(s.mutex);
     s.faults.clear();
+    ++s.faultClears;
 }
 
 std::string answerSealed(StandIn& s, const std::string& data)

@@ -33,6 +33,7 @@ enum class FaultKind {
     Empty,      // an empty body
     Reply,      // text instead of the script's answer (set by setStandInReply)
     Stall,      // the answer but its last value bytes, then nothing until the service stops
+    Hold,       // no answer until the faults are cleared or the service stops (set by holdStandInAnswers)
 };
 
 struct Fault {
@@ -54,6 +55,7 @@ struct StandIn {
     std::atomic<bool> stopping{false};
     std::mutex mutex;                        // faults and log
     std::map<std::string, Fault> faults;     // by script name ("login.php")
+    std::atomic<unsigned> faultClears{0};    // changed under the mutex; ends the answers held before
     std::vector<std::string> log;            // recent decoded request texts, oldest first
     unsigned garbageSeed = 1;
     std::string rejectionSecret;             // keys what badly padded blocks open to
@@ -72,7 +74,11 @@ void stopStandIn(StandIn& service);
 // "login.php=delay:7000", "score=status:500*1": a script (".php" may be left out), a kind
 // (delay, status, garbage, chunks, redirect, empty, stall), a value, and how many requests it spoils.
 bool setStandInFault(StandIn& service, const std::string& spec);
+// Ends every fault, and lets the answers held by holdStandInAnswers go out.
 void clearStandInFaults(StandIn& service);
+// The script's next `count` requests (-1 all) are answered only once the faults are cleared or the
+// service stops: a test decides when the answer comes, however fast or slow the machine.
+void holdStandInAnswers(StandIn& service, const std::string& script, int count = -1);
 // The script (full name, "checkname.php") answers text instead, for `count` requests (-1 all).
 void setStandInReply(StandIn& service, const std::string& script, const std::string& text, int count = -1);
 

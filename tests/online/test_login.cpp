@@ -137,7 +137,7 @@ TEST_F(Accounts, RefusedLoginGoesOfflineAndEnterTriesAgain)
 TEST_F(Accounts, NoLoginFrameWaitsForTheServerChoice)
 {
     makeProfile("quill", "pw12");
-    ASSERT_TRUE(setStandInFault(service, "which_server=delay:3000*1"));
+    holdStandInAnswers(service, "which_server.php", 1);
     startAttempt("quill", "pw12");
     connectingDotsTimer = 0.0f;
     for (int frame = 0; frame < 3; ++frame) {
@@ -147,6 +147,7 @@ TEST_F(Accounts, NoLoginFrameWaitsForTheServerChoice)
     EXPECT_TRUE(serverChoicePending && sent(rk::Login) == 0) << "every frame came back before the answer";
     EXPECT_FLOAT_EQ(connectingDotsTimer, 48.0f);
     EXPECT_EQ(requests[0].timeoutSeconds, 30);
+    clearStandInFaults(service);
     ASSERT_TRUE(loginFrames([] { return gameState == gs::LoginToMenu; }));
     EXPECT_EQ(sent(rk::ServerChoice), 1);
     EXPECT_EQ(sent(rk::Login), 1);
@@ -259,7 +260,7 @@ TEST_F(Accounts, EveryServerChoiceAskerIsAnswered)
 // close sends nothing more; in Offline Mode nothing is sent and the quit message is there at once.
 TEST_F(Accounts, QuitWaitsBrieflyForTheLogoutAndNotAtAllOffline)
 {
-    ASSERT_TRUE(setStandInFault(service, "logout=delay:3000"));
+    holdStandInAnswers(service, "logout.php");
     for (int offline : {0, 99}) {
         const std::size_t logged = standInLog(service).size();
         platformClearMessages();

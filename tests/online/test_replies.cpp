@@ -4,6 +4,7 @@
 #include "engine/log.h"
 #include "engine/main.h"
 #include "platform/settings_store.h"
+#include "server/raw_listener.h"
 
 #include <climits>
 #include <random>
@@ -11,7 +12,16 @@
 
 namespace {
 
+// The follow-ups the handlers queue go to a listener that closes every connection unanswered, and
+// nothing here pumps their completions: only the replies a test hands over reach the dispatch.
 struct Dispatch : OnlineTest {
+    RawListener unanswering;
+    void SetUp() override
+    {
+        OnlineTest::SetUp();
+        ASSERT_TRUE(startRawListener(unanswering));
+        secureUrl = "http://127.0.0.1:" + std::to_string(unanswering.port) + "/secure.php?data=";
+    }
     void reply(int kind, const std::string& text, int resultCode = 0)
     {
         std::string target = text;

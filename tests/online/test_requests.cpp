@@ -12,8 +12,12 @@ namespace {
 
 struct Machinery : OnlineTest {
     std::string newsOf() { return "Welcome to Tessarine!\nThe world rankings are open.\n"; }
-    // Kind 3 replies are never read: a probe whose dispatch changes nothing.
-    void queueProbe(const std::string& text, std::string* target) { curlQueue(text, target, 3, 5); }
+    // Kind 3 replies are never read: a probe whose dispatch changes nothing. A held answer's probe
+    // waits without a time-out (0), so that it runs for as long as the test does.
+    void queueProbe(const std::string& text, std::string* target, long timeoutSeconds = 5)
+    {
+        curlQueue(text, target, 3, timeoutSeconds);
+    }
 };
 
 // A port on which nothing listens: the listener's, once it has stopped.
@@ -242,23 +246,24 @@ TEST_F(Machinery, ChunksArriveInOrderAndAnEmptyReplyStillCompletes)
 
 TEST_F(Machinery, CompletionFollowsTheTransfersNotTheQueue)
 {
-    ASSERT_TRUE(setStandInFault(service, "news=delay:1500"));
+    holdStandInAnswers(service, "news.php");
     std::string slow, fast;
-    queueProbe("news.php", &slow);
+    queueProbe("news.php", &slow, 0);
     queueProbe("which_server.php", &fast);
     ASSERT_TRUE(pumpUntil([] { return requests[1].done; }));
     EXPECT_FALSE(requests[0].done);
     EXPECT_EQ(fast, service.context.securePrefix);
     EXPECT_EQ(slow, "");
+    clearStandInFaults(service);
     ASSERT_TRUE(pumpUntilIdle());
     EXPECT_EQ(slow, newsOf());
 }
 
 TEST_F(Machinery, ShutDownEndsRunningTransfersAndKeepsFinishedOnes)
 {
-    ASSERT_TRUE(setStandInFault(service, "news=delay:3000"));
+    holdStandInAnswers(service, "news.php");
     std::string slow = "kept", fast;
-    queueProbe("news.php", &slow);
+    queueProbe("news.php", &slow, 0);
     queueProbe("which_server.php", &fast);
     ASSERT_TRUE(pumpUntil([] { return requests[1].done; }));
     endRunningTransfers();
@@ -334,7 +339,7 @@ TEST_F(Machinery, BlockingRequestsTimeOutRefuseAndTakeErrorPages)
     EXPECT_EQ(curlPerform("checkname.php?username=quill", &reply, 5), CURLE_OK);
     EXPECT_EQ(reply, "available") << "redirects are followed";
 
-    ASSERT_TRUE(setStandInFault(service, "checkname=delay:3000*1"));
+    holdStandInAnswers(service, "checkname.php", 1);
     reply.clear();
     auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(curlPerform("checkname.php?username=quill", &reply, 1), CURLE_OPERATION_TIMEDOUT);
@@ -435,10 +440,10 @@ TEST_F(Machinery, TheListIsCutToAHundredOldestFinishedFirst)
         old.done = true;
         requests.push_back(std::move(old));
     }
-    ASSERT_TRUE(setStandInFault(service, "news=delay:4000"));
+    holdStandInAnswers(service, "news.php");
     std::string replies[5];
     for (std::string& r : replies)
-        queueProbe("news.php", &r);
+        queueProbe("news.php", &r, 0);
     curlprocess();
     ASSERT_EQ(requests.size(), 100u);
     EXPECT_EQ(requests[0].url, "old 3") << "three finished records made room";
@@ -447,7 +452,7 @@ TEST_F(Machinery, TheListIsCutToAHundredOldestFinishedFirst)
 
     // Running transfers are never dropped, whatever the count.
     for (int i = 0; i < 100; ++i)
-        queueProbe("news.php", &replies[i % 5]);
+        queueProbe("news.php", &replies[i % 5], 0);
     curlprocess();
     EXPECT_EQ(requests.size(), 105u);
     for (const CurlRequest& r : requests)

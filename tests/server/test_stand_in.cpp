@@ -613,6 +613,30 @@ TEST_F(Scripts, FaultsThatReplaceTheReplyRunNoScript)
     }
 }
 
+// A held answer goes out once the faults are cleared, however long that takes, and not before.
+TEST_F(Scripts, HeldAnswersGoOutWhenTheFaultsAreCleared)
+{
+    holdStandInAnswers(service, "checkname.php", 2);
+    std::string early;
+    EXPECT_EQ(fetch(url("checkname.php?username=x"), &early, 1), CURLE_OPERATION_TIMEDOUT);
+    std::string released;
+    CURLcode code = CURLE_FAILED_INIT;
+    std::thread asker([&] { code = fetch(url("checkname.php?username=x"), &released, 60); });
+    auto held = [&] {
+        std::lock_guard<std::mutex> lock(service.mutex);
+        return service.faults.empty();   // the second request took the last hold
+    };
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+         !held() && std::chrono::steady_clock::now() < end;)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_TRUE(held());
+    clearStandInFaults(service);
+    asker.join();
+    EXPECT_EQ(code, CURLE_OK);
+    EXPECT_EQ(released, "available");
+    EXPECT_EQ(early, "");
+}
+
 namespace {
 
 // Sends one more byte of a request that never ends on each connection every 200 ms, from the
