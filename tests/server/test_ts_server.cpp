@@ -105,9 +105,12 @@ TEST(TsServer, ADamagedDatabaseIsReportedWhereTheOperatorLooks)
         Store store;
         std::string error;
         ASSERT_TRUE(openStore(store, db, &error)) << error;
-        Statement s(store, "SELECT rootpage FROM sqlite_master WHERE tbl_name = 'users' AND rootpage > 1");
-        while (s.step())
-            roots.push_back(static_cast<long>(s.integer(0)));
+        {
+            Statement s(store, "SELECT rootpage FROM sqlite_master WHERE tbl_name = 'users' AND rootpage > 1");
+            while (s.step())
+                roots.push_back(static_cast<long>(s.integer(0)));
+        }
+        closeStore(store);
     }
     // The users table and its name index, overwritten; the header and the schema's page are kept.
     ASSERT_EQ(roots.size(), 2u);
