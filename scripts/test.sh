@@ -1,18 +1,12 @@
 #!/usr/bin/env bash
 # Installs the packages, builds twice (plain, and with AddressSanitizer + UBSan) and runs every test in both.
-# Tests that need a display run on a private Xvfb with Mesa's software renderer; sound uses OpenAL's null output.
+# Tests that need a display run on a private Xvfb; the rest of what a test needs (Mesa's software
+# renderer, OpenAL's null output, private settings folders) comes with the test from the build.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh"
 "$root/scripts/build.sh" --sanitize
 
-export LIBGL_ALWAYS_SOFTWARE=1
-export ALSOFT_DRIVERS=null
-export SDL_AUDIODRIVER=dummy
-export TS_HEADLESS=1          # message boxes are logged to stderr, never shown
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
-export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-export XDG_CONFIG_HOME=$(mktemp -d) XDG_DATA_HOME=$(mktemp -d)
 jobs=$(nproc 2>/dev/null || echo 4)
 
 status=0

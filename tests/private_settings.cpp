@@ -1,5 +1,6 @@
-// Every test program keeps its settings in a folder of its own: CTest runs tests in parallel
-// processes, and a test that saves or reloads the settings must not read another's file.
+// Every test program keeps its settings and its data (the patch folder) in a folder of its own:
+// CTest runs tests in parallel processes, a test that saves or reloads the settings must not read
+// another's file, and none may write into the folders of the person running the tests.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -15,7 +16,8 @@ public:
         if (!mkdtemp(pattern))
             return;
         folder = pattern;
-        setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
+        setenv("XDG_DATA_HOME", (folder + "/data").c_str(), 1);
     }
     void TearDown() override
     {

@@ -1,6 +1,7 @@
 #include "engine/asset_pack.h"
 
 #include "engine/log.h"
+#include "../temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -82,10 +83,11 @@ const std::vector<TestAsset> sampleAssets = {
 
 class AssetPackTest : public ::testing::Test {
 protected:
+    TempFolder folder{"ts_asset_pack"};   // its own: the same test may run in two processes at once
     std::string path;
     void SetUp() override {
-        path = std::string(TS_BINARY_DIR) + "/test_asset_pack_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".ass";
+        ASSERT_FALSE(folder.path.empty());
+        path = folder.path + "/pack.ass";
         assetPackPath = path;
         consoleLines.clear();
     }

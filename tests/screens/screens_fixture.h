@@ -8,6 +8,7 @@
 
 #include "engine/atlas.h"
 #include "engine/config.h"
+#include "engine/draw2d.h"
 #include "engine/draw_recorder.h"
 #include "engine/fonts.h"
 #include "engine/textures.h"
@@ -52,6 +53,27 @@ protected:
         plainFont(smallFont, 14.0f, 8.0f);
         resetTextures();
         fillAchievementTables();
+        putFrameAtRest();
+        drawRecorder = &calls;
+    }
+    void TearDown() override
+    {
+        drawRecorder = nullptr;
+        resetTextures();
+        // Pages Draw made and capabilities it turned on with no GL context would stand in the next
+        // test's real one.
+        deleteAtlasPages();
+        enabledCapabilities.clear();
+        // What a test turned on (a powerup, a popup, a tutorial) would show in the next one's frame.
+        putFrameAtRest();
+        offlineMode = 0;
+        gameMode = gm::Overall;
+        gameState = gs::Intro;
+    }
+
+    // The game state a frame reads, at rest: a game in play with nothing over it.
+    static void putFrameAtRest()
+    {
         for (bool& e : cheeveEarned)
             e = false;
         cheeveToasts.clear();
@@ -82,22 +104,9 @@ protected:
         markerAlpha = 0.0f;
         blockFlashLevel = 0.0f;
         consoleVisible = false;
+        caretBlink = true;
         for (int i = 0; i < blockCount; ++i)
             resetBlock(i);
-        drawRecorder = &calls;
-    }
-    void TearDown() override
-    {
-        drawRecorder = nullptr;
-        resetTextures();
-        deleteAtlasPages();   // pages Draw made with no GL context would stand in the next test's
-        for (int i = 0; i < blockCount; ++i)
-            resetBlock(i);
-        offlineMode = 0;
-        gameMode = gm::Overall;
-        gameState = gs::Intro;
-        cheeveToasts.clear();
-        cheeveToastShown.clear();
     }
 
     // A texture record, as streaming leaves it once the image has faded in.

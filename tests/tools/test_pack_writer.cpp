@@ -1,5 +1,6 @@
 #include "engine/asset_pack.h"
 #include "tools/pack_writer.h"
+#include "../temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +26,9 @@ std::vector<PackAsset> samplePack() {
 
 TEST(PackWriter, WrittenPackReadsBackThroughTheGame) {
     const std::vector<PackAsset> assets = samplePack();
-    std::string path = std::string(TS_BINARY_DIR) + "/test_pack_writer.ass";
+    TempFolder folder("ts_pack_writer");   // its own: the same test may run in two processes at once
+    ASSERT_FALSE(folder.path.empty());
+    std::string path = folder.path + "/test_pack_writer.ass";
     std::string error;
     ASSERT_TRUE(writeAssetPack(path, assets, error)) << error;
 
