@@ -96,6 +96,7 @@ inline void resetRules(int mode)
         s.active = 0;
     cursorColour = previousCursorColour = -1;
     leftButtonDown = rotateDragActive = false;
+    mouseX = mouseY = 0;   // a pointer left over a powerup card would take the next test's clicks
     // Offline, every tutorial page seen: nothing pauses a game unless a test asks for it.
     offlineMode = 99;
     for (int page = 0; page < 9; ++page) {
