@@ -14,7 +14,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -29,23 +28,6 @@ int usage()
                  "  KIND: delay (ms), status (HTTP code), garbage (bytes), chunks (ms between pieces),\n"
                  "        redirect, empty, stall (bytes held back); COUNT: requests it spoils (default every one)\n");
     return 2;
-}
-
-// At most limit bytes of the file: enough to tell that it holds more.
-bool readFile(const std::string& path, std::string* bytes, std::size_t limit = std::size_t(1) << 20)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
-    bytes->clear();
-    std::vector<char> buffer(std::size_t(1) << 16);
-    while (bytes->size() < limit) {
-        file.read(buffer.data(), static_cast<std::streamsize>(std::min(buffer.size(), limit - bytes->size())));
-        bytes->append(buffer.data(), static_cast<std::size_t>(file.gcount()));
-        if (!file)
-            return file.eof() && !file.bad();
-    }
-    return true;
 }
 
 int offerPatchCommand(int argc, char** argv)
@@ -71,11 +53,11 @@ int offerPatchCommand(int argc, char** argv)
     }
     std::string bytes, patchKey;
     // One byte over the limit is enough for the patch to be refused as too large.
-    if (!readFile(positional[2], &bytes, maxPatchBytes + 1) || bytes.empty()) {
+    if (!readWholeFile(positional[2], &bytes, maxPatchBytes + 1) || bytes.empty()) {
         std::fprintf(stderr, "ts_server: cannot read %s (or it is empty)\n", positional[2].c_str());
         return 1;
     }
-    if (!readFile(keyPath, &patchKey)) {
+    if (!readWholeFile(keyPath, &patchKey, std::size_t(1) << 20)) {
         std::fprintf(stderr, "ts_server: cannot read the patch key %s (--key names it)\n", keyPath.c_str());
         return 1;
     }

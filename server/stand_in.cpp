@@ -411,33 +411,6 @@ void answerHttp(StandIn& s, const httplib::Request& request, httplib::Response& 
         response.set_content(reply, "text/plain");
 }
 
-// The whole of a regular file; false, with errno telling why, when it cannot be read.
-bool readWholeFile(const std::string& path, std::string* text)
-{
-    text->clear();
-    int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat info {};
-    bool whole = file >= 0 && ::fstat(file, &info) == 0;
-    if (whole && !S_ISREG(info.st_mode)) {
-        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-        whole = false;
-    }
-    char buffer[4096];
-    while (whole) {
-        ssize_t got = ::read(file, buffer, sizeof buffer);
-        if (got > 0)
-            text->append(buffer, static_cast<std::size_t>(got));
-        else if (got == 0)
-            break;
-        else if (errno != EINTR)
-            whole = false;
-    }
-    int reason = errno;
-    if (file >= 0)
-        ::close(file);
-    errno = reason;
-    return whole;
-}
 
 // The log holds what players send: it is made the owner's only, and so is one that older builds
 // made readable by all, before anything more is written to it. False, with errno telling why,
@@ -663,4 +636,31 @@ const std::string& servicePrivateKeyPem()
         return readWholeFile(TS_SERVICE_KEY_FILE, &text) ? text : std::string();
     }();
     return key;
+}
+
+bool readWholeFile(const std::string& path, std::string* text, std::size_t limit)
+{
+    text->clear();
+    int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    bool whole = file >= 0 && ::fstat(file, &info) == 0;
+    if (whole && !S_ISREG(info.st_mode)) {
+        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        whole = false;
+    }
+    char buffer[65536];
+    while (whole && text->size() < limit) {
+        ssize_t got = ::read(file, buffer, std::min(sizeof buffer, limit - text->size()));
+        if (got > 0)
+            text->append(buffer, static_cast<std::size_t>(got));
+        else if (got == 0)
+            break;
+        else if (errno != EINTR)
+            whole = false;
+    }
+    int reason = errno;
+    if (file >= 0)
+        ::close(file);
+    errno = reason;
+    return whole;
 }

@@ -5,6 +5,7 @@
 #include "server/store.h"
 
 #include <atomic>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -89,6 +90,8 @@ std::string answerSealed(StandIn& service, const std::string& data);
 // The decoded request texts so far: the non-empty values of "password", "passwordHash" and
 // "playhash" as "***", every byte outside printable ASCII (and the backslash) as "\xNN".
 std::vector<std::string> standInLog(StandIn& service);
+// Up to limit bytes of a regular file; false, with errno telling why, when it cannot be read.
+bool readWholeFile(const std::string& path, std::string* text, std::size_t limit = SIZE_MAX);
 // The private key the service uses unless told otherwise, read from server/service_key.pem in the
 // source tree; empty when that file cannot be read.
 const std::string& servicePrivateKeyPem();
