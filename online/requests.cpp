@@ -316,8 +316,6 @@ bool DownloadPace::keepsPace(double ms, std::uint64_t bytes)
     // Before the first byte, only silence counts; without a time-out, any pace will do.
     if (stalled_ || bytes == 0 || bytes >= expected_ || timeoutMs_ <= 0.0)
         return !stalled_;
-    if (!marks_.empty() && bytes < marks_.back().bytes)
-        marks_.clear();   // a redirect's reply starts the count again
     if (marks_.empty())
         marks_.push_back({ms, 0});
     else if (ms - marks_.back().ms >= 1000.0)

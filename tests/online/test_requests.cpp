@@ -566,7 +566,7 @@ TEST_F(Machinery, TricklingPatchDownloadsEndAsTimeOuts)
         std::size_t piece;   // bytes every 100 ms
         std::size_t size;    // signed and announced
     };
-    // 50 B/s, though 64 KiB would take under half the hour; 200 B/s where 1 MiB needs 292.
+    // 50 B/s, though 64 KiB would take under half the hour; 200 B/s where 1 MiB needs 291.
     const Trickle trickles[] = {{"under", 5, 64 << 10}, {"over", 20, 1 << 20}};
     std::atomic<bool> ending{false};
     LoopbackHttp trickling([&](const httplib::Request& request, httplib::Response& response) {
@@ -605,8 +605,8 @@ TEST_F(Machinery, TricklingPatchDownloadsEndAsTimeOuts)
 
 // The pace rule as the game ships it, on a clock the test moves, for a 1 MiB patch and its hour:
 // trickles are cut about one window after their first byte, bursty, after a fast start or too late
-// in the hour; a download fast enough for its size never is, however late it starts, close as it runs to its
-// time-out, or long as it pauses within what the silence rule lets through.
+// in the hour; a download fast enough for its size never is, however late it starts, close as it
+// runs to its time-out, or long as it pauses within what the silence rule lets through.
 TEST(DownloadPaceRule, TricklesStallAndDownloadsOnPaceNeverDo)
 {
     const double size = 1 << 20;
