@@ -71,8 +71,30 @@ void setUpTransfer(CURL* handle, const std::string& url, ReplySink* sink, long t
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, sink);
     curl_easy_setopt(handle, CURLOPT_TIMEOUT, timeoutSeconds);
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, 5L);
+}
+
+// libcurl's progress report; a non-zero answer ends the transfer.
+int judgePace(void* pace, curl_off_t, curl_off_t arrived, curl_off_t, curl_off_t)
+{
+    auto* p = static_cast<DownloadPace*>(pace);
+    return p->keepsPace(platformMsSince(0) - p->startedMs, static_cast<std::uint64_t>(arrived)) ? 0 : 1;
+}
+
+// The patch download's stall rule (see StallRule); null for every other kind, which its own
+// time-out alone ends.
+std::unique_ptr<DownloadPace> watchForStalls(CURL* handle, int kind, const ReplySink& sink, long timeoutSeconds)
+{
+    if (kind != rk::Patch)
+        return nullptr;
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, transferStallRule.bytesPerSecond);
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, transferStallRule.seconds);
+    auto pace = std::make_unique<DownloadPace>(sink.limit, 1000.0 * static_cast<double>(timeoutSeconds),
+                                               1000.0 * static_cast<double>(transferStallRule.paceWindowSeconds));
+    pace->startedMs = platformMsSince(0);
+    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, judgePace);
+    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, pace.get());
+    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+    return pace;
 }
 
 void pump()
@@ -108,12 +130,14 @@ bool startTransfer(CurlRequest& record)
         return false;
     auto sink = std::make_unique<ReplySink>(sinkFor(record.kind, record.response));
     setUpTransfer(handle, record.url, sink.get(), record.timeoutSeconds);
+    std::unique_ptr<DownloadPace> pace = watchForStalls(handle, record.kind, *sink, record.timeoutSeconds);
     if (curl_multi_add_handle(curlMultiHandle, handle) != CURLM_OK) {
         curl_easy_cleanup(handle);
         return false;
     }
     record.easyHandle = handle;
     record.sink = std::move(sink);
+    record.pace = std::move(pace);
     record.held = false;
     return true;
 }
@@ -223,11 +247,15 @@ bool nextCompletedTransfer(CompletedTransfer& out)
         if (!record)
             continue;
 
+        // A download cut for its pace has stalled, as one cut for silence has.
+        if (record->pace && record->pace->stalled())
+            code = CURLE_OPERATION_TIMEDOUT;
         record->resultCode = code;
         record->statusText = curl_easy_strerror(code);
         record->done = true;
         record->easyHandle = nullptr;
         record->sink.reset();
+        record->pace.reset();
         logStatus(record->statusText);
         // The reply's handler may queue requests and so move the records: hand out copies.
         out.kind = record->kind;
@@ -270,12 +298,39 @@ void endRunningTransfers()
         }
         r.easyHandle = nullptr;
         r.sink.reset();
+        r.pace.reset();
         r.held = false;
         r.done = true;
     }
 }
 
 double (*requestClockMs)() = counterMs;
+
+DownloadPace::DownloadPace(std::uint64_t expected, double timeoutMs, double windowMs)
+    : expected_(expected), timeoutMs_(timeoutMs), windowMs_(windowMs)
+{
+}
+
+bool DownloadPace::keepsPace(double ms, std::uint64_t bytes)
+{
+    // Before the first byte, only silence counts; without a time-out, any pace will do.
+    if (stalled_ || bytes == 0 || bytes >= expected_ || timeoutMs_ <= 0.0)
+        return !stalled_;
+    if (marks_.empty())
+        marks_.push_back({ms, 0});
+    else if (ms - marks_.back().ms >= 1000.0)
+        marks_.push_back({ms, bytes});
+    // The window starts at the newest mark at or before its length ago.
+    while (marks_.size() > 1 && marks_[1].ms <= ms - windowMs_)
+        marks_.pop_front();
+    const Mark& from = marks_.front();
+    if (ms - from.ms < windowMs_)
+        return true;
+    const double bytesPerMs = static_cast<double>(bytes - from.bytes) / (ms - from.ms);
+    const double reach = static_cast<double>(bytes) + bytesPerMs * std::max(0.0, timeoutMs_ - ms);
+    stalled_ = reach < static_cast<double>(expected_);
+    return !stalled_;
+}
 
 void backOffRequests(int kind)
 {

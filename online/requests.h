@@ -5,6 +5,8 @@
 #include <curl/curl.h>
 
 #include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <memory>
 #include "crypto/patch_signature.h"   // maxPatchBytes: no offer is taken for more; a download stops at its signed size
 #include "engine/config.h"   // username and playerPassword, loaded with the settings
@@ -25,18 +27,47 @@ inline constexpr std::size_t maxRankingPageBytes = std::size_t(64) << 10;   // k
 inline constexpr std::size_t maxRequestRecords = 100;
 // Redirects one transfer follows, over http and https only.
 inline constexpr long maxRedirects = 3;
-// A transfer that brings under bytesPerSecond for `seconds` on end has stalled, whatever its
-// time-out: it fails as a time-out and is sent again like any other failure.
+// How the patch download, the one request that may wait an hour, tells that it has stalled; it
+// then fails as a time-out and is asked for again like any other failure. Every other request is
+// judged by its own time-out alone, however late its reply begins.
+//  - silence: it brings under bytesPerSecond for `seconds` on end, first byte or not;
+//  - pace: once paceWindowSeconds have passed since its first byte, what its last window brought
+//    cannot, at that pace, bring the rest of its signed size before its time-out.
 struct StallRule {
     long bytesPerSecond;
     long seconds;
+    long paceWindowSeconds;
 };
 // Even a poor mobile line brings hundreds of bytes a second, and libcurl measures over its last
 // five seconds, so a live line must fall silent some ten seconds to be cut; a stalled download is
-// asked for again within these 6 s and the longest back-off, 30 s.
-inline constexpr StallRule stalledTransfer{64, 6};
-// The rule every transfer is set up with; tests shorten it.
+// asked for again within these 6 s and the longest back-off, 30 s. The pace window is twice that
+// silence: a download twice as fast as it needs outlives any pause the silence rule lets through,
+// and a trickle is cut 20 s after its first byte, asked for again within the longest back-off.
+inline constexpr StallRule stalledTransfer{64, 6, 20};
+// The rule every patch download is set up with; tests shorten it.
 extern StallRule transferStallRule;
+
+// The pace half of the rule for one download of `expected` bytes with a time-out of timeoutMs
+// (0: none, and no pace to keep).
+class DownloadPace {
+public:
+    DownloadPace(std::uint64_t expected, double timeoutMs, double windowMs);
+    // The download, ms after it started, has brought `bytes`: false once it has stalled, and from
+    // then on.
+    bool keepsPace(double ms, std::uint64_t bytes);
+    bool stalled() const { return stalled_; }
+    double startedMs = 0.0;   // on the platform's counter, for the transfer's own clock
+
+private:
+    struct Mark {
+        double ms;
+        std::uint64_t bytes;
+    };
+    std::uint64_t expected_;
+    double timeoutMs_, windowMs_;
+    std::deque<Mark> marks_;   // from the first byte, about a second apart, the last window's worth
+    bool stalled_ = false;
+};
 
 // One queued request. Records stay in `requests` after completion (done) until the list is cut back.
 // Request kinds: what a queued request is, and so what its reply does.
@@ -68,6 +99,7 @@ struct CurlRequest {
     float timer = 0.0f;
     bool done = false;
     std::unique_ptr<ReplySink> sink;   // libcurl writes through it; fixed while the list grows
+    std::unique_ptr<DownloadPace> pace;   // the patch download's, which libcurl reports to
     long timeoutSeconds = 0;
     bool held = false;                 // waits out its kind's back-off; no transfer yet
 };

@@ -6,6 +6,7 @@
 #include "../loopback_http.h"
 
 #include <atomic>
+#include <cmath>
 
 
 namespace {
@@ -516,4 +517,132 @@ TEST_F(Machinery, LoginScoreAndRankingRoundTrip)
     std::string sent = standInLog(service)[1];
     EXPECT_NE(sent.find("&password=***"), std::string::npos) << sent;
     EXPECT_EQ(sent.find("p%26w"), std::string::npos) << sent;
+}
+
+// Silence ends only the patch download: a server choice or a ranking page that keeps the game
+// waiting past the silence rule still arrives whole within its own time-out.
+TEST_F(Machinery, OnlyThePatchDownloadEndsForSilence)
+{
+    struct Restore {
+        ~Restore() { transferStallRule = stalledTransfer; }
+    } restore;
+    transferStallRule.seconds = 1;
+    const std::string bytes(300, 'p');
+    const std::string patch = "patch.php?id=" + std::to_string(offerPatch(service.context, "update", "9", bytes,
+                                                                         testPatchKey()));
+    patchSignedSize = bytes.size();
+    for (const char* script : {"which_server.php", "world_ranking_staggered.php", "patch.php"})
+        holdStandInAnswers(service, script);
+    std::string choice, download;
+    curlQueue("which_server.php", &choice, rk::ServerChoice, 30);
+    curlQueue("world_ranking_staggered.php?gamemode=0&offset=0", &rankingReply, rk::RankingPage, 20);
+    curlQueue(patch, &download, rk::Patch, 3600);
+    ASSERT_TRUE(pumpUntil([] { return requests[2].done; }, 30000));
+    EXPECT_EQ(requests[2].resultCode, CURLE_OPERATION_TIMEDOUT);
+    // Another second of silence past the rule, and the others are still awaited.
+    const auto later = std::chrono::steady_clock::now() + std::chrono::seconds(transferStallRule.seconds + 1);
+    pumpUntil([&] { return std::chrono::steady_clock::now() > later; });
+    EXPECT_FALSE(requests[0].done);
+    EXPECT_FALSE(requests[1].done);
+    clearStandInFaults(service);
+    ASSERT_TRUE(pumpUntilIdle());
+    EXPECT_EQ(requests[0].resultCode, CURLE_OK);
+    EXPECT_EQ(choice, service.context.securePrefix);
+    EXPECT_EQ(requests[1].resultCode, CURLE_OK);
+    EXPECT_TRUE(rankingAtEnd) << "the empty ranking's page was taken";
+}
+
+// Patch downloads that trickle end as time-outs: one under the floor after the silence rule's
+// seconds, as the game ships them; one over it, but too slow to bring its signed size within its
+// hour, one pace window after its first byte (the window shortened here).
+TEST_F(Machinery, TricklingPatchDownloadsEndAsTimeOuts)
+{
+    struct Restore {
+        ~Restore() { transferStallRule = stalledTransfer; }
+    } restore;
+    transferStallRule.paceWindowSeconds = 2;
+    struct Trickle {
+        const char* what;
+        std::size_t piece;   // bytes every 100 ms
+        std::size_t size;    // signed and announced
+    };
+    // 50 B/s, though 64 KiB would take under half the hour; 200 B/s where 1 MiB needs 291.
+    const Trickle trickles[] = {{"under", 5, 64 << 10}, {"over", 20, 1 << 20}};
+    std::atomic<bool> ending{false};
+    LoopbackHttp trickling([&](const httplib::Request& request, httplib::Response& response) {
+        const Trickle t = trickles[request.path.rfind("/under/", 0) == 0 ? 0 : 1];
+        response.set_content_provider(
+            t.size, "application/octet-stream", [&ending, t](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                const std::string piece(std::min(t.piece, t.size - offset), 'p');
+                return !ending && sink.write(piece.data(), piece.size());
+            });
+    });
+    std::string downloads[2];
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 2; ++i) {
+        secureUrl = "http://127.0.0.1:" + std::to_string(trickling.port) + "/" + trickles[i].what + "/secure.php?data=";
+        patchSignedSize = trickles[i].size;
+        curlQueue("patch.php?id=1", &downloads[i], rk::Patch, 3600);
+    }
+    std::chrono::steady_clock::duration took[2] = {};
+    const bool ended = pumpUntil([&] {
+        for (int i = 0; i < 2; ++i)
+            if (requests[i].done && took[i] == took[i].zero())
+                took[i] = std::chrono::steady_clock::now() - start;
+        return requests[0].done && requests[1].done;
+    }, 30000);
+    ending = true;
+    dropTransfers();
+    ASSERT_TRUE(ended) << "under: " << downloads[0].size() << " B, over: " << downloads[1].size() << " B";
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(requests[i].resultCode, CURLE_OPERATION_TIMEDOUT) << trickles[i].what;
+        EXPECT_GT(downloads[i].size(), 0u) << trickles[i].what;
+    }
+    EXPECT_GE(took[0], std::chrono::seconds(5)) << "the silence rule's 6 s";
+    EXPECT_EQ(urlsLog(), "Timeout was reached\r\nTimeout was reached\r\n");
+}
+
+// The pace rule as the game ships it, on a clock the test moves, for a 1 MiB patch and its hour:
+// trickles are cut about one window after their first byte, bursty, after a fast start or too late
+// in the hour; a download fast enough for its size never is, however late it starts, close as it
+// runs to its time-out, or long as it pauses within what the silence rule lets through.
+TEST(DownloadPaceRule, TricklesStallAndDownloadsOnPaceNeverDo)
+{
+    const double size = 1 << 20;
+    struct Case {
+        const char* what;
+        std::function<double(double)> bytesAt;   // after so many seconds
+        double stallFrom, stallBy;                // seconds; -1: never
+    };
+    const Case cases[] = {
+        {"70 B/s", [](double t) { return 70 * t; }, 20, 22},
+        {"500 B every 5 s", [](double t) { return 500 * (std::floor(t / 5) + 1); }, 20, 22},
+        {"half at once, then 70 B/s", [&](double t) { return t < 1 ? 0 : size / 2 + 70 * (t - 1); }, 21, 23},
+        {"barely its pace", [](double t) { return 300 * t; }, -1, -1},
+        {"first byte after ten minutes", [](double t) { return t < 600 ? 0 : 600 * (t - 600); }, -1, -1},
+        {"400 B/s from half an hour on", [](double t) { return t < 1800 ? 0 : 400 * (t - 1800); }, 1820, 1822},
+        {"twice its pace, paused 10 s",
+         [](double t) { return 600 * std::min(t, 100.0) + 600 * std::max(0.0, t - 110); }, -1, -1},
+    };
+    for (const Case& c : cases) {
+        DownloadPace pace(static_cast<std::uint64_t>(size), 3600e3, stalledTransfer.paceWindowSeconds * 1000.0);
+        double stalledAt = -1;
+        for (int tenth = 0; tenth <= 36000; ++tenth) {
+            const double t = tenth / 10.0, bytes = std::min(size, c.bytesAt(t));
+            if (!pace.keepsPace(t * 1000.0, static_cast<std::uint64_t>(bytes))) {
+                stalledAt = t;
+                break;
+            }
+            if (bytes >= size)
+                break;
+        }
+        if (c.stallFrom < 0) {
+            EXPECT_EQ(stalledAt, -1) << c.what;
+            continue;
+        }
+        EXPECT_GE(stalledAt, c.stallFrom) << c.what;
+        EXPECT_LE(stalledAt, c.stallBy) << c.what;
+        EXPECT_TRUE(pace.stalled() && !pace.keepsPace(3600e3, 0)) << c.what << ": stalled for good";
+    }
 }
