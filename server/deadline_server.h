@@ -8,11 +8,16 @@
 // A connection holds a worker only while a request arrives or a reply is taken: until its next
 // request begins, it waits in a lobby that one thread watches for all of them, so that idle
 // connections keep no real request waiting. Workers are started as connections need them.
+// A request may carry a body of a few KiB at most: one declared larger, or sent in chunks or
+// compressed (of no size known before it is read whole), is answered 413 unread and its connection
+// closed, and no request reads more than its head and that body, so no client makes the service grow.
 #pragma once
 #include <httplib.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
+#include <thread>
 
 class DeadlineServer : public httplib::Server {
 public:
@@ -23,9 +28,23 @@ public:
     // packets dropped, and each waited a second or more to connect. After a bind; false on failure.
     bool widenBacklog();
     void setReplyTimeout(std::chrono::seconds wait) { replyWait = wait; }
+    // At most this many connections are held, idle ones too: past it, the one that has waited
+    // longest for its next request is closed. Unless told, a little under the open-file limit at
+    // the time it starts listening, so that the service's own files (its database, the database's
+    // journal, its log) always open.
+    void setMostConnections(std::size_t most) { mostConnections = most; }
+    // Each connection's send buffer in bytes (0: the kernel's, which grows to megabytes): a reader
+    // that takes little then pins little of the kernel's memory.
+    void setSendBuffer(int bytes) { sendBuffer = bytes; }
+
+    static constexpr std::size_t bodyLimit = 4096;
 
     struct Connection;
     class Lobby;
+
+protected:
+    // A worker's thread; throws std::system_error, as std::thread does, when none can start.
+    virtual std::thread startWorker(std::function<void()> work);
 
 private:
     // cpp-httplib hands each accepted connection here, on its listening thread: into the lobby.
@@ -37,6 +56,8 @@ private:
     std::chrono::microseconds firstByteWait() const;
 
     std::size_t maxWorkers;
+    std::size_t mostConnections = 0;   // 0: from the open-file limit
+    int sendBuffer = 0;
     std::chrono::seconds replyWait{3600};
     std::unique_ptr<Lobby> lobby;
 };

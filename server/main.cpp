@@ -11,6 +11,8 @@
 #include "server/stand_in.h"
 
 #include <signal.h>
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -28,6 +30,17 @@ int usage()
                  "  KIND: delay (ms), status (HTTP code), garbage (bytes), chunks (ms between pieces),\n"
                  "        redirect, empty, stall (bytes held back); COUNT: requests it spoils (default every one)\n");
     return 2;
+}
+
+// Every connection is an open file: a desktop's soft limit of 1,024 ran the service out of files
+// (its database's journal among them) under a crowd of idle connections that the hard limit allows.
+void raiseOpenFileLimit()
+{
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
+    }
 }
 
 int offerPatchCommand(int argc, char** argv)
@@ -123,6 +136,7 @@ int main(int argc, char** argv)
     sigaddset(&signals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
+    raiseOpenFileLimit();
     StandIn service;
     std::string error;
     if (!startStandIn(service, options, &error)) {

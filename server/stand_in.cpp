@@ -35,6 +35,8 @@ constexpr int requestWaitSeconds = 2;
 constexpr int replyWaitSeconds = 3600;
 constexpr int takeWaitSeconds = 60;
 constexpr std::size_t patchPiece = 64 * 1024;
+// Replies other than patches are a few KiB; a patch's reader is fed as it takes.
+constexpr int sendBufferBytes = 64 * 1024;
 
 const std::map<std::string, std::string> staticPages = {
     {"/twitter.html", "<html><head><title>Tessarine</title></head><body><h1>Tessarine news</h1>"
@@ -349,16 +351,37 @@ std::shared_ptr<PatchCopy> patchCopy(StandIn& s, long long id)
     return copy;
 }
 
+// One of the downloads served at once, for as long as its reply lives; null when as many run already.
+std::shared_ptr<void> downloadSlot(StandIn& s)
+{
+    std::lock_guard<std::mutex> lock(s.patchMutex);
+    if (s.downloads >= s.options.mostDownloads)
+        return nullptr;
+    ++s.downloads;
+    StandIn* service = &s;
+    return std::shared_ptr<void>(service, [](StandIn* service) {
+        std::lock_guard<std::mutex> lock(service->patchMutex);
+        --service->downloads;
+    });
+}
+
 // A patch is sent from its copy, a piece at a time: each download held a whole copy in memory.
-// False when there is no such patch.
+// Readers past the downloads served at once are told to come back (503): each would hold a worker
+// for as long as it reads. False when there is no such patch.
 bool sendPatch(StandIn& s, long long id, httplib::Response& response)
 {
     std::shared_ptr<PatchCopy> copy = id > 0 ? patchCopy(s, id) : nullptr;
     if (!copy)
         return false;
+    std::shared_ptr<void> slot = downloadSlot(s);
+    if (!slot) {
+        response.status = 503;
+        response.set_content("busy", "text/plain");
+        return true;
+    }
     response.set_content_provider(
         static_cast<std::size_t>(copy->size), "text/plain",
-        [copy](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+        [copy, slot](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
             std::vector<char> piece(std::min(length, patchPiece));
             ssize_t n = ::pread(copy->file, piece.data(), piece.size(), static_cast<off_t>(offset));
             return n > 0 && sink.write(piece.data(), static_cast<std::size_t>(n));
@@ -491,6 +514,7 @@ bool startStandIn(StandIn& s, const StandInOptions& options, std::string* error)
     s.server->set_read_timeout(requestWaitSeconds, 0);
     s.server->set_write_timeout(takeWaitSeconds, 0);
     s.server->setReplyTimeout(std::chrono::seconds(replyWaitSeconds));
+    s.server->setSendBuffer(sendBufferBytes);
     s.server->Get("/secure.php", [service](const httplib::Request& request, httplib::Response& response) {
         answerHttp(*service, request, response);
     });

@@ -22,6 +22,8 @@ struct StandInOptions {
     std::string portFile;        // the bound port is written here when not empty
     std::string logPath;         // the decoded requests (secrets masked) are appended here
     std::string keyFile;         // the private key's PEM file; empty: the service's own key
+    // Patch downloads served at once; one more is answered 503, which the game asks again later.
+    int mostDownloads = 16;
 };
 
 // What a script's replies do instead of the normal answer.
@@ -60,10 +62,11 @@ struct StandIn {
     std::vector<std::string> log;            // recent decoded request texts, oldest first
     unsigned garbageSeed = 1;
     std::string rejectionSecret;             // keys what badly padded blocks open to
-    std::mutex patchMutex;                   // the copies below
+    std::mutex patchMutex;                   // the copies and downloads below
     // Each patch downloaded so far, by id, copied once from the database into a file of its own
     // that every download reads, a piece at a time.
     std::map<long long, std::shared_ptr<PatchCopy>> patchCopies;
+    int downloads = 0;                       // patch replies not yet ended
 };
 
 // Reads the key, opens the log and the store, binds 127.0.0.1 and answers on a thread of its own;
