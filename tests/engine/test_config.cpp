@@ -392,6 +392,8 @@ TEST_F(ConfigTest, ASettingsFileThatCannotBeReadStaysUntilThePlayerSaves)
             saveConfig();   // a tutorial page seen after the player's save
             return true;
         });
+        ASSERT_EQ(lstat(path.c_str(), &after), 0);
+        ASSERT_TRUE(S_ISREG(after.st_mode)) << what << ": not replaced";   // never opened here if not
         EXPECT_EQ(readStored()["MusicVol"], "4") << what;
         EXPECT_EQ(readStored()["TuteControl"], "1") << what;
     }
