@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -120,7 +121,8 @@ static bool copyBytes(int in, int out)
 
 bool platformCopyFile(const std::string& from, const std::string& to)
 {
-    int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    int error = 0;
+    int in = platformOpenRegularFile(from, O_RDONLY, error);
     if (in < 0)
         return false;
     // O_EXCL: truncating an existing name could cut a file that is linked elsewhere (the game itself).
@@ -160,35 +162,107 @@ bool platformSyncFolder(const std::string& folder)
     return close(fd) == 0 && ok;
 }
 
+std::string platformErrorText(int error)
+{
+    return error == platformNotARegularFile ? "not a regular file" : strerror(error);
+}
+
+static int openRegular(const std::string& path, int flags, int& error, struct stat& st)
+{
+    // O_NONBLOCK only keeps the open from waiting: it means nothing to a regular file.
+    int fd = open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        // What a FIFO without a reader, or a socket, says to a writer that will not wait.
+        error = errno == ENXIO ? platformNotARegularFile : errno;
+        return -1;
+    }
+    if (fstat(fd, &st) != 0)
+        error = errno;
+    else if (S_ISDIR(st.st_mode))
+        error = EISDIR;
+    else if (!S_ISREG(st.st_mode))
+        error = platformNotARegularFile;
+    else
+        error = 0;
+    if (error == 0)
+        return fd;
+    close(fd);
+    return -1;
+}
+
+int platformOpenRegularFile(const std::string& path, int flags, int& error)
+{
+    struct stat st;
+    return openRegular(path, flags, error, st);
+}
+
+// Reads until the end or a short read, going on after interruptions; the bytes read, -1 on an error.
+static ssize_t readSome(int fd, char* buffer, size_t size)
+{
+    size_t got = 0;
+    while (got < size) {
+        ssize_t n = read(fd, buffer + got, size - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        got += size_t(n);
+    }
+    return ssize_t(got);
+}
+
 bool platformReadFile(const std::string& path, std::string& bytes, size_t limit, int& error)
 {
     bytes.clear();
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = errno;
+    struct stat st;
+    int fd = openRegular(path, O_RDONLY, error, st);
+    if (fd < 0)
         return false;
-    }
+    if (uint64_t(st.st_size) > limit)
+        error = EFBIG;
     char buffer[65536];
-    ssize_t n = 0;
-    while (bytes.size() <= limit) {
-        n = read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
+    // One byte past the limit tells a file that grew since.
+    while (error == 0) {
+        size_t left = limit - bytes.size();
+        size_t want = left < sizeof buffer ? left + 1 : sizeof buffer;
+        ssize_t n = readSome(fd, buffer, want);
+        if (n < 0)
+            error = errno;
+        else if (n == 0)
             break;
-        bytes.append(buffer, size_t(n));
+        else
+            bytes.append(buffer, size_t(n));
+        if (bytes.size() > limit)
+            error = EFBIG;
     }
-    error = n < 0 ? errno : 0;
     close(fd);
+    if (error != 0)
+        bytes.clear();
     return error == 0;
 }
 
 bool platformSameFileContents(const std::string& a, const std::string& b)
 {
-    std::string bytesA, bytesB;
+    struct stat stA, stB;
     int error = 0;
-    return platformReadFile(a, bytesA, SIZE_MAX, error) && platformReadFile(b, bytesB, SIZE_MAX, error) &&
-           bytesA == bytesB;
+    int fdA = openRegular(a, O_RDONLY, error, stA);
+    int fdB = fdA < 0 ? -1 : openRegular(b, O_RDONLY, error, stB);
+    bool same = fdB >= 0 && stA.st_size == stB.st_size;
+    std::vector<char> pieceA(65536), pieceB(65536);
+    while (same) {
+        ssize_t n = readSome(fdA, pieceA.data(), pieceA.size());
+        same = n >= 0 && readSome(fdB, pieceB.data(), pieceB.size()) == n &&
+               memcmp(pieceA.data(), pieceB.data(), size_t(n)) == 0;
+        if (n <= 0)
+            break;
+    }
+    if (fdA >= 0)
+        close(fdA);
+    if (fdB >= 0)
+        close(fdB);
+    return same;
 }
 
 bool platformWriteExecutable(const std::string& path, const std::string& bytes)

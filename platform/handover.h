@@ -34,10 +34,21 @@ bool platformRemoveFile(const std::string& path);
 bool platformSyncFolder(const std::string& folder);
 // Every byte to the open file descriptor, going on after interruptions and short writes.
 bool platformWriteAll(int fd, const char* data, std::size_t size);
-// The file's bytes, stopping once there are more than limit. False when it cannot be opened or
-// read; error is then the errno that said why.
+// What the file steps below give as error for a path that is no regular file (a FIFO, a device, a
+// socket): never an errno.
+inline constexpr int platformNotARegularFile = -1;
+// An error's words: strerror's, or "not a regular file".
+std::string platformErrorText(int error);
+// Opens path with flags (O_RDONLY; or O_WRONLY with O_APPEND and O_CREAT, made mode 0600) only when
+// it is a regular file or a link to one, without ever waiting: a FIFO with no writer would hold
+// open() for good. The descriptor (close-on-exec), or -1 with error saying why.
+int platformOpenRegularFile(const std::string& path, int flags, int& error);
+// A regular file's bytes, at most limit of them: a larger file is refused by its size (EFBIG) before
+// a byte is read, as a sparse file costs nothing to make. False when it cannot be opened or read;
+// error is then why (an errno, or platformNotARegularFile).
 bool platformReadFile(const std::string& path, std::string& bytes, std::size_t limit, int& error);
-// True when both files can be read and hold the same bytes.
+// True when both are regular files that can be read and hold the same bytes; compared a piece at
+// a time, whatever their size.
 bool platformSameFileContents(const std::string& a, const std::string& b);
 
 // path holds bytes, mode 0755: written to path + ".part" (every write checked, synced), renamed

@@ -111,17 +111,23 @@ bool settingsOpen(SettingsKey& key, bool create)
     key.open = false;
     key.unreadable.clear();
 
+    const std::string path = settingsPath();
     std::string content;
     int error = 0;
-    if (!platformReadFile(settingsPath(), content, settingsMaxFileBytes, error)) {
-        // Missing is a first run; anything else leaves a file that may hold every setting.
+    if (!platformReadFile(path, content, settingsMaxFileBytes, error)) {
+        // Missing is a first run; anything else (a FIFO, a device, a file too large to be ours)
+        // leaves a file that may hold every setting.
         if (error != ENOENT)
-            key.unreadable = settingsPath() + ": " + strerror(error);
+            key.unreadable = path + ": " + platformErrorText(error);
         key.open = create;
         return create;
     }
-    bool readable = content.size() <= settingsMaxFileBytes &&
-                    content.compare(0, strlen(settingsHeader), settingsHeader) == 0 &&
+    // It holds the player's sealed password: one an older build or a copy left readable by others
+    // is made the owner's only.
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0 && (st.st_mode & 077) != 0)
+        chmod(path.c_str(), 0600);
+    bool readable = content.compare(0, strlen(settingsHeader), settingsHeader) == 0 &&
                     content.find('\0') == std::string::npos;
     if (!readable) {
         // Not ours or damaged beyond use: the caller keeps its defaults; a save replaces the file.

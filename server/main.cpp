@@ -8,6 +8,7 @@
 // an Ed25519 private key in PEM, by default the stand-in's test key in the source tree), prints
 // its id and exits. Logins of older games are offered the newest patch.
 #include "crypto/patch_signature.h"
+#include "platform/handover.h"
 #include "server/stand_in.h"
 
 #include <signal.h>
@@ -65,13 +66,20 @@ int offerPatchCommand(int argc, char** argv)
         return 1;
     }
     std::string bytes, patchKey;
-    // One byte over the limit is enough for the patch to be refused as too large.
-    if (!readWholeFile(positional[2], &bytes, maxPatchBytes + 1) || bytes.empty()) {
-        std::fprintf(stderr, "ts_server: cannot read %s (or it is empty)\n", positional[2].c_str());
+    int reason = 0;
+    // One byte over the limit is enough for the patch to be refused as too large, with its size;
+    // a larger one is refused by its size, unread.
+    if (!platformReadFile(positional[2], bytes, maxPatchBytes + 1, reason)) {
+        std::fprintf(stderr, "ts_server: cannot read %s: %s\n", positional[2].c_str(), platformErrorText(reason).c_str());
         return 1;
     }
-    if (!readWholeFile(keyPath, &patchKey, std::size_t(1) << 20)) {
-        std::fprintf(stderr, "ts_server: cannot read the patch key %s (--key names it)\n", keyPath.c_str());
+    if (bytes.empty()) {
+        std::fprintf(stderr, "ts_server: %s is empty: nothing stored\n", positional[2].c_str());
+        return 1;
+    }
+    if (!platformReadFile(keyPath, patchKey, maxKeyFileBytes, reason)) {
+        std::fprintf(stderr, "ts_server: cannot read the patch key %s (--key names it): %s\n", keyPath.c_str(),
+                     platformErrorText(reason).c_str());
         return 1;
     }
     Store store;

@@ -423,12 +423,24 @@ std::string storedPasswordOf(const std::string& password, const std::string& pri
     return stripLineBreaks(toBase64(rsaSeal(password, 2, privateKeyPem)));
 }
 
+std::string escaped(const std::string& text)
+{
+    std::string out;
+    for (unsigned char c : text) {
+        if (c >= ' ' && c <= '~' && c != '\\')
+            out += static_cast<char>(c);
+        else
+            out += "\\x" + toHexString(&c, 1);
+    }
+    return out;
+}
+
 std::string patchVersionRefusal(const std::string& version)
 {
     std::string fault = versionFault(version);
     if (fault.empty())
         return fault;
-    return "\"" + version + "\" is no version (dotted numbers of 0 to " + std::to_string(maxVersionNumber) +
+    return "\"" + escaped(version) + "\" is no version (dotted numbers of 0 to " + std::to_string(maxVersionNumber) +
            ", such as 0.1.1): " + fault;
 }
 

@@ -33,7 +33,11 @@ std::string fieldValue(const Fields& fields, const std::string& key);
 const std::vector<std::string>& serviceAchievementKeys();
 // The stored form of a password: base64, in one line, of its private-key (type 1) RSA blocks.
 std::string storedPasswordOf(const std::string& password, const std::string& privateKeyPem);
-// Why offerPatch refuses version, in one line naming it; "" when it is a version a game can hold.
+// Every byte outside printable ASCII, and the backslash, as "\xNN": a text from outside stays on
+// its one line and sends a terminal no escapes.
+std::string escaped(const std::string& text);
+// Why offerPatch refuses version, in one line naming it (escaped); "" when it is a version a game
+// can hold.
 std::string patchVersionRefusal(const std::string& version);
 // Stores a patch ("update" or "update_exe") that installs version ("0.1.1" or "Version 0.1.1"),
 // signed with patchKeyPem (an Ed25519 private key); its id, or -1 with the reason in *error when

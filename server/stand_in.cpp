@@ -3,6 +3,7 @@
 #include "crypto/codec.h"
 #include "crypto/digest.h"
 #include "crypto/seal.h"
+#include "platform/handover.h"
 #include "server/deadline_server.h"
 
 #include <fcntl.h>
@@ -158,19 +159,6 @@ bool secretKey(const std::string& key)
     return !urlDecode(key, &name) || name == "password" || name == "passwordHash" || name == "playhash";
 }
 
-// Every byte outside printable ASCII, and the backslash, as "\xNN": a request stays on its one line.
-std::string escaped(const std::string& text)
-{
-    std::string out;
-    for (unsigned char c : text) {
-        if (c >= ' ' && c <= '~' && c != '\\')
-            out += static_cast<char>(c);
-        else
-            out += "\\x" + toHexString(&c, 1);
-    }
-    return out;
-}
-
 // The request as the log keeps it: the values of secrets as "***", control bytes escaped.
 std::string logLine(const std::string& text)
 {
@@ -198,15 +186,9 @@ void record(StandIn& s, const std::string& line)
     if (s.log.size() >= 1000)
         s.log.erase(s.log.begin(), s.log.begin() + 500);
     s.log.push_back(line);
-    if (!s.options.logPath.empty()) {
-        // The log holds what players send: the owner's only.
-        int file = ::open(s.options.logPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-        if (file >= 0) {
-            std::string entry = line + '\n';
-            ssize_t written = ::write(file, entry.data(), entry.size());
-            (void)written;
-            ::close(file);
-        }
+    if (s.logFile >= 0) {
+        std::string entry = line + '\n';
+        platformWriteAll(s.logFile, entry.data(), entry.size());
     }
 }
 
@@ -436,18 +418,26 @@ void answerHttp(StandIn& s, const httplib::Request& request, httplib::Response& 
 
 
 // The log holds what players send: it is made the owner's only, and so is one that older builds
-// made readable by all, before anything more is written to it. False, with errno telling why,
-// when it cannot be (a folder among them, left as it is).
-bool openLog(const std::string& path)
+// made readable by all, before anything more is written to it. Opened once, so that no line is lost
+// when the service runs short of files. -1, with error telling why, when it cannot be used (a
+// folder or a FIFO among them, left as it is).
+int openLog(const std::string& path, int& error)
 {
-    int file = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-    struct stat info {};
-    bool usable = file >= 0 && ::fstat(file, &info) == 0 && (!S_ISREG(info.st_mode) || ::fchmod(file, 0600) == 0);
-    int reason = errno;
-    if (file >= 0)
+    int file = platformOpenRegularFile(path, O_WRONLY | O_APPEND | O_CREAT, error);
+    if (file >= 0 && ::fchmod(file, 0600) != 0) {
+        error = errno;
         ::close(file);
-    errno = reason;
-    return usable;
+        file = -1;
+    }
+    return file;
+}
+
+void closeLog(StandIn& s)
+{
+    std::lock_guard<std::mutex> lock(s.mutex);
+    if (s.logFile >= 0)
+        ::close(s.logFile);
+    s.logFile = -1;
 }
 
 bool writePortFile(const std::string& path, int port)
@@ -483,15 +473,18 @@ bool startStandIn(StandIn& s, const StandInOptions& options, std::string* error)
     };
     // A key that cannot open requests would only have every one answered "fail".
     const std::string keyFile = options.keyFile.empty() ? TS_SERVICE_KEY_FILE : options.keyFile;
-    if (!readWholeFile(keyFile, &s.context.privateKeyPem))
-        return refuse("cannot read the service key " + keyFile + ": " + std::strerror(errno));
+    int reason = 0;
+    if (!platformReadFile(keyFile, s.context.privateKeyPem, maxKeyFileBytes, reason))
+        return refuse("cannot read the service key " + keyFile + ": " + platformErrorText(reason));
     std::string keyFault = sealingKeyFault(s.context.privateKeyPem);
     if (!keyFault.empty())
         return refuse("the service key " + keyFile + " cannot be used: " + keyFault);
-    if (!options.logPath.empty() && !openLog(options.logPath))
-        return refuse("cannot use the log " + options.logPath + ": " + std::strerror(errno));
-    if (!openStore(s.store, options.databasePath, error))
+    if (!options.logPath.empty() && (s.logFile = openLog(options.logPath, reason)) < 0)
+        return refuse("cannot use the log " + options.logPath + ": " + platformErrorText(reason));
+    if (!openStore(s.store, options.databasePath, error)) {
+        closeLog(s);
         return false;
+    }
     // A script answers "error" or "fail" alike for a damaged database: the operator is told why.
     StandIn* service = &s;
     s.store.onError = [service](const std::string& message) {
@@ -532,6 +525,7 @@ bool startStandIn(StandIn& s, const StandInOptions& options, std::string* error)
             *error = "cannot listen on 127.0.0.1:" + std::to_string(options.port);
         s.server.reset();
         closeStore(s.store);
+        closeLog(s);
         return false;
     }
     s.context.securePrefix = "http://127.0.0.1:" + std::to_string(s.port) + "/secure.php?data=";
@@ -540,6 +534,7 @@ bool startStandIn(StandIn& s, const StandInOptions& options, std::string* error)
             *error = "cannot write " + options.portFile;
         s.server.reset();
         closeStore(s.store);
+        closeLog(s);
         return false;
     }
     httplib::Server* server = s.server.get();
@@ -560,6 +555,7 @@ void stopStandIn(StandIn& s)
     s.server.reset();
     s.patchCopies.clear();
     closeStore(s.store);
+    closeLog(s);
     s.port = 0;
 }
 
@@ -657,34 +653,8 @@ const std::string& servicePrivateKeyPem()
 {
     static const std::string key = [] {
         std::string text;
-        return readWholeFile(TS_SERVICE_KEY_FILE, &text) ? text : std::string();
+        int error = 0;
+        return platformReadFile(TS_SERVICE_KEY_FILE, text, maxKeyFileBytes, error) ? text : std::string();
     }();
     return key;
-}
-
-bool readWholeFile(const std::string& path, std::string* text, std::size_t limit)
-{
-    text->clear();
-    int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat info {};
-    bool whole = file >= 0 && ::fstat(file, &info) == 0;
-    if (whole && !S_ISREG(info.st_mode)) {
-        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-        whole = false;
-    }
-    char buffer[65536];
-    while (whole && text->size() < limit) {
-        ssize_t got = ::read(file, buffer, std::min(sizeof buffer, limit - text->size()));
-        if (got > 0)
-            text->append(buffer, static_cast<std::size_t>(got));
-        else if (got == 0)
-            break;
-        else if (errno != EINTR)
-            whole = false;
-    }
-    int reason = errno;
-    if (file >= 0)
-        ::close(file);
-    errno = reason;
-    return whole;
 }

@@ -62,12 +62,16 @@ struct StandIn {
     std::vector<std::string> log;            // recent decoded request texts, oldest first
     unsigned garbageSeed = 1;
     std::string rejectionSecret;             // keys what badly padded blocks open to
+    int logFile = -1;                        // the request log, open from start to stop; -1 for none
     std::mutex patchMutex;                   // the copies and downloads below
     // Each patch downloaded so far, by id, copied once from the database into a file of its own
     // that every download reads, a piece at a time.
     std::map<long long, std::shared_ptr<PatchCopy>> patchCopies;
     int downloads = 0;                       // patch replies not yet ended
 };
+
+// A key's PEM file holds a few KiB: a larger file is no key, refused unread.
+inline constexpr std::size_t maxKeyFileBytes = std::size_t(1) << 20;
 
 // Reads the key, opens the log and the store, binds 127.0.0.1 and answers on a thread of its own;
 // false with a reason on one line, and nothing touched when the key or the log cannot be used.
@@ -93,8 +97,6 @@ std::string answerSealed(StandIn& service, const std::string& data);
 // The decoded request texts so far: the non-empty values of "password", "passwordHash" and
 // "playhash" as "***", every byte outside printable ASCII (and the backslash) as "\xNN".
 std::vector<std::string> standInLog(StandIn& service);
-// Up to limit bytes of a regular file; false, with errno telling why, when it cannot be read.
-bool readWholeFile(const std::string& path, std::string* text, std::size_t limit = SIZE_MAX);
 // The private key the service uses unless told otherwise, read from server/service_key.pem in the
 // source tree; empty when that file cannot be read.
 const std::string& servicePrivateKeyPem();

@@ -185,6 +185,7 @@ TEST(PatchVersions, DottedNumbersCompareNumberByNumber)
              {"1.2.0.1", "1.2", true},
              {"01.2", "1.2", false},
              {"0.65535", "0.65534", true},
+             {"1.65535", "1.65534", true},
              {"0.0065535", "0.65534", true},
              // Past what a game's version holds: no version, so no typo outranks every later one.
              {"0.65536", "0.65535", false},

@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <csignal>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -304,7 +305,8 @@ TEST_F(ConfigTest, DamagedFilesKeepTheSettings)
 
 // Runs part of a run in a child process as the player who owns the settings: root reads files of
 // any mode, so under root the child is "nobody", and the folders (quoted, for the shell) its own.
-void asThePlayer(const std::string& folders, const std::function<void()>& part)
+// The part says whether it went as it should; a child that still runs after a minute is killed.
+void asThePlayer(const std::string& folders, const std::function<bool()>& part)
 {
     if (geteuid() == 0) {
         ASSERT_EQ(std::system(("chown -R 65534:65534 " + folders).c_str()), 0);
@@ -313,47 +315,88 @@ void asThePlayer(const std::string& folders, const std::function<void()>& part)
     if (pid == 0) {
         if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
             _exit(2);
-        part();
-        _exit(0);
+        _exit(part() ? 0 : 1);
     }
     int status = -1;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    ASSERT_EQ(status, 0);
+    pid_t ended = 0;
+    for (int i = 0; i < 600 && (ended = waitpid(pid, &status, WNOHANG)) == 0; ++i)
+        usleep(100 * 1000);
+    if (ended == 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+    }
+    ASSERT_EQ(status, 0) << (ended == 0 ? "killed: it still ran after a minute" : "");
 }
 
-// A settings file the player's mode 000 keeps from the game is not a damaged one: the start-up's
-// save and the game's own saves leave it byte for byte, the log says why, and only the player's
-// Save replaces it.
+// A settings file the game cannot read is not a damaged one: its mode 000 keeps it from the game,
+// or it is no regular file (a FIFO would hold the start for good, /dev/zero never ends), or it is
+// too large to be this game's. The start-up's save and the game's own saves leave it as it is, the
+// game runs on the defaults, the log says why, and only the player's Save (here the console's)
+// replaces it; the game's saves after that write the file again.
 TEST_F(ConfigTest, ASettingsFileThatCannotBeReadStaysUntilThePlayerSaves)
 {
     ScratchFolder scratch;   // console.log
     const std::string folders = "'" + std::string(folder) + "' '" + scratch.path() + "'";
-    writeStored({{"MusicVol", "3"}});
-    const std::string path = settingsPath(), stored = readFile(path);
-    ASSERT_EQ(chmod(path.c_str(), 0), 0);
-    asThePlayer(folders, [] {
-        loadConfig();
-        saveConfig();   // the start-up's
-        tuteControl = 1;
-        saveConfig();   // a tutorial page seen
-    });
-    struct stat info;
-    ASSERT_EQ(stat(path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0u);
-    ASSERT_EQ(chmod(path.c_str(), 0400), 0);
-    EXPECT_EQ(readFile(path), stored);
-    ASSERT_EQ(chmod(path.c_str(), 0), 0);
-    EXPECT_NE(readFile("console.log").find("Settings not read (" + path + ": Permission denied): running on the "
-                                           "defaults; saving the options replaces the file\r\n"),
-              std::string::npos)
-        << readFile("console.log");
+    const std::string path = settingsPath(), fifo = std::string(folder) + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const struct {
+        const char *what, *why;
+    } kinds[] = {{"mode 000", "Permission denied"},
+                 {"a link to a FIFO", "not a regular file"},
+                 {"a link to /dev/zero", "not a regular file"},
+                 {"a file over 1 MiB", "File too large"}};
+    for (const auto& kind : kinds) {
+        const std::string what = kind.what;
+        unlink(path.c_str());   // never written through a link the last kind left
+        std::remove((scratch.path() + "/console.log").c_str());
+        writeStored({{"MusicVol", "3"}});
+        if (what == "mode 000") {
+            ASSERT_EQ(chmod(path.c_str(), 0), 0);
+        } else if (what == "a file over 1 MiB") {
+            std::ofstream(path, std::ios::app) << "#" << std::string(1 << 20, '#') << "\n";
+        } else {
+            ASSERT_EQ(unlink(path.c_str()), 0);
+            ASSERT_EQ(symlink(what == "a link to a FIFO" ? fifo.c_str() : "/dev/zero", path.c_str()), 0);
+        }
+        struct stat before {};
+        ASSERT_EQ(lstat(path.c_str(), &before), 0);
+        const std::string stored = S_ISREG(before.st_mode) ? readFile(path) : "";
+        asThePlayer(folders, [] {
+            loadConfig();
+            const bool defaults = musicVol == 10.0f;
+            saveConfig();   // the start-up's
+            tuteControl = 1;
+            saveConfig();   // a tutorial page seen
+            return defaults;
+        });
+        struct stat after {};
+        ASSERT_EQ(lstat(path.c_str(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino) << what;
+        EXPECT_EQ(after.st_mode, before.st_mode) << what;
+        if (S_ISREG(after.st_mode)) {
+            ASSERT_EQ(chmod(path.c_str(), 0400), 0);
+            EXPECT_EQ(readFile(path), stored) << what;
+            ASSERT_EQ(chmod(path.c_str(), after.st_mode & 0777), 0);
+        }
+        EXPECT_NE(readFile(scratch.path() + "/console.log")
+                      .find("Settings not read (" + path + ": " + kind.why +
+                            "): running on the defaults; saving the options replaces the file\r\n"),
+                  std::string::npos)
+            << what << ": " << readFile(scratch.path() + "/console.log");
 
-    asThePlayer(folders, [] {
-        loadConfig();
-        musicVol = 4;
-        saveConfig(SaveBy::player);
-    });
-    EXPECT_EQ(readStored()["MusicVol"], "4");
+        asThePlayer(folders, [] {
+            loadConfig();
+            musicVol = 4;
+            runConsoleCommand("config save");
+            tuteControl = 1;
+            saveConfig();   // a tutorial page seen after the player's save
+            return true;
+        });
+        ASSERT_EQ(lstat(path.c_str(), &after), 0);
+        ASSERT_TRUE(S_ISREG(after.st_mode)) << what << ": not replaced";   // never opened here if not
+        EXPECT_EQ(readStored()["MusicVol"], "4") << what;
+        EXPECT_EQ(readStored()["TuteControl"], "1") << what;
+    }
 }
 
 TEST_F(ConfigTest, ResolutionOutsideTheModeListIsSavedAsItIs)

@@ -3,6 +3,7 @@
 #include "../layout_boxes.h"
 
 #include <cmath>
+#include <filesystem>
 #include <functional>
 #include <regex>
 #include <string>
@@ -33,8 +34,11 @@
 #include "online/rankings.h"
 #include "online/requests.h"
 #include "platform/messages.h"
+#include "platform/settings_store.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 std::vector<std::string> opened, started;
 bool recordPage(const std::string& url) { return opened.push_back(url), true; }
@@ -470,6 +474,15 @@ TEST_F(PagesTest, OptionsSaveAndBack)
     EXPECT_FLOAT_EQ(musicVol, 4.0f);
     EXPECT_EQ(resetTutorialsPending, 0);
     EXPECT_EQ(click(gs::Options, optionsSaveButton), gs::OptionsToRestart);
+
+    // Save is the player's: it replaces a settings file the game could not read (a link to /dev/zero).
+    const fs::path path = settingsPath();
+    fs::remove(path);
+    fs::create_symlink("/dev/zero", path);
+    loadConfig();
+    ASSERT_NE(settingsUnreadNote, "");
+    click(gs::Options, optionsSaveButton);
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(path)));
 }
 
 // The restart page runs until the quit message is taken: one new copy and one logout in all.

@@ -22,6 +22,7 @@
 
 #include <curl/curl.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,6 +33,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <mutex>
 #include <random>
 #include <set>
@@ -458,6 +460,31 @@ TEST_F(Scripts, BlockPaddingIsNoOracle)
     EXPECT_LE(std::abs(wellPadded - badlyPadded), blocks / 5);
 }
 
+namespace {
+
+// Runs step while the process can open no more files: its soft limit lowered, every free
+// descriptor taken.
+void withNoFileToSpare(const std::function<void()>& step)
+{
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit low = saved;
+    low.rlim_cur = std::min<rlim_t>(saved.rlim_cur, 4096);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    std::vector<int> taken;
+    for (int fd; (fd = dup(STDERR_FILENO)) >= 0;)
+        taken.push_back(fd);
+    const int reason = errno;
+    if (reason == EMFILE)
+        step();
+    for (int fd : taken)
+        close(fd);
+    setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_EQ(reason, EMFILE);
+}
+
+}
+
 TEST_F(Scripts, LogKeepsTheFieldsInOrderWithPasswordsMasked)
 {
     std::string request = buildRequest("reg.php?beta=1", {{"&username=", "quill"}, {"&passwordHash=", hashString("pw")},
@@ -465,8 +492,10 @@ TEST_F(Scripts, LogKeepsTheFieldsInOrderWithPasswordsMasked)
     ask(request);
     ask("logout.php?beta2=1&userid=1&playhash=ab");
     ask("login.php?username=q&pass%77ord=secret&%70asswordHash=x&playhash=");
-    // Whatever a request holds, it stays on one line that no one can mistake for another.
-    ask("checkname.php?username=x\nreg.php?beta=1&username=admin\r\x1b[2J\\x0a\x7f\xc3\xa9");
+    // Whatever a request holds, it stays on one line that no one can mistake for another; and it is
+    // kept when the service has no file to spare, as under a crowd of connections.
+    const std::string data = sealedData("checkname.php?username=x\nreg.php?beta=1&username=admin\r\x1b[2J\\x0a\x7f\xc3\xa9");
+    withNoFileToSpare([&] { answerSealed(service, data); });
     const std::vector<std::string> expected = {
         "reg.php?beta=1&username=quill&passwordHash=***&password=***&email=q%40x.org",
         "logout.php?beta2=1&userid=1&playhash=***",

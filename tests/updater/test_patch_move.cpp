@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -286,9 +288,10 @@ TEST_F(PatchMoveTest, TheUpdaterAlwaysSleepsStartsTheGameAndSleeps)
     fs::current_path(previous);
 }
 
-// The real ts_update in a game folder: over an empty patch the old game stays and starts, and the
-// next patch the game writes goes in place as ever.
-TEST_F(PatchMoveTest, TheUpdaterStartsTheOldGameOverAnEmptyPatchAndTheNextPatchAfterIt)
+// The real ts_update in a game folder: over an empty patch, a FIFO or a link to /dev/zero the old
+// game stays and starts at once, and the next patch the game writes goes in place as ever. Each run
+// may write 1 MiB at most, and is killed if it still runs after a minute.
+TEST_F(PatchMoveTest, TheUpdaterStartsTheOldGameOverNoPatchAndTheNextPatchAfterIt)
 {
     const std::string updater = std::string(TS_BINARY_DIR) + "/ts_update";
     const char* oldGame = "#!/bin/sh\necho old > started\n";
@@ -297,28 +300,41 @@ TEST_F(PatchMoveTest, TheUpdaterStartsTheOldGameOverAnEmptyPatchAndTheNextPatchA
     fs::path data = root / "data", patch = data / "Quorvane/Tessarine/Patch/Tessarine_patch";
     fs::create_directories(patch.parent_path());
     const struct {
-        const char *patch, *started, *gameAfter, *backupAfter;
-    } runs[] = {{"", "old\n", oldGame, OLDER}, {newGame, "new\n", newGame, oldGame}};
+        const char *what, *patch, *started, *gameAfter, *backupAfter;
+    } runs[] = {{"a FIFO", "fifo", "old\n", oldGame, OLDER},
+                {"a link to /dev/zero", "zero", "old\n", oldGame, OLDER},
+                {"an empty patch", "", "old\n", oldGame, OLDER},
+                {"a patch after those", newGame, "new\n", newGame, oldGame}};
     for (const auto& run : runs) {
-        const std::string what = *run.patch ? "a patch after the empty one" : "an empty patch";
-        writeBuild(patch, run.patch);
+        fs::remove(patch);
+        if (run.patch == std::string("fifo"))
+            ASSERT_EQ(mkfifo(patch.c_str(), 0600), 0);
+        else if (run.patch == std::string("zero"))
+            fs::create_symlink("/dev/zero", patch);
+        else
+            writeBuild(patch, run.patch);
         pid_t pid = fork();
         if (pid == 0) {
             setenv("XDG_DATA_HOME", data.c_str(), 1);
-            if (chdir(game.c_str()) == 0)
+            rlimit written = {1 << 20, 1 << 20};
+            if (chdir(game.c_str()) == 0 && setrlimit(RLIMIT_FSIZE, &written) == 0)
                 execl(updater.c_str(), updater.c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
         int status = -1;
-        ASSERT_EQ(waitpid(pid, &status, 0), pid);
-        EXPECT_EQ(status, 0) << what;   // exited 0
+        pid_t ended = 0;
+        for (int i = 0; i < 600 && (ended = waitpid(pid, &status, WNOHANG)) == 0; ++i)
+            usleep(100 * 1000);
+        if (ended == 0 && kill(pid, SIGKILL) == 0)
+            waitpid(pid, &status, 0);
+        EXPECT_EQ(status, 0) << run.what;   // exited 0
         // The game runs on in a session of its own; it says it started in a file of its folder.
         for (int i = 0; i < 600 && readFile(game / "started") != run.started; ++i)
             usleep(100 * 1000);
-        EXPECT_EQ(readFile(game / "started"), run.started) << what;
+        EXPECT_EQ(readFile(game / "started"), run.started) << run.what;
         fs::remove(game / "started");
-        expectOnly(run.gameAfter, run.backupAfter, what);
-        EXPECT_EQ(fs::exists(patch), !*run.patch) << what;
+        expectOnly(run.gameAfter, run.backupAfter, run.what);
+        EXPECT_EQ(fs::exists(fs::symlink_status(patch)), run.started == std::string("old\n")) << run.what;
     }
 }
 
