@@ -82,7 +82,7 @@ sweep_one() {
     return 0
   fi
   local failed
-  failed=$(sed -n 's/^\[  FAILED  \] \([^ ,]*\).*/\1/p' "$log" | sort -u | tr '\n' ' ')
+  failed=$(sed -n 's/^\[  FAILED  \] \([^ ,]*\.[^ ,]*\).*/\1/p' "$log" | sort -u | tr '\n' ' ')
   [ $status -eq 124 ] && failed="timed out after $limit s${failed:+; $failed}"
   {
     echo "FAIL $build/$program seed $seed (exit $status): ${failed:-see the log}"
