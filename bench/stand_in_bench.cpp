@@ -2,8 +2,9 @@
 // an idle service:
 // - slowloris: 100 connections each send one header byte every 0.5 s, and connect again whenever
 //   the service closes them; the slowest and the median answer to a page;
-// - slow readers: 100 clients download a 32 MiB patch at 16 KiB/s each; the slowest answer to a
-//   sealed request, how many got none, and the service's peak memory;
+// - slow readers: 100 clients ask for a 32 MiB patch and read it at 16 KiB/s each (the service
+//   serves 16 at once and tells the rest to come back); the slowest answer to a sealed request,
+//   how many got none, and the service's peak memory;
 // - idle crowds: 100, 200 and 400 connections that send nothing, opened again whenever the service
 //   closes them; the median answer to a sealed request.
 //   bench_stand_in_bench [--seconds N] [--port P]
