@@ -253,6 +253,7 @@ TEST_F(UpdateRun, NextBuildIsDownloadedPutInPlaceAndLogsIn)
     tampered[tampered.size() / 2] ^= 0x20;
     changeOffers("UPDATE patches SET data = ?1 WHERE id = 2", tampered);
     pid_t again = start(game, {"./Tessarine"}, "game");
+    ASSERT_GT(again, 0);   // what a failed fork gives must never reach kill()
     ASSERT_TRUE(waitFor([&] { return logCount("patch.php?id=2") >= 2; }, 60)) << serviceLog();
     // Withdrawn, the offer's download answers "fail": asked for again only after a growing wait, so
     // the game is closed between two downloads.
