@@ -86,10 +86,8 @@ std::unique_ptr<DownloadPace> watchForStalls(CURL* handle, int kind, const Reply
 {
     if (kind != rk::Patch)
         return nullptr;
-    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, transferStallRule.bytesPerSecond);
-    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, transferStallRule.seconds);
     auto pace = std::make_unique<DownloadPace>(sink.limit, 1000.0 * static_cast<double>(timeoutSeconds),
-                                               1000.0 * static_cast<double>(transferStallRule.paceWindowSeconds));
+                                               transferStallRule);
     pace->startedMs = platformMsSince(0);
     curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, judgePace);
     curl_easy_setopt(handle, CURLOPT_XFERINFODATA, pace.get());
@@ -306,28 +304,29 @@ void endRunningTransfers()
 
 double (*requestClockMs)() = counterMs;
 
-DownloadPace::DownloadPace(std::uint64_t expected, double timeoutMs, double windowMs)
-    : expected_(expected), timeoutMs_(timeoutMs), windowMs_(windowMs)
+DownloadPace::DownloadPace(std::uint64_t expected, double timeoutMs, const StallRule& rule)
+    : expected_(expected), timeoutMs_(timeoutMs), silenceMs_(1000.0 * static_cast<double>(rule.silenceSeconds)),
+      paceAfterMs_(1000.0 * static_cast<double>(rule.paceAfterSeconds))
 {
 }
 
 bool DownloadPace::keepsPace(double ms, std::uint64_t bytes)
 {
-    // Before the first byte, only silence counts; without a time-out, any pace will do.
-    if (stalled_ || bytes == 0 || bytes >= expected_ || timeoutMs_ <= 0.0)
-        return !stalled_;
-    if (marks_.empty())
-        marks_.push_back({ms, 0});
-    else if (ms - marks_.back().ms >= 1000.0)
-        marks_.push_back({ms, bytes});
-    // The window starts at the newest mark at or before its length ago.
-    while (marks_.size() > 1 && marks_[1].ms <= ms - windowMs_)
-        marks_.pop_front();
-    const Mark& from = marks_.front();
-    if (ms - from.ms < windowMs_)
+    if (stalled_)
+        return false;
+    if (bytes > bytes_) {
+        if (bytes_ == 0)
+            firstByteMs_ = ms;
+        bytes_ = bytes;
+        lastByteMs_ = ms;
+    }
+    if (ms - lastByteMs_ >= silenceMs_)
+        return !(stalled_ = true);
+    // Without a time-out any pace will do; before its first byte only silence counts.
+    if (bytes_ >= expected_ || timeoutMs_ <= 0.0 || firstByteMs_ < 0.0 || ms - firstByteMs_ < paceAfterMs_)
         return true;
-    const double bytesPerMs = static_cast<double>(bytes - from.bytes) / (ms - from.ms);
-    const double reach = static_cast<double>(bytes) + bytesPerMs * std::max(0.0, timeoutMs_ - ms);
+    const double bytesPerMs = static_cast<double>(bytes_) / (ms - firstByteMs_);
+    const double reach = static_cast<double>(bytes_) + bytesPerMs * std::max(0.0, timeoutMs_ - ms);
     stalled_ = reach < static_cast<double>(expected_);
     return !stalled_;
 }

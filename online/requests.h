@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include "crypto/patch_signature.h"   // maxPatchBytes: no offer is taken for more; a download stops at its signed size
 #include "engine/config.h"   // username and playerPassword, loaded with the settings
@@ -30,28 +29,26 @@ inline constexpr long maxRedirects = 3;
 // How the patch download, the one request that may wait an hour, tells that it has stalled; it
 // then fails as a time-out and is asked for again like any other failure. Every other request is
 // judged by its own time-out alone, however late its reply begins.
-//  - silence: it brings under bytesPerSecond for `seconds` on end, first byte or not;
-//  - pace: once paceWindowSeconds have passed since its first byte, what its last window brought
-//    cannot, at that pace, bring the rest of its signed size before its time-out.
+//  - silence: no byte for silenceSeconds, the wait for its first byte included;
+//  - pace: from paceAfterSeconds after its first byte on, its pace since that byte cannot bring the
+//    rest of its signed size before its time-out.
 struct StallRule {
-    long bytesPerSecond;
-    long seconds;
-    long paceWindowSeconds;
+    long silenceSeconds;
+    long paceAfterSeconds;
 };
-// Even a poor mobile line brings hundreds of bytes a second, and libcurl measures over its last
-// five seconds, so a live line must fall silent some ten seconds to be cut; a stalled download is
-// asked for again within these 6 s and the longest back-off, 30 s. The pace window is twice that
-// silence: a download twice as fast as it needs outlives any pause the silence rule lets through,
-// and a trickle is cut 20 s after its first byte, asked for again within the longest back-off.
-inline constexpr StallRule stalledTransfer{64, 6, 20};
+// A cut download starts again from its first byte, so the rule must never cut one that would have
+// finished. The silence is what common download tools sit through: a Wi-Fi outage, a service slow
+// to begin a large reply. The pace is the whole download's, so a pause lowers the estimate by what
+// it cost and no more; a trickle is still cut about 20 s after its first byte.
+inline constexpr StallRule stalledTransfer{30, 20};
 // The rule every patch download is set up with; tests shorten it.
 extern StallRule transferStallRule;
 
-// The pace half of the rule for one download of `expected` bytes with a time-out of timeoutMs
-// (0: none, and no pace to keep).
+// The rule for one download of `expected` bytes with a time-out of timeoutMs (0: none, and no pace
+// to keep).
 class DownloadPace {
 public:
-    DownloadPace(std::uint64_t expected, double timeoutMs, double windowMs);
+    DownloadPace(std::uint64_t expected, double timeoutMs, const StallRule& rule);
     // The download, ms after it started, has brought `bytes`: false once it has stalled, and from
     // then on.
     bool keepsPace(double ms, std::uint64_t bytes);
@@ -59,13 +56,11 @@ public:
     double startedMs = 0.0;   // on the platform's counter, for the transfer's own clock
 
 private:
-    struct Mark {
-        double ms;
-        std::uint64_t bytes;
-    };
     std::uint64_t expected_;
-    double timeoutMs_, windowMs_;
-    std::deque<Mark> marks_;   // from the first byte, about a second apart, the last window's worth
+    double timeoutMs_, silenceMs_, paceAfterMs_;
+    std::uint64_t bytes_ = 0;
+    double lastByteMs_ = 0.0;    // when bytes_ last grew; the start until the first byte
+    double firstByteMs_ = -1.0;  // -1: none yet
     bool stalled_ = false;
 };
 

@@ -254,7 +254,7 @@ TEST_F(Patching, AStalledDownloadIsAskedForAgainAndInstalled)
         }
     } restore;
     requestClockMs = [] { return now; };
-    transferStallRule.seconds = 2;   // the whole rule would keep each case waiting some ten seconds
+    transferStallRule.silenceSeconds = 2;   // the whole rule would keep each case waiting half a minute
     const std::string bytes(300, 'p');
     const long long id = offerPatch(service.context, "update", "9", bytes, testPatchKey());
     struct Case {
