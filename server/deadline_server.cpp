@@ -379,6 +379,7 @@ private:
             char drained[64];
             while (::read(wakePipe[0], drained, sizeof drained) > 0) {
             }
+            server.lobbyWoken();
             lock.lock();
             // Those that came in meanwhile are at the end, unwatched yet: they stay.
             const Clock::time_point now = Clock::now();

@@ -45,6 +45,9 @@ public:
 protected:
     // A worker's thread; throws std::system_error, as std::thread does, when none can start.
     virtual std::thread startWorker(std::function<void()> work);
+    // The lobby's watcher, woken, before it looks at what woke it: a test holds it here to find
+    // connections whose request has begun still waiting in the lobby.
+    virtual void lobbyWoken() {}
 
 private:
     // cpp-httplib hands each accepted connection here, on its listening thread: into the lobby.

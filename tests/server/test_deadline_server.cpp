@@ -34,6 +34,31 @@ struct TestServer : DeadlineServer {
             throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
         return DeadlineServer::startWorker(std::move(work));
     }
+    // The lobby's watcher stops where it wakes while the test holds it.
+    std::mutex lobbyMutex;
+    std::condition_variable lobbyChanged;
+    bool holdingLobby = false, lobbyHeld = false;
+    void lobbyWoken() override
+    {
+        std::unique_lock<std::mutex> lock(lobbyMutex);
+        lobbyHeld = holdingLobby;
+        lobbyChanged.notify_all();
+        lobbyChanged.wait_for(lock, std::chrono::seconds(30), [this] { return !holdingLobby; });
+        lobbyHeld = false;
+    }
+    // True once the watcher is held: it wakes at least every step.
+    bool holdLobby()
+    {
+        std::unique_lock<std::mutex> lock(lobbyMutex);
+        holdingLobby = true;
+        return lobbyChanged.wait_for(lock, std::chrono::seconds(10), [this] { return lobbyHeld; });
+    }
+    void freeLobby()
+    {
+        std::lock_guard<std::mutex> lock(lobbyMutex);
+        holdingLobby = false;
+        lobbyChanged.notify_all();
+    }
 };
 
 // A server of its own: "/page" answers a few bytes, "/reply" 32 MiB made as they are sent, "/held"
@@ -91,6 +116,7 @@ struct Served {
     ~Served()
     {
         release();
+        server.freeLobby();
         server.stop();
         thread.join();
     }
@@ -159,6 +185,14 @@ Replies takeReplies(int s, std::size_t count)
     return replies;
 }
 
+// Ends a connection from this side and waits until the service has closed it too.
+bool endConnection(int s)
+{
+    ::shutdown(s, SHUT_WR);
+    bool closed = takeReplies(s, 1).closed;
+    ::close(s);
+    return closed;
+}
 
 // A connection that asks for "/reply" with a small receive buffer, as a slow line has.
 int askForReply(int port)
@@ -364,6 +398,88 @@ TEST(DeadlineServer, ConnectionsPastTheMostHeldCloseTheOldestIdle)
     ::close(s);
     for (int c : idle)
         ::close(c);
+}
+
+// At the most held, a new connection closes the oldest whose request has not begun, and spares an
+// older one whose request has begun to arrive, though the lobby's watcher has not yet seen it:
+// that request, once whole, is answered.
+TEST(DeadlineServer, ConnectionsPastTheMostHeldSpareABegunRequest)
+{
+    constexpr std::size_t most = 4;
+    Served served(2, 3600, 30, 30, most);
+    ASSERT_TRUE(served.server.holdLobby());
+    const std::string request = get("/page");
+    int begun = sendRequest(served.port, request.substr(0, request.size() / 2));
+    ASSERT_GE(begun, 0);
+    std::vector<int> idle;
+    for (std::size_t i = 1; i <= most; ++i) {
+        idle.push_back(connectToLoopback(served.port));
+        ASSERT_GE(idle.back(), 0);
+    }
+    // The first connection the service closes.
+    pollfd first[2] = {{idle[0], POLLIN, 0}, {begun, POLLIN, 0}};
+    ASSERT_GT(::poll(first, 2, 20000), 0);
+    EXPECT_TRUE(first[0].revents) << "the oldest idle connection is still open";
+    EXPECT_FALSE(first[1].revents) << "the connection whose request had begun was closed";
+    for (std::size_t i = 1; i < idle.size(); ++i) {
+        pollfd p{idle[i], POLLIN, 0};
+        EXPECT_EQ(::poll(&p, 1, 0), 0) << "connection " << i << " was closed";
+    }
+    served.server.freeLobby();
+    const std::string rest = request.substr(request.size() / 2);
+    ASSERT_EQ(::send(begun, rest.data(), rest.size(), MSG_NOSIGNAL), static_cast<ssize_t>(rest.size()));
+    Replies replies = takeReplies(begun, 1);
+    ASSERT_EQ(replies.whole.size(), 1u);
+    EXPECT_EQ(replies.whole[0].body, "page");
+    ::close(begun);
+    for (int s : idle)
+        ::close(s);
+}
+
+// However a connection ends, it gives back its place among the most held: the most at once are
+// answered, round after round, and a new connection is answered long after many more than the
+// most have come and gone.
+TEST(DeadlineServer, EndedConnectionsGiveBackTheirPlace)
+{
+    constexpr std::size_t most = 4, rounds = 3;
+    Served served(2, 3600, 30, 30, most);
+    struct Case {
+        const char* ending;
+        std::string sent;     // at once, on each connection
+        std::size_t answers;
+        bool clientEnds;      // after its answers; or the service ends it
+    };
+    const std::string closing = "GET /page HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
+    for (const Case& c : std::vector<Case>{{"closed by the service after its answer", closing, 1, false},
+                                           {"closed by the client after its answer", get("/page"), 1, true},
+                                           {"closed by the client unasked", "", 0, true}}) {
+        for (std::size_t round = 0; round < rounds; ++round) {
+            std::vector<int> open;
+            for (std::size_t i = 0; i < most; ++i) {
+                open.push_back(connectToLoopback(served.port));
+                ASSERT_GE(open.back(), 0);
+                ASSERT_EQ(::send(open.back(), c.sent.data(), c.sent.size(), MSG_NOSIGNAL),
+                          static_cast<ssize_t>(c.sent.size()));
+            }
+            // Each is seen closed by the service before the next round's connections come.
+            for (std::size_t i = 0; i < most; ++i) {
+                const std::string which = std::string(c.ending) + ", round " + std::to_string(round) +
+                                          ", connection " + std::to_string(i);
+                EXPECT_EQ(takeReplies(open[i], c.answers).whole.size(), c.answers) << which;
+                if (c.clientEnds) {
+                    EXPECT_TRUE(endConnection(open[i])) << which;
+                } else {
+                    EXPECT_TRUE(takeReplies(open[i], 1).closed) << which;
+                    ::close(open[i]);
+                }
+            }
+        }
+        int s = sendRequest(served.port, get("/page"));
+        Replies replies = takeReplies(s, 1);
+        ASSERT_EQ(replies.whole.size(), 1u) << "after connections " << c.ending;
+        EXPECT_EQ(replies.whole[0].body, "page");
+        EXPECT_TRUE(endConnection(s));
+    }
 }
 
 // A worker that cannot start (a process limit) ends nothing: with none running, the connection is
