@@ -213,7 +213,7 @@ static ssize_t readSome(int fd, char* buffer, size_t size)
     return ssize_t(got);
 }
 
-bool platformReadFile(const std::string& path, std::string& bytes, size_t limit, int& error)
+bool platformReadFile(const std::string& path, std::string& bytes, size_t limit, int& error, bool ownerOnly)
 {
     bytes.clear();
     struct stat st;
@@ -237,6 +237,8 @@ bool platformReadFile(const std::string& path, std::string& bytes, size_t limit,
         if (bytes.size() > limit)
             error = EFBIG;
     }
+    if (error == 0 && ownerOnly && (st.st_mode & 077) != 0)
+        fchmod(fd, 0600);
     close(fd);
     if (error != 0)
         bytes.clear();

@@ -45,8 +45,11 @@ std::string platformErrorText(int error);
 int platformOpenRegularFile(const std::string& path, int flags, int& error);
 // A regular file's bytes, at most limit of them: a larger file is refused by its size (EFBIG) before
 // a byte is read, as a sparse file costs nothing to make. False when it cannot be opened or read;
-// error is then why (an errno, or platformNotARegularFile).
-bool platformReadFile(const std::string& path, std::string& bytes, std::size_t limit, int& error);
+// error is then why (an errno, or platformNotARegularFile). With ownerOnly, a file it read that
+// others may use is made its owner's only (mode 0600) through the descriptor it read, never by the
+// name, which may stand for another file by then.
+bool platformReadFile(const std::string& path, std::string& bytes, std::size_t limit, int& error,
+                      bool ownerOnly = false);
 // True when both are regular files that can be read and hold the same bytes; compared a piece at
 // a time, whatever their size.
 bool platformSameFileContents(const std::string& a, const std::string& b);

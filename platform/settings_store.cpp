@@ -114,7 +114,9 @@ bool settingsOpen(SettingsKey& key, bool create)
     const std::string path = settingsPath();
     std::string content;
     int error = 0;
-    if (!platformReadFile(path, content, settingsMaxFileBytes, error)) {
+    // It holds the player's sealed password: one an older build or a copy left readable by others
+    // is made the owner's only.
+    if (!platformReadFile(path, content, settingsMaxFileBytes, error, true)) {
         // Missing is a first run; anything else (a FIFO, a device, a file too large to be ours)
         // leaves a file that may hold every setting.
         if (error != ENOENT)
@@ -122,11 +124,6 @@ bool settingsOpen(SettingsKey& key, bool create)
         key.open = create;
         return create;
     }
-    // It holds the player's sealed password: one an older build or a copy left readable by others
-    // is made the owner's only.
-    struct stat st;
-    if (stat(path.c_str(), &st) == 0 && (st.st_mode & 077) != 0)
-        chmod(path.c_str(), 0600);
     bool readable = content.compare(0, strlen(settingsHeader), settingsHeader) == 0 &&
                     content.find('\0') == std::string::npos;
     if (!readable) {

@@ -95,8 +95,9 @@ sweep_one() {
 # An interrupted sweep ends the runs it started (the launcher passes the signal on to the test).
 stop() {
   trap - INT TERM
+  # A run that has just ended has taken its file away or no longer runs: nothing to end there.
   for file in "$logs"/*.pid; do
-    [ -e "$file" ] && kill "$(cat "$file")" 2>/dev/null
+    kill "$(cat "$file" 2>/dev/null)" 2>/dev/null || true
   done
   wait
   [ -n "$(find "$logs" -name '*.fail')" ] || rm -rf "$logs"

@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "../engine/scratch_folder.h"
+#include "../wait_for_child.h"
 
 extern char** environ;
 
@@ -34,17 +35,14 @@ bool waitFor(const std::function<bool()>& condition, int seconds)
     return condition();
 }
 
-// Exit status of a child, or -1000 when it did not end in time.
+// Exit status of a child, -128 - the signal that ended it, or -1000 when it did not end in time
+// (or is no child).
 int waitExit(pid_t pid, int seconds)
 {
-    int status = 0;
-    bool ended = waitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }, seconds);
-    if (!ended) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
+    const ChildEnd end = waitForChild(pid, std::chrono::seconds(seconds));
+    if (end.refused || end.killed || end.status == -1)
         return -1000;
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -128 - WTERMSIG(status);
+    return WIFEXITED(end.status) ? WEXITSTATUS(end.status) : -128 - WTERMSIG(end.status);
 }
 
 class GameRunTest : public ::testing::Test {
@@ -149,6 +147,7 @@ protected:
 TEST_F(GameRunTest, StartsRunsAndClosesCleanly)
 {
     pid_t game = start();
+    ASSERT_GT(game, 0);
     ASSERT_TRUE(waitFor([&] { return logHas("Starting main loop"); }, 90)) << readFile(run + "/console.log");
     // Let it run some frames, then close it as the window manager would (the termination
     // signal is turned into the window's close message).
@@ -187,12 +186,13 @@ TEST_F(GameRunTest, SecondCopyWaitsForTheFirst)
     const std::string oldLine = "the old copy writes on";
     for (bool display : {false, true}) {
         pid_t old = startOldCopy(oldLine);
-        ASSERT_NE(old, 0) << readFile(run + "/console.log");
+        ASSERT_GT(old, 0) << readFile(run + "/console.log");
         const std::string shown = std::getenv("DISPLAY");
         if (!display)
             setenv("DISPLAY", ":9999", 1);
         pid_t second = start();
         setenv("DISPLAY", shown.c_str(), 1);
+        ASSERT_GT(second, 0);
         if (display)
             kill(old, SIGKILL);
         EXPECT_EQ(waitExit(old, 60), -128 - SIGKILL);
@@ -230,6 +230,7 @@ TEST_F(GameRunTest, KilledMidRunLeavesWholeSettings)
     std::ofstream(folder + "/settings") << "# Tessarine settings 1\nScreenWidth=0\nScreenHeight=0\nFullscreen=0\n";
 
     pid_t game = start();
+    ASSERT_GT(game, 0);
     ASSERT_TRUE(waitFor([&] { return logHas("Starting main loop"); }, 90));
     kill(game, SIGKILL);
     waitExit(game, 30);
@@ -253,6 +254,7 @@ TEST_F(GameRunTest, NoDisplayMeansFailureExit)
     setenv("DISPLAY", ":9999", 1);
     pid_t game = start();
     setenv("DISPLAY", display.c_str(), 1);
+    ASSERT_GT(game, 0);
     EXPECT_EQ(waitExit(game, 60), 255);
     forget(game);
     EXPECT_FALSE(logHas("Starting main loop"));
@@ -272,6 +274,7 @@ TEST_F(GameRunTest, NoGlWindowMeansFailureExit)
     setenv("SDL_VIDEO_X11_WINDOW_VISUALID", "0x7777", 1);
     pid_t game = start();
     unsetenv("SDL_VIDEO_X11_WINDOW_VISUALID");
+    ASSERT_GT(game, 0);
     EXPECT_NE(waitExit(game, 60), 0);
     forget(game);
     EXPECT_FALSE(logHas("Starting main loop"));

@@ -2,6 +2,7 @@
 #include "engine/console.h"
 #include "platform/settings_store.h"
 #include "scratch_folder.h"
+#include "../wait_for_child.h"
 
 #include <gtest/gtest.h>
 
@@ -317,15 +318,9 @@ void asThePlayer(const std::string& folders, const std::function<bool()>& part)
             _exit(2);
         _exit(part() ? 0 : 1);
     }
-    int status = -1;
-    pid_t ended = 0;
-    for (int i = 0; i < 600 && (ended = waitpid(pid, &status, WNOHANG)) == 0; ++i)
-        usleep(100 * 1000);
-    if (ended == 0) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-    }
-    ASSERT_EQ(status, 0) << (ended == 0 ? "killed: it still ran after a minute" : "");
+    ASSERT_GT(pid, 0) << "no child: fork failed";
+    const ChildEnd end = waitForChild(pid, std::chrono::minutes(1));
+    ASSERT_EQ(end.exitCode(), 0) << (end.killed ? "killed: it still ran after a minute" : "");
 }
 
 // A settings file the game cannot read is not a damaged one: its mode 000 keeps it from the game,

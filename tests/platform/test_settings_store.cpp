@@ -3,14 +3,42 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
+
+namespace {
+
+// Armed with a file, the next read of it first gives its name to another file of mode 0644, as
+// another program could at any moment, and the file read goes on as name + ".read".
+std::atomic<ino_t> renameWhenRead{0};
+std::string renamedName;
+
+} // namespace
+
+// This test program's read: the C library's, but for the file renameWhenRead is armed with.
+extern "C" ssize_t read(int fd, void* buffer, size_t size)
+{
+    struct stat st;
+    const ino_t armed = renameWhenRead.load();
+    if (armed != 0 && fstat(fd, &st) == 0 && st.st_ino == armed && renameWhenRead.exchange(0) == armed &&
+        rename(renamedName.c_str(), (renamedName + ".read").c_str()) == 0) {
+        const int other = open(renamedName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (other >= 0) {
+            fchmod(other, 0644);
+            close(other);
+        }
+    }
+    return syscall(SYS_read, fd, buffer, size);
+}
 
 namespace {
 
@@ -108,6 +136,43 @@ TEST_F(SettingsStoreTest, RoundTripKeepsEveryByteAndMode0600)
             ++entries;
     closedir(dir);
     EXPECT_EQ(entries, 1);
+}
+
+// The file made the owner's only is the file read: a link's own file, not the link, and not another
+// file given the name while it was read.
+TEST_F(SettingsStoreTest, TheFileReadIsTheOneMadeTheOwnersOnly)
+{
+    const std::string path = settingsPath(), linked = folder + "/linked", read = path + ".read";
+    auto mode = [](const std::string& file) {
+        struct stat st {};
+        return lstat(file.c_str(), &st) == 0 ? st.st_mode & 07777 : 07777u;
+    };
+    auto widthRead = [] {
+        SettingsKey key;
+        std::string width;
+        bool loaded = settingsOpen(key, false) && settingsRead(key, "ScreenWidth", width);
+        settingsClose(key);
+        return loaded ? width : "not loaded";
+    };
+    writeRaw("# Tessarine settings 1\nScreenWidth=1024\n");
+    ASSERT_EQ(rename(path.c_str(), linked.c_str()), 0);
+    ASSERT_EQ(chmod(linked.c_str(), 0644), 0);
+    ASSERT_EQ(symlink(linked.c_str(), path.c_str()), 0);
+    EXPECT_EQ(widthRead(), "1024");
+    EXPECT_EQ(mode(linked), 0600u);
+    struct stat st {};
+    EXPECT_TRUE(lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode));
+
+    ASSERT_EQ(unlink(path.c_str()), 0);
+    ASSERT_EQ(rename(linked.c_str(), path.c_str()), 0);
+    ASSERT_EQ(chmod(path.c_str(), 0644), 0);
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    renamedName = path;
+    renameWhenRead = st.st_ino;
+    EXPECT_EQ(widthRead(), "1024");
+    EXPECT_EQ(renameWhenRead.exchange(0), 0u) << "the file was never read";
+    EXPECT_EQ(mode(read), 0600u);
+    EXPECT_EQ(mode(path), 0644u) << "the file given the name was changed";
 }
 
 TEST_F(SettingsStoreTest, DamagedFilesGiveDefaultsAndAreReplacedWhole)

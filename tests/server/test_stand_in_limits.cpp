@@ -4,6 +4,7 @@
 
 #include "crypto/digest.h"
 #include "server/raw_listener.h"
+#include "../wait_for_child.h"
 
 #include <fcntl.h>
 #include <httplib.h>
@@ -262,13 +263,5 @@ TEST(TsServer, HoldsFewerConnectionsThanItsFiles)
     for (int s : crowd)
         ::close(s);
     kill(pid, SIGTERM);
-    int status = 0;
-    for (auto end = Clock::now() + std::chrono::seconds(20); waitpid(pid, &status, WNOHANG) == 0;) {
-        if (Clock::now() > end) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << readFile(folder.path + "/out");
+    EXPECT_EQ(waitForChild(pid, std::chrono::seconds(20)).exitCode(), 0) << readFile(folder.path + "/out");
 }

@@ -3,6 +3,7 @@
 #include "stand_in_fixture.h"
 
 #include "crypto/digest.h"
+#include "../wait_for_child.h"
 
 #include <fcntl.h>
 #include <httplib.h>
@@ -46,30 +47,19 @@ pid_t startServer(const std::string& folder, std::vector<std::string> args)
     return pid;
 }
 
-// Its exit status once it ends, and the bytes it read (/proc's count, taken before it is reaped);
-// -1 when it still ran after the test's patience and was killed.
+// Its exit code once it ends, and the bytes it read (/proc's count, taken before it is reaped);
+// -1 when it is no child, or still ran after the test's patience and was killed.
 int exitStatus(pid_t pid, long long* bytesRead = nullptr)
 {
-    auto end = std::chrono::steady_clock::now() + patience;
-    siginfo_t info{};
-    while (pid > 0 && waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-           info.si_pid == 0) {
-        if (std::chrono::steady_clock::now() > end) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-            return -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    if (bytesRead) {
-        std::istringstream io(readFile("/proc/" + std::to_string(pid) + "/io"));
-        std::string name;
-        while (io >> name && name != "rchar:")
-            io >> name;
-        io >> *bytesRead;
-    }
-    int status = 0;
-    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return waitForChild(pid, patience, [&] {
+               if (!bytesRead)
+                   return;
+               std::istringstream io(readFile("/proc/" + std::to_string(pid) + "/io"));
+               std::string name;
+               while (io >> name && name != "rchar:")
+                   io >> name;
+               io >> *bytesRead;
+           }).exitCode();
 }
 
 }
@@ -122,7 +112,9 @@ TEST(TsServer, RefusesAKeyLogOrPatchItCannotUse)
              offer({"update", "0.2\x1b[2J", game}, "\"0.2\\x1b[2J\" is no version", "")}) {
         const std::string what = run.named;
         long long bytesRead = -1;
-        EXPECT_GT(exitStatus(startServer(folder.path, run.args), &bytesRead), 0) << what;
+        const pid_t pid = startServer(folder.path, run.args);
+        ASSERT_GT(pid, 0) << what;
+        EXPECT_GT(exitStatus(pid, &bytesRead), 0) << what;
         EXPECT_GE(bytesRead, 0) << what;
         EXPECT_LT(bytesRead, 16 << 20) << what;   // the sparse file's limit is 1 MiB or 256 MiB
         std::string err = readFile(dir + "err");

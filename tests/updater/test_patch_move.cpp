@@ -2,6 +2,7 @@
 #include "updater/patch_move.h"
 #include "../temp_folder.h"
 #include "../read_file.h"
+#include "../wait_for_child.h"
 
 #include <gtest/gtest.h>
 
@@ -217,6 +218,7 @@ TEST_F(PatchMoveTest, KilledAfterEveryStepTheGameRunsAndTheNextRunFinishes)
                 move();
                 _exit(0);
             }
+            ASSERT_GT(pid, 0) << s.what << ": fork failed";
             int status = 0;
             waitpid(pid, &status, 0);
             bool killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
@@ -321,13 +323,8 @@ TEST_F(PatchMoveTest, TheUpdaterStartsTheOldGameOverNoPatchAndTheNextPatchAfterI
                 execl(updater.c_str(), updater.c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
-        int status = -1;
-        pid_t ended = 0;
-        for (int i = 0; i < 600 && (ended = waitpid(pid, &status, WNOHANG)) == 0; ++i)
-            usleep(100 * 1000);
-        if (ended == 0 && kill(pid, SIGKILL) == 0)
-            waitpid(pid, &status, 0);
-        EXPECT_EQ(status, 0) << run.what;   // exited 0
+        ASSERT_GT(pid, 0) << run.what << ": fork failed";
+        EXPECT_EQ(waitForChild(pid, std::chrono::minutes(1)).exitCode(), 0) << run.what;
         // The game runs on in a session of its own; it says it started in a file of its folder.
         for (int i = 0; i < 600 && readFile(game / "started") != run.started; ++i)
             usleep(100 * 1000);
