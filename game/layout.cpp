@@ -22,8 +22,10 @@ float height() { return static_cast<float>(screenHeight); }
 float barHeight() { return std::min(width() / 1680.0f * 55.0f, 2.0f * mediumFont.height); }
 
 // The pause popup's units: the window height P, the width unit B and the text unit u.
+// The window and its labels follow the height: below 16:10 B keeps the size it has on a 16:10
+// window of that height, or a long label would outgrow its box.
 float popupHeight() { return 0.3f * static_cast<float>(screenHeight); }
-float popupWidthUnit() { return 0.03f * basisWidth(); }
+float popupWidthUnit() { return 0.03f * std::max(basisWidth(), 1.6f * height()); }
 
 // Half the width of a popup label (drawn at scale 0.75): the label's middle from its edge.
 float labelHalf(const char* text) { return freetype::getWidth(&mediumFont, text) * 0.75f; }
@@ -46,13 +48,6 @@ LayoutRect fromScreenRect(const ScreenRect& box)
     r.right = static_cast<float>(box.right);
     r.bottom = static_cast<float>(box.bottom);
     return r;
-}
-
-// The hit boxes of "Back" and "Save" sit half a text height below the baseline they are drawn on.
-float optionsButtonHitY()
-{
-    const float su = mediumFont.height * optionsTextScale;
-    return optionsRowY(optionsRowCount) + su / 2.0f;
 }
 
 } // namespace
@@ -191,7 +186,7 @@ float scoreColumnX(int column)
 
 LayoutRect scorePageButtonRect(int button)
 {
-    const float b = 0.035f * width();
+    const float b = 0.035f * basisWidth();
     const float y = menuRowY(scoreButtonRow) - mediumFont.height / 2.0f;
     const float middle = scoreColumnX(0);
     const float retry = scoreColumnX(-1) + freetype::getWidth(&mediumFont, "Retry");
@@ -371,21 +366,11 @@ LayoutRect optionsArrowRect(int row, int side, float widestValue)
                                          optionsTextScale));
 }
 
-LayoutRect optionsBackRect()
-{
-    return fromScreenRect(freetype::bbox("Back", optionsLabelX(), optionsButtonHitY(), &mediumFont, 5, optionsTextScale));
-}
-
-LayoutRect optionsSaveRect()
-{
-    return fromScreenRect(freetype::bbox("Save", optionsValueX(), optionsButtonHitY(), &mediumFont, 0, optionsTextScale));
-}
-
 namespace {
 
-// The drawn highlights sit on the middle of the buttons' text line (the unscaled half width of
-// "Back" puts the first a little right of the word's middle).
-LayoutRect optionsHighlight(float x)
+// On the middle of the text line the words are drawn on (the unscaled half width of "Back" puts
+// the first a little right of the word's middle).
+LayoutRect optionsButton(float x)
 {
     const float b = 0.03f * basisWidth();
     const float y = optionsRowY(optionsRowCount) - optionsTextScale * mediumFont.height / 2.0f;
@@ -394,14 +379,14 @@ LayoutRect optionsHighlight(float x)
 
 } // namespace
 
-LayoutRect optionsBackHighlightRect()
+LayoutRect optionsBackRect()
 {
-    return optionsHighlight(optionsLabelX() + freetype::getWidth(&mediumFont, "Back"));
+    return optionsButton(optionsLabelX() + freetype::getWidth(&mediumFont, "Back"));
 }
 
-LayoutRect optionsSaveHighlightRect()
+LayoutRect optionsSaveRect()
 {
-    return optionsHighlight(optionsValueX());
+    return optionsButton(optionsValueX());
 }
 
 bool entryTextFits(const std::string& shown, float boxShare, float scale)

@@ -46,7 +46,8 @@ LayoutRect tutorialCardRect(int page);
 // The pointer's side: 0.04 basis widths.
 float pointerSide();
 
-// The pause popup's buttons. Its window is 0.6 x 0.3 of the screen height, centred.
+// The pause popup's buttons. Its window is 0.6 x 0.3 of the screen height, centred; the boxes'
+// width unit B is 0.03 basis widths, on a window narrower than 16:10 0.03 x 1.6 H.
 // Pause menu: 1 "Resume", 2 "Restart", 3 "Options", 4 "Quit", one above the other.
 LayoutRect pauseMenuButtonRect(int button);
 // The tutorial-reset question: 1 "Yes" at the window's left, 2 "No" at its right.
@@ -64,8 +65,8 @@ LayoutRect offlineConfirmButtonRect(int button);
 float scoreColumnX(int column);
 inline constexpr float scoreButtonRow = 4.2f;
 // The score page's buttons on that row: 1 "Retry" left, 2 "Continue" centre, 3 "Quit" right.
-// The drawn highlight and the hit box: 4b x 0.8b (b = 0.035 W) on the middle of the text line,
-// narrowed to the distance to the neighbouring button's centre where 4b is more.
+// The drawn highlight and the hit box: 4b x 0.8b (b = 0.035 basis widths) on the middle of the
+// text line, narrowed to the distance to the neighbouring button's centre where 4b is more.
 LayoutRect scorePageButtonRect(int button);
 
 // The achievements page's buttons: 1 the left arrow, 2 the right arrow (0.05 x H squares at the
@@ -137,14 +138,10 @@ float optionsRowY(int row);
 float optionsLabelX();
 float optionsValueX();
 float optionsArrowX(int side, float widestValue);
-// The highlights drawn behind "Back" and "Save": 4b x 0.8b (b = 0.03 W) on the middle of their
-// text line. The hit boxes below are the words' own boxes, half a line lower.
-LayoutRect optionsBackHighlightRect();
-LayoutRect optionsSaveHighlightRect();
 // A row's "<" (side -1) or ">" (side 1): the character's box.
 LayoutRect optionsArrowRect(int row, int side, float widestValue);
-// The hit boxes of "Back" (starting at 0.3 W) and "Save" (centred at 0.64 W), on a baseline half
-// a text height below the drawn one.
+// "Back" (starting at 0.3 W) and "Save" (centred at 0.64 W): the highlight drawn behind each and
+// its hit box, 4b x 0.8b (b = 0.03 basis widths) on the middle of the text line they are drawn on.
 LayoutRect optionsBackRect();
 LayoutRect optionsSaveRect();
 
