@@ -17,13 +17,19 @@ float halfHeight() { return static_cast<float>(screenHeight / 2); }
 float width() { return static_cast<float>(screenWidth); }
 float height() { return static_cast<float>(screenHeight); }
 
-// The height of a stacked bar and of a level button: 55/1680 of the width, but never more than
-// the rows' spacing (2u), so that on a wide window a bar stays on its own row.
-float barHeight() { return std::min(width() / 1680.0f * 55.0f, 2.0f * mediumFont.height); }
+// The width the menu bars are sized by (the window's, or w). Their words follow the height: below
+// 4:3 a bar keeps the size it has on a 4:3 window of that height, or a long word would outgrow it.
+float barBasis(float w = width()) { return std::max(w, 4.0f / 3.0f * height()); }
+
+// The height of a stacked bar and of a level button: 55/1680 of the bar basis, but never more
+// than the rows' spacing (2u), so that on a wide window a bar stays on its own row.
+float barHeight() { return std::min(barBasis() / 1680.0f * 55.0f, 2.0f * mediumFont.height); }
 
 // The pause popup's units: the window height P, the width unit B and the text unit u.
+// The window and its labels follow the height: below 16:10 B keeps the size it has on a 16:10
+// window of that height, or a long label would outgrow its box.
 float popupHeight() { return 0.3f * static_cast<float>(screenHeight); }
-float popupWidthUnit() { return 0.03f * basisWidth(); }
+float popupWidthUnit() { return 0.03f * std::max(basisWidth(), 1.6f * height()); }
 
 // Half the width of a popup label (drawn at scale 0.75): the label's middle from its edge.
 float labelHalf(const char* text) { return freetype::getWidth(&mediumFont, text) * 0.75f; }
@@ -46,13 +52,6 @@ LayoutRect fromScreenRect(const ScreenRect& box)
     r.right = static_cast<float>(box.right);
     r.bottom = static_cast<float>(box.bottom);
     return r;
-}
-
-// The hit boxes of "Back" and "Save" sit half a text height below the baseline they are drawn on.
-float optionsButtonHitY()
-{
-    const float su = mediumFont.height * optionsTextScale;
-    return optionsRowY(optionsRowCount) + su / 2.0f;
 }
 
 } // namespace
@@ -191,7 +190,8 @@ float scoreColumnX(int column)
 
 LayoutRect scorePageButtonRect(int button)
 {
-    const float b = 0.035f * width();
+    // Its columns' rule: the boxes keep their 16:10 size below 16:10, as their words do.
+    const float b = 0.035f * std::max(basisWidth(), 1.6f * height());
     const float y = menuRowY(scoreButtonRow) - mediumFont.height / 2.0f;
     const float middle = scoreColumnX(0);
     const float retry = scoreColumnX(-1) + freetype::getWidth(&mediumFont, "Retry");
@@ -228,7 +228,7 @@ float menuRowY(float k)
 
 LayoutRect menuButtonRect(float k)
 {
-    return centredRect(halfWidth(), menuRowY(k) - mediumFont.height / 2.75f, width() / 1680.0f * 525.0f, barHeight());
+    return centredRect(halfWidth(), menuRowY(k) - mediumFont.height / 2.75f, barBasis() / 1680.0f * 525.0f, barHeight());
 }
 
 float menuDescriptionY()
@@ -249,7 +249,7 @@ float levelRow(int level)
 LayoutRect levelButtonRect(int level)
 {
     // No wider than the columns' spacing (0.2 H), which a wide window would otherwise exceed.
-    const float w = std::min(width() / 1680.0f * 200.0f, 0.2f * height());
+    const float w = std::min(barBasis() / 1680.0f * 200.0f, 0.2f * height());
     return centredRect(levelColumnX(level), menuRowY(levelRow(level)) - mediumFont.height / 2.75f, w, barHeight());
 }
 
@@ -371,21 +371,11 @@ LayoutRect optionsArrowRect(int row, int side, float widestValue)
                                          optionsTextScale));
 }
 
-LayoutRect optionsBackRect()
-{
-    return fromScreenRect(freetype::bbox("Back", optionsLabelX(), optionsButtonHitY(), &mediumFont, 5, optionsTextScale));
-}
-
-LayoutRect optionsSaveRect()
-{
-    return fromScreenRect(freetype::bbox("Save", optionsValueX(), optionsButtonHitY(), &mediumFont, 0, optionsTextScale));
-}
-
 namespace {
 
-// The drawn highlights sit on the middle of the buttons' text line (the unscaled half width of
-// "Back" puts the first a little right of the word's middle).
-LayoutRect optionsHighlight(float x)
+// On the middle of the text line the words are drawn on (the unscaled half width of "Back" puts
+// the first a little right of the word's middle).
+LayoutRect optionsButton(float x)
 {
     const float b = 0.03f * basisWidth();
     const float y = optionsRowY(optionsRowCount) - optionsTextScale * mediumFont.height / 2.0f;
@@ -394,14 +384,14 @@ LayoutRect optionsHighlight(float x)
 
 } // namespace
 
-LayoutRect optionsBackHighlightRect()
+LayoutRect optionsBackRect()
 {
-    return optionsHighlight(optionsLabelX() + freetype::getWidth(&mediumFont, "Back"));
+    return optionsButton(optionsLabelX() + freetype::getWidth(&mediumFont, "Back"));
 }
 
-LayoutRect optionsSaveHighlightRect()
+LayoutRect optionsSaveRect()
 {
-    return optionsHighlight(optionsValueX());
+    return optionsButton(optionsValueX());
 }
 
 bool entryTextFits(const std::string& shown, float boxShare, float scale)
@@ -411,7 +401,7 @@ bool entryTextFits(const std::string& shown, float boxShare, float scale)
 
 LayoutRect entryButtonRect(float k)
 {
-    return centredRect(halfWidth(), menuRowY(k) - smallFont.height / 2.75f, width() / 1680.0f * 525.0f, barHeight());
+    return centredRect(halfWidth(), menuRowY(k) - smallFont.height / 2.75f, barBasis() / 1680.0f * 525.0f, barHeight());
 }
 
 RankingScrollBar rankingScrollBar(int rows, int scroll)
@@ -467,7 +457,7 @@ LayoutRect rankingButtonRect(int button)
         const float half = freetype::getWidth(&mediumFont, button == 5 ? "Back" : "Find Me");
         const float x = button == 5 ? rankingButtonX(5) + half : rankingButtonX(6) - half;
         // Past 16:9 a wider bar would reach up over the scroll column's down arrow.
-        const float w = basisWidth();
+        const float w = barBasis(basisWidth());
         return centredRect(x, rankingButtonsY() - 0.375f * mediumFont.height, 0.12f * w, 0.024f * w);
     }
     default: return LayoutRect();

@@ -46,7 +46,8 @@ LayoutRect tutorialCardRect(int page);
 // The pointer's side: 0.04 basis widths.
 float pointerSide();
 
-// The pause popup's buttons. Its window is 0.6 x 0.3 of the screen height, centred.
+// The pause popup's buttons. Its window is 0.6 x 0.3 of the screen height, centred; the boxes'
+// width unit B is 0.03 basis widths, on a window narrower than 16:10 0.03 x 1.6 H.
 // Pause menu: 1 "Resume", 2 "Restart", 3 "Options", 4 "Quit", one above the other.
 LayoutRect pauseMenuButtonRect(int button);
 // The tutorial-reset question: 1 "Yes" at the window's left, 2 "No" at its right.
@@ -64,8 +65,9 @@ LayoutRect offlineConfirmButtonRect(int button);
 float scoreColumnX(int column);
 inline constexpr float scoreButtonRow = 4.2f;
 // The score page's buttons on that row: 1 "Retry" left, 2 "Continue" centre, 3 "Quit" right.
-// The drawn highlight and the hit box: 4b x 0.8b (b = 0.035 W) on the middle of the text line,
-// narrowed to the distance to the neighbouring button's centre where 4b is more.
+// The drawn highlight and the hit box: 4b x 0.8b (b = 0.035 basis widths, on a window narrower
+// than 16:10 0.035 x 1.6 H) on the middle of the text line, narrowed to the distance to the
+// neighbouring button's centre where 4b is more.
 LayoutRect scorePageButtonRect(int button);
 
 // The achievements page's buttons: 1 the left arrow, 2 the right arrow (0.05 x H squares at the
@@ -80,11 +82,12 @@ float menuRowY(float k);
 inline constexpr float menuHeadingRow = -3.5f;
 // The bottom line, which carries the hovered button's description: H - 0.04 H.
 float menuDescriptionY();
-// The stacked button of row k, its highlight bar and hit box: W x 525/1680 by W x 55/1680, no
+// The menu bars are sized by the bar basis V: the width W, on a window narrower than 4:3 4/3 H.
+// The stacked button of row k, its highlight bar and hit box: V x 525/1680 by V x 55/1680, no
 // higher than the rows' spacing 2u, centred on W/2 a little above the row's baseline (u / 2.75).
 LayoutRect menuButtonRect(float k);
 // The level-select page's narrow buttons, levels 1..10: 1-5 in a column 0.1 H left of the
-// middle on rows -2..2, 6-10 in one 0.1 H right of it; bars W x 200/1680 wide (at most the
+// middle on rows -2..2, 6-10 in one 0.1 H right of it; bars V x 200/1680 wide (at most the
 // columns' spacing 0.2 H) and as high as the stacked bars.
 LayoutRect levelButtonRect(int level);
 // The centre x of a level's column.
@@ -137,14 +140,10 @@ float optionsRowY(int row);
 float optionsLabelX();
 float optionsValueX();
 float optionsArrowX(int side, float widestValue);
-// The highlights drawn behind "Back" and "Save": 4b x 0.8b (b = 0.03 W) on the middle of their
-// text line. The hit boxes below are the words' own boxes, half a line lower.
-LayoutRect optionsBackHighlightRect();
-LayoutRect optionsSaveHighlightRect();
 // A row's "<" (side -1) or ">" (side 1): the character's box.
 LayoutRect optionsArrowRect(int row, int side, float widestValue);
-// The hit boxes of "Back" (starting at 0.3 W) and "Save" (centred at 0.64 W), on a baseline half
-// a text height below the drawn one.
+// "Back" (starting at 0.3 W) and "Save" (centred at 0.64 W): the highlight drawn behind each and
+// its hit box, 4b x 0.8b (b = 0.03 basis widths) on the middle of the text line they are drawn on.
 LayoutRect optionsBackRect();
 LayoutRect optionsSaveRect();
 
@@ -177,7 +176,8 @@ struct RankingScrollBar {
 };
 RankingScrollBar rankingScrollBar(int rows, int scroll);
 // The ranking page's buttons: 2 the up cell and 3 the down cell of the scroll column, 5 "Back"
-// and 6 "Find Me" (their highlights); an empty box for any other number.
+// and 6 "Find Me" (their highlights, 0.12 x 0.024 of the basis width, on a window narrower than
+// 4:3 of 4/3 H); an empty box for any other number.
 LayoutRect rankingButtonRect(int button);
 // The mode arrows (-1 "<", 1 ">"): the character's box at scale 0.75 beside the mode's name.
 LayoutRect rankingModeArrowRect(int side);

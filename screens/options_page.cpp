@@ -21,9 +21,9 @@ void renderOptions()
     PROFILE_SCOPE("renderOptions");
     renderMenuBase();
     if (hoveredButton == optionsBackButton)
-        drawHighlight(optionsBackHighlightRect());
+        drawHighlight(optionsBackRect());
     if (hoveredButton == optionsSaveButton)
-        drawHighlight(optionsSaveHighlightRect());
+        drawHighlight(optionsSaveRect());
     pageText("Options Menu", static_cast<float>(screenWidth / 2),
              static_cast<float>(screenHeight / 2) - 8.0f * mediumFont.height, 0, 1.0f);
     const float s = optionsTextScale;

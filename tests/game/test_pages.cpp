@@ -215,6 +215,8 @@ TEST_F(PagesTest, BoxesStayApartAtEveryWindowShape)
         {UpdateScoreScreen, nullptr, scorePageButtonRect, 1, 3},
         {UpdateRanking, nullptr, [](int n) { return rankingButtonRect(rankingButtons[n - 1]); }, 1, 4,
          [](int n) { return rankingButtons[n - 1]; }},
+        {UpdateOptions, nullptr, [](int n) { return n == 1 ? optionsBackRect() : optionsSaveRect(); }, 1, 2,
+         [](int n) { return n == 1 ? optionsBackButton : optionsSaveButton; }},
     };
     const std::pair<int, int> windows[] = {{1024, 768},  {1280, 1024}, {1680, 1050}, {1280, 720}, {1920, 1080},
                                            {2560, 1080}, {3440, 1440}, {2560, 720},  {3840, 1080}, {2400, 600}};
@@ -231,8 +233,8 @@ TEST_F(PagesTest, BoxesStayApartAtEveryWindowShape)
         for (float& advance : largeFont.glyphWidths)
             advance = 0.6f * largeFont.height;
         expectOverlayApart(std::to_string(w) + "x" + std::to_string(h));
-        // The options page's highlights are no hit boxes, but stay clear of the row above.
-        EXPECT_GE(optionsSaveHighlightRect().top, optionsRowY(optionsRowCount - 1)) << w << "x" << h;
+        // The options page's "Back" and "Save" stay clear of the last row and its arrows.
+        EXPECT_GE(optionsSaveRect().top, optionsRowY(optionsRowCount - 1)) << w << "x" << h;
         // The pause popup's buttons stay inside its window, 0.6H by 0.3H.
         const float p = 0.3f * static_cast<float>(h), cx = static_cast<float>(w / 2);
         for (const LayoutRect& box : {pauseMenuButtonRect(1), resetPromptButtonRect(1), resetPromptButtonRect(2),

@@ -1,12 +1,15 @@
 // The menu pages: the backdrop, the page scheme's bars against the updates' hit boxes, the news
-// window, options, the score and end-of-game pages, credits, restart and congratulations.
+// window, options, the score and end-of-game pages, credits, restart and congratulations; every
+// page's buttons swept over their drawn words.
 #include "screens_fixture.h"
+#include "../layout_boxes.h"
 
 #include <climits>
 #include <cmath>
 
 #include "engine/camera.h"
 #include "engine/main.h"
+#include "game/achievements_page.h"
 #include "game/credits.h"
 #include "game/game_setup.h"
 #include "game/levels.h"
@@ -15,14 +18,21 @@
 #include "game/score.h"
 #include "game/score_screen.h"
 #include "game/scoring.h"
+#include "online/create_account.h"
 #include "online/login.h"
+#include "online/rankings.h"
 #include "online/replies.h"
+#include "screens/achievement_tile.h"
+#include "screens/create_account_page.h"
 #include "screens/credits_pages.h"
 #include "screens/game_choice_pages.h"
 #include "screens/main_menu_page.h"
 #include "screens/menu_base.h"
 #include "screens/online_menu_pages.h"
+#include "screens/login_page.h"
 #include "screens/options_page.h"
+#include "screens/pause_popup.h"
+#include "screens/ranking_page.h"
 #include "screens/score_pages.h"
 
 namespace {
@@ -109,6 +119,38 @@ int hoveredAt(void (*update)(float), float x, float y)
     mouseY = static_cast<int>(y);
     update(10.0f);
     return hoveredButton;
+}
+
+// The fonts as the game builds them for a window h high, their advances about the display
+// face's mean (0.7 of the height).
+void gameFonts(int h)
+{
+    const float unit = static_cast<float>(h) / 1050.0f * 55.0f;
+    for (auto [font, share] : {std::pair{&largeFont, 1.25f}, {&mediumFont, 0.5f}, {&smallFont, 0.25f}}) {
+        const float height = std::floor(unit * share);
+        plainFont(*font, height, 0.7f * height);
+    }
+}
+
+// Points on the drawn letters of a label: its top, middle and bottom rows at its two ends and
+// its middle, one pixel in from the box the font gives it.
+std::vector<std::pair<float, float>> pointsOn(const LayoutRect& letters)
+{
+    std::vector<std::pair<float, float>> points;
+    for (float y : {letters.top + 1.0f, (letters.top + letters.bottom) / 2.0f, letters.bottom - 1.0f})
+        for (float x : {letters.left + 1.0f, (letters.left + letters.right) / 2.0f, letters.right - 1.0f})
+            points.push_back({x, y});
+    return points;
+}
+
+// The drawn letters of a text: the font's box, and below the baseline the tails of g, j, p, q
+// and y, which the game's face (set at 96 dpi) draws 0.3 of the font's height down.
+LayoutRect drawnLetters(const DrawCall& text)
+{
+    LayoutRect letters = textBox(text.text, text.x, text.y, text.anchor, text.scale, *text.font);
+    if (text.text.find_first_of("gjpqy") != std::string::npos)
+        letters.bottom += 0.3f * text.font->height * text.scale;
+    return letters;
 }
 
 } // namespace
@@ -211,7 +253,7 @@ TEST_F(MenuPagesTest, LevelSelectColumnsStandATenthOfTheHeightFromTheMiddle)
         ASSERT_EQ(bars().size(), 1u);
         const DrawCall bar = bars()[0];
         EXPECT_FLOAT_EQ(bar.x, 640.0f + (level <= 5 ? -102.4f : 102.4f));
-        EXPECT_FLOAT_EQ(bar.w, 1280.0f / 1680.0f * 200.0f);
+        EXPECT_FLOAT_EQ(bar.w, 4.0f / 3.0f * 1024.0f / 1680.0f * 200.0f);   // 5:4: a 4:3 window's bar
         EXPECT_FLOAT_EQ(text("Level " + std::to_string(level)).x, bar.x);
         EXPECT_EQ(texts().size(), 14u);   // heading, ten levels, Back, the two corners: no description
         EXPECT_EQ(hoveredAt(UpdateLevelSelect, bar.x, bar.y), firstLevelButton - 1 + level);
@@ -337,6 +379,114 @@ TEST_F(MenuPagesTest, OptionsValuesDimmingAndHighlights)
         EXPECT_FLOAT_EQ(bars()[0].y, y);
         EXPECT_FLOAT_EQ(bars()[0].w, 4.0f * 0.03f * 1680.0f);
     }
+}
+
+// A click on the top, middle or bottom row of the drawn "Back" or "Save", at either end or in the
+// middle, leaves the page through its own hover and click.
+TEST_F(MenuPagesTest, OptionsBackAndSaveLeaveFromAnyPointOfTheirWords)
+{
+    const struct {
+        int w, h;
+        const char* word;
+    } cases[] = {{1280, 720, "Back"}, {1280, 720, "Save"}, {1024, 768, "Back"}, {1024, 768, "Save"}};
+    for (const auto& c : cases) {
+        screenWidth = c.w, screenHeight = c.h;
+        gameFonts(c.h);
+        render(renderOptions);
+        const DrawCall word = text(c.word);
+        for (const auto& [x, y] : pointsOn(textBox(c.word, word.x, word.y, word.anchor, word.scale, *word.font))) {
+            // Back reloads the stored settings, the window's size among them.
+            screenWidth = c.w, screenHeight = c.h;
+            gameState = gs::Options;
+            displaySettingsChanged = false;
+            resetTutorialsPending = 0;
+            mouseX = static_cast<int>(x), mouseY = static_cast<int>(y);
+            UpdateOptions(10.0f);
+            handleLeftButtonDown();
+            EXPECT_EQ(gameState, gs::OptionsToMenu) << c.w << "x" << c.h << " " << c.word << " at " << mouseX << ","
+                                                    << mouseY;
+        }
+    }
+}
+
+// Every page's buttons swept at window shapes from square to 32:9: the page's update finds each
+// button on every point of its drawn label, and not a text line above or below it.
+TEST_F(MenuPagesTest, EveryButtonAnswersOnItsDrawnWord)
+{
+    struct Button {
+        std::string label;
+        int number;
+    };
+    const auto column = [](const ColumnPage& page) {
+        std::vector<Button> buttons;
+        for (int i = 0; i < page.count; ++i)
+            buttons.push_back({page.buttons[i].label, page.buttons[i].button});
+        return buttons;
+    };
+    std::vector<Button> levels = column(levelSelectBackPage);
+    for (int n = 1; n <= 10; ++n)
+        levels.push_back({"Level " + std::to_string(n), firstLevelButton + n - 1});
+    const struct {
+        int state, popup;
+        bool paused, resetPrompt, serverWait, continued;
+        void (*draw)();
+        void (*update)(float);
+        std::vector<Button> buttons;
+    } pages[] = {
+        {gs::Menu, 1, false, false, false, false, renderMenu, UpdateMenu, column(mainMenuPage)},
+        {gs::GameType, 1, false, false, false, false, renderGametype, UpdateGametype, column(gameTypePage)},
+        {gs::Difficulty, 1, false, false, false, false, renderDifficulty, UpdateDifficulty, column(difficultyPage)},
+        {gs::RankedChoice, 1, false, false, false, false, renderClassicModeSelect, UpdateClassicModeSelect,
+         column(rankedChoicePage)},
+        {gs::LevelSelect, 1, false, false, false, false, renderLevelSelect, UpdateLevelSelect, levels},
+        {gs::Options, 1, false, false, false, false, renderOptions, UpdateOptions,
+         {{"Back", optionsBackButton}, {"Save", optionsSaveButton}}},
+        {gs::Score, 1, false, false, false, false, renderScoreScreen, UpdateScoreScreen,
+         {{"Retry", 1}, {"Continue", 2}, {"Quit", 3}}},
+        {gs::Achievements, 1, false, false, false, false, renderAchieves, UpdateAchieves, {{"Back", 7}}},
+        {gs::Ranking, 1, false, false, false, false, renderRanking, UpdateRanking,
+         {{"Back", 5}, {"Find Me", 6}, {"<", 1}, {">", 1}}},
+        {gs::Login, 1, false, false, false, false, renderLogin, UpdateLogin,
+         {{"Create a New Profile", 1}, {"Account Retrieval", 2}}},
+        {gs::Login, 11, false, false, false, false, renderLogin, UpdateLogin,
+         {{"Play in Offline Mode", 1}, {"Retry Connection", 2}}},
+        {gs::Login, 14, false, false, false, false, renderLogin, UpdateLogin, {{"Back", 1}}},
+        {gs::NewProfile, 20, false, false, false, false, renderCreateAcc, [](float) { UpdateCreateAcc(); },
+         {{"Use an Existing Profile", 1}}},
+        {gs::NewProfile, 4, false, false, false, false, renderCreateAcc, [](float) { UpdateCreateAcc(); },
+         {{"Back", 1}}},
+        {gs::Game, 1, true, false, false, false, renderPause, updatePausePopup,
+         {{"Resume", 1}, {"Restart", 2}, {"Options", 3}, {"Quit", 4}}},
+        {gs::Game, 1, true, true, false, false, renderPause, updatePausePopup, {{"Yes", 1}, {"No", 2}}},
+        {gs::Game, 1, true, false, true, false, renderPause, updatePausePopup, {{"Continue in offline mode", 1}}},
+        {gs::Game, 1, true, false, true, true, renderPause, updatePausePopup, {{"Back", 1}, {"Continue", 2}}},
+    };
+    const std::pair<int, int> windows[] = {{1024, 1024}, {1280, 1024}, {1024, 768}, {1280, 720},
+                                           {1680, 1050}, {2560, 1080}, {3840, 1080}};
+    for (const auto& [w, h] : windows) {
+        screenWidth = w, screenHeight = h;
+        gameFonts(h);
+        const float line = mediumFont.height;
+        for (const auto& page : pages) {
+            gameState = page.state;
+            popupId = page.popup;
+            paused = page.paused, tutorialResetPrompt = page.resetPrompt;
+            serverWaitPause = page.serverWait, serverWaitContinued = page.continued;
+            hoveredButton = 0;
+            render(page.draw);
+            for (const Button& button : page.buttons) {
+                SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h) + " state " + std::to_string(page.state) +
+                             " popup " + std::to_string(page.popup) + " " + button.label);
+                const LayoutRect letters = drawnLetters(text(button.label));
+                for (const auto& [x, y] : pointsOn(letters))
+                    EXPECT_EQ(hoveredAt(page.update, x, y), button.number) << "at " << x << "," << y;
+                const float middle = (letters.left + letters.right) / 2.0f;
+                EXPECT_NE(hoveredAt(page.update, middle, letters.top - line), button.number);
+                EXPECT_NE(hoveredAt(page.update, middle, letters.bottom + line), button.number);
+            }
+        }
+    }
+    paused = tutorialResetPrompt = serverWaitPause = serverWaitContinued = false;
 }
 
 // On a 4:3 window the long values ("1024x768", "Fullscreen") keep half a text height from both
