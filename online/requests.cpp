@@ -320,14 +320,16 @@ bool DownloadPace::keepsPace(double ms, std::uint64_t bytes)
         bytes_ = bytes;
         lastByteMs_ = ms;
     }
-    if (ms - lastByteMs_ >= silenceMs_)
-        return !(stalled_ = true);
     // Without a time-out any pace will do; before its first byte only silence counts.
-    if (bytes_ >= expected_ || timeoutMs_ <= 0.0 || firstByteMs_ < 0.0 || ms - firstByteMs_ < paceAfterMs_)
-        return true;
-    const double bytesPerMs = static_cast<double>(bytes_) / (ms - firstByteMs_);
-    const double reach = static_cast<double>(bytes_) + bytesPerMs * std::max(0.0, timeoutMs_ - ms);
-    stalled_ = reach < static_cast<double>(expected_);
+    const bool judgesPace = bytes_ < expected_ && timeoutMs_ > 0.0 && firstByteMs_ >= 0.0 &&
+                            ms - firstByteMs_ >= paceAfterMs_;
+    if (ms - lastByteMs_ >= silenceMs_) {
+        stalled_ = true;
+    } else if (judgesPace) {
+        const double bytesPerMs = static_cast<double>(bytes_) / (ms - firstByteMs_);
+        const double reach = static_cast<double>(bytes_) + bytesPerMs * std::max(0.0, timeoutMs_ - ms);
+        stalled_ = reach < static_cast<double>(expected_);
+    }
     return !stalled_;
 }
 
