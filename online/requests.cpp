@@ -77,7 +77,7 @@ void setUpTransfer(CURL* handle, const std::string& url, ReplySink* sink, long t
 int judgePace(void* pace, curl_off_t, curl_off_t arrived, curl_off_t, curl_off_t)
 {
     auto* p = static_cast<DownloadPace*>(pace);
-    return p->keepsPace(platformMsSince(0) - p->startedMs, static_cast<std::uint64_t>(arrived)) ? 0 : 1;
+    return p->keepsPace(transferClockMs() - p->startedMs, static_cast<std::uint64_t>(arrived)) ? 0 : 1;
 }
 
 // The patch download's stall rule (see StallRule); null for every other kind, which its own
@@ -88,7 +88,7 @@ std::unique_ptr<DownloadPace> watchForStalls(CURL* handle, int kind, const Reply
         return nullptr;
     auto pace = std::make_unique<DownloadPace>(sink.limit, 1000.0 * static_cast<double>(timeoutSeconds),
                                                transferStallRule);
-    pace->startedMs = platformMsSince(0);
+    pace->startedMs = transferClockMs();
     curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, judgePace);
     curl_easy_setopt(handle, CURLOPT_XFERINFODATA, pace.get());
     curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
@@ -303,11 +303,24 @@ void endRunningTransfers()
 }
 
 double (*requestClockMs)() = counterMs;
+double (*transferClockMs)() = counterMs;
 
 DownloadPace::DownloadPace(std::uint64_t expected, double timeoutMs, const StallRule& rule)
     : expected_(expected), timeoutMs_(timeoutMs), silenceMs_(1000.0 * static_cast<double>(rule.silenceSeconds)),
-      paceAfterMs_(1000.0 * static_cast<double>(rule.paceAfterSeconds))
+      paceAfterMs_(1000.0 * static_cast<double>(rule.paceAfterSeconds)),
+      windowMs_(1000.0 * static_cast<double>(rule.paceWindowSeconds)),
+      samples_(static_cast<std::size_t>(std::max(0L, rule.paceWindowSeconds)) + 3)
 {
+}
+
+// Samples are a second apart at least, so the ring holds the window and the one sample before it.
+void DownloadPace::addSample(double ms)
+{
+    if (count_ == samples_.size()) {
+        first_ = (first_ + 1) % samples_.size();
+        --count_;
+    }
+    samples_[(first_ + count_++) % samples_.size()] = {ms, bytes_};
 }
 
 bool DownloadPace::keepsPace(double ms, std::uint64_t bytes)
@@ -315,10 +328,18 @@ bool DownloadPace::keepsPace(double ms, std::uint64_t bytes)
     if (stalled_)
         return false;
     if (bytes > bytes_) {
-        if (bytes_ == 0)
+        if (bytes_ == 0) {
             firstByteMs_ = ms;
+            addSample(ms);   // no byte yet at the first byte's moment
+        }
         bytes_ = bytes;
         lastByteMs_ = ms;
+    }
+    if (count_ > 0 && ms - sample(count_ - 1).ms >= 1000.0)
+        addSample(ms);
+    while (count_ > 1 && sample(1).ms <= ms - windowMs_) {
+        first_ = (first_ + 1) % samples_.size();
+        --count_;
     }
     // Without a time-out any pace will do; before its first byte only silence counts.
     const bool judgesPace = bytes_ < expected_ && timeoutMs_ > 0.0 && firstByteMs_ >= 0.0 &&
@@ -326,7 +347,9 @@ bool DownloadPace::keepsPace(double ms, std::uint64_t bytes)
     if (ms - lastByteMs_ >= silenceMs_) {
         stalled_ = true;
     } else if (judgesPace) {
-        const double bytesPerMs = static_cast<double>(bytes_) / (ms - firstByteMs_);
+        // The window is never shorter than paceAfterMs_, which is longer than the silence forgiven.
+        const Sample& from = sample(0);
+        const double bytesPerMs = static_cast<double>(bytes_ - from.bytes) / (ms - from.ms - silenceMs_);
         const double reach = static_cast<double>(bytes_) + bytesPerMs * std::max(0.0, timeoutMs_ - ms);
         stalled_ = reach < static_cast<double>(expected_);
     }

@@ -30,17 +30,28 @@ inline constexpr long maxRedirects = 3;
 // then fails as a time-out and is asked for again like any other failure. Every other request is
 // judged by its own time-out alone, however late its reply begins.
 //  - silence: no byte for silenceSeconds, the wait for its first byte included;
-//  - pace: from paceAfterSeconds after its first byte on, its pace since that byte cannot bring the
-//    rest of its signed size before its time-out.
+//  - pace: from paceAfterSeconds after its first byte on, the bytes of its last paceWindowSeconds
+//    (all since its first byte while it is younger), spread over that time less silenceSeconds,
+//    could not bring the rest of its signed size before its time-out.
 struct StallRule {
     long silenceSeconds;
-    long paceAfterSeconds;
+    long paceAfterSeconds;    // more than silenceSeconds, so the time a pace is spread over is never nil
+    long paceWindowSeconds;   // at least paceAfterSeconds
 };
 // A cut download starts again from its first byte, so the rule must never cut one that would have
 // finished. The silence is what common download tools sit through: a Wi-Fi outage, a service slow
-// to begin a large reply. The pace is the whole download's, so a pause lowers the estimate by what
-// it cost and no more; a trickle is still cut about 20 s after its first byte.
-inline constexpr StallRule stalledTransfer{30, 20};
+// to begin a large reply. Forgiving every window a silence's worth of time means that a pause the
+// silence lets through, once or again and again at any period, never makes a window's pace fall
+// below the line's own average, so a line whose average brings its patch within the hour, with
+// room for the window's edges, is kept. What that leaves a service that trickles:
+//  - from its first byte, 70 B/s or 1 B every 29 s toward a 1 MiB patch is cut 40 s after that
+//    byte, 500 B every 5 s about 50 s after it;
+//  - a fast start and then a trickle is cut once the fast part has left the window, about 90 s
+//    after it ends;
+//  - a service that keeps up a pace just good enough may still hold a download until its time-out.
+inline constexpr StallRule stalledTransfer{30, 40, 90};
+static_assert(stalledTransfer.paceAfterSeconds > stalledTransfer.silenceSeconds &&
+              stalledTransfer.paceWindowSeconds >= stalledTransfer.paceAfterSeconds);
 // The rule every patch download is set up with; tests shorten it.
 extern StallRule transferStallRule;
 
@@ -53,14 +64,24 @@ public:
     // then on.
     bool keepsPace(double ms, std::uint64_t bytes);
     bool stalled() const { return stalled_; }
-    double startedMs = 0.0;   // on the platform's counter, for the transfer's own clock
+    double startedMs = 0.0;   // on transferClockMs, for the transfer's own clock
 
 private:
+    struct Sample {
+        double ms;
+        std::uint64_t bytes;
+    };
     std::uint64_t expected_;
-    double timeoutMs_, silenceMs_, paceAfterMs_;
+    double timeoutMs_, silenceMs_, paceAfterMs_, windowMs_;
     std::uint64_t bytes_ = 0;
     double lastByteMs_ = 0.0;    // when bytes_ last grew; the start until the first byte
     double firstByteMs_ = -1.0;  // -1: none yet
+    // About one a second since the first byte, oldest first from first_: a ring that holds the
+    // window, whose oldest sample opens it.
+    std::vector<Sample> samples_;
+    std::size_t first_ = 0, count_ = 0;
+    const Sample& sample(std::size_t i) const { return samples_[(first_ + i) % samples_.size()]; }
+    void addSample(double ms);
     bool stalled_ = false;
 };
 
@@ -155,3 +176,5 @@ void backOffRequests(int kind);
 void endBackOff(int kind);
 // Milliseconds on a monotonic clock, what the back-off measures with.
 extern double (*requestClockMs)();
+// The same for the patch download's stall rule; tests move it with the bytes they send.
+extern double (*transferClockMs)();

@@ -552,107 +552,220 @@ TEST_F(Machinery, OnlyThePatchDownloadEndsForSilence)
     EXPECT_TRUE(rankingAtEnd) << "the empty ranking's page was taken";
 }
 
-// Over real sockets: a download too slow to bring its signed size within its hour ends as a
-// time-out one pace span after its first byte (the span shortened here); one that falls silent for
-// longer than libcurl's own low-speed rule would have let it, at the rule the game ships, arrives.
-TEST_F(Machinery, PatchDownloadsEndForTheirPaceAndOutlastAPause)
+namespace {
+
+// The clock the patch download's rule reads while a test's service plays a line: where the line
+// stands, which the service moves as it sends, and far from zero, since a transfer's time runs from
+// its own start. Reading it also tells the service how much of the download the game has seen.
+std::atomic<double> lineMs{0.0};
+std::atomic<std::size_t> seenBytes{0};
+const std::string* watchedDownload = nullptr;
+double lineClock()
+{
+    seenBytes = watchedDownload->size();
+    return 7.2e6 + lineMs;
+}
+
+}
+
+// Over real sockets, through the game's own set-up of a patch download with its hour, at the rule
+// the game ships, on a clock the service moves: a piece a second, each sent once the game has seen
+// the one before, so the clock never runs ahead of what arrived. A trickle is cut as a time-out
+// within about a minute of its first byte; a line slow to begin, which pauses 25 s after its first
+// second and so runs past the point where its pace is judged, arrives whole. Its service also holds
+// the socket 7 s before that first byte, longer than libcurl's own low-speed rule would let it.
+TEST_F(Machinery, PatchDownloadsAreJudgedOnTheirPaceSinceTheirFirstByte)
 {
     struct Restore {
-        ~Restore() { transferStallRule = stalledTransfer; }
+        double (*clock)() = transferClockMs;
+        ~Restore()
+        {
+            transferClockMs = clock;
+            watchedDownload = nullptr;
+        }
     } restore;
+    transferClockMs = lineClock;
     struct Line {
-        const char* what;
-        std::size_t piece;   // bytes every 100 ms
-        std::size_t size;    // signed and announced
-        int pauseSeconds;    // once half has come
+        std::size_t size, piece;   // bytes; bytes a second
+        double firstByte, pause;   // seconds
+        int heldMs;                // the socket's own wait before the first byte
     };
-    // 200 B/s where 1 MiB needs 291; 64 KiB at once, but for a 15 s pause halfway.
-    const Line lines[] = {{"trickle", 20, 1 << 20, 0}, {"paused", 32 << 10, 64 << 10, 15}};
-    std::atomic<bool> ending{false};
-    LoopbackHttp shaping([&](const httplib::Request& request, httplib::Response& response) {
-        const Line l = lines[request.path.rfind("/trickle/", 0) == 0 ? 0 : 1];
-        response.set_content_provider(
-            l.size, "application/octet-stream", [&ending, l](std::size_t offset, std::size_t, httplib::DataSink& sink) {
-                const int tenths = offset == l.size / 2 ? 10 * l.pauseSeconds : 1;
-                for (int i = 0; i < tenths && !ending; ++i)
-                    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-                const std::string piece(std::min(l.piece, l.size - offset), 'p');
-                return !ending && sink.write(piece.data(), piece.size());
-            });
-    });
+    const Line trickle{1 << 20, 70, 0, 0, 0}, paused{1 << 20, 2 << 10, 25, 25, 7000};
     std::string downloads[2];
+    int results[2] = {-1, -1};
     for (int i = 0; i < 2; ++i) {
-        transferStallRule = stalledTransfer;
-        if (i == 0)
-            transferStallRule.paceAfterSeconds = 2;
-        secureUrl = "http://127.0.0.1:" + std::to_string(shaping.port) + "/" + lines[i].what + "/secure.php?data=";
-        patchSignedSize = lines[i].size;
+        const Line l = i == 0 ? trickle : paused;
+        std::atomic<bool> ending{false};
+        LoopbackHttp shaping([&ending, l](const httplib::Request&, httplib::Response& response) {
+            response.set_header("Connection", "close");   // nothing kept alive to wait out at the end
+            response.set_content_provider(
+                l.size, "application/octet-stream", [&ending, l](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+                    while (seenBytes < offset)
+                        if (ending || std::chrono::steady_clock::now() > giveUp)
+                            return false;
+                        else
+                            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                    const std::size_t piece = offset / l.piece;
+                    if (piece == 0)
+                        std::this_thread::sleep_for(std::chrono::milliseconds(l.heldMs));
+                    lineMs = 1000.0 * (l.firstByte + static_cast<double>(piece) + (piece > 0 ? l.pause : 0.0));
+                    const std::string bytes(std::min(l.piece, l.size - offset), 'p');
+                    return !ending && sink.write(bytes.data(), bytes.size());
+                });
+        });
+        lineMs = 0.0;
+        seenBytes = 0;
+        watchedDownload = &downloads[i];
+        secureUrl = shaping.secureUrl();
+        patchSignedSize = l.size;
         curlQueue("patch.php?id=1", &downloads[i], rk::Patch, 3600);
+        const bool ended = pumpUntil([&] { return requests.back().done; }, 60000);
+        results[i] = requests.back().resultCode;
+        ending = true;
+        dropTransfers();
+        ASSERT_TRUE(ended) << i << ": " << downloads[i].size() << " B";
     }
-    const bool ended = pumpUntil([&] { return requests[0].done && requests[1].done; }, 60000);
-    ending = true;
-    dropTransfers();
-    ASSERT_TRUE(ended) << "trickle: " << downloads[0].size() << " B, paused: " << downloads[1].size() << " B";
-    EXPECT_EQ(requests[0].resultCode, CURLE_OPERATION_TIMEDOUT);
-    EXPECT_GT(downloads[0].size(), 0u);
-    EXPECT_EQ(requests[1].resultCode, CURLE_OK);
-    EXPECT_EQ(downloads[1], std::string(lines[1].size, 'p'));
+    EXPECT_EQ(results[0], CURLE_OPERATION_TIMEDOUT);
+    EXPECT_GE(downloads[0].size(), 35u * trickle.piece) << "judged too soon";
+    EXPECT_LE(downloads[0].size(), 61u * trickle.piece) << "cut too late";
+    EXPECT_EQ(results[1], CURLE_OK);
+    EXPECT_EQ(downloads[1], std::string(paused.size, 'p'));
     EXPECT_EQ(urlsLog(), "Timeout was reached\r\nNo error\r\n");
 }
 
-// The rule as the game ships it, on a clock the test moves. Lines that bring a patch within its
-// hour are never cut, however they pause, while their pause stays under the silence; trickles and
-// lines that fall silent are cut within about a minute of their first byte, and one that starts
-// fast but can no longer finish, once its whole pace says so.
-TEST(DownloadPaceRule, DownloadsOnCourseAreKeptAndTricklesCut)
-{
-    const double KiB = 1024, MiB = 1024 * KiB;
-    struct Case {
-        const char* what;
-        double size;
-        std::function<double(double)> bytesAt;   // after so many seconds
-        double stallFrom, stallBy;                // seconds; -1: never
-    };
-    const Case cases[] = {
-        {"8 KiB/s", 20 * MiB, [&](double t) { return 8 * KiB * t; }, -1, -1},
-        {"8 KiB/s, a 9 s pause at 30 s", 20 * MiB,
-         [&](double t) { return 8 * KiB * (std::min(t, 30.0) + std::max(0.0, t - 39)); }, -1, -1},
-        {"8 KiB/s, 7 s of silence every 30 s", 20 * MiB,
-         [&](double t) { return 8 * KiB * (23 * std::floor(t / 30) + std::min(std::fmod(t, 30.0), 23.0)); }, -1, -1},
-        {"30 KiB/s, a 20 s drop", 20 * MiB,
-         [&](double t) { return 30 * KiB * (std::min(t, 30.0) + std::max(0.0, t - 50)); }, -1, -1},
-        {"first byte after 8 s", 20 * MiB, [&](double t) { return t < 8 ? 0 : MiB * (t - 8); }, -1, -1},
-        {"first byte after 25 s, then 600 B/s", 1 * MiB, [](double t) { return t < 25 ? 0 : 600 * (t - 25); }, -1, -1},
-        {"barely its pace", 1 * MiB, [](double t) { return 300 * t; }, -1, -1},
-        {"70 B/s", 1 * MiB, [](double t) { return 70 * t; }, 20, 22},
-        {"500 B every 5 s", 1 * MiB, [](double t) { return 500 * (std::floor(t / 5) + 1); }, 20, 22},
-        {"1 B every 55 s", 1 * MiB, [](double t) { return std::floor(t / 55) + 1; }, 20, 22},
-        {"never answered", 1 * MiB, [](double) { return 0.0; }, 30, 31},
-        {"all but its last byte, then nothing", 1 * MiB, [&](double t) { return std::min(MiB - 1, MiB * t); }, 31, 32},
-        {"half at once, then 70 B/s", 1 * MiB, [&](double t) { return t < 1 ? 0 : MiB / 2 + 70 * (t - 1); }, 2300,
-         2400},
-    };
-    for (const Case& c : cases) {
-        DownloadPace pace(static_cast<std::uint64_t>(c.size), 3600e3, stalledTransfer);
-        double stalledAt = -1, finishedAt = -1;
-        for (int tenth = 0; tenth <= 36000; ++tenth) {
-            const double t = tenth / 10.0, bytes = std::min(c.size, c.bytesAt(t));
-            if (!pace.keepsPace(t * 1000.0, static_cast<std::uint64_t>(bytes))) {
-                stalledAt = t;
-                break;
-            }
-            if (bytes >= c.size) {
-                finishedAt = t;
-                break;
-            }
+namespace {
+
+// A line a service may bring a patch on, seen once a second as libcurl reports, half a second
+// off its whole seconds (so that a pause of p s is p s between the bytes seen): its first byte
+// after `firstByte` s, then `rate` bytes a second while it does not pause; `active` says for
+// how many seconds it has brought them by e s after its first byte.
+struct Line {
+    double size, rate, firstByte;
+    // One pause of `pauseLength` s from `pauseStart` s on, or silences of `silence` s every
+    // `period` s that begin `phase` s into one (the line then starts with period - silence -
+    // phase seconds of bytes).
+    double pauseStart = 0, pauseLength = 0, silence = 0, period = 0, phase = 0;
+
+    double active(double e) const
+    {
+        if (period > 0) {
+            const auto cumulative = [&](double x) {
+                return std::floor(x / period) * (period - silence) + std::min(std::fmod(x, period), period - silence);
+            };
+            return cumulative(e + phase) - cumulative(phase);
         }
-        if (c.stallFrom < 0) {
-            EXPECT_EQ(stalledAt, -1) << c.what;
-            EXPECT_GT(finishedAt, 0) << c.what << ": arrives within the hour";
-            continue;
-        }
-        EXPECT_GE(stalledAt, c.stallFrom) << c.what;
-        EXPECT_LE(stalledAt, c.stallBy) << c.what;
-        EXPECT_TRUE(pace.stalled() && !pace.keepsPace(3600e3, 0)) << c.what << ": stalled for good";
+        return e - std::clamp(e - pauseStart, 0.0, pauseLength);
     }
+    double bytesAt(double t) const
+    {
+        return t < firstByte ? 0.0 : std::min(size, 1 + std::floor(rate * active(t - firstByte)));
+    }
+};
+
+// When the line, seen at its moments, has brought its size.
+double finishOf(const Line& line)
+{
+    int low = 0, high = 36000;
+    while (low < high) {
+        const int mid = (low + high) / 2;
+        if (line.bytesAt(mid + 0.5) >= line.size)
+            high = mid;
+        else
+            low = mid + 1;
+    }
+    return low + 0.5;
+}
+
+// The rule stepped through the line's moments: when it cut the line, -1 when it never did.
+double cutAt(const Line& line)
+{
+    DownloadPace pace(static_cast<std::uint64_t>(line.size), 3600e3, stalledTransfer);
+    for (double t = 0.5;; t += 1) {
+        const double bytes = line.bytesAt(t);
+        if (!pace.keepsPace(t * 1000.0, static_cast<std::uint64_t>(bytes)))
+            return t;
+        if (bytes >= line.size || t > 3600)
+            return -1;
+    }
+}
+
+}
+
+// The rule as the game ships it, on a clock the test moves, over every honest line of steady
+// rates, sizes, first-byte waits, one pause at each second of its first two minutes or at its
+// very end, and periodic silences: each line that would bring its patch within 90% of its hour is
+// kept to its last byte. Trickles and lines that fall silent are cut within about a minute of
+// their first byte, and a fast start that then trickles once its last minute and a half says so.
+TEST(DownloadPaceRule, EveryLineOnCourseIsKeptAndTricklesCut)
+{
+    const double KiB = 1024, MiB = 1024 * KiB, within = 0.9 * 3600;
+    std::vector<Line> shapes;
+    for (const double rate : {8 * KiB, 30 * KiB, 100 * KiB, MiB})
+        for (const double size : {MiB, 20 * MiB, 256 * MiB}) {
+            const double data = size / rate;
+            if (data > within)
+                continue;
+            for (int length = 1; length <= 29; ++length) {
+                for (int start = 0; start <= 120 && start < data; ++start)
+                    shapes.push_back({size, rate, 0, double(start), double(length)});
+                shapes.push_back({size, rate, 0, (size - 1) / rate, double(length)});   // before its last byte
+            }
+            for (int silence = 1; silence <= 29; ++silence)
+                for (int period = silence + 1; period <= 60; ++period)
+                    for (const int phase : {0, period - silence - 1})
+                        shapes.push_back({size, rate, 0, 0, 0, double(silence), double(period), double(phase)});
+        }
+    int walked = 0;
+    for (Line line : shapes) {
+        const double latest = std::min(29.0, std::floor(within - finishOf(line)));
+        if (latest < 0)
+            continue;   // not a line that brings its patch in time
+        // A first byte at once, and the latest one that still brings the patch in time.
+        for (const double firstByte : {0.0, latest}) {
+            line.firstByte = firstByte;
+            const double cut = cutAt(line);
+            ++walked;
+            if (cut >= 0)
+                ADD_FAILURE() << line.size / MiB << " MiB at " << line.rate / KiB << " KiB/s, first byte after "
+                              << line.firstByte << " s, pause " << line.pauseLength << " s at " << line.pauseStart
+                              << " s, silence " << line.silence << " s every " << line.period << " s from "
+                              << line.phase << ": cut at " << cut << " s";
+        }
+    }
+    EXPECT_GT(walked, 40000);
+
+    struct Trickle {
+        const char* what;
+        std::function<double(double)> bytesAt;   // after so many seconds since the first byte
+        double cutFrom, cutBy;                    // seconds after the first byte
+    };
+    const Trickle trickles[] = {
+        {"70 B/s", [](double e) { return 70 * (e + 1); }, 35, 60},
+        {"500 B every 5 s", [](double e) { return 500 * (std::floor(e / 5) + 1); }, 35, 60},
+        {"1 B every 29 s", [](double e) { return std::floor(e / 29) + 1; }, 35, 60},
+        {"all but its last byte, then nothing", [&](double) { return MiB - 1; }, 30, 31},
+        {"all but 64 KiB at once, then 10 B/s", [&](double e) { return MiB - 64 * KiB + 10 * e; }, 90, 100},
+        {"all but 1 KiB at once, then 1 B every 29 s", [&](double e) { return MiB - KiB + std::floor(e / 29); }, 90,
+         100},
+    };
+    for (const Trickle& trickle : trickles)
+        for (int firstByte = 0; firstByte <= 29; ++firstByte) {
+            DownloadPace pace(static_cast<std::uint64_t>(MiB), 3600e3, stalledTransfer);
+            double cut = -1;
+            for (double t = 0.5; t <= 3600 && cut < 0; t += 1) {
+                const double bytes = t < firstByte ? 0 : std::min(MiB, trickle.bytesAt(t - firstByte));
+                if (!pace.keepsPace(t * 1000.0, static_cast<std::uint64_t>(bytes)))
+                    cut = t - firstByte;
+            }
+            EXPECT_GE(cut, trickle.cutFrom) << trickle.what << ", first byte after " << firstByte << " s";
+            EXPECT_LE(cut, trickle.cutBy) << trickle.what << ", first byte after " << firstByte << " s";
+            EXPECT_TRUE(pace.stalled() && !pace.keepsPace(3600e3, 0)) << trickle.what << ": stalled for good";
+        }
+    // A download that never brings a byte is cut for its silence.
+    DownloadPace silent(static_cast<std::uint64_t>(MiB), 3600e3, stalledTransfer);
+    double cut = 0.5;
+    while (silent.keepsPace(cut * 1000.0, 0))
+        cut += 1;
+    EXPECT_EQ(cut, 30.5);
 }
