@@ -58,6 +58,7 @@ struct Scene {
     std::string name;
     void (*draw)();
     std::function<void()> stage;
+    bool tall = false;   // also swept on windows taller than wide
 };
 
 void playFrame()
@@ -136,8 +137,8 @@ std::vector<Scene> scenes()
              newsText = "Weekly tournament: the rankings reset on Sunday.\r\n\r\nRanked games count double.";
          }},
         {"level select", renderLevelSelect, [] { page(gs::LevelSelect, 1, firstLevelButton + 9); }},
-        {"options", renderOptions, [] { page(gs::Options, 1, optionsSaveButton); }},
-        {"options from a game", renderOptions, [] { page(gs::Options), optionsFromGame = true; }},
+        {"options", renderOptions, [] { page(gs::Options, 1, optionsSaveButton); }, true},
+        {"options from a game", renderOptions, [] { page(gs::Options), optionsFromGame = true; }, true},
         {"credits", renderCredits, [] { page(gs::Credits); }},
         {"restart", renderRestart, [] { page(gs::Restart); }},
         {"congratulations", renderGrats, [] { page(gs::Grats); }},
@@ -294,11 +295,12 @@ std::string describe(const Placed& p)
 } // namespace
 
 // At every window shape, every text a page draws lies inside the window, no two texts overlap,
-// and a step arrow keeps a blank's width from every other text on its line.
+// and a step arrow keeps a blank's width from every other text on its line; the options page on
+// windows taller than wide too.
 TEST_F(TextFitTest, EveryTextOfEveryPageFitsTheWindowAndStandsApart)
 {
-    const std::pair<int, int> windows[] = {{1024, 1024}, {1280, 1024}, {1024, 768}, {1280, 720}, {1680, 1050},
-                                           {1920, 1080}, {2560, 1080}, {3840, 1080}};
+    const std::pair<int, int> windows[] = {{1080, 1920}, {768, 1024},  {1024, 1024}, {1280, 1024}, {1024, 768},
+                                           {1280, 720},  {1680, 1050}, {1920, 1080}, {2560, 1080}, {3840, 1080}};
     gameVersion = "Version 1.2.3";
     username = loggedInName = "ExtraordinarilyLongPlayerName_32";
     email = "someone.with.a.long.address@example.org";
@@ -309,6 +311,8 @@ TEST_F(TextFitTest, EveryTextOfEveryPageFitsTheWindowAndStandsApart)
         ASSERT_NO_FATAL_FAILURE(useWindow(w, h));
         const std::string shape = std::to_string(w) + "x" + std::to_string(h) + " ";
         for (const Scene& scene : scenes()) {
+            if (w < h && !scene.tall)
+                continue;
             putFrameAtRest();
             scene.stage();
             calls.clear();
