@@ -7,7 +7,8 @@
 //                 under a wandering pointer), with the process's peak memory; no reference frame
 //                 is made, so the figure is the game's own.
 //   --shots DIR   instead: PPM screenshots of the game's screens (play, every pause popup form,
-//                 tutorial pages, the level-complete panel, the achievements page).
+//                 tutorial pages (Meditation's over its readout), the level-complete panel, the
+//                 achievements page).
 // Lines starting "row|" are the figures scripts/bench.sh gathers into its table.
 // Run it from the run folder (data/assets.ass beside it) with a display, e.g. under xvfb-run.
 //   bench_field_bench [--frames N] [--size WxH] [--shots DIR | --minute]
@@ -272,6 +273,13 @@ void takeShots(const std::string& dir, int w, int h)
     tutorialShown[tutorialCombo] = tutorialShown[tutorialComboNow] = true;
     shot(dir, "pause-tutorial-combo", w, h);
     clearPopups();
+    // Meditation's card over its readout at the bottom left.
+    gameMode = gm::Meditation;
+    paused = tutorialOpen = true;
+    tutorialShown[tutorialMeditation] = true;
+    shot(dir, "pause-tutorial-meditation", w, h);
+    gameMode = gm::Normal;
+    clearPopups();
 
     // The panel of a cleared level, offline, with two achievements earned in it.
     floatys.clear();
@@ -289,22 +297,20 @@ void takeShots(const std::string& dir, int w, int h)
     offlineMode = 99;
     levelCompleteTimer = 0.0f;
 
-    // The achievements page on its second column.
+    // The achievements page on its second column, its carousel moved there as the page's arrows do.
     gameState = gs::Achievements;
-    achievementPage = 2;
-    const float centre = static_cast<float>(w / 2), offset = 0.375f * static_cast<float>(h);
-    for (int i = 1; i <= 9; ++i) {
-        achieveCarousel[i].x = centre + (i - 2) * offset;
-        achieveCarousel[i].scale = i == 2 ? 1.0f : (i == 1 || i == 3) ? 0.75f : 0.0f;
-    }
+    const auto showColumn = [](int column) {
+        resetAchievementCarousel();
+        while (achievementPage < column) {
+            stepAchievementCarousel(1);
+            moveAchievementCarousel(100000.0f);
+        }
+    };
+    showColumn(2);
     hoveredButton = 7;
     shot(dir, "achievements", w, h);
     // The longest descriptions: column 6 (16 "Elitist", 18 "Classically Trained").
-    achievementPage = 6;
-    for (int i = 1; i <= 9; ++i) {
-        achieveCarousel[i].x = centre + (i - 6) * offset;
-        achieveCarousel[i].scale = i == 6 ? 1.0f : (i == 5 || i == 7) ? 0.75f : 0.0f;
-    }
+    showColumn(6);
     cheeveEarned[16] = true;
     hoveredButton = 0;
     shot(dir, "achievements-long", w, h);

@@ -4,7 +4,8 @@
 // news reply would bring them) and with its spinner, the game-choice
 // pages with a button hovered, options from the menu and from a paused game, the score page online
 // and offline, the end-of-game page, credits, congratulations, restart, the online menu pages,
-// every panel of the login and new-profile pages, and the ranking page loaded, loading and offline.
+// every panel of the login and new-profile pages, and the ranking page loaded (in each mode),
+// loading and offline.
 // Run it from the run folder (data/assets.ass beside it) with a display, e.g. under xvfb-run.
 //   bench_page_bench [--frames N] [--size WxH] [--shots DIR]
 #include "reference_frame.h"
@@ -162,6 +163,15 @@ void stageRanking(bool loaded)
     offlineMode = 0;
 }
 
+// The loaded page in another mode, its arrow hovered.
+void rankingIn(int mode)
+{
+    stageRanking(true);
+    gameMode = mode;
+    hoveredButton = 1;
+    hoveredArrow = 1;
+}
+
 std::vector<PageShot> pageShots()
 {
     return {
@@ -260,6 +270,12 @@ std::vector<PageShot> pageShots()
         {"newprofile-mismatch", [] { panel(gs::NewProfile, 5, 0); }},
         {"newprofile-taken", [] { panel(gs::NewProfile, 4, 1); }},
         {"ranking-found", [] { stageRanking(true); }},
+        {"ranking-overall", [] { rankingIn(gm::Overall); }},
+        {"ranking-casual", [] { rankingIn(gm::Casual); }},
+        {"ranking-normal", [] { rankingIn(gm::Normal); }},
+        {"ranking-expert", [] { rankingIn(gm::Expert); }},
+        {"ranking-survival", [] { rankingIn(gm::Survival); }},
+        {"ranking-meditation", [] { rankingIn(gm::Meditation); }},
         {"ranking-loading", [] { stageRanking(false); }},
         {"ranking-offline",
          [] {

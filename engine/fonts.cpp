@@ -12,7 +12,9 @@
 #include FT_FREETYPE_H
 #include FT_GLYPH_H
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 
@@ -46,11 +48,28 @@ unsigned char printable(unsigned char ch)
     return (ch < 32 || ch > 127) ? '*' : ch;
 }
 
-// Builds one character: its glyph image on atlas page 0, its advance and its display list.
-void buildGlyph(const std::string& key, FT_Face face, unsigned char ch, GLuint listBase, float* widths)
+// Opens the font file's face at the game's pixel size (set as points at 96 dpi).
+void openFace(FreeTypeSession& session, const unsigned char* data, long size, unsigned pixelHeight)
+{
+    if (FT_Init_FreeType(&session.library)) throw std::runtime_error("FT_Init_FreeType failed");
+    if (!data || size <= 0 || FT_New_Memory_Face(session.library, data, size, 0, &session.face))
+        throw std::runtime_error("FT_New_Face failed (there is probably a problem with your font file)");
+    if (FT_Set_Char_Size(session.face, pixelHeight * 64, pixelHeight * 64, 96, 96))
+        throw std::runtime_error("FT_Set_Char_Size failed");
+}
+
+// Loads one character into the face's slot and gives its advance in whole pixels.
+float loadGlyph(FT_Face face, unsigned char ch)
 {
     if (FT_Load_Glyph(face, FT_Get_Char_Index(face, ch), FT_LOAD_DEFAULT))
         throw std::runtime_error("FT_Load_Glyph failed");
+    return static_cast<float>(face->glyph->advance.x >> 6);
+}
+
+// Builds one character: its glyph image on atlas page 0, its advance and its display list.
+void buildGlyph(const std::string& key, FT_Face face, unsigned char ch, GLuint listBase, float* widths)
+{
+    const float advance = loadGlyph(face, ch);
     GlyphHolder holder;
     if (FT_Get_Glyph(face->glyph, &holder.glyph)) throw std::runtime_error("FT_Get_Glyph failed");
     if (FT_Glyph_To_Bitmap(&holder.glyph, FT_RENDER_MODE_NORMAL, nullptr, 1))
@@ -102,7 +121,6 @@ void buildGlyph(const std::string& key, FT_Face face, unsigned char ch, GLuint l
         TS_FREE(image);
     }
 
-    const float advance = static_cast<float>(face->glyph->advance.x >> 6);
     widths[ch] = advance;
 
     const float s = atlasPageSizes.empty() ? 1.0f : static_cast<float>(atlasPageSizes[0]);
@@ -145,11 +163,7 @@ void Font::init(std::string fontKey, const unsigned char* data, long size, unsig
     for (float& width : glyphWidths) width = 0.0f;
 
     FreeTypeSession session;
-    if (FT_Init_FreeType(&session.library)) throw std::runtime_error("FT_Init_FreeType failed");
-    if (!data || size <= 0 || FT_New_Memory_Face(session.library, data, size, 0, &session.face))
-        throw std::runtime_error("FT_New_Face failed (there is probably a problem with your font file)");
-    if (FT_Set_Char_Size(session.face, pixelHeight * 64, pixelHeight * 64, 96, 96))
-        throw std::runtime_error("FT_Set_Char_Size failed");
+    openFace(session, data, size, pixelHeight);
 
     listBase = glGenLists(128);
     if (listBase == 0) throw std::runtime_error("glGenLists failed");
@@ -166,15 +180,29 @@ void Font::init(std::string fontKey, const unsigned char* data, long size, unsig
     initialised = true;
 }
 
+void Font::measure(const unsigned char* data, long size, unsigned pixelHeight)
+{
+    clean();
+    height = static_cast<float>(pixelHeight);
+    FreeTypeSession session;
+    openFace(session, data, size, pixelHeight);
+    // All the advances or none: a failure leaves the font measuring nothing, as a failed build does.
+    float widths[128] = {};
+    for (int ch = 32; ch <= 127; ++ch)
+        widths[ch] = loadGlyph(session.face, static_cast<unsigned char>(ch));
+    std::copy(std::begin(widths), std::end(widths), std::begin(glyphWidths));
+}
+
 void Font::clean()
 {
+    // A measured font has advances and nothing else to release.
+    for (float& width : glyphWidths) width = 0.0f;
     if (!initialised) return;
     glDeleteLists(listBase, 128);
     if (lastListBase == listBase) lastListBase = 0;
     releaseAtlasChunks(0, "font_" + key);
     listBase = 0;
     initialised = false;
-    for (float& width : glyphWidths) width = 0.0f;
 }
 
 // Builds the font at that size from the font file's bytes already read from the pack.
@@ -184,6 +212,16 @@ static void buildFont(Font* font, const std::string& fileName, const std::vector
     key << fileName << "_" << std::fabs(size);
     try {
         font->init(key.str(), data.data(), static_cast<long>(data.size()), static_cast<unsigned>(size));
+    } catch (const std::exception& error) {
+        logMessage(std::string("font ") + fileName + ": " + error.what());
+    }
+}
+
+// Only the font's height and advances, as buildFont gives them.
+static void measureFont(Font* font, const std::string& fileName, const std::vector<unsigned char>& data, float size)
+{
+    try {
+        font->measure(data.data(), static_cast<long>(data.size()), static_cast<unsigned>(size));
     } catch (const std::exception& error) {
         logMessage(std::string("font ") + fileName + ": " + error.what());
     }
@@ -204,7 +242,8 @@ void loadFont(Font* font, std::string fileName, float size)
     if (readFontFile(fileName, data)) buildFont(font, fileName, data, size);
 }
 
-static void buildFonts()
+// The three game fonts at the sizes the screen height gives them, each made from its file by `make`.
+static void makeGameFonts(void (*make)(Font*, const std::string&, const std::vector<unsigned char>&, float))
 {
     const float unit = static_cast<float>(screenHeight) / 1050.0f * 55.0f;
     // The large and the medium font share one file: it is read from the pack once for both.
@@ -225,8 +264,13 @@ static void buildFonts()
             readFile = f.file;
             have = readFontFile(readFile, data);
         }
-        if (have) buildFont(f.font, f.file, data, f.size);
+        if (have) make(f.font, f.file, data, f.size);
     }
+}
+
+static void buildFonts()
+{
+    makeGameFonts(buildFont);
 }
 
 void reloadFonts()
@@ -237,6 +281,11 @@ void reloadFonts()
         createAtlasPage();
     else
         buildFonts();
+}
+
+void measureFonts()
+{
+    makeGameFonts(measureFont);
 }
 
 void cleanFonts()
@@ -381,7 +430,8 @@ void printShadowed(const char* text, float x, float y, float shadowOffset, int a
 float getWidth(const Font* font, std::string text)
 {
     PROFILE_SCOPE("freetype::getWidth");
-    if (!font || !font->initialised) return 0.0f;
+    // A font not built (or only measured) has the advances it was given: none when its build failed.
+    if (!font) return 0.0f;
     float sum = 0.0f;
     for (char ch : text) sum += font->glyphWidths[printable(static_cast<unsigned char>(ch))];
     return sum / 2.0f;
@@ -393,16 +443,19 @@ ScreenRect bbox(const char* text, float x, float y, const Font* font, int anchor
     ScreenRect box;
     const float w = (text && font) ? getWidth(font, text) * scale : 0.0f;
     const float height = font ? font->height : 0.0f;
-    box.left = box.right = static_cast<int>(x);
-    box.top = static_cast<int>(y - height * scale);
-    box.bottom = static_cast<int>(y);
-    if (anchor == 0) {
+    // Placed as print places it: anchor 8 centres and lowers the baseline by half the height.
+    const float baseline = anchor == 8 ? y + height * scale / 2.0f : y;
+    box.top = static_cast<int>(baseline - height * scale);
+    box.bottom = static_cast<int>(baseline);
+    if (anchor == 0 || anchor == 8) {
         box.left = static_cast<int>(x - w);
         box.right = static_cast<int>(x + w);
-    } else if (anchor == 5) {
-        box.right = static_cast<int>(x + 2.0f * w);
     } else if (anchor == 6) {
         box.left = static_cast<int>(x - 2.0f * w);
+        box.right = static_cast<int>(x);
+    } else {
+        box.left = static_cast<int>(x);
+        box.right = static_cast<int>(x + 2.0f * w);
     }
     return box;
 }

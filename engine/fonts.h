@@ -13,13 +13,17 @@ struct Font {
     float height = 0.0f;           // nominal size in whole pixels; screens use it as a layout unit
     float glyphWidths[128] = {};   // advance of each character in whole pixels (32..127 filled)
     GLuint listBase = 0;           // list listBase + ch draws character ch
-    bool initialised = false;      // false for a font whose build failed: it draws nothing
+    bool initialised = false;      // false for a font whose build failed or that was only measured: it draws nothing
     std::string key;               // atlas chunk name of its glyphs is "font_" + key
 
     // Builds the font from a font file in memory; throws std::runtime_error on a FreeType
     // failure (nothing is left allocated then). The image may be freed after the call.
     void init(std::string fontKey, const unsigned char* data, long size, unsigned pixelHeight);
-    // Deletes the display lists and gives the glyph chunks back to atlas page 0.
+    // Only the height and the advances init would give, without any glyph image or GL object:
+    // measures text, draws nothing. Throws as init does.
+    void measure(const unsigned char* data, long size, unsigned pixelHeight);
+    // Deletes the display lists, gives the glyph chunks back to atlas page 0 and forgets the
+    // advances.
     void clean();
 };
 
@@ -31,6 +35,9 @@ void loadFont(Font* font, std::string fileName, float size);
 // Builds the three game fonts from the screen height (creating atlas page 0 first if needed); from
 // then on every flush of page 0 builds them again.
 void reloadFonts();
+// The three game fonts' heights and advances for the screen height as reloadFonts builds them,
+// without a GL context: what the game measures its texts with, for work that draws nothing.
+void measureFonts();
 // Cleans the three game fonts (shut-down).
 void cleanFonts();
 
@@ -50,8 +57,7 @@ void printShadowed(const char* text, float x, float y, float shadowOffset, int a
 // HALF the unscaled advance width of the text (screens rely on the half); characters outside
 // 32..127 count as '*'.
 float getWidth(const Font* font, std::string text);
-// The text's screen rectangle as print places it with anchor 0, 5 or 6 (others: no width),
-// from y - height x scale down to the baseline.
+// The text's screen rectangle as print places it, from the baseline up by height x scale.
 ScreenRect bbox(const char* text, float x, float y, const Font* font, int anchor, float scale);
 
 }  // namespace freetype

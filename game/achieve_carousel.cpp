@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "engine/config.h"
+#include "game/layout.h"
 
 int achievementPage = 1;
 CarouselSlot achieveCarousel[10];
@@ -13,7 +14,7 @@ namespace {
 
 // The menu pages' integer half of the width, and a neighbour's distance from it.
 float centreX() { return static_cast<float>(screenWidth / 2); }
-float sideOffset() { return static_cast<float>(screenHeight) * 0.375f; }
+float sideOffset() { return achievementsUnit() * 0.375f; }
 
 constexpr float neighbourScale = 0.75f;
 constexpr float shrinkPerSecond = 3.5f;

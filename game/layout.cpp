@@ -6,8 +6,11 @@
 #include "engine/config.h"
 #include "engine/fonts.h"
 #include "engine/window.h"
+#include "game/options.h"
 #include "game/score_screen.h"
+#include "game/states.h"
 #include "game/tutorials.h"
+#include "online/rankings.h"
 
 namespace {
 
@@ -42,6 +45,14 @@ LayoutRect edgeButton(int button, float y, const char* left, const char* right)
     const float x = button == 1 ? halfWidth() - p / 2.0f + labelHalf(left)
                                 : halfWidth() + p / 2.0f - labelHalf(right);
     return centredRect(x, y, 4.0f * popupWidthUnit(), 1.4f * u);
+}
+
+// The distance of a step arrow's centre from the middle of the value it steps (centred, widest
+// wide at most, the arrow drawn at scale): `least`, or further out where the value would come
+// within gap x scale of the arrow.
+float stepArrowOffset(float least, float widest, float scale, float gap)
+{
+    return std::max(least, widest / 2.0f + scale * (gap + freetype::getWidth(&mediumFont, "<")));
 }
 
 LayoutRect fromScreenRect(const ScreenRect& box)
@@ -333,9 +344,14 @@ LayoutRect socialIconRect(int icon)
     return centredRect(cx, height() - u, u, u);
 }
 
+float achievementsUnit()
+{
+    return std::min(height(), 0.75f * width());
+}
+
 LayoutRect achievementArrowRect(int side)
 {
-    const float h = height();
+    const float h = achievementsUnit();
     const float cx = side < 0 ? 0.1f * h : width() - 0.1f * h;
     return centredRect(cx, halfHeight(), 0.05f * h, 0.05f * h);
 }
@@ -347,7 +363,12 @@ float optionsRowY(int row)
 
 float optionsLabelX()
 {
-    return 0.3f * width();
+    // 0.3 W, or further left where the widest label would come within a text height of the left
+    // arrows: twice the room an arrow keeps from its value, so that the arrow reads with the value.
+    // Never nearer the edge than half a text height (a window far taller than wide).
+    const float s = optionsTextScale, u = s * mediumFont.height;
+    const float arrow = optionsArrowX(-1, optionsWidestValue()) - s * freetype::getWidth(&mediumFont, "<");
+    return std::max(0.5f * u, std::min(0.3f * width(), arrow - u - optionsWidestLabel()));
 }
 
 float optionsValueX()
@@ -361,8 +382,8 @@ float optionsArrowX(int side, float widestValue)
     // 0.06 W from the value column, or as far as keeps a text height's half between the widest
     // value and the arrow.
     const float s = optionsTextScale;
-    const float clear = widestValue / 2.0f + s * (0.5f * mediumFont.height + freetype::getWidth(&mediumFont, "<"));
-    return optionsValueX() + (side < 0 ? -1.0f : 1.0f) * std::max(0.06f * width(), clear);
+    const float offset = stepArrowOffset(0.06f * width(), widestValue, s, 0.5f * mediumFont.height);
+    return optionsValueX() + (side < 0 ? -1.0f : 1.0f) * offset;
 }
 
 LayoutRect optionsArrowRect(int row, int side, float widestValue)
@@ -377,7 +398,8 @@ namespace {
 // the first a little right of the word's middle).
 LayoutRect optionsButton(float x)
 {
-    const float b = 0.03f * basisWidth();
+    // The words follow the height: below 4:3 the boxes keep the size of a 4:3 window's.
+    const float b = 0.03f * barBasis(basisWidth());
     const float y = optionsRowY(optionsRowCount) - optionsTextScale * mediumFont.height / 2.0f;
     return centredRect(x, y, 4.0f * b, 0.8f * b);
 }
@@ -464,9 +486,25 @@ LayoutRect rankingButtonRect(int button)
     }
 }
 
+float rankingModeY()
+{
+    return halfHeight() - 6.5f * mediumFont.height;
+}
+
+float rankingModeArrowX(int side)
+{
+    // 0.05 W from the middle, or as far out as keeps a blank's width between the widest mode name
+    // and the arrow, so that stepping never moves the arrow under the pointer.
+    const float s = rankingModeScale;
+    float widest = 0.0f;
+    for (int mode = gm::Overall; mode <= gm::Meditation; ++mode)
+        widest = std::max(widest, 2.0f * s * freetype::getWidth(&mediumFont, rankingModeName(mode)));
+    const float offset = stepArrowOffset(0.05f * width(), widest, s, 2.0f * freetype::getWidth(&mediumFont, " "));
+    return halfWidth() + (side < 0 ? -offset : offset);
+}
+
 LayoutRect rankingModeArrowRect(int side)
 {
-    const float x = halfWidth() + (side < 0 ? -0.05f : 0.05f) * width();
-    return fromScreenRect(freetype::bbox(side < 0 ? "<" : ">", x, halfHeight() - 6.5f * mediumFont.height, &mediumFont,
-                                         0, 0.75f));
+    return fromScreenRect(
+        freetype::bbox(side < 0 ? "<" : ">", rankingModeArrowX(side), rankingModeY(), &mediumFont, 0, rankingModeScale));
 }

@@ -124,7 +124,11 @@ int hitButtons(LayoutRect (*buttonRect)(int), int count);
 // squares of 0.04 H.
 LayoutRect socialIconRect(int icon);
 
-// The achievements page's arrows (-1 left, 1 right): squares of 0.05 H, 0.1 H in from the sides.
+// The achievements page's unit A: the height, but below 4:3 that of a 4:3 window of the width,
+// so that the carousel's three columns and the arrows beside them fit the window. Its tiles are
+// 0.125 A high and the neighbouring columns 0.375 A from the middle.
+float achievementsUnit();
+// The achievements page's arrows (-1 left, 1 right): squares of 0.05 A, 0.1 A in from the sides.
 // Its "Back" is menuButtonRect(4.5).
 LayoutRect achievementArrowRect(int side);
 
@@ -134,16 +138,18 @@ LayoutRect achievementArrowRect(int side);
 inline constexpr int optionsRowCount = 9;
 inline constexpr float optionsTextScale = 0.8f;
 float optionsRowY(int row);
-// Its columns: labels start at 0.3 W, values centre on 0.64 W, "<" and ">" 0.06 W either side of
-// them, or further out where the widest value (widestValue wide, the options page's own) would
-// come within half a text height of them.
+// Its columns: labels start at 0.3 W (or further left, to half a text height from the edge at
+// most, where the widest label would come within a text height of the left arrows), values centre
+// on 0.64 W, "<" and ">" 0.06 W either side of them, or further out where the widest value
+// (widestValue wide, the options page's own) would come within half a text height of them.
 float optionsLabelX();
 float optionsValueX();
 float optionsArrowX(int side, float widestValue);
 // A row's "<" (side -1) or ">" (side 1): the character's box.
 LayoutRect optionsArrowRect(int row, int side, float widestValue);
-// "Back" (starting at 0.3 W) and "Save" (centred at 0.64 W): the highlight drawn behind each and
-// its hit box, 4b x 0.8b (b = 0.03 basis widths) on the middle of the text line they are drawn on.
+// "Back" (starting at the labels' x) and "Save" (centred at 0.64 W): the highlight drawn behind
+// each and its hit box, 4b x 0.8b (b = 0.03 basis widths, on a window narrower than 4:3 of 4/3 H)
+// on the middle of the text line they are drawn on.
 LayoutRect optionsBackRect();
 LayoutRect optionsSaveRect();
 
@@ -179,7 +185,13 @@ RankingScrollBar rankingScrollBar(int rows, int scroll);
 // and 6 "Find Me" (their highlights, 0.12 x 0.024 of the basis width, on a window narrower than
 // 4:3 of 4/3 H); an empty box for any other number.
 LayoutRect rankingButtonRect(int button);
-// The mode arrows (-1 "<", 1 ">"): the character's box at scale 0.75 beside the mode's name.
+// The mode's name, centred at scale 0.75 on the middle of this baseline, 6.5 u above the middle.
+inline constexpr float rankingModeScale = 0.75f;
+float rankingModeY();
+// The mode arrows (-1 "<", 1 ">"): centred 0.05 W either side of the middle, or further out
+// where the widest mode name would come within a blank's width of them.
+float rankingModeArrowX(int side);
+// An arrow's character box.
 LayoutRect rankingModeArrowRect(int side);
 // The baseline of the ranking page's "Back" and "Find Me", and their x: "Back" starts at the
 // left one, "Find Me" ends at the right one.

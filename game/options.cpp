@@ -16,6 +16,10 @@
 #include "game/states.h"
 #include "platform/handover.h"
 
+const char* const optionsRowLabels[optionsRowCount] = {"Resolution", "Fullscreen",      "Visual Quality",
+                                                       "VSync",      "Reset Tutorials", "Music Vol",
+                                                       "Sound Vol",  "Mouse Buttons",   "Colorblind Mode"};
+
 bool displaySettingsChanged = false;
 int resetTutorialsPending = 0;
 bool restartStarted = false;
@@ -136,6 +140,14 @@ float optionsWidestValue()
         widest = std::max(widest, valueWidth(modeText(mode)));
     for (int row = 0; row < optionsRowCount; ++row)
         widest = std::max(widest, valueWidth(optionsValueText(row)));
+    return widest;
+}
+
+float optionsWidestLabel()
+{
+    float widest = 0.0f;
+    for (const char* label : optionsRowLabels)
+        widest = std::max(widest, valueWidth(label));
     return widest;
 }
 

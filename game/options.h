@@ -13,6 +13,9 @@ inline constexpr int optionsWindowRows = 4;
 inline constexpr int optionsBackButton = 8;
 inline constexpr int optionsSaveButton = 9;
 
+// The rows' labels, top to bottom.
+extern const char* const optionsRowLabels[optionsRowCount];
+
 extern bool displaySettingsChanged;   // a window setting was touched this run: Save restarts
 extern int resetTutorialsPending;     // 0/1: Save marks every tutorial page unseen
 
@@ -24,6 +27,8 @@ std::string optionsValueText(int row);
 // The width, at the page's text scale, of the widest value the rows can show: every choice of
 // the fixed rows, every display mode and the values shown now. The arrows stand clear of it.
 float optionsWidestValue();
+// The width, at the page's text scale, of the widest label.
+float optionsWidestLabel();
 
 // Finds the arrow or button under the pointer (hoveredButton, hoveredArrow).
 void UpdateOptions(float dtMs);

@@ -9,6 +9,7 @@
 #include "game/layout.h"
 #include "game/page_state.h"
 #include "game/main_menu.h"
+#include "game/states.h"
 #include "online/query.h"
 #include "online/requests.h"
 #include "platform/system.h"
@@ -208,6 +209,12 @@ void drag()
 } // namespace
 
 double (*rankingClockMs)() = counterMs;
+
+const char* rankingModeName(int mode)
+{
+    static const char* const names[] = {"Overall", "Casual", "Normal", "Expert", "Rush", "Survival", "Meditation"};
+    return mode >= gm::Casual && mode <= gm::Meditation ? names[mode] : names[0];
+}
 
 void restartRankingList()
 {

@@ -28,6 +28,9 @@ extern float rankingDragOffset;                // where on the scroll thumb the 
 extern double (*rankingClockMs)();
 inline constexpr double rankingParseBudgetMs = 10.0;
 
+// The mode's name over the page's table: "Overall" for any value but the six modes.
+const char* rankingModeName(int mode);
+
 // Starts the list of the current mode afresh: from offset 0, not at its end, no rows, at the top,
 // nothing queued, and the page in flight (if any) to be dropped when it arrives.
 void restartRankingList();

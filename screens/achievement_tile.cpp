@@ -34,12 +34,25 @@ float statusLineY(float y, float th, float line, const std::vector<float>& steps
     return std::max(y + th * 42.0f / 142.0f, below);
 }
 
+namespace {
+
+float tileHeight(float scale) { return 0.125f * static_cast<float>(screenHeight) * scale; }
+float tileWidth(float th) { return th * 474.0f / 142.0f; }
+
+} // namespace
+
+LayoutRect achievementTileBox(float x, float y, float scale)
+{
+    const float th = tileHeight(scale);
+    return centredRect(x, y, tileWidth(th), th);
+}
+
 void drawAchievementTile(float x, float y, float scale, float alpha, int number)
 {
     if (number < 1 || number > 27)
         return;
-    const float th = 0.125f * static_cast<float>(screenHeight) * scale;
-    const float tw = th * 474.0f / 142.0f;
+    const float th = tileHeight(scale);
+    const float tw = tileWidth(th);
     const float a = std::clamp(alpha, 0.0f, 1.0f) * 255.0f;
     const bool earned = cheeveEarned[number];
     const float textX = x - tw * 107.0f / 474.0f;
@@ -78,6 +91,8 @@ void renderAchieves()
     PROFILE_SCOPE("renderAchieves");
     const float w = static_cast<float>(screenWidth / 2), h = static_cast<float>(screenHeight);
     const float cy = static_cast<float>(screenHeight / 2), u = mediumFont.height;
+    // The tiles follow the page's unit, which below 4:3 is less than the height the tile measures by.
+    const float fit = achievementsUnit() / h;
     renderMenuBase();
     freetype::printShadowed("Achievements", w, cy - 8.0f * u, 2.0f, 0, 1.0f, 255, 255, 255, 255, &mediumFont);
     for (int arrow = 1; arrow <= 2; ++arrow)
@@ -86,7 +101,7 @@ void renderAchieves()
         const CarouselSlot& slot = achieveCarousel[column];
         // A shrunken column keeps three quarters of its size and fades out instead (the tile holds
         // its alpha to 0..1).
-        const float size = std::max(slot.scale, 0.75f);
+        const float size = std::max(slot.scale, 0.75f) * fit;
         const float th = 0.125f * h * size;
         for (int row = 0; row < 3; ++row)
             drawAchievementTile(slot.x, cy + (static_cast<float>(row) - 1.0f) * 0.95f * th, size, slot.scale,

@@ -4,6 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "game/layout.h"
+
+// The tile centred at (x, y): 0.125 H x scale high, in its image's 474 : 142 proportion.
+LayoutRect achievementTileBox(float x, float y, float scale);
 // x, y: the tile's centre; scale 1 is full size; alpha 0..1; number 1..27 (any other draws nothing).
 void drawAchievementTile(float x, float y, float scale, float alpha, int number);
 void renderAchieves();

@@ -116,7 +116,7 @@ void renderGrats()
     const float x = static_cast<float>(screenWidth / 2);
     Render2D(x, static_cast<float>(screenHeight / 2), 0.12f * h / 188.0f * 1431.0f, 0.125f * h, 0, "gratz.tga", 255.0f);
     pageText("You have completed classic mode!", x, 0.68f * h + 0.5f * u, 0, 1.0f);
-    pageText("You can try the other game modes, rank up on the leaderboards or play for achievements.", x,
-             0.68f * h + 2.0f * u, 0, 0.75f);
+    drawSentence("You can try the other game modes, rank up on the leaderboards or play for achievements.", x,
+                 0.68f * h + 2.0f * u, 0.75f);
     pageText("Click to Continue", x, menuDescriptionY(), 0, 0.5f);
 }

@@ -90,18 +90,33 @@ void renderCarriedCubes()
     disableCapability(GL_CULL_FACE);
 }
 
+// How far the notices' column moves down: where its tiles would meet the texts at the top of the
+// HUD (on a narrow window), far enough for the first to clear them by half a text height.
+float noticeDrop(float firstY)
+{
+    const LayoutRect first = achievementTileBox(static_cast<float>(screenWidth / 2), firstY, 1.0f);
+    float drop = 0.0f;
+    for (const HudText& text : {hudTitle(), hudBest(), hudCombo()}) {
+        const LayoutRect box = hudTextBox(text);
+        if (box.left < first.right && first.left < box.right)
+            drop = std::max(drop, box.bottom + mediumFont.height / 2.0f - first.top);
+    }
+    return drop;
+}
+
 void renderNotices()
 {
     const float t = cheeveToastTimer;
     soundNotices(t);
     const int n = toastCount();
-    const float w = static_cast<float>(screenWidth / 2), h = static_cast<float>(screenHeight);
+    const float w = static_cast<float>(screenWidth / 2), step = 0.95f * static_cast<float>(screenHeight) * 0.125f;
+    const float drop = noticeDrop(step);
     bool anyVisible = false;
     for (int k = 1; k <= noticesShown; ++k) {
         const float alpha = noticeAlpha(k, n, t);
         anyVisible = anyVisible || alpha > 0.0f;
         if (k <= n && t > noticeStep * k)
-            drawAchievementTile(w, k * 0.95f * h * 0.125f, 1.0f, alpha / 255.0f, cheeveToasts[k - 1]);
+            drawAchievementTile(w, k * step + drop, 1.0f, alpha / 255.0f, cheeveToasts[k - 1]);
     }
     if (!anyVisible) {
         cheeveToasts.clear();
@@ -176,7 +191,7 @@ void renderLevelCompletePanel()
     const float t = levelCompleteTimer;
     const float w = static_cast<float>(screenWidth), h = static_cast<float>(screenHeight);
     const float cx = static_cast<float>(screenWidth / 2), cy = static_cast<float>(screenHeight / 2);
-    const float large = largeFont.height, u = mediumFont.height;
+    const float large = largeFont.height;
 
     settlePerformanceGrade();
     const int latched = finalPerformanceGrade;
@@ -206,7 +221,7 @@ void renderLevelCompletePanel()
 
     if (!scoreReplyReceived && !levelSelectPlay && offlineMode != 99) {
         const char* note = t <= 3000.0f ? "Submitting score..." : "Connecting to server...";
-        freetype::printShadowed(note, cx, h - 2.0f * u, 2.0f, 0, 1.0f, 255, 255, 255, 255, &smallFont);
+        freetype::printShadowed(note, cx, playNoteBaseline(note), 2.0f, 0, 1.0f, 255, 255, 255, 255, &smallFont);
     }
 
     // The earned tiles wait only for what lets the panel end, so an offline panel shows them too.
@@ -219,8 +234,8 @@ void renderLevelCompletePanel()
             if (since > noticeStep * k)
                 drawAchievementTile(cx, panelTileY(k, m), 1.0f, 1.0f, cheeveToasts[k - 1]);
         if (n > 0)
-            freetype::printShadowed("Click to Continue", cx, h - 2.0f * u, 2.0f, 0, 1.0f, 255, 255, 255, 255,
-                                    &smallFont);
+            freetype::printShadowed("Click to Continue", cx, playNoteBaseline("Click to Continue"), 2.0f, 0, 1.0f, 255,
+                                    255, 255, 255, &smallFont);
     }
     massLevel = 0.0f;
 }

@@ -27,10 +27,19 @@
 namespace {
 
 // Black 4 pixels right and down, then white.
-void shadowed(const std::string& text, float x, float y, int anchor, float scale, const Font* font)
+void shadowed(const HudText& t)
 {
-    freetype::print(text, x + 4.0f, y + 4.0f, anchor, scale, 0, 0, 0, 255, font);
-    freetype::print(text, x, y, anchor, scale, 255, 255, 255, 255, font);
+    freetype::print(t.text, t.x + 4.0f, t.y + 4.0f, t.anchor, t.scale, 0, 0, 0, 255, t.font);
+    freetype::print(t.text, t.x, t.y, t.anchor, t.scale, 255, 255, 255, 255, t.font);
+}
+
+// A bottom text keeps to its half of the window, an inset from the edge and half an inset from
+// the middle: sized down where it would not, as on a narrow window with a long score.
+float bottomScale(const std::string& text, float scale)
+{
+    const float room = static_cast<float>(screenWidth / 2) - 1.5f * hudInset();
+    const float width = 2.0f * freetype::getWidth(&largeFont, text) * scale;
+    return width > room ? scale * room / width : scale;
 }
 
 } // namespace
@@ -62,14 +71,68 @@ void renderMassWarning()
              static_cast<float>(screenWidth), static_cast<float>(screenHeight), 0, warning.texture, warning.alpha);
 }
 
+HudText hudCombo()
+{
+    if (comboLevel <= 0)
+        return {};
+    return {std::to_string(comboLevel) + "x", static_cast<float>(screenWidth) - hudInset(), hudTopLine(), 6, comboPulse,
+            &largeFont};
+}
+
+HudText hudTitle()
+{
+    return {levelTitle(), hudInset(), hudTopLine(), 5, 1.0f, &largeFont};
+}
+
+HudText hudBest()
+{
+    return {personalBestText(), hudInset(), hudTopLine() + 1.4f * mediumFont.height, 5, 0.75f, &mediumFont};
+}
+
+HudText hudReadout()
+{
+    const std::string mode = modeReadout();
+    return {mode, hudInset(), hudBottomLine(), 5, bottomScale(mode, gameMode == gm::Survival ? countdownPulse : 1.0f),
+            &largeFont};
+}
+
+HudText hudScore()
+{
+    const std::string score = scoreText(displayedScore);
+    return {score, static_cast<float>(screenWidth) - hudInset(), hudBottomLine(), 6, bottomScale(score, 1.0f),
+            &largeFont};
+}
+
+LayoutRect hudTextBox(const HudText& t)
+{
+    if (t.text.empty())
+        return {};
+    const ScreenRect box = freetype::bbox(t.text.c_str(), t.x, t.y, t.font, t.anchor, t.scale);
+    return {static_cast<float>(box.left), static_cast<float>(box.top), static_cast<float>(box.right),
+            static_cast<float>(box.bottom)};
+}
+
+float playNoteBaseline(const char* note)
+{
+    const float u = mediumFont.height;
+    float y = static_cast<float>(screenHeight) - 2.0f * u;
+    const LayoutRect box = hudTextBox({note, static_cast<float>(screenWidth / 2), y, 0, 1.0f, &smallFont});
+    for (const HudText& text : {hudReadout(), hudScore()}) {
+        const LayoutRect other = hudTextBox(text);
+        const bool beside = box.left - u / 2.0f < other.right && other.left < box.right + u / 2.0f;
+        if (beside && box.top < other.bottom && other.top < box.bottom)
+            y = std::min(y, other.top - u / 2.0f);
+    }
+    return y;
+}
+
 void renderCombo()
 {
     PROFILE_SCOPE("renderCombo");
-    if (comboLevel <= 0)
-        return;
-    const std::string text = std::to_string(comboLevel) + "x";
-    freetype::printShadowed(text.c_str(), static_cast<float>(screenWidth) - hudInset(), hudTopLine(), 4.0f, 6,
-                            comboPulse, 255, 255, 255, 255, &largeFont);
+    const HudText combo = hudCombo();
+    if (!combo.text.empty())
+        freetype::printShadowed(combo.text.c_str(), combo.x, combo.y, 4.0f, combo.anchor, combo.scale, 255, 255, 255,
+                                255, combo.font);
 }
 
 std::string levelTitle()
@@ -85,7 +148,7 @@ std::string levelTitle()
 void renderLevel()
 {
     PROFILE_SCOPE("renderLevel");
-    shadowed(levelTitle(), hudInset(), hudTopLine(), 5, 1.0f, &largeFont);
+    shadowed(hudTitle());
 }
 
 std::string modeReadout()
@@ -118,14 +181,13 @@ std::string personalBestText()
 void renderScore()
 {
     PROFILE_SCOPE("renderScore");
-    const std::string mode = modeReadout();
-    if (!mode.empty())
-        shadowed(mode, hudInset(), hudBottomLine(), 5, gameMode == gm::Survival ? countdownPulse : 1.0f, &largeFont);
-    shadowed(scoreText(displayedScore), static_cast<float>(screenWidth) - hudInset(), hudBottomLine(), 6, 1.0f,
-             &largeFont);
-    const std::string best = personalBestText();
-    freetype::printShadowed(best.c_str(), hudInset(), hudTopLine() + 1.4f * mediumFont.height, 2.0f, 5, 0.75f, 255,
-                            255, 255, 255, &mediumFont);
+    const HudText mode = hudReadout();
+    if (!mode.text.empty())
+        shadowed(mode);
+    shadowed(hudScore());
+    const HudText best = hudBest();
+    freetype::printShadowed(best.text.c_str(), best.x, best.y, 2.0f, best.anchor, best.scale, 255, 255, 255, 255,
+                            best.font);
 }
 
 void renderFeedback()

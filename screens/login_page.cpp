@@ -23,6 +23,12 @@ void text(const char* words, float row, float scale)
     pageText(words, static_cast<float>(screenWidth / 2), menuRowY(row), 0, scale);
 }
 
+// A sentence under the panel's first line: wrapped where the window is too narrow for it.
+void sentence(const char* words)
+{
+    drawSentence(words, static_cast<float>(screenWidth / 2), menuRowY(1.0f), 1.0f);
+}
+
 void bar(int button, float row)
 {
     if (hoveredButton == button)
@@ -55,10 +61,10 @@ void connectionFailure()
     bar(2, 3.0f);
     text("Unable to connect to game server.", 0.0f, 1.0f);
     if (offlineMode == 99) {
-        text("Online Ranking, Skillpoints and Achievements are unavailable in Offline Mode.", 1.0f, 1.0f);
+        sentence("Online Ranking, Skillpoints and Achievements are unavailable in Offline Mode.");
         text("Play in Offline Mode", 4.0f, 1.0f);
     } else {
-        text("You must log in successfully before offline mode is enabled.", 1.0f, 1.0f);
+        sentence("You must log in successfully before offline mode is enabled.");
         text("Quit", 4.0f, 1.0f);
     }
     text("Retry Connection", 3.0f, 1.0f);

@@ -1,5 +1,7 @@
 #include "screens/menu_base.h"
 
+#include <algorithm>
+
 #include "engine/config.h"
 #include "engine/draw2d.h"
 #include "engine/fonts.h"
@@ -27,12 +29,13 @@ void renderMenuBase()
     const LogoPlace logo = logoPlace();
     Render2D(logo.x, logo.y, logo.w, logo.h, 0, "tessarinelogo.tga", 255.0f);
 
-    // Both corner lines take their height from the width, as their inset does.
-    const float inset = 0.01f * w;
+    // Both corner lines take their height from the width, as their inset does, but on a window
+    // taller than wide no less than their text's height, which follows the window's height.
+    const float inset = 0.01f * w, y = std::max(inset, 0.75f * smallFont.height);
     const std::string status = offlineMode == 99 ? "Offline Mode" : "Logged in as: " + loggedInName;
-    freetype::printShadowed(status.c_str(), w - inset, inset, 2.0f, 6, 0.75f, 255, 255, 255, 255, &smallFont);
+    freetype::printShadowed(status.c_str(), w - inset, y, 2.0f, 6, 0.75f, 255, 255, 255, 255, &smallFont);
     if (!gameVersion.empty())
-        freetype::printShadowed(gameVersion.c_str(), inset, inset, 2.0f, 5, 0.75f, 255, 255, 255, 255, &smallFont);
+        freetype::printShadowed(gameVersion.c_str(), inset, y, 2.0f, 5, 0.75f, 255, 255, 255, 255, &smallFont);
 }
 
 void DrawQuorvaneTitle()

@@ -9,13 +9,6 @@
 #include "screens/menu_base.h"
 #include "screens/page_scheme.h"
 
-namespace {
-
-const char* const rowLabels[optionsRowCount] = {"Resolution", "Fullscreen", "Visual Quality", "VSync", "Reset Tutorials",
-                                                "Music Vol", "Sound Vol", "Mouse Buttons", "Colorblind Mode"};
-
-} // namespace
-
 void renderOptions()
 {
     PROFILE_SCOPE("renderOptions");
@@ -33,7 +26,7 @@ void renderOptions()
         // The window's settings cannot change during a game: dimmed then.
         const float alpha = optionsFromGame && row < optionsWindowRows ? 128.0f : 255.0f;
         const float y = optionsRowY(row);
-        pageTextColoured(rowLabels[row], optionsLabelX(), y, 5, s, 255, 255, 255, alpha);
+        pageTextColoured(optionsRowLabels[row], optionsLabelX(), y, 5, s, 255, 255, 255, alpha);
         pageTextColoured(optionsValueText(row), optionsValueX(), y, 0, s, 255, 255, 255, alpha);
         pageTextColoured("<", left, y, 0, s, 255, 255, 255, alpha);
         pageTextColoured(">", right, y, 0, s, 255, 255, 255, alpha);

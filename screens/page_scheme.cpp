@@ -1,5 +1,8 @@
 #include "screens/page_scheme.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "engine/config.h"
 #include "engine/draw2d.h"
 #include "engine/fonts.h"
@@ -15,6 +18,34 @@ void pageTextColoured(const std::string& text, float x, float y, int anchor, flo
 void pageText(const std::string& text, float x, float y, int anchor, float scale)
 {
     pageTextColoured(text, x, y, anchor, scale, 255, 255, 255, 255);
+}
+
+namespace {
+
+std::vector<std::string> sentenceLines(const std::string& text, float scale)
+{
+    const float room = static_cast<float>(screenWidth) - 2.0f * mediumFont.height;
+    const float width = 2.0f * freetype::getWidth(&mediumFont, text) * scale;
+    if (width < room || room <= 0.0f)
+        return {text};
+    // The fewest lines the room allows, evened out: the narrowest box that still takes no more.
+    const std::size_t fewest = wrapText(text, mediumFont, scale, room, 0.0f).size();
+    const float step = 2.0f * freetype::getWidth(&mediumFont, " ") * scale + 1.0f;
+    std::vector<std::string> lines;
+    for (float box = width / static_cast<float>(fewest); lines.empty() || lines.size() > fewest; box += step)
+        lines = wrapText(text, mediumFont, scale, std::min(box, room), 0.0f);
+    for (std::string& line : lines)
+        line.erase(line.find_last_not_of(' ') + 1);
+    return lines;
+}
+
+} // namespace
+
+void drawSentence(const std::string& text, float x, float y, float scale)
+{
+    const std::vector<std::string> lines = sentenceLines(text, scale);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        pageText(lines[i], x, y + 1.5f * mediumFont.height * scale * static_cast<float>(i), 0, scale);
 }
 
 void drawImage(const LayoutRect& box, const std::string& texture, float alpha)

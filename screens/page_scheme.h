@@ -17,6 +17,11 @@ void pageText(const std::string& text, float x, float y, int anchor, float scale
 void pageTextColoured(const std::string& text, float x, float y, int anchor, float scale, float r, float g, float b,
                       float alpha);
 
+// A sentence in page text centred on x, its first baseline at y: on one line where it fits the
+// window less a text height each side, else wrapped at blanks into as few lines of about equal
+// width as fit, a line and a half apart.
+void drawSentence(const std::string& text, float x, float y, float scale);
+
 // An image stretched over the box.
 void drawImage(const LayoutRect& box, const std::string& texture, float alpha);
 // "menuonoff.tga" stretched over the box at alpha 80.

@@ -8,6 +8,7 @@
 #include "game/page_state.h"
 #include "game/reports.h"
 #include "game/tutorials.h"
+#include "screens/hud_readouts.h"
 #include "screens/page_scheme.h"
 
 namespace {
@@ -121,8 +122,8 @@ void renderPause()
     switch (form) {
     case PauseForm::Tutorial:
         renderTutorial();
-        freetype::printShadowed("Click to Continue", halfW(), static_cast<float>(screenHeight) - 2.0f * mediumFont.height,
-                                2.0f, 0, 1.0f, 255, 255, 255, 255, &smallFont);
+        freetype::printShadowed("Click to Continue", halfW(), playNoteBaseline("Click to Continue"), 2.0f, 0, 1.0f, 255,
+                                255, 255, 255, &smallFont);
         break;
     case PauseForm::ResetPrompt: drawResetPrompt(); break;
     case PauseForm::Waiting:

@@ -42,11 +42,11 @@ std::string fitText(const std::string& text, float room)
 
 void heading()
 {
-    const float u = mediumFont.height, modeY = halfH() - 6.5f * u, arrowX = 0.05f * static_cast<float>(screenWidth);
-    pageText("Online Ranking", halfW(), halfH() - 8.0f * u, 0, 1.0f);
-    pageText(rankingModeName(gameMode), halfW(), modeY, 0, 0.75f);
-    pageText("<", halfW() - arrowX, modeY, 0, 0.75f);
-    pageText(">", halfW() + arrowX, modeY, 0, 0.75f);
+    const float s = rankingModeScale, y = rankingModeY();
+    pageText("Online Ranking", halfW(), halfH() - 8.0f * mediumFont.height, 0, 1.0f);
+    pageText(rankingModeName(gameMode), halfW(), y, 0, s);
+    pageText("<", rankingModeArrowX(-1), y, 0, s);
+    pageText(">", rankingModeArrowX(1), y, 0, s);
 }
 
 void table(const RankingScrollBar& bar)
@@ -120,12 +120,6 @@ void spinner(const RankingScrollBar& bar)
 }
 
 } // namespace
-
-const char* rankingModeName(int mode)
-{
-    static const char* const names[] = {"Overall", "Casual", "Normal", "Expert", "Rush", "Survival", "Meditation"};
-    return mode >= gm::Casual && mode <= gm::Meditation ? names[mode] : names[0];
-}
 
 void renderRanking()
 {

@@ -3,5 +3,3 @@
 #pragma once
 
 void renderRanking();
-// The mode's name over the table: "Overall" for any value but the six modes.
-const char* rankingModeName(int mode);

@@ -1,6 +1,8 @@
 #include "screens/score_pages.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "engine/config.h"
 #include "engine/fonts.h"
@@ -21,6 +23,7 @@
 
 namespace {
 
+const float white[3] = {255, 255, 255};
 const float green[3] = {116, 185, 35};
 const float red[3] = {255, 0, 0};
 
@@ -37,32 +40,50 @@ void title(const std::string& text)
                             &largeFont);
 }
 
-void labelled(const std::string& label, const std::string& value, float row)
+// A piece of a row's value and its colour.
+struct Piece {
+    std::string text;
+    const float* colour;
+};
+
+// A row: its label from the left column, its value's pieces from the right column leftwards. The
+// value is sized down where it would come within a blank's width of the label.
+void valueRow(const std::string& label, const std::vector<Piece>& pieces, float row)
 {
     const float y = menuRowY(row);
     pageText(label, left(), y, 5, 1.0f);
-    pageText(value, right(), y, 6, 1.0f);
+    float width = 0.0f;
+    for (const Piece& piece : pieces)
+        width += textWidth(piece.text);
+    const float room = right() - left() - textWidth(label) - textWidth(" ");
+    const float scale = width > room && width > 0.0f ? std::max(room, 0.0f) / width : 1.0f;
+    float end = right();
+    for (const Piece& piece : pieces) {
+        pageTextColoured(piece.text, end, y, 6, scale, piece.colour[0], piece.colour[1], piece.colour[2], 255);
+        end -= textWidth(piece.text) * scale;
+    }
 }
 
-// A magnitude at the right column with its sign text just left of it.
-float signedValue(const std::string& magnitude, bool positive, float y)
+void labelled(const std::string& label, const std::string& value, float row)
 {
-    pageText(magnitude, right(), y, 6, 1.0f);
-    const float* colour = positive ? green : red;
-    const char* sign = positive ? " +" : " -";
-    const float signEnd = right() - textWidth(magnitude);
-    pageTextColoured(sign, signEnd, y, 6, 1.0f, colour[0], colour[1], colour[2], 255);
-    return signEnd - textWidth(sign);
+    valueRow(label, {{value, white}}, row);
 }
 
-// From the right column leftwards: the climb's magnitude and sign when it moved, then "#rank".
-void rankValue(long long rank, long long previous, float y)
+// A magnitude with its sign text just left of it.
+std::vector<Piece> signedValue(const std::string& magnitude, bool positive)
+{
+    return {{magnitude, white}, {positive ? " +" : " -", positive ? green : red}};
+}
+
+// The climb's magnitude and sign when it moved, then "#rank".
+std::vector<Piece> rankValue(long long rank, long long previous)
 {
     const long long climb = rankClimb(previous, rank);
-    float end = right();
+    std::vector<Piece> pieces;
     if (climb != 0)
-        end = signedValue(magnitudeText(climb), climb > 0, y);
-    pageText("#" + magnitudeText(rank), end, y, 6, 1.0f);
+        pieces = signedValue(magnitudeText(climb), climb > 0);
+    pieces.push_back({"#" + magnitudeText(rank), white});
+    return pieces;
 }
 
 std::string timeText()
@@ -88,7 +109,6 @@ void commonRows(float scoreRow)
 
 void skillPointRow()
 {
-    const float y = menuRowY(1.0f);
     if (skillPointsAfter < 0) {
         labelled("Skillpoints", offlineMode == 99 ? "Offline" : "Loading...", 1.0f);
         return;
@@ -98,20 +118,17 @@ void skillPointRow()
         labelled("Skillpoints:", "No Change", 1.0f);
         return;
     }
-    pageText(change > 0 ? "Skillpoints Earned:" : "Skillpoints Lost:", left(), y, 5, 1.0f);
-    signedValue(groupedMagnitude(change), change > 0, y);
+    valueRow(change > 0 ? "Skillpoints Earned:" : "Skillpoints Lost:", signedValue(groupedMagnitude(change), change > 0),
+             1.0f);
 }
 
 void rankRow()
 {
-    const float y = menuRowY(2.0f);
     const char* label = scoreRankLabel(gameMode);
-    if (newRank < 1) {
+    if (newRank < 1)
         labelled(label, offlineMode == 99 ? "Offline" : "Loading...", 2.0f);
-        return;
-    }
-    pageText(label, left(), y, 5, 1.0f);
-    rankValue(newRank, previousRank, y);
+    else
+        valueRow(label, rankValue(newRank, previousRank), 2.0f);
 }
 
 bool offersContinue() { return gameMode != gm::Rush && gameMode != gm::Survival && gameMode != gm::Meditation; }
@@ -205,15 +222,11 @@ void renderEndgame()
     title(gameMode == gm::Survival ? "Survival" : levelTitle());
     if (performanceMean >= 0 && performanceSpread >= 0) {
         const Grade grade = endgameGrade(getScore(), performanceMean, performanceSpread);
-        const float y = menuRowY(-2.0f);
-        pageText("Performance: ", left(), y, 5, 1.0f);
-        pageTextColoured(grade.name, right(), y, 6, 1.0f, grade.r, grade.g, grade.b, 255);
+        const float colour[3] = {grade.r, grade.g, grade.b};
+        valueRow("Performance: ", {{grade.name, colour}}, -2.0f);
     }
     commonRows(-1.0f);
-    if (newRank >= 1) {
-        const float y = menuRowY(3.0f);
-        pageText(endgameRankLabel(gameMode), left(), y, 5, 1.0f);
-        rankValue(newRank, previousRank, y);
-    }
+    if (newRank >= 1)
+        valueRow(endgameRankLabel(gameMode), rankValue(newRank, previousRank), 3.0f);
     pageText("Click to Continue", middle(), menuRowY(scoreButtonRow), 0, 1.0f);
 }

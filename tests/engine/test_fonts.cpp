@@ -84,6 +84,14 @@ TEST(FontMeasure, WidthIsHalfTheAdvancesAndStrangeBytesCountAsStars)
     box = freetype::bbox("", 100, 50, &font, 5, 1.0f);
     EXPECT_EQ(box.left, box.right);
     EXPECT_EQ(box.top, 30);
+    // Every anchor as print places it: 8 centres and lowers by half the height, others start at x.
+    box = freetype::bbox("ab", 100, 50, &font, 8, 1.0f);
+    EXPECT_EQ(box.left, 93);
+    EXPECT_EQ(box.top, 40);
+    EXPECT_EQ(box.bottom, 60);
+    box = freetype::bbox("ab", 100, 50, &font, 1, 1.0f);
+    EXPECT_EQ(box.left, 100);
+    EXPECT_EQ(box.right, 114);
 
     Font failed;  // a font whose build failed measures nothing
     failed.height = 20;
@@ -149,6 +157,28 @@ TEST_F(FontPixels, ALineOfTextIsDrawnInsideItsBoxAndNotCulled)
     EXPECT_EQ(activeChunk, -1);
     popOrtho();
     popOrtho();
+}
+
+// What the game measures its texts with where nothing is drawn: the built fonts' own heights and
+// advances, and no glyph, list or atlas chunk of its own.
+TEST_F(FontPixels, MeasuredFontsMatchTheBuiltOnes)
+{
+    reloadFonts();
+    const Font built[3] = {largeFont, mediumFont, smallFont};
+    cleanFonts();
+    measureFonts();
+    const Font* measured[3] = {&largeFont, &mediumFont, &smallFont};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(measured[i]->height, built[i].height) << i;
+        EXPECT_FALSE(measured[i]->initialised) << i;
+        for (int ch = 0; ch < 128; ++ch)
+            EXPECT_EQ(measured[i]->glyphWidths[ch], built[i].glyphWidths[ch]) << i << " " << ch;
+    }
+    EXPECT_GT(freetype::getWidth(&mediumFont, "Wi"), freetype::getWidth(&mediumFont, "ii"));
+    for (const AtlasSlot& slot : atlasSlots[0])
+        EXPECT_NE(slot.name.rfind("font_", 0), 0u) << slot.name;
+    cleanFonts();
+    EXPECT_EQ(freetype::getWidth(&mediumFont, "Wi"), 0.0f);
 }
 
 TEST_F(FontPixels, AScreenshotOfTheThreeFontsAndATexturedQuad)

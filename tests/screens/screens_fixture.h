@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/asset_pack.h"
 #include "engine/atlas.h"
 #include "engine/config.h"
 #include "engine/draw2d.h"
@@ -43,6 +44,29 @@ inline void plainFont(Font& font, float height, float advance)
 class ScreensTest : public ::testing::Test {
 protected:
     std::vector<DrawCall> calls;
+    // The pack the game's fonts are measured from, read at the first useWindow.
+    bool packRead = false;
+    std::string savedPackPath;
+    std::vector<AssetIndexEntry> savedIndex;
+
+    // A window of that size with the game's three fonts as it sizes and measures them for it,
+    // from the pack the build makes. Call under ASSERT_NO_FATAL_FAILURE.
+    void useWindow(int w, int h)
+    {
+        screenWidth = w, screenHeight = h;
+        if (!packRead) {
+            const std::string pack = TS_BINARY_DIR "/run/data/assets.ass";
+            savedPackPath = assetPackPath;
+            savedIndex = assetIndex;
+            packRead = true;
+            assetPackPath = pack;
+            readAssetIndex();
+            closeAssetPack();
+            ASSERT_FALSE(assetIndex.empty()) << "no asset pack at " << pack;
+        }
+        measureFonts();
+        ASSERT_GT(mediumFont.glyphWidths['W'], 0.0f);
+    }
 
     void SetUp() override
     {
@@ -59,6 +83,10 @@ protected:
     void TearDown() override
     {
         drawRecorder = nullptr;
+        if (packRead) {
+            assetPackPath = savedPackPath;
+            assetIndex = savedIndex;
+        }
         resetTextures();
         // Pages Draw made and capabilities it turned on with no GL context would stand in the next
         // test's real one.

@@ -121,17 +121,6 @@ int hoveredAt(void (*update)(float), float x, float y)
     return hoveredButton;
 }
 
-// The fonts as the game builds them for a window h high, their advances about the display
-// face's mean (0.7 of the height).
-void gameFonts(int h)
-{
-    const float unit = static_cast<float>(h) / 1050.0f * 55.0f;
-    for (auto [font, share] : {std::pair{&largeFont, 1.25f}, {&mediumFont, 0.5f}, {&smallFont, 0.25f}}) {
-        const float height = std::floor(unit * share);
-        plainFont(*font, height, 0.7f * height);
-    }
-}
-
 // Points on the drawn letters of a label: its top, middle and bottom rows at its two ends and
 // its middle, one pixel in from the box the font gives it.
 std::vector<std::pair<float, float>> pointsOn(const LayoutRect& letters)
@@ -390,8 +379,7 @@ TEST_F(MenuPagesTest, OptionsBackAndSaveLeaveFromAnyPointOfTheirWords)
         const char* word;
     } cases[] = {{1280, 720, "Back"}, {1280, 720, "Save"}, {1024, 768, "Back"}, {1024, 768, "Save"}};
     for (const auto& c : cases) {
-        screenWidth = c.w, screenHeight = c.h;
-        gameFonts(c.h);
+        ASSERT_NO_FATAL_FAILURE(useWindow(c.w, c.h));
         render(renderOptions);
         const DrawCall word = text(c.word);
         for (const auto& [x, y] : pointsOn(textBox(c.word, word.x, word.y, word.anchor, word.scale, *word.font))) {
@@ -409,8 +397,9 @@ TEST_F(MenuPagesTest, OptionsBackAndSaveLeaveFromAnyPointOfTheirWords)
     }
 }
 
-// Every page's buttons swept at window shapes from square to 32:9: the page's update finds each
-// button on every point of its drawn label, and not a text line above or below it.
+// Every page's buttons swept at window shapes from 9:16 to 32:9, with the game's own fonts: the
+// page's update finds each button on every point of its drawn label, and not a text line above or
+// below it.
 TEST_F(MenuPagesTest, EveryButtonAnswersOnItsDrawnWord)
 {
     struct Button {
@@ -461,11 +450,23 @@ TEST_F(MenuPagesTest, EveryButtonAnswersOnItsDrawnWord)
         {gs::Game, 1, true, false, true, false, renderPause, updatePausePopup, {{"Continue in offline mode", 1}}},
         {gs::Game, 1, true, false, true, true, renderPause, updatePausePopup, {{"Back", 1}, {"Continue", 2}}},
     };
-    const std::pair<int, int> windows[] = {{1024, 1024}, {1280, 1024}, {1024, 768}, {1280, 720},
-                                           {1680, 1050}, {2560, 1080}, {3840, 1080}};
+    const std::pair<int, int> windows[] = {{1080, 1920}, {768, 1024},  {1024, 1024}, {1280, 1024}, {1024, 768},
+                                           {1280, 720},  {1680, 1050}, {2560, 1080},  {3840, 1080}};
+    // A stacked bar's height, hovering the main menu's first button.
+    const auto barHeight = [this](int w, int h) {
+        useWindow(w, h);
+        gameState = gs::Menu;
+        hoveredButton = mainMenuPage.buttons[0].button;
+        render(renderMenu);
+        return bars().empty() ? 0.0f : bars()[0].h;
+    };
     for (const auto& [w, h] : windows) {
-        screenWidth = w, screenHeight = h;
-        gameFonts(h);
+        // Below 4:3 the words keep their size and so do the bars: as tall as on the 4:3 window
+        // of that height.
+        if (3 * w < 4 * h) {
+            EXPECT_FLOAT_EQ(barHeight(w, h), barHeight(4 * h / 3, h)) << w << "x" << h;
+        }
+        ASSERT_NO_FATAL_FAILURE(useWindow(w, h));
         const float line = mediumFont.height;
         for (const auto& page : pages) {
             gameState = page.state;
@@ -552,12 +553,13 @@ TEST_F(MenuPagesTest, ScoreScreenRowsAndButtons)
         std::vector<std::string> expected = row.skill;
         expected.insert(expected.end(), row.rankTexts.begin(), row.rankTexts.end());
         EXPECT_EQ(middle, expected);
-        // Each right-column text ends where the one right of it starts.
+        // Each right-column text ends where the one right of it starts (the longest row's sized
+        // down to clear its label).
         float end = xR;
         for (std::size_t i = row.skill.size() + 1; i < expected.size(); ++i) {
             const DrawCall c = of(DrawOp::PrintShadowed, expected[i]).back();
             EXPECT_FLOAT_EQ(c.x, end) << expected[i];
-            end -= 32.0f * static_cast<float>(expected[i].size()) / 2.0f;
+            end -= 16.0f * static_cast<float>(expected[i].size()) * c.scale;
         }
     }
     EXPECT_FLOAT_EQ(text(" -").g, 0.0f);
@@ -644,9 +646,8 @@ TEST_F(MenuPagesTest, ScoreLabelsClearTheirValuesOnNarrowWindows)
     } windows[] = {{1024, 768, 0.24f * 768.0f}, {1280, 1024, 0.24f * 1024.0f}, {1680, 1050, 252.0f},
                    {1280, 720, 192.0f},         {1920, 1080, 288.0f}};
     for (const auto& win : windows) {
-        screenWidth = win.w, screenHeight = win.h;
-        const float u = std::floor(static_cast<float>(win.h) / 1050.0f * 27.5f);
-        plainFont(mediumFont, u, 0.64f * u);
+        ASSERT_NO_FATAL_FAILURE(useWindow(win.w, win.h));
+        const float u = mediumFont.height;
         for (void (*page)() : {renderScoreScreen, renderEndgame}) {
             render(page);
             EXPECT_FLOAT_EQ(text("Time:").x, static_cast<float>(win.w / 2) - win.column) << win.w;
@@ -656,7 +657,7 @@ TEST_F(MenuPagesTest, ScoreLabelsClearTheirValuesOnNarrowWindows)
                 const float end = label.x + 2.0f * freetype::getWidth(&mediumFont, label.text);
                 for (const DrawCall& value : of(DrawOp::PrintShadowed))
                     if (value.anchor == 6 && value.y == label.y) {
-                        const float start = value.x - 2.0f * freetype::getWidth(&mediumFont, value.text);
+                        const float start = value.x - 2.0f * freetype::getWidth(&mediumFont, value.text) * value.scale;
                         EXPECT_GE(start - end, u) << win.w << "x" << win.h << " " << label.text << value.text;
                     }
             }
@@ -677,8 +678,7 @@ TEST_F(MenuPagesTest, CreditsRestartAndTheOnlinePages)
 
     // "Restart?" clears the notice by a line and a half, on wide, square and tall windows.
     for (const auto& [w, h] : {std::pair<int, int>{1920, 1080}, {1280, 1024}, {720, 1280}, {300, 1200}}) {
-        screenWidth = w, screenHeight = h;
-        mediumFont.height = std::floor(static_cast<float>(h) / 1050.0f * 27.5f);
+        ASSERT_NO_FATAL_FAILURE(useWindow(w, h));
         render(renderRestart);
         const float gap = text("Restart?").y - text("Please restart the game to update your settings.").y;
         EXPECT_GE(gap, 1.5f * mediumFont.height) << w << "x" << h;
