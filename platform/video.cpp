@@ -117,10 +117,9 @@ void watchWindowSystem()
     if (previous != onXError)
         previousErrorHandler = previous;
     XSetIOErrorHandler(onConnectionLost);
-    static bool watching = false;
-    if (!watching)
-        SDL_AddEventWatch(onWindowSystemEvent, nullptr);
-    watching = true;
+    // Once only, however often this runs; the event loop's end forgets it.
+    SDL_DelEventWatch(onWindowSystemEvent, nullptr);
+    SDL_AddEventWatch(onWindowSystemEvent, nullptr);
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
 }
 
@@ -170,8 +169,11 @@ void drawIcon(std::uint32_t* pixels)
 
 bool platformVideoStart()
 {
-    if (SDL_WasInit(SDL_INIT_VIDEO))
+    if (SDL_WasInit(SDL_INIT_VIDEO)) {
+        // Whoever started it, and whatever started or stopped since, the game's windows are watched.
+        watchWindowSystem();
         return true;
+    }
     // The game handles termination signals itself and decides itself when to minimise.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
