@@ -63,6 +63,7 @@ bool runFrame(GameWindow& window, std::uint64_t& previousCount)
 int gameMain(int, char**)
 {
     platformInstallCloseSignals();
+    platformSetWindowSystemReport(logMessage);
     // An older copy may still be writing to "console.log": it is emptied for this copy only once
     // that copy is gone, and this copy's first lines wait in memory until then.
     holdLogLines();

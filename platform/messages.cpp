@@ -1,5 +1,7 @@
 #include "platform/messages.h"
 
+#include "platform/video.h"
+
 #include <SDL2/SDL.h>
 
 #include <bitset>
@@ -8,6 +10,7 @@
 #include <signal.h>
 #include <cstdlib>
 #include <deque>
+#include <unistd.h>
 
 namespace {
 
@@ -31,10 +34,34 @@ KeyStates liveKeys;      // as the window system's events have come in
 KeyStates handledKeys;   // as of the message last taken: what platformGetKeyState answers
 bool releaseHandledKeys = false;   // the message last taken was the last before a focus loss
 volatile std::sig_atomic_t closeRequested = 0;
+volatile std::sig_atomic_t closeSignal = 0;   // the signal the watchdog waits on, 0 while it waits on none
 
-void onCloseSignal(int)
+void onCloseSignal(int number)
 {
     closeRequested = 1;
+    // A frame that cannot finish never takes the request: the watchdog then ends the program.
+    if (!closeSignal) {
+        closeSignal = number;
+        alarm(closeSignalPatienceSeconds);
+    }
+}
+
+void onCloseUnanswered(int)
+{
+    const int number = closeSignal;
+    if (!closeRequested || !number) {
+        closeSignal = 0;
+        return;
+    }
+    static const char line[] = "A close signal was not taken in time: ending\n";
+    [[maybe_unused]] const ssize_t written = write(2, line, sizeof line - 1);
+    // Ended by the signal itself, as without a handler.
+    struct sigaction plain = {};
+    plain.sa_handler = SIG_DFL;
+    sigemptyset(&plain.sa_mask);
+    sigaction(number, &plain, nullptr);
+    raise(number);
+    _exit(128 + number);
 }
 
 void push(unsigned code, std::uintptr_t wParam, std::intptr_t lParam)
@@ -217,6 +244,8 @@ void translateEvent(const SDL_Event& event)
 void pumpEvents()
 {
     if (closeRequested) {
+        alarm(0);
+        closeSignal = 0;
         closeRequested = 0;
         push(WM_CLOSE, 0, 0);
     }
@@ -225,6 +254,9 @@ void pumpEvents()
     SDL_Event event;
     while (SDL_PollEvent(&event))
         translateEvent(event);
+    // A window taken away under the game closes it as a close does.
+    if (platformTakeWindowLoss())
+        push(WM_CLOSE, 0, 0);
 }
 
 } // namespace
@@ -354,4 +386,9 @@ void platformInstallCloseSignals()
     sigemptyset(&action.sa_mask);
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
+    struct sigaction watchdog = {};
+    watchdog.sa_handler = onCloseUnanswered;
+    watchdog.sa_flags = SA_RESTART;
+    sigemptyset(&watchdog.sa_mask);
+    sigaction(SIGALRM, &watchdog, nullptr);
 }

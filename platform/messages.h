@@ -72,5 +72,8 @@ short platformGetKeyState(int vk);
 // A window-system scan code (SDL's) and key code to a virtual-key code, 0 for a key with none.
 int platformVirtualKeyFor(int scancode, int keycode);
 
-// SIGTERM and SIGINT become a WM_CLOSE, so a terminated game still saves and ends cleanly.
+// SIGTERM and SIGINT become a WM_CLOSE, so a terminated game still saves and ends cleanly. One the
+// message pump has not taken within the patience (a frame that cannot finish) ends the program as
+// that signal does without a handler.
+constexpr unsigned closeSignalPatienceSeconds = 5;
 void platformInstallCloseSignals();

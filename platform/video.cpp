@@ -7,11 +7,121 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+// Mesa's software rasteriser asks for the window's size through this before it draws, and uses
+// the answer without looking whether the call failed: for a window destroyed under the game it
+// took whatever lay on the stack (clears of many seconds, a broken heap). This program's copy,
+// which the driver's call reaches first, clears every answer first, so a failed one reads 0 x 0.
+extern "C" Status XGetGeometry(Display* display, Drawable drawable, Window* root, int* x, int* y,
+                               unsigned* width, unsigned* height, unsigned* border, unsigned* depth)
+{
+    using Query = Status (*)(Display*, Drawable, Window*, int*, int*, unsigned*, unsigned*, unsigned*, unsigned*);
+    static const Query query = reinterpret_cast<Query>(dlsym(RTLD_NEXT, "XGetGeometry"));
+    *root = 0;
+    *x = *y = 0;
+    *width = *height = *border = *depth = 0;
+    return query ? query(display, drawable, root, x, y, width, height, border, depth) : 0;
+}
 
 namespace {
 
 SDL_DisplayMode chosenMode;
 bool modeChosen = false;
+
+// The game windows by X id. A closed one stays listed: destroying a window that another client
+// destroyed first answers with an error on its id after the close.
+struct WatchedWindow {
+    unsigned long id = 0;
+    bool open = false;
+};
+std::vector<WatchedWindow> watchedWindows;
+XErrorHandler previousErrorHandler = nullptr;
+// Noted inside Xlib by the handlers below, answered by the message pump.
+XErrorEvent windowError;
+bool windowErrorSeen = false;
+bool windowDestroyed = false;
+bool windowLossTaken = false;
+void (*windowSystemReport)(std::string) = nullptr;
+
+void report(const std::string& line)
+{
+    if (windowSystemReport)
+        windowSystemReport(line);
+    else
+        fprintf(stderr, "%s\n", line.c_str());
+}
+
+unsigned long windowId(SDL_Window* window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return 0;
+    return info.info.x11.window;
+}
+
+WatchedWindow* watchedWindow(unsigned long id)
+{
+    for (WatchedWindow& window : watchedWindows)
+        if (window.id == id)
+            return &window;
+    return nullptr;
+}
+
+// Runs inside Xlib, often in the middle of a swap: calling Xlib again from here or ending the
+// program hung the game. An error on a game window is only noted, for the message pump; any other
+// goes on to the handler before this one, as it did.
+int onXError(Display* display, XErrorEvent* error)
+{
+    WatchedWindow* window = watchedWindow(error->resourceid);
+    if (!window)
+        return previousErrorHandler ? previousErrorHandler(display, error) : 0;
+    if (window->open && !windowErrorSeen) {
+        windowError = *error;
+        windowErrorSeen = true;
+    }
+    return 0;
+}
+
+// Xlib would end the program once this returns, through exit handlers that talk to the dead
+// connection again; the report is flushed line by line, so ending here loses nothing.
+int onConnectionLost(Display* display)
+{
+    report(std::string("Lost the connection to the display ") + DisplayString(display) + ": ending");
+    _exit(1);
+}
+
+int onWindowSystemEvent(void*, SDL_Event* event)
+{
+    if (event->type != SDL_SYSWMEVENT || event->syswm.msg->subsystem != SDL_SYSWM_X11)
+        return 1;
+    const XEvent& x = event->syswm.msg->msg.x11.event;
+    if (x.type == DestroyNotify) {
+        const WatchedWindow* window = watchedWindow(x.xdestroywindow.window);
+        if (window && window->open)
+            windowDestroyed = true;
+    }
+    return 1;
+}
+
+void watchWindowSystem()
+{
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || strcmp(driver, "x11") != 0)
+        return;
+    XErrorHandler previous = XSetErrorHandler(onXError);
+    if (previous != onXError)
+        previousErrorHandler = previous;
+    XSetIOErrorHandler(onConnectionLost);
+    // Once only, however often this runs; the event loop's end forgets it.
+    SDL_DelEventWatch(onWindowSystemEvent, nullptr);
+    SDL_AddEventWatch(onWindowSystemEvent, nullptr);
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+}
 
 void setPixelFormatAttributes(const PlatformPixelFormat& format)
 {
@@ -59,8 +169,11 @@ void drawIcon(std::uint32_t* pixels)
 
 bool platformVideoStart()
 {
-    if (SDL_WasInit(SDL_INIT_VIDEO))
+    if (SDL_WasInit(SDL_INIT_VIDEO)) {
+        // Whoever started it, and whatever started or stopped since, the game's windows are watched.
+        watchWindowSystem();
         return true;
+    }
     // The game handles termination signals itself and decides itself when to minimise.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
@@ -80,6 +193,7 @@ bool platformVideoStart()
     }
     // Text entry is read from key messages; no input-method window is wanted.
     SDL_StopTextInput();
+    watchWindowSystem();
     return true;
 }
 
@@ -157,13 +271,24 @@ void* platformOpenWindow(const std::string& title, int x, int y, int width, int 
     }
     if (fullscreen && modeChosen)
         SDL_SetWindowDisplayMode(window, &chosenMode);
+    if (unsigned long id = windowId(window)) {
+        if (WatchedWindow* known = watchedWindow(id))
+            known->open = true;
+        else
+            watchedWindows.push_back({id, true});
+        // A new window can be lost in its turn.
+        windowErrorSeen = windowDestroyed = windowLossTaken = false;
+    }
     return window;
 }
 
 void platformCloseWindow(void* window)
 {
-    if (window)
-        SDL_DestroyWindow(static_cast<SDL_Window*>(window));
+    if (!window)
+        return;
+    if (WatchedWindow* watched = watchedWindow(windowId(static_cast<SDL_Window*>(window))))
+        watched->open = false;
+    SDL_DestroyWindow(static_cast<SDL_Window*>(window));
 }
 
 void* platformCreateContext(void* window)
@@ -301,4 +426,25 @@ void platformSwapBuffers(void* window)
 {
     if (window)
         SDL_GL_SwapWindow(static_cast<SDL_Window*>(window));
+}
+
+void platformSetWindowSystemReport(void (*report)(std::string line))
+{
+    windowSystemReport = report;
+}
+
+bool platformTakeWindowLoss()
+{
+    if (windowLossTaken || (!windowDestroyed && !windowErrorSeen))
+        return false;
+    windowLossTaken = true;
+    if (windowDestroyed) {
+        report("The game window was destroyed by another program: closing");
+    } else {
+        char text[160] = "";
+        XGetErrorText(windowError.display, windowError.error_code, text, sizeof text);
+        report(std::string("X error on the game window (") + text + ", request " +
+               std::to_string(windowError.request_code) + "." + std::to_string(windowError.minor_code) + "): closing");
+    }
+    return true;
 }

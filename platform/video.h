@@ -19,6 +19,9 @@ struct PlatformPixelFormat {
 };
 
 // Starts the video side of the window system (idempotent); false when there is no display.
+// From then on an X error on a game window, or its destruction by another client, never ends
+// the program on the spot: platformTakeWindowLoss answers it. A lost connection to the display
+// is reported and ends the program with status 1 at once, since nothing can be drawn or closed.
 bool platformVideoStart();
 // The end of the program's use of video (the windows are gone by then).
 void platformVideoStop();
@@ -59,3 +62,9 @@ void platformShowCursor(bool visible);
 // Puts the game's own 64x64 icon on the window.
 void platformSetWindowIcon(void* window);
 void platformSwapBuffers(void* window);
+
+// Where the window system's failures are told (the game's log; stderr until one is given).
+void platformSetWindowSystemReport(void (*report)(std::string line));
+// True once after an open game window was destroyed under the game or had an X error, reported
+// by then; the message pump turns it into a WM_CLOSE.
+bool platformTakeWindowLoss();

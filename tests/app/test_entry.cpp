@@ -11,14 +11,25 @@
 #include <thread>
 #include <vector>
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "crypto/digest.h"
+#include "server/scripts.h"
+#include "server/stand_in.h"
 #include "../engine/scratch_folder.h"
 #include "../wait_for_child.h"
+
+// Last: its macros (Status, None, Bool) would rename what the headers above declare.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 
 extern char** environ;
 
@@ -43,6 +54,44 @@ int waitExit(pid_t pid, int seconds)
     if (end.refused || end.killed || end.status == -1)
         return -1000;
     return WIFEXITED(end.status) ? WEXITSTATUS(end.status) : -128 - WTERMSIG(end.status);
+}
+
+// Destroys, as a second client of the display, the mapped window that names pid as its owner;
+// false when there is none.
+bool destroyWindowOf(pid_t pid)
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return false;
+    // A window that goes meanwhile is no failure of this client's.
+    XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    const Atom owner = XInternAtom(display, "_NET_WM_PID", True);
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    bool destroyed = false;
+    if (owner != None && XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+        for (unsigned i = 0; i < count && !destroyed; ++i) {
+            XWindowAttributes attributes;
+            Atom type = None;
+            int format = 0;
+            unsigned long items = 0, after = 0;
+            unsigned char* data = nullptr;
+            if (XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable &&
+                XGetWindowProperty(display, children[i], owner, 0, 1, False, XA_CARDINAL, &type, &format, &items,
+                                   &after, &data) == Success &&
+                data && format == 32 && items == 1 && *reinterpret_cast<long*>(data) == pid) {
+                XDestroyWindow(display, children[i]);
+                destroyed = true;
+            }
+            if (data)
+                XFree(data);
+        }
+        XFree(children);
+    }
+    XSync(display, False);
+    XSetErrorHandler(previous);
+    XCloseDisplay(display);
+    return destroyed;
 }
 
 class GameRunTest : public ::testing::Test {
@@ -120,6 +169,12 @@ protected:
         started.erase(std::remove(started.begin(), started.end(), pid), started.end());
     }
     std::string messageBoxes() { return readFile(run + "/stderr.txt"); }
+    std::string settingsPath() const { return config + "/Quorvane/Tessarine/settings"; }
+    void writeSettings(const std::string& lines)
+    {
+        ASSERT_EQ(system(("mkdir -p '" + config + "/Quorvane/Tessarine'").c_str()), 0);
+        std::ofstream(settingsPath()) << "# Tessarine settings 1\n" << lines;
+    }
     // An older copy still running from the file a patch moved aside, and writing into console.log
     // until it ends: a shell started from the game's path, a line every 20 ms; its file is then
     // renamed and the game put back. 0 when it does not write.
@@ -245,6 +300,125 @@ TEST_F(GameRunTest, KilledMidRunLeavesWholeSettings)
     EXPECT_NE(settings.find("\nFullscreen=0\n"), std::string::npos);
     // Nothing half-written is left beside it.
     EXPECT_EQ(system(("ls '" + folder + "' | grep -q tmp").c_str()) == 0, false);
+}
+
+// A window another client destroys under the game (a broken window manager, a second program)
+// closes it as a close does: status 0, the settings kept, the loss named in console.log and,
+// online, the session logged out at the service.
+TEST_F(GameRunTest, WindowDestroyedUnderTheGameClosesItAsACloseDoes)
+{
+    const struct {
+        int width, height;
+        bool online;
+    } runs[] = {{1280, 720, false}, {1024, 768, false}, {1280, 720, true}};
+    const char* const given = std::getenv("TESSARINE_SERVER");
+    const std::string givenServer = given ? given : "";
+    for (const auto& r : runs) {
+        SCOPED_TRACE(std::to_string(r.width) + "x" + std::to_string(r.height) + (r.online ? " online" : " offline"));
+        std::remove((run + "/console.log").c_str());
+        StandIn service;
+        std::string profile, requests = run + "/requests.log";
+        int port = 0, unanswered = -1;
+        if (r.online) {
+            StandInOptions options;
+            options.databasePath = run + "/service.db";
+            options.logPath = requests;
+            std::string error;
+            ASSERT_TRUE(startStandIn(service, options, &error)) << error;
+            std::string stored = runScript(service.context, "reg.php",
+                                           {{"username", "quill"}, {"password", "hunter22"},
+                                            {"email", "quill@example.org"}, {"passwordHash", hashString("hunter22")}});
+            ASSERT_EQ(stored.rfind("success ", 0), 0u) << stored;
+            stored.erase(0, 8);
+            for (std::size_t at = stored.find('='); at != std::string::npos; at = stored.find('=', at))
+                stored.replace(at, 1, "\\x3D");   // the settings file's escape
+            profile = "Username=quill\nPassword=" + stored + "\n";
+            port = service.port;
+        } else {
+            // A port bound here and never listened on: every request is refused.
+            unanswered = socket(AF_INET, SOCK_STREAM, 0);
+            sockaddr_in address{};
+            address.sin_family = AF_INET;
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            socklen_t length = sizeof address;
+            ASSERT_EQ(bind(unanswered, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+            ASSERT_EQ(getsockname(unanswered, reinterpret_cast<sockaddr*>(&address), &length), 0);
+            port = ntohs(address.sin_port);
+        }
+        const std::string width = "ScreenWidth=" + std::to_string(r.width) + "\n";
+        writeSettings(profile + width + "ScreenHeight=" + std::to_string(r.height) +
+                      "\nFullscreen=0\nVisualQuality=1\n");
+        setenv("TESSARINE_SERVER", ("127.0.0.1:" + std::to_string(port)).c_str(), 1);
+        pid_t game = start();
+        if (given)
+            setenv("TESSARINE_SERVER", givenServer.c_str(), 1);
+        else
+            unsetenv("TESSARINE_SERVER");
+        ASSERT_GT(game, 0);
+        ASSERT_TRUE(waitFor([&] { return r.online ? readFile(requests).find("sync_cheeves.php") != std::string::npos
+                                                  : logHas("Starting main loop"); },
+                            90))
+            << readFile(run + "/console.log");
+
+        ASSERT_TRUE(destroyWindowOf(game));
+        EXPECT_EQ(waitExit(game, 30), 0);
+        forget(game);
+        EXPECT_TRUE(logHas("The game window was destroyed by another program: closing"))
+            << readFile(run + "/console.log");
+        EXPECT_NE(readFile(settingsPath()).find("\n" + width), std::string::npos) << readFile(settingsPath());
+        if (r.online) {
+            EXPECT_NE(readFile(requests).find("logout.php?beta2=1&userid=1&"), std::string::npos)
+                << readFile(requests);
+        }
+        if (unanswered >= 0)
+            close(unanswered);
+    }
+}
+
+// The display itself gone (its server ended under the game): nothing can be drawn or closed any
+// more, and the game ends at once with a failure, saying why. The display is the test's own.
+TEST_F(GameRunTest, LostDisplayEndsTheGameWithAFailure)
+{
+    const char* const server = "/usr/bin/Xvfb";
+    if (access(server, X_OK) != 0)
+        GTEST_SKIP() << "no Xvfb";
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const std::string serverLog = run + "/xvfb.log";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, ready[1], 3);
+    posix_spawn_file_actions_addopen(&actions, 1, serverLog.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    const char* argv[] = {server, "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", nullptr};
+    pid_t xvfb = 0;
+    const int rc = posix_spawn(&xvfb, server, &actions, nullptr, const_cast<char**>(argv), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(ready[1]);
+    ASSERT_EQ(rc, 0);
+    started.push_back(xvfb);
+    // The server writes its display number once it takes connections.
+    std::string number;
+    pollfd waiting{ready[0], POLLIN, 0};
+    for (char c = 0; poll(&waiting, 1, 30000) == 1 && read(ready[0], &c, 1) == 1 && c != '\n';)
+        number += c;
+    close(ready[0]);
+    ASSERT_FALSE(number.empty()) << readFile(serverLog);
+
+    writeSettings("ScreenWidth=1280\nScreenHeight=720\nFullscreen=0\nVisualQuality=1\n");
+    const std::string shown = std::getenv("DISPLAY");
+    setenv("DISPLAY", (":" + number).c_str(), 1);
+    pid_t game = start();
+    setenv("DISPLAY", shown.c_str(), 1);
+    ASSERT_GT(game, 0);
+    ASSERT_TRUE(waitFor([&] { return logHas("Starting main loop"); }, 90)) << readFile(run + "/console.log");
+
+    kill(xvfb, SIGTERM);   // it removes its socket and lock file on the way out
+    EXPECT_NE(waitExit(xvfb, 30), -1000);
+    forget(xvfb);
+    EXPECT_EQ(waitExit(game, 30), 1);
+    forget(game);
+    EXPECT_TRUE(logHas("Lost the connection to the display :" + number + ": ending")) << readFile(run + "/console.log");
 }
 
 TEST_F(GameRunTest, NoDisplayMeansFailureExit)

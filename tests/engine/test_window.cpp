@@ -15,6 +15,11 @@
 #include <string>
 #include <vector>
 
+// Last: the X11 headers it brings define None, Bool and Status.
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_syswm.h>
+#include <dlfcn.h>
+
 namespace {
 
 // Feeds one message to the window's own share of the window procedure.
@@ -199,6 +204,110 @@ TEST_F(WindowTest, RefusedModeSwitchFallsBackToAWindow)
     ASSERT_TRUE(createWindow(&window));
     EXPECT_FALSE(window.isFullScreen);
     EXPECT_EQ(consoleLines[1], "Resolution 1234x567");
+}
+
+std::vector<std::string> windowSystemLines;
+void keepWindowSystemLine(std::string line)
+{
+    windowSystemLines.push_back(std::move(line));
+}
+
+// The close messages the pump gives, up to the first within the patience and in 300 ms after it.
+int closesWithin(int patienceMs)
+{
+    int closes = 0;
+    for (int left = patienceMs; left > 0; left -= 10) {
+        for (WindowMessage message; platformPeekMessage(message);)
+            closes += message.message == WM_CLOSE;
+        if (closes > 0 && left > 300)
+            left = 300;
+        platformSleep(10);
+    }
+    return closes;
+}
+
+// The window's size as the X server answers it, each field first set to a mark the call changes.
+struct Geometry {
+    int status;
+    unsigned width, height;
+};
+Geometry askGeometry(Display* display, unsigned long window)
+{
+    Window root = 0;
+    int x = -7, y = -7;
+    unsigned width = 7777, height = 7777, border = 7, depth = 7;
+    const int status = XGetGeometry(display, window, &root, &x, &y, &width, &height, &border, &depth);
+    return {status, width, height};
+}
+
+// A window another client takes away under the game is noticed by its destruction or, where the
+// window system's events say nothing, by the error on the game's next request to it. Either way
+// once: one line and one close; the GL driver, which asks for the window's size before it draws,
+// is told 0 x 0 rather than left with what its variables held; and the game's own destroy of the
+// window, which fails too, passes quietly. A window the game closes itself is no loss.
+TEST_F(WindowTest, WindowTakenAwayUnderTheGameClosesItOnce)
+{
+    const struct {
+        bool destroyNoticed;
+        const char* line;
+    } cases[] = {
+        {true, "The game window was destroyed by another program: closing"},
+        {false, "X error on the game window (BadWindow"},
+    };
+    // The driver's own look-up finds the program's copy of the size query.
+    EXPECT_EQ(dlsym(RTLD_DEFAULT, "XGetGeometry"), reinterpret_cast<void*>(&XGetGeometry));
+    // Video already up, and its defaults back (another part of the program started it): the game's
+    // windows are watched all the same.
+    ASSERT_TRUE(platformVideoStart());
+    XSetErrorHandler(nullptr);
+    SDL_EventState(SDL_SYSWMEVENT, SDL_DISABLE);
+    Display* other = XOpenDisplay(nullptr);
+    ASSERT_NE(other, nullptr);
+    platformSetWindowSystemReport(keepWindowSystemLine);
+    AAlevel = 0;
+    for (const auto& c : cases) {
+        ASSERT_TRUE(createWindow(&window));
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        ASSERT_TRUE(SDL_GetWindowWMInfo(static_cast<SDL_Window*>(window.hWnd), &info));
+        Display* own = info.info.x11.display;
+        const unsigned long id = info.info.x11.window;
+        const Geometry shown = askGeometry(own, id);
+        EXPECT_NE(shown.status, 0);
+        EXPECT_EQ(shown.width, 640u);
+        EXPECT_EQ(shown.height, 480u);
+        closesWithin(100);
+        windowSystemLines.clear();
+        if (!c.destroyNoticed)
+            SDL_EventState(SDL_SYSWMEVENT, SDL_DISABLE);
+        XDestroyWindow(other, id);
+        XSync(other, False);
+        if (!c.destroyNoticed) {
+            XMapWindow(own, id);
+            XSync(own, False);
+        }
+        EXPECT_EQ(closesWithin(5000), 1) << c.line;
+        SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+        ASSERT_EQ(windowSystemLines.size(), 1u) << c.line;
+        EXPECT_EQ(windowSystemLines[0].rfind(c.line, 0), 0u) << windowSystemLines[0];
+        const Geometry gone = askGeometry(own, id);
+        EXPECT_EQ(gone.status, 0);
+        EXPECT_EQ(gone.width, 0u);
+        EXPECT_EQ(gone.height, 0u);
+        // A frame still drawn and shown until the game ends.
+        glClear(GL_COLOR_BUFFER_BIT);
+        platformSwapBuffers(window.hWnd);
+        ASSERT_TRUE(destroyWindow(&window));
+        XSync(own, False);
+    }
+    ASSERT_TRUE(createWindow(&window));
+    closesWithin(100);
+    windowSystemLines.clear();
+    ASSERT_TRUE(destroyWindow(&window));
+    EXPECT_EQ(closesWithin(300), 0);
+    EXPECT_TRUE(windowSystemLines.empty());
+    platformSetWindowSystemReport(nullptr);
+    XCloseDisplay(other);
 }
 
 } // namespace

@@ -3,8 +3,13 @@
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <vector>
+
+#include <unistd.h>
+
+#include "../wait_for_child.h"
 
 namespace {
 
@@ -213,6 +218,37 @@ TEST_F(MessageQueueTest, QuitAndCloseRequests)
     all = drain();
     ASSERT_EQ(all.size(), 1u);
     EXPECT_EQ(all[0].message, unsigned(WM_QUIT));
+}
+
+// A close signal is the message pump's to take; one it never takes (a frame that cannot finish)
+// ends the program once the patience has run out, by that signal, and one it took is left to the
+// game's own close however long that takes.
+TEST(CloseSignals, OneThePumpNeverTakesEndsTheProgram)
+{
+    const auto patience = std::chrono::seconds(closeSignalPatienceSeconds);
+    const auto started = std::chrono::steady_clock::now();
+    pid_t children[2] = {};
+    for (bool taken : {false, true}) {
+        pid_t child = fork();
+        if (child == 0) {
+            platformInstallCloseSignals();
+            raise(SIGTERM);
+            WindowMessage message;
+            const bool closed = taken && platformPeekMessage(message) && message.message == WM_CLOSE;
+            // The pump is not run again: a frame stuck for longer than the patience.
+            for (auto end = std::chrono::steady_clock::now() + patience + std::chrono::seconds(2);
+                 std::chrono::steady_clock::now() < end;)
+                usleep(10000);
+            _exit(closed ? 0 : 3);
+        }
+        children[taken] = child;
+    }
+    const ChildEnd untaken = waitForChild(children[0], patience * 4);
+    const auto ended = std::chrono::steady_clock::now() - started;
+    ASSERT_FALSE(untaken.refused || untaken.killed);
+    EXPECT_TRUE(WIFSIGNALED(untaken.status) && WTERMSIG(untaken.status) == SIGTERM) << untaken.status;
+    EXPECT_GE(ended, patience - std::chrono::milliseconds(100));
+    EXPECT_EQ(waitForChild(children[1], patience * 4).exitCode(), 0);
 }
 
 // However many messages are still queued when the window loses the focus, a key held then reads
