@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake pkg-config git
-  libsdl2-dev
+  libsdl2-dev libx11-dev
   libcurl4-openssl-dev
   libfreetype-dev
   zlib1g-dev
