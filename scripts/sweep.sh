@@ -42,8 +42,9 @@ else
   mapfile -t seeds < <(shuf -i 1-99999 -n "$count")
 fi
 
-# Every program draws on one private display, as in the suite.
-screen="-screen 0 1920x1080x24"
+# Every program draws on one private display, as in the suite, that keeps running between its
+# clients (one that connects while it resets after the last has left finds no display).
+screen="-screen 0 1920x1080x24 -noreset"
 if [ -z "${TS_SWEEP_ON_XVFB:-}" ]; then
   exec xvfb-run -a -s "$screen" env TS_SWEEP_ON_XVFB=1 "$0" "${arguments[@]}"
 fi
