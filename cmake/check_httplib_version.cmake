@@ -2,6 +2,7 @@
 # is served and closed, its task queue, its Stream. Another version breaks the build with errors
 # far from that reason, so the configure stops first, naming both versions. The version is the
 # one the header defines that the build includes: the first httplib.h in TS_HTTPLIB_INCLUDE_DIRS.
+# server/deadline_server.h holds the header the compiler took to this version too, in this line.
 # Included by CMakeLists.txt; runs alone too:
 #   cmake -DTS_HTTPLIB_INCLUDE_DIRS=DIR -P cmake/check_httplib_version.cmake
 set(TS_HTTPLIB_WRITTEN_AGAINST 0.11.4)

@@ -8,10 +8,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 quick=0
 [ "${1:-}" = "--quick" ] && quick=1
 
-# Everything runs on one private virtual display (a screen as large as the largest figure's).
+# Everything runs on one private virtual display (a screen as large as the largest figure's),
+# which keeps running between its clients: the starts below follow each other closely.
 if [ -z "${TS_BENCH_ON_XVFB:-}" ]; then
   "$root/scripts/deps.sh"
-  exec xvfb-run -a -s "-screen 0 1920x1080x24" env TS_BENCH_ON_XVFB=1 "$0" "$@"
+  exec xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" env TS_BENCH_ON_XVFB=1 "$0" "$@"
 fi
 
 dir="$root/build"

@@ -15,7 +15,8 @@ if [ -z "${DISPLAY:-}" ]; then
   # Nobody can click a dialog on an invisible display: message boxes go to stderr instead.
   export TS_HEADLESS=1
   # Not exec: the stand-in is stopped when the game ends.
-  xvfb-run -a -s "-screen 0 1280x720x24" ./Tessarine "$@"
+  # It keeps running between its clients: an update starts the game anew after the old one ends.
+  xvfb-run -a -s "-screen 0 1280x720x24 -noreset" ./Tessarine "$@"
   exit
 fi
 ./Tessarine "$@"

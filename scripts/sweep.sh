@@ -42,8 +42,9 @@ else
   mapfile -t seeds < <(shuf -i 1-99999 -n "$count")
 fi
 
-# Every program draws on one private display, as in the suite.
-screen="-screen 0 1920x1080x24"
+# Every program draws on one private display, as in the suite, that keeps running between its
+# clients (one that connects while it resets after the last has left finds no display).
+screen="-screen 0 1920x1080x24 -noreset"
 if [ -z "${TS_SWEEP_ON_XVFB:-}" ]; then
   exec xvfb-run -a -s "$screen" env TS_SWEEP_ON_XVFB=1 "$0" "${arguments[@]}"
 fi
@@ -66,17 +67,25 @@ done
 [ ${#runs[@]} -gt 0 ] || { echo "no program to sweep" >&2; exit 2; }
 
 # One run: the program through the test launcher, in its build folder with the environment the
-# suite gives it (a run that leaves a process behind fails, as in the suite).
+# suite gives it (a run that leaves a process behind fails, as in the suite). Told to stop, it
+# passes the signal on to what it started and waits for its end, so that its log is whole.
 sweep_one() {
-  local build=$1 program=$2 seed=$3 dir="$root/$1" log="$logs/$1.$2.$3.log" environment
+  local build=$1 program=$2 seed=$3 dir="$root/$1" log="$logs/$1.$2.$3.log" environment run='' stopped=''
+  trap 'stopped=1; [ -z "$run" ] || kill -TERM "$run" 2>/dev/null' TERM
   mapfile -t environment <"$dir/test_environment"
   local command=(env "${environment[@]}" ./test_launcher "./$program" --gtest_shuffle "--gtest_random_seed=$seed")
   local status=0
-  # timeout runs in a process group of its own: its PID is kept for an interrupted sweep to end.
+  [ -z "$stopped" ] || return 130   # told before its run began: nothing to end
+  # timeout runs in a process group of its own and passes a signal on to it.
   (cd "$dir" && exec timeout -k 30 "$limit" "${command[@]}") >"$log" 2>&1 </dev/null &
-  echo $! >"$log.pid"
-  wait $! || status=$?
-  rm -f "$log.pid"
+  run=$!
+  [ -z "$stopped" ] || kill -TERM "$run"
+  wait "$run" || status=$?
+  # A signal cuts the wait short: the run is waited for once more, to its end.
+  if [ -n "$stopped" ]; then
+    status=0
+    wait "$run" || status=$?
+  fi
   if [ $status -eq 0 ]; then
     rm -f "$log"
     return 0
@@ -92,13 +101,14 @@ sweep_one() {
   cat "$log.fail"
 }
 
-# An interrupted sweep ends the runs it started (the launcher passes the signal on to the test).
+# An interrupted sweep signals its own runs that still go, and nothing else; each ends what it
+# started (the launcher passes the signal on to the test), and one not yet begun ends at once.
 stop() {
   trap - INT TERM
-  # A run that has just ended has taken its file away or no longer runs: nothing to end there.
-  for file in "$logs"/*.pid; do
-    kill "$(cat "$file" 2>/dev/null)" 2>/dev/null || true
-  done
+  local going
+  going=$(jobs -pr)
+  # shellcheck disable=SC2086
+  [ -z "$going" ] || kill -TERM $going 2>/dev/null || true
   wait
   [ -n "$(find "$logs" -name '*.fail')" ] || rm -rf "$logs"
   exit 130

@@ -17,7 +17,20 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <thread>
+
+// What follows overrides cpp-httplib's internals. The configure names the version it was written
+// against (TS_HTTPLIB_WRITTEN_AGAINST) and checks the first httplib.h on the include path; this
+// holds for the header the compiler took, wherever it was found, in the configure's one line.
+#ifdef CPPHTTPLIB_VERSION
+#define TS_HTTPLIB_FOUND CPPHTTPLIB_VERSION
+#else
+#define TS_HTTPLIB_FOUND "no CPPHTTPLIB_VERSION"
+#endif
+static_assert(std::string_view(TS_HTTPLIB_FOUND) == TS_HTTPLIB_WRITTEN_AGAINST,
+              " ts_server is written against cpp-httplib " TS_HTTPLIB_WRITTEN_AGAINST "; found " TS_HTTPLIB_FOUND);
+#undef TS_HTTPLIB_FOUND
 
 class DeadlineServer : public httplib::Server {
 public:

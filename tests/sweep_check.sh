@@ -1,22 +1,31 @@
 #!/usr/bin/env bash
-# An interrupted sweep ends every run it started and keeps their logs, also when the PID file of a
-# run that has just ended names no process any more. scripts/sweep.sh runs on a copy of itself with
-# a build folder of three test programs whose runs wait for good; whatever the sweep leaves, this
-# check ends by the PIDs the runs wrote.
+# An interrupted sweep signals only its own runs; each ends what it started and is waited for to
+# its end, so the sweep ends after every run has, with nothing of theirs left and their logs kept
+# whole. scripts/sweep.sh runs on a copy of itself with a build folder of three test programs whose
+# runs wait for good and, told to stop, take a second to end and then write a last line. Whatever
+# the sweep leaves, this check ends by the PIDs the runs wrote, once it knows them for its own.
 #   sweep_check.sh SOURCE_DIR
 set -u
 folder=$(mktemp -d /tmp/ts-sweep-check.XXXXXX)
-waiting="sleep 3600.$$"   # a command line of this check's own
+last="ended a second after it was told to"
 sweep=
 logs=
 
-# True while the run that wrote PID still waits (an ended one has no command line).
-still_runs() {
-  [ "$(tr '\0' ' ' 2>/dev/null <"/proc/$1/cmdline")" = "$waiting " ]
+# True while PID is one of this check's runs or what they started (their environment names it).
+ours() {
+  tr '\0' '\n' 2>/dev/null <"/proc/$1/environ" | grep -qxF "SWEEP_CHECK=$folder"
+}
+# The runs' PIDs and their waits' (each run names itself in its file and its wait in it).
+started() {
+  local file
+  for file in "$folder"/ran.*; do
+    [ -e "$file" ] && echo "${file##*.}" "$(cat "$file")"
+  done
 }
 finish() {
-  for file in "$folder"/ran.*; do
-    if [ -e "$file" ] && still_runs "${file##*.}"; then kill "${file##*.}"; fi
+  local pid
+  for pid in $(started); do
+    if ours "$pid"; then kill -KILL "$pid"; fi
   done
   if [ -n "$sweep" ]; then
     kill "$sweep" 2>/dev/null
@@ -37,33 +46,47 @@ mkdir -p "$folder/scripts" "$folder/build"
 cp "$1/scripts/sweep.sh" "$folder/scripts/"
 printf 'tests_a\ntests_b\ntests_c\n' >"$folder/build/test_programs"
 echo "SWEEP_CHECK=$folder" >"$folder/build/test_environment"
-printf '#!/bin/sh\necho $$ >"$SWEEP_CHECK/ran.$$"\nexec %s\n' "$waiting" >"$folder/build/test_launcher"
+cat >"$folder/build/test_launcher" <<EOF
+#!/bin/sh
+trap 'kill \$waiting 2>/dev/null; sleep 1; echo "$last"; exit 143' TERM
+sleep 3600 &
+waiting=\$!
+echo \$waiting >"\$SWEEP_CHECK/ran.\$\$"
+echo waiting
+wait
+EOF
 chmod +x "$folder/build/test_launcher"
 
 # TERM, as a background command ignores INT.
 : >"$folder/out"
 TS_SWEEP_ON_XVFB=1 "$folder/scripts/sweep.sh" --seed 1 --jobs 4 --timeout 120 >"$folder/out" 2>&1 &
 sweep=$!
-started() {
+waiting() {
   logs=$(sed -n 's/.*logs of failed runs in //p' "$folder/out")
-  [ -n "$logs" ] && [ "$(find "$folder" -name 'ran.*' | wc -l)" -eq 3 ] &&
-    [ "$(find "$logs" -name '*.pid' | wc -l)" -eq 3 ]
+  [ -n "$logs" ] && [ "$(started | wc -l)" -eq 3 ] && [ "$(grep -lx waiting "$logs"/*.log 2>/dev/null | wc -l)" -eq 3 ]
 }
 for _ in $(seq 600); do
-  started && break
+  waiting && break
   sleep 0.1
 done
-started || fail "the three runs did not start"
-# Sorted first: a PID no process can have, as the file of a run that has just ended.
-cat /proc/sys/kernel/pid_max >"$logs/0.log.pid"
+waiting || fail "the three runs did not start"
 kill -TERM "$sweep"
+# The runs take a second; the time-out's two minutes would not pass.
+for _ in $(seq 300); do
+  kill -0 "$sweep" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$sweep" 2>/dev/null && fail "the sweep still runs 30 s after it was told to stop"
 wait "$sweep"
 status=$?
 sweep=
 
-for file in "$folder"/ran.*; do
-  if still_runs "${file##*.}"; then fail "a run (PID ${file##*.}) still waits after the sweep ended"; fi
+for pid in $(started); do
+  if ours "$pid"; then fail "a process of a run (PID $pid) is left after the sweep ended"; fi
 done
 [ $status -eq 130 ] || fail "the interrupted sweep gave status $status"
 [ "$(find "$logs" -name '*.log' | wc -l)" -eq 3 ] || fail "the runs' logs are not kept"
+for log in "$logs"/*.log; do
+  [ "$(tail -n 1 "$log")" = "$last" ] || fail "$log does not end with the run's last line"
+done
 echo "status $status"

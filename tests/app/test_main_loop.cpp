@@ -179,14 +179,16 @@ TEST_F(AppWindow, StartUpPreparesRequestsRankingsAndTheFirstLevel)
 {
     if (!haveBuiltPack())
         GTEST_SKIP() << "no asset pack at " << builtPack;
-    ASSERT_NO_FATAL_FAILURE(useBuiltPackIn("/tmp/ts-app-XXXXXX"));
+    ASSERT_NO_FATAL_FAILURE(useBuiltPackIn());
     gameMode = gm::Overall;
     levelLoadFailed = true;
 
-    EXPECT_TRUE(initialize());
+    // It carries on past whatever fails (the log tells), and nothing below leaves the test before
+    // the shut-down: the tests after this one find nothing of it.
+    initialize();
     EXPECT_NE(curlMultiHandle, nullptr);
-    ASSERT_EQ(rankingFlagsByMode.size(), std::size_t(gm::modeCount));
-    ASSERT_EQ(rankingRowsByMode.size(), std::size_t(gm::modeCount));
+    EXPECT_EQ(rankingFlagsByMode.size(), std::size_t(gm::modeCount));
+    EXPECT_EQ(rankingRowsByMode.size(), std::size_t(gm::modeCount));
     EXPECT_FALSE(levelLoadFailed);   // the first level of a new game is on the board
     std::ifstream log("console.log");
     std::string line, last;

@@ -199,7 +199,12 @@ bool openGlWindow(int width, int height)
 {
     const char* display = std::getenv("DISPLAY");
     if (!display || !*display) return false;
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    // Said in the test's output: a display that is set but refuses is no plain absence.
+    auto refused = [display](const char* what) {
+        std::fprintf(stderr, "no %s on DISPLAY %s: %s\n", what, display, SDL_GetError());
+        return false;
+    };
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return refused("video");
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
@@ -208,11 +213,13 @@ bool openGlWindow(int width, int height)
     SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
     window = SDL_CreateWindow("render test", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
     if (!window) {
+        refused("window");
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
     context = SDL_GL_CreateContext(window);
     if (!context) {
+        refused("GL context");
         closeGlWindow();
         return false;
     }

@@ -1,4 +1,5 @@
-// A test's own empty working folder (and readFile, to read back what was written there).
+// A test's own empty working folder (and readFile, to read back what was written there), and a
+// variable of the environment set for as long as a test needs it.
 #pragma once
 #include "engine/log.h"
 #include "../read_file.h"
@@ -6,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <unistd.h>
 
@@ -40,4 +42,28 @@ public:
 
 private:
     std::string folder, previous;
+};
+
+// A variable of the environment set while it lives; put back as it was (or unset) at the end.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const std::string& value) : name(name)
+    {
+        if (const char* old = std::getenv(name))
+            previous = old;
+        setenv(name, value.c_str(), 1);
+    }
+    ~ScopedVariable()
+    {
+        if (previous)
+            setenv(name, previous->c_str(), 1);
+        else
+            unsetenv(name);
+    }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const char* name;
+    std::optional<std::string> previous;
 };

@@ -17,6 +17,7 @@
 #include "engine/textures.h"
 #include "engine/window.h"
 #include "platform/settings_store.h"
+#include "game_window_fixture.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -25,6 +26,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -54,18 +56,14 @@ int findLine(const std::vector<std::string>& lines, const std::string& prefix, i
     return -1;
 }
 
+// A test's own folder: its working directory and its settings and data, put away when it ends.
+struct TestFolder {
+    ScratchFolder folder;
+    ScopedVariable settings{"XDG_CONFIG_HOME", folder.path()}, data{"XDG_DATA_HOME", folder.path()};
+};
+
 class StartupTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        char pattern[] = "/tmp/ts-startup-XXXXXX";
-        if (const char* dir = mkdtemp(pattern)) {
-            workDir = dir;
-            setenv("XDG_CONFIG_HOME", dir, 1);
-            setenv("XDG_DATA_HOME", dir, 1);
-        }
-    }
-
     void SetUp() override
     {
         if (!std::getenv("DISPLAY"))
@@ -74,26 +72,31 @@ protected:
         if (!pack)
             GTEST_SKIP() << "no asset pack at " << packPath;
         std::fclose(pack);
-        ASSERT_EQ(chdir(workDir.c_str()), 0);
+        testFolder.emplace();
+        workDir = testFolder->folder.path();
+        ASSERT_FALSE(workDir.empty());
         assetPackPath = packPath;
         screenWidth = 640;
         screenHeight = 480;
         fullscreen = 0;
         window = makeGameWindow(&application, keys, screenWidth, screenHeight, false);
         application.className = "TS";
-        ASSERT_TRUE(registerWindowClass(&application));
-        ASSERT_TRUE(createWindow(&window));
+        ASSERT_TRUE(registerWindowClass(&application)) << windowSystemError();
+        ASSERT_TRUE(createWindow(&window)) << windowSystemError();
         opened = true;
     }
 
     void TearDown() override
     {
-        // What the game's exit handler does, so later tests find the sound device closed.
-        if (opened)
+        // A test that stopped at an assertion has not shut the engine down; the game's exit
+        // handler closes the sound device. The tests after find neither open.
+        if (opened) {
+            deinitializeEngine();
             shutdownSound();
-        if (opened)
             destroyWindow(&window);
+        }
         opened = false;
+        testFolder.reset();
     }
 
     // Sum of the colour channels of the frame's pixels, read back from the back buffer.
@@ -119,13 +122,13 @@ protected:
         return sum;
     }
 
-    static std::string workDir;
+    std::optional<TestFolder> testFolder;
+    std::string workDir;
     ApplicationInfo application;
     GameWindow window;
     std::uint32_t keys[256] = {};
     bool opened = false;
 };
-std::string StartupTest::workDir;
 
 TEST_F(StartupTest, StartUpWritesTheReportInOrderAndShutDownReleasesEverything)
 {
@@ -192,7 +195,6 @@ TEST_F(StartupTest, ASettingsFileThatCannotBeReadOutlastsTheStartUp)
 {
     const std::string folder = workDir + "/Quorvane/Tessarine", path = settingsPath(), target = workDir + "/elsewhere";
     ASSERT_EQ(std::system(("mkdir -p '" + folder + "' '" + target + "'").c_str()), 0);
-    unlink(path.c_str());   // what the start-ups before left
     ASSERT_EQ(symlink(target.c_str(), path.c_str()), 0);
     loadConfig();
     initializeEngine();

@@ -5,6 +5,7 @@
 #include "platform/messages.h"
 #include "platform/system.h"
 #include "platform/video.h"
+#include "game_window_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -56,7 +57,7 @@ protected:
             GTEST_SKIP() << "no DISPLAY";
         consoleLines.clear();
         application.className = "TS";
-        ASSERT_TRUE(registerWindowClass(&application));
+        ASSERT_TRUE(registerWindowClass(&application)) << windowSystemError();
         for (auto& k : keys)
             k = 7;
         window = makeGameWindow(&application, keys, 640, 480, false);
@@ -158,11 +159,9 @@ TEST_F(WindowTest, MultisampleQueryPassThenSecondWindow)
 // multisampling and so makes one window; with a VisualQuality stored the usual two passes run.
 TEST_F(WindowTest, FirstRunOnSoftwareRendererMakesOneWindow)
 {
-    char folder[] = "/tmp/ts_window_XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    const char* old = std::getenv("XDG_CONFIG_HOME");
-    const std::string oldHome = old ? old : "";
-    setenv("XDG_CONFIG_HOME", folder, 1);
+    ScratchFolder folder;
+    ASSERT_FALSE(folder.path().empty());
+    ScopedVariable settings("XDG_CONFIG_HOME", folder.path());
     visualQuality = 3;
     loadConfig();
     ASSERT_EQ(AAlevel, 8);
@@ -187,11 +186,6 @@ TEST_F(WindowTest, FirstRunOnSoftwareRendererMakesOneWindow)
     applyVisualQuality();
     ASSERT_TRUE(createWindow(&window));
     EXPECT_EQ(visualQuality, 3);
-    if (old)
-        setenv("XDG_CONFIG_HOME", oldHome.c_str(), 1);
-    else
-        unsetenv("XDG_CONFIG_HOME");
-    std::system((std::string("rm -rf ") + folder).c_str());
 }
 
 TEST_F(WindowTest, RefusedModeSwitchFallsBackToAWindow)

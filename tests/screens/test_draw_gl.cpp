@@ -53,7 +53,7 @@ protected:
             return;
         if (!haveBuiltPack())
             GTEST_SKIP() << "no asset pack at " << builtPack;
-        ASSERT_NO_FATAL_FAILURE(useBuiltPackIn("/tmp/ts-screens-XXXXXX"));
+        ASSERT_NO_FATAL_FAILURE(useBuiltPackIn());
         screenWidth = windowW;
         screenHeight = windowH;
         fullscreen = 0;
