@@ -6,7 +6,6 @@
 #include "engine/config.h"
 #include "engine/fonts.h"
 #include "engine/window.h"
-#include "game/options.h"
 #include "game/score_screen.h"
 #include "game/states.h"
 #include "game/tutorials.h"
@@ -361,14 +360,14 @@ float optionsRowY(int row)
     return 0.4f * height() + mediumFont.height * optionsTextScale * 2.0f * static_cast<float>(row - 1);
 }
 
-float optionsLabelX()
+float optionsLabelX(float widestLabel, float widestValue)
 {
     // 0.3 W, or further left where the widest label would come within a text height of the left
     // arrows: twice the room an arrow keeps from its value, so that the arrow reads with the value.
     // Never nearer the edge than half a text height (a window far taller than wide).
     const float s = optionsTextScale, u = s * mediumFont.height;
-    const float arrow = optionsArrowX(-1, optionsWidestValue()) - s * freetype::getWidth(&mediumFont, "<");
-    return std::max(0.5f * u, std::min(0.3f * width(), arrow - u - optionsWidestLabel()));
+    const float arrow = optionsArrowX(-1, widestValue) - s * freetype::getWidth(&mediumFont, "<");
+    return std::max(0.5f * u, std::min(0.3f * width(), arrow - u - widestLabel));
 }
 
 float optionsValueX()
@@ -406,9 +405,9 @@ LayoutRect optionsButton(float x)
 
 } // namespace
 
-LayoutRect optionsBackRect()
+LayoutRect optionsBackRect(float labelX)
 {
-    return optionsButton(optionsLabelX() + freetype::getWidth(&mediumFont, "Back"));
+    return optionsButton(labelX + freetype::getWidth(&mediumFont, "Back"));
 }
 
 LayoutRect optionsSaveRect()

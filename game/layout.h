@@ -142,7 +142,8 @@ float optionsRowY(int row);
 // most, where the widest label would come within a text height of the left arrows), values centre
 // on 0.64 W, "<" and ">" 0.06 W either side of them, or further out where the widest value
 // (widestValue wide, the options page's own) would come within half a text height of them.
-float optionsLabelX();
+// widestLabel is the page's widest label.
+float optionsLabelX(float widestLabel, float widestValue);
 float optionsValueX();
 float optionsArrowX(int side, float widestValue);
 // A row's "<" (side -1) or ">" (side 1): the character's box.
@@ -150,7 +151,7 @@ LayoutRect optionsArrowRect(int row, int side, float widestValue);
 // "Back" (starting at the labels' x) and "Save" (centred at 0.64 W): the highlight drawn behind
 // each and its hit box, 4b x 0.8b (b = 0.03 basis widths, on a window narrower than 4:3 of 4/3 H)
 // on the middle of the text line they are drawn on.
-LayoutRect optionsBackRect();
+LayoutRect optionsBackRect(float labelX);
 LayoutRect optionsSaveRect();
 
 // The text fields of the login and new-profile pages: a box boxShare x H wide, whose text, drawn

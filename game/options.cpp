@@ -164,7 +164,7 @@ void UpdateOptions(float)
                 return;
             }
     hoveredArrow = 0;
-    if (pointerInside(optionsBackRect()))
+    if (pointerInside(optionsBackRect(optionsLabelX(optionsWidestLabel(), widest))))
         hoveredButton = optionsBackButton;
     else if (pointerInside(optionsSaveRect()))
         hoveredButton = optionsSaveButton;

@@ -215,7 +215,7 @@ TEST_F(PagesTest, BoxesStayApartAtEveryWindowShape)
         {UpdateScoreScreen, nullptr, scorePageButtonRect, 1, 3},
         {UpdateRanking, nullptr, [](int n) { return rankingButtonRect(rankingButtons[n - 1]); }, 1, 4,
          [](int n) { return rankingButtons[n - 1]; }},
-        {UpdateOptions, nullptr, [](int n) { return n == 1 ? optionsBackRect() : optionsSaveRect(); }, 1, 2,
+        {UpdateOptions, nullptr, [](int n) { return n == 1 ? optionsBackRect(optionsLabelX(optionsWidestLabel(), optionsWidestValue())) : optionsSaveRect(); }, 1, 2,
          [](int n) { return n == 1 ? optionsBackButton : optionsSaveButton; }},
     };
     const std::pair<int, int> windows[] = {{1024, 768},  {1280, 1024}, {1680, 1050}, {1280, 720}, {1920, 1080},
@@ -269,7 +269,7 @@ TEST_F(PagesTest, EachPageFindsItsButtons)
         {UpdateMenu, socialIconRect(2), 10, 0},         {UpdateGametype, menuButtonRect(2), 0, 0},
         {UpdateLevelSelect, levelButtonRect(6), 16, 0}, {UpdateLevelSelect, menuButtonRect(4), 7, 0},
         {UpdateOptions, optionsArrowRect(0, -1, optionsWidestValue()), 1, -1}, {UpdateOptions, optionsArrowRect(7, 1, optionsWidestValue()), 10, 1},
-        {UpdateOptions, optionsBackRect(), 8, 0},       {UpdateOptions, optionsSaveRect(), 9, 0},
+        {UpdateOptions, optionsBackRect(optionsLabelX(optionsWidestLabel(), optionsWidestValue())), 8, 0},       {UpdateOptions, optionsSaveRect(), 9, 0},
     };
     for (const auto& c : cases) {
         pointAt(c.box);
