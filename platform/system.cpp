@@ -70,7 +70,10 @@ void platformMessageBox(const std::string& text, const std::string& caption)
     fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
     if (platformHeadless())
         return;
+    // The box's own failure (no helper program to show it) must not hide why the caller failed.
+    const std::string reason = SDL_GetError();
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, caption.c_str(), text.c_str(), nullptr);
+    SDL_SetError("%s", reason.c_str());
 }
 
 std::string platformClipboardText()

@@ -187,8 +187,10 @@ bool platformVideoStart()
     const char* driver = SDL_GetCurrentVideoDriver();
     const char* requested = getenv("SDL_VIDEODRIVER");
     if (driver && (!requested || !*requested) && (strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0)) {
-        fprintf(stderr, "Video start failed: no display\n");
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        const char* display = getenv("DISPLAY");
+        SDL_SetError("no display answers at DISPLAY=%s", display && *display ? display : "(unset)");
+        fprintf(stderr, "Video start failed: %s\n", SDL_GetError());
         return false;
     }
     // Text entry is read from key messages; no input-method window is wanted.

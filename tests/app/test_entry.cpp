@@ -432,8 +432,9 @@ TEST_F(GameRunTest, NoDisplayMeansFailureExit)
     EXPECT_EQ(waitExit(game, 60), 255);
     forget(game);
     EXPECT_FALSE(logHas("Starting main loop"));
-    // The class's own complaint, then the program's; no window was tried.
+    // Why, then the class's own complaint, then the program's; no window was tried.
     std::string boxes = messageBoxes();
+    EXPECT_NE(boxes.find("Video start failed: no display answers at DISPLAY=:9999\n"), std::string::npos) << boxes;
     size_t classBox = boxes.find("[Error] RegisterClassEx Failed!\n");
     size_t programBox = boxes.find("[Error] Error Registering Window Class!\n");
     ASSERT_NE(classBox, std::string::npos) << boxes;
